@@ -1,0 +1,46 @@
+# Services the tests need, started privately for one test run: a 24-bit X display (Xvfb)
+# and a PulseAudio daemon with a null sink and a null source. Sourced by scripts/test.sh.
+
+start_display() {
+  local n
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/tmp/deckrec-xvfb.log 2>&1 &
+  DECKREC_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+start_sound_server() {
+  DECKREC_PULSE_DIR=$(mktemp -d /tmp/deckrec-pulse.XXXXXX)
+  chmod 700 "$DECKREC_PULSE_DIR"
+  export XDG_RUNTIME_DIR="$DECKREC_PULSE_DIR" XDG_CONFIG_HOME="$DECKREC_PULSE_DIR/config"
+  unset PULSE_SERVER
+  # -n: no default configuration, whose idle suspend would lose the first seconds of a recording;
+  # norewinds: playback starting during a monitor recording would stall the capture otherwise.
+  pulseaudio -D -n --exit-idle-time=-1 --disallow-exit --system=false \
+    --load=module-native-protocol-unix \
+    --load="module-null-sink sink_name=spk norewinds=1 sink_properties=device.description=Speakers" \
+    --load="module-null-source source_name=mic description=Microphone" >/tmp/deckrec-pulse.log 2>&1 || {
+      echo "PulseAudio did not start" >&2; return 1; }
+  for _ in $(seq 1 50); do
+    pactl info >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "PulseAudio did not answer" >&2
+  return 1
+}
+
+stop_services() {
+  if [ -n "${DECKREC_PULSE_DIR:-}" ]; then
+    pulseaudio -k >/dev/null 2>&1 || true
+    rm -rf "$DECKREC_PULSE_DIR"
+  fi
+  [ -n "${DECKREC_XVFB_PID:-}" ] && kill "$DECKREC_XVFB_PID" 2>/dev/null || true
+}

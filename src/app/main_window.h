@@ -1,0 +1,85 @@
+#pragma once
+// The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
+// their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+class TForm2;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The Recorder window, hidden whenever this window shows.
+    void setRecorder(TForm2* recorder) { Form2 = recorder; }
+    TForm2* recorder() const { return Form2; }
+
+    // Number of the last frame slot of the last recording session.
+    int FrameCount = 0;
+
+    QTabWidget* PageControl1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // "Open PPT" page: recording options
+    QRadioButton* suiRadioButton9 = nullptr;
+    QRadioButton* radiobutton_autorecord = nullptr;
+    QSpinBox* suiSpinEdit3 = nullptr;
+    QCheckBox* checkbox_cursor = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* recordernow = nullptr;
+
+    // "Open PPT" page: sound controls
+    QSlider* soundvolume = nullptr;
+    QSlider* svolume2 = nullptr;
+    QSlider* svolume3 = nullptr;
+    QComboBox* sounddevice = nullptr;
+    QComboBox* SoundQuality = nullptr;
+    QCheckBox* audioenable = nullptr;
+
+    // Handlers of the shell
+    void FormCreate();
+    void suitempButton1Click();
+
+    // Recording (main_window_record.cpp)
+    void recordernowClick();
+    void Timer1Timer();
+
+    // Sound (main_window_sound.cpp)
+    void Timer2Timer();
+
+    // Save AVI page (main_window_avi_page.cpp)
+    void FillEncoderList();
+
+    // Save GIF page (main_window_gif_page.cpp)
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildOpenPptPage(QWidget* page);
+    void buildSaveAviPage(QWidget* page);
+    void buildSaveGifPage(QWidget* page);
+    void connectRecordingHandlers();
+    void connectSoundHandlers();
+
+    TForm2* Form2 = nullptr;
+};
+
+// Left (or Top) that centres a window of the given outer size on a screen of the given size;
+// the division truncates toward zero, so -5 gives -2.
+int CentredPosition(int screenSize, int windowSize);

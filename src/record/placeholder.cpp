@@ -1,0 +1,1 @@
+// Replaced by the subsystem's first sources.

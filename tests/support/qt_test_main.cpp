@@ -1,0 +1,13 @@
+// Test main: one QApplication for the whole executable, widgets drawn off-screen.
+#include "app/application.h"
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The program's own application object, so that its error handling is under test too.
+    DeckrecApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
