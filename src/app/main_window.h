@@ -60,6 +60,10 @@ public:
 
     // Sound (main_window_sound.cpp)
     void Timer2Timer();
+    // Records the selected input into path in the chosen Record Format; failures are
+    // reported to the user inside, never thrown.
+    void StartSoundRecording(const QString& path);
+    void StopSoundRecording();
 
     // Save AVI page (main_window_avi_page.cpp)
     void FillEncoderList();

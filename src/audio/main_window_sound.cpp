@@ -12,3 +12,11 @@ void TForm1::Timer2Timer()
     Timer2->stop();
     FillEncoderList();
 }
+
+void TForm1::StartSoundRecording(const QString& /*path*/)
+{
+}
+
+void TForm1::StopSoundRecording()
+{
+}
