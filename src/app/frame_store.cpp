@@ -8,7 +8,8 @@
 
 void SaveFrame(const Picture& picture, int n)
 {
-    ByteStream bmp;
+    thread_local ByteStream bmp; // reused: its capacity outlives the frame
+    bmp.clear();
     EncodeBmp24(picture, bmp);
     CompressStreamToFile(bmp, FrameFilePath(n));
 }
