@@ -25,6 +25,11 @@ TForm1::TForm1(QWidget* parent)
     pal.setColor(QPalette::Window, QColor(0xFB, 0xFB, 0xFB));
     setPalette(pal);
     setAutoFillBackground(true);
+    // The layout is laid out in pixels for a small dialog font; larger desktop fonts would
+    // make captions run into the controls beside them.
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");

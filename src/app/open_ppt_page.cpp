@@ -98,8 +98,9 @@ void TForm1::buildOpenPptPage(QWidget* page)
 
     auto* note = Place(page, new QLabel("Note: [Mono Out] to record PPT sound, [Mic] to record your sound"), "noteLabel", 148, 260);
     QFont small = note->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
+    small.setPixelSize(9);
     note->setFont(small);
     note->setAlignment(Qt::AlignRight);
-    note->setGeometry(148, 260, 244, note->sizeHint().height());
+    // Right-aligned at the box's right edge (148 + 244); room to the left for wider fonts.
+    note->setGeometry(8, 260, 384, note->sizeHint().height());
 }
