@@ -1,8 +1,13 @@
 #include "record/recorder_window.h"
 
 #include "app/main_window.h"
+#include "record/sample_grid.h"
+#include "platform/browser_control.h"
 
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShortcut>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -40,15 +45,26 @@ QLabel* Text(QWidget* parent, const char* name, const char* text, int x, int y)
 } // namespace
 
 TForm2::TForm2(TForm1* mainWindow, QWidget* parent)
+    : TForm2(mainWindow, RecorderServices::Real(), parent)
+{
+}
+
+TForm2::TForm2(TForm1* mainWindow, RecorderServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , Form1(mainWindow)
+    , services_(std::move(services))
 {
     setObjectName("Form2");
     setWindowTitle("Deckrec Recorder");
     buildLayout();
+    connectHandlers();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2()
+{
+    // The browser first: its page must go before the widgets and profile it lives in.
+    delete browser_;
+}
 
 void TForm2::buildLayout()
 {
@@ -69,6 +85,7 @@ void TForm2::buildLayout()
     browserArea->setGeometry(2, 2, 613, 477);
 
     title_caption = Text(suiPanel2, "title_caption", "Title ...", 8, 512);
+    title_caption->setTextFormat(Qt::PlainText); // titles and URLs are never markup
     title_caption->resize(600, title_caption->height());
 
     suiButton2 = Button(suiPanel2, "suiButton2", "Next Action", 40, 49);
@@ -88,7 +105,60 @@ void TForm2::buildLayout()
     Image1->setAlignment(Qt::AlignCenter);
 
     Label1 = Text(suiPanel2, "Label1", "Waiting...", 648, 368);
-    Label1->resize(170, Label1->height());
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->resize(170, 3 * Label1->height());
+}
+
+void TForm2::connectHandlers()
+{
+    connect(button_start, &QPushButton::clicked, this, &TForm2::button_startClick);
+    connect(button_finished, &QPushButton::clicked, this, &TForm2::button_finishedClick);
+    connect(button_cancel, &QPushButton::clicked, this, &TForm2::button_cancelClick);
+    connect(suiButton2, &QPushButton::clicked, this, &TForm2::suiButton2Click);
+    // The Alt+O chord puts the keyboard focus into the presentation, so that its keys work.
+    auto* focusShow = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_O), this);
+    focusShow->setContext(Qt::WindowShortcut);
+    connect(focusShow, &QShortcut::activated, this, [this] {
+        if (browser_)
+            browser_->FocusPresentation();
+    });
+}
+
+BrowserControl* TForm2::WebBrowser1()
+{
+    if (!browser_) {
+        browser_ = services_.makeBrowser(browserArea);
+        browser_->setParent(this);
+        QWidget* view = browser_->widget();
+        view->setParent(browserArea);
+        view->setGeometry(browserArea->rect());
+        view->show();
+        connect(browser_, &BrowserControl::NavigateComplete2, this, &TForm2::WebBrowser1NavigateComplete2);
+    }
+    return browser_;
+}
+
+void TForm2::ShowRecorder()
+{
+    // Without a window manager a maximised window keeps its size: cover the screen ourselves.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(screen->geometry());
+    show();
+    raise();
+    activateWindow();
+}
+
+ScreenRect TForm2::CaptureRect() const
+{
+    const QPoint origin = Panel1->mapToGlobal(QPoint(0, 0));
+    return CaptureRectangle(origin.x(), origin.y(), Panel1->width(), Panel1->height());
+}
+
+QPoint TForm2::BrowserFrameCentre() const
+{
+    return Panel1->mapToGlobal(QPoint(Panel1->width() / 2, Panel1->height() / 2));
 }
 
 void TForm2::FormShow()

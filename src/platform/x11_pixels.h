@@ -1,0 +1,9 @@
+#pragma once
+// Conversion of X image rows (any true-colour layout) into 24-bit B,G,R picture rows.
+
+#include "app/picture.h"
+
+typedef struct _XImage XImage;
+
+// Copies image (w x h) into picture at (dx, dy); the picture must hold that area.
+void CopyXImageToPicture(XImage* image, Picture& picture, int dx, int dy);

@@ -1,0 +1,34 @@
+#pragma once
+// The work of one frame slot: grab the capture rectangle, draw the cursor, and store the
+// picture as the slot's frame file when it is not blank and differs from the last stored one.
+
+#include "app/picture.h"
+#include "platform/cursor_source.h"
+#include "platform/input_injector.h"
+#include "platform/screen_grabber.h"
+
+class FrameRecorder {
+public:
+    enum class SlotResult { Blank, Unchanged, Stored };
+
+    FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input);
+
+    // One slot, in this order: pointer position, grab, blank test, cursor, comparison, storage.
+    // SaveFrame's errors pass through.
+    SlotResult CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor);
+
+    // Grabs rect into the current picture without storing anything.
+    Picture& Grab(const ScreenRect& rect);
+
+    // The picture of the last grab (with the cursor when it was drawn); callers may scale it,
+    // the next grab gives it the rectangle's size again.
+    Picture& current() { return current_; }
+
+private:
+    ScreenGrabber& grabber_;
+    CursorSource& cursorSource_;
+    InputInjector& input_;
+    Picture current_;
+    Picture lastStored_; // empty until the first store, so the first non-blank picture differs
+    CursorImage cursor_;
+};

@@ -1,0 +1,12 @@
+#include "record/page_title.h"
+
+#include "app/text_files.h"
+
+QString PageTitleCaption(const QString& url)
+{
+    const std::string u = url.toUtf8().toStdString();
+    std::string s = u.find('#') != std::string::npos ? TextAfter(u, "///") : "1,First page " + u;
+    if (s.find('#') != std::string::npos)
+        s = TextAfter(TextAfter(s, "#"), ",");
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).left(128);
+}

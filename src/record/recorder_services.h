@@ -1,0 +1,26 @@
+#pragma once
+// The platform services the Recorder window works through; tests hand in fakes.
+
+#include "platform/cursor_source.h"
+#include "platform/input_injector.h"
+#include "platform/screen_grabber.h"
+#include "platform/slot_clock.h"
+
+#include <functional>
+#include <memory>
+
+class BrowserControl;
+class QWidget;
+
+struct RecorderServices {
+    std::unique_ptr<ScreenGrabber> grabber;
+    std::unique_ptr<CursorSource> cursor;
+    std::unique_ptr<InputInjector> input;
+    std::unique_ptr<SlotClock> clock;
+    // Creates the browser inside parent when the recorder first needs it, so that a recorder
+    // that never records starts no browser.
+    std::function<BrowserControl*(QWidget* parent)> makeBrowser;
+
+    // X11 capture, cursor and input, the monotonic clock, and Qt WebEngine.
+    static RecorderServices Real();
+};
