@@ -1,0 +1,162 @@
+// The real program's windows under X: Browse the sample presentation, Record Now, Start Record
+// with Auto Record, and let the end screen finish the session.
+#include "app/frame_store.h"
+#include "app/main_window.h"
+#include "app/working_files.h"
+#include "platform/browser_control.h"
+#include "platform/browser_environment.h"
+#include "platform/xtest_input_injector.h"
+#include "record/recorder_window.h"
+#include "support/fake_dialogs.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#ifndef DECKREC_SAMPLE_PRESENTATION
+#error "DECKREC_SAMPLE_PRESENTATION names the converted sample presentation"
+#endif
+
+namespace {
+
+// Runs the event loop until done() or the time limit; false on timeout.
+bool WaitFor(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void Pause(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
+std::vector<int> StoredSlots(int frameCount)
+{
+    std::vector<int> found;
+    for (int n = 1; n <= frameCount; ++n)
+        if (FrameExists(n))
+            found.push_back(n);
+    return found;
+}
+
+class RecordingEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs an X display";
+        ASSERT_TRUE(QFileInfo::exists(DECKREC_SAMPLE_PRESENTATION)) << "run scripts/make-sample.sh first";
+        PrepareBrowserEnvironment();
+        // A program folder of its own with the real page template; the slide-show cache stays
+        // in it across the cases of this executable.
+        SetProgramFolderForTesting(folder_.path().toStdString());
+        QDir().mkpath(folder_.filePath("temp"));
+        QFile::copy(DECKREC_PAGE_TEMPLATE, folder_.filePath("main.htm"));
+        form1_ = std::make_unique<TForm1>();
+        form2_ = std::make_unique<TForm2>(form1_.get());
+        form1_->setRecorder(form2_.get());
+        form1_->audioenable->setChecked(false); // sound has tests of its own
+        form1_->show();
+    }
+
+    void TearDown() override
+    {
+        form2_.reset();
+        form1_.reset();
+        SetProgramFolderForTesting("");
+    }
+
+    // Browse through the answered dialog, Record Now, and wait for slide 1 of the show.
+    void OpenSample()
+    {
+        dialogs_.fileNames.push_back(DECKREC_SAMPLE_PRESENTATION);
+        form1_->Button1->click();
+        ASSERT_TRUE(form1_->recordernow->isEnabled());
+        form1_->recordernow->click();
+        ASSERT_TRUE(form2_->isVisible());
+        ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 60000))
+            << "caption: " << form2_->title_caption->text().toStdString();
+        Pause(500); // the first paint of the slide
+    }
+
+    static QTemporaryDir folder_;
+    FakeDialogs dialogs_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm2> form2_;
+};
+
+QTemporaryDir RecordingEndToEnd::folder_;
+
+} // namespace
+
+TEST_F(RecordingEndToEnd, AutoRecordPlaysTheSampleToItsEndScreen)
+{
+    OpenSample();
+    form1_->radiobutton_autorecord->setChecked(true);
+    form1_->suiSpinEdit3->setValue(1000);
+    form1_->checkbox_cursor->setChecked(false);
+
+    QStringList captions;
+    QObject::connect(form2_->WebBrowser1(), &BrowserControl::NavigateComplete2, [&](const QString&) {
+        captions << form2_->title_caption->text();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Start Record runs its loop inside the click; the end screen finishes the session.
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 30000));
+    const double seconds = elapsed.elapsed() / 1000.0;
+
+    const int frameCount = form1_->FrameCount;
+    const std::vector<int> storedSlots = StoredSlots(frameCount);
+    // Slides 1, 2, the click animation of slide 2, slides 3 and 4; the end screen is black.
+    ASSERT_EQ(storedSlots.size(), 5u) << "frames " << frameCount;
+    EXPECT_EQ(storedSlots.front(), 1);
+    Picture first;
+    LoadFrame(storedSlots.front(), first);
+    for (int n : storedSlots) {
+        Picture frame;
+        LoadFrame(n, frame);
+        EXPECT_EQ(frame.width(), first.width());
+        EXPECT_EQ(frame.height(), first.height());
+    }
+    // Five actions at 1 s, the last one on the end screen.
+    EXPECT_NEAR(frameCount, seconds * 1000 / 150, 3);
+    EXPECT_GE(frameCount, 5000 / 150);
+    EXPECT_TRUE(captions.contains("2,Results")) << captions.join(" | ").toStdString();
+    EXPECT_TRUE(captions.contains("4,Summary")) << captions.join(" | ").toStdString();
+
+    // For a look at what was recorded: DECKREC_E2E_FRAMES names a folder for copies.
+    if (const QString keep = qEnvironmentVariable("DECKREC_E2E_FRAMES"); !keep.isEmpty())
+        for (int n : storedSlots)
+            QFile::copy(QString::fromStdString(FrameFilePath(n)), keep + QStringLiteral("/temp%1.bmp").arg(n));
+
+    const std::vector<int>& lateness = form2_->slotLateness();
+    const auto worst = *std::max_element(lateness.begin() + 1, lateness.end());
+    double sum = 0;
+    for (size_t k = 1; k < lateness.size(); ++k)
+        sum += lateness[k];
+    std::printf("slots %d, frames stored %zu, trimmed size %dx%d, mean lateness %.2f ms, worst %d ms\n", frameCount,
+        storedSlots.size(), first.width(), first.height(), sum / (lateness.size() - 1), worst);
+}
