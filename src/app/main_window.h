@@ -68,7 +68,21 @@ public:
     // Save AVI page (main_window_avi_page.cpp)
     void FillEncoderList();
 
-    // Save GIF page (main_window_gif_page.cpp)
+    // Save GIF page (main_window_gif_page.cpp). The save dialog is Dialogs().saveFileName.
+    QComboBox* suiComboBox2 = nullptr;      // zoom
+    QRadioButton* suiRadioButton2 = nullptr; // "256Colors" (its pair: suiRadioButton5 "GrayScale")
+    QRadioButton* suiRadioButton5 = nullptr;
+    QRadioButton* suiRadioButton7 = nullptr; // "Smaller Size" (its pair: suiRadioButton8 "Best Quality")
+    QRadioButton* suiRadioButton8 = nullptr;
+    QRadioButton* suiRadioButton3 = nullptr; // "FloydSteinberg" (its pair: suiRadioButton4 "Nearest")
+    QRadioButton* suiRadioButton4 = nullptr;
+    QPushButton* Button9 = nullptr;          // "Preview GIF"
+    QPushButton* Button7 = nullptr;          // "Save to GIF"
+    class QProgressBar* suiProgressBar2 = nullptr;
+    class QScrollArea* ScrollBox3 = nullptr;
+    class GifImageView* imageanimate = nullptr;
+    void Button9Click();
+    void Button7Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

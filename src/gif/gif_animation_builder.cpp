@@ -1,0 +1,245 @@
+#include "gif/gif_animation_builder.h"
+
+#include "app/frame_store.h"
+#include "record/picture_ops.h"
+
+#include <algorithm>
+#include <cstring>
+
+std::pair<int, int> GifZoomSize(int itemIndex)
+{
+    switch (itemIndex) {
+    case 1: return {480, 360};
+    case 2: return {360, 270};
+    case 3: return {240, 180};
+    case 4: return {120, 90};
+    default: return {560, 420};
+    }
+}
+
+namespace {
+
+int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraphicControlExtension** control)
+{
+    TGIFSubImage& frame = animation.Images[index];
+    if (index == 0) {
+        auto loop = std::make_unique<TGIFAppExtNSLoop>(&frame);
+        loop->SetLoops(0);
+        frame.Extensions.Add(std::move(loop));
+    }
+    auto gce = std::make_unique<TGIFGraphicControlExtension>(&frame);
+    gce->SetDelay(GifFrameDelay);
+    if (transparentIndex >= 0) {
+        gce->SetTransparent(true);
+        gce->SetTransparentColorIndex(transparentIndex);
+        frame.CropToOpaque();
+    }
+    if (control)
+        *control = gce.get();
+    frame.Extensions.Add(std::move(gce));
+    return index;
+}
+
+// Colour of every index of a frame's table, comparable across tables.
+void TableColors(const TGIFSubImage& frame, uint32_t (&colors)[256])
+{
+    std::fill(std::begin(colors), std::end(colors), 0xFF000000u);
+    const int count = std::min(frame.ActiveColorCount(), 256);
+    for (int i = 0; i < count; ++i) {
+        const TGIFColor c = frame.ActiveColor(i);
+        colors[i] = (static_cast<uint32_t>(c.Red) << 16) | (c.Green << 8) | c.Blue;
+    }
+}
+
+} // namespace
+
+int AddGifFrame(TGIFImage& animation, const TGIFImage& source, int transparentIndex, TGIFGraphicControlExtension** control)
+{
+    return FinishFrame(animation, animation.Add(source), transparentIndex, control);
+}
+
+int AddGifFrame(TGIFImage& animation, const Picture& source, int transparentIndex, TGIFGraphicControlExtension** control)
+{
+    return FinishFrame(animation, animation.Add(source), transparentIndex, control);
+}
+
+FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& previous)
+{
+    // A pixel is unchanged when it shows the colour it showed before. Every frame has a
+    // palette of its own, so an index alone does not say that: where the tables differ the
+    // colours behind the indices are compared, and the screen keeps showing exactly the
+    // reduced frame under a transparent pixel.
+    uint32_t now[256];
+    uint32_t before[256];
+    TableColors(current, now);
+    TableColors(previous, before);
+    const bool sameTable = std::equal(std::begin(now), std::end(now), std::begin(before));
+
+    bool used[256] = {};
+    FrameComparison result;
+    const size_t n = static_cast<size_t>(current.Width()) * current.Height();
+    const uint8_t* a = current.Data();
+    const uint8_t* b = previous.Data();
+    if (sameTable) {
+        for (size_t i = 0; i < n; ++i) {
+            if (a[i] == b[i])
+                ++result.unchanged;
+            else
+                used[a[i]] = true;
+        }
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            if (now[a[i]] == before[b[i]])
+                ++result.unchanged;
+            else
+                used[a[i]] = true;
+        }
+    }
+    for (int t = 255; t >= 0; --t)
+        if (!used[t]) {
+            result.transparentIndex = t;
+            break;
+        }
+    return result;
+}
+
+GifAnimationBuilder::GifAnimationBuilder()
+    : animation_(std::make_unique<TGIFImage>())
+{
+}
+
+GifAnimationBuilder::~GifAnimationBuilder() = default;
+
+void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& options)
+{
+    ScaleBitmapInPlace(picture, options.width, options.height);
+    auto current = std::make_unique<TGIFImage>();
+    current->PaletteMode = options.grayScale ? pmGray256 : pmOptimal;
+    current->DiffusionMode = options.floydSteinberg ? dfFloydSteinberg : dfNearest;
+    current->Assign(picture);
+    picture = Picture();
+
+    FrameComparison comparison;
+    if (options.smallerSize && previousFrame_ && !previousFrame_->Empty() && !current->Empty()) {
+        const TGIFSubImage& now = current->Images[0];
+        const TGIFSubImage& before = previousFrame_->Images[0];
+        // A zoom changed during the build leaves nothing to compare with.
+        if (before.Height() > 0 && now.Width() == before.Width() && now.Height() == before.Height())
+            comparison = CompareFrames(now, before);
+    }
+    AddFrame(*current, comparison);
+    // Kept whatever the option says, so that switching to "Smaller Size" during a build
+    // compares with what is really shown.
+    previousFrame_ = std::move(current);
+}
+
+void GifAnimationBuilder::AddMissingSlot(const GifBuildOptions&)
+{
+    ExtendDelay(GifFrameDelay);
+    // The next stored slot is added whole.
+    previousFrame_.reset();
+}
+
+void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparison& comparison)
+{
+    const long long pixels = current.Empty() ? 0 : static_cast<long long>(current.Width()) * current.Height();
+    const int t = comparison.transparentIndex;
+    if (pixels == comparison.unchanged && t >= 0) {
+        ExtendDelay(GifFrameDelay);
+        return;
+    }
+    if (pixels * 3 / 10 >= comparison.unchanged || t < 0)
+        AddGifFrame(*animation_, current, -1, &lastFrameControl_);
+    else
+        AddDifferenceFrame(current, t);
+    if (leadingDelay_ > 0) {
+        const long long leading = leadingDelay_;
+        leadingDelay_ = 0;
+        ExtendDelay(leading);
+    }
+}
+
+void GifAnimationBuilder::AddDifferenceFrame(const TGIFImage& current, int transparentIndex)
+{
+    const TGIFSubImage& now = current.Images[0];
+    const TGIFSubImage& before = previousFrame_->Images[0];
+    uint32_t nowColors[256];
+    uint32_t beforeColors[256];
+    TableColors(now, nowColors);
+    TableColors(before, beforeColors);
+    Picture difference = now.IndexedPicture();
+    const int width = now.Width();
+    for (int y = 0; y < now.Height(); ++y) {
+        uint8_t* row = difference.scanLine(y);
+        const uint8_t* was = before.Data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+            if (nowColors[row[x]] == beforeColors[was[x]])
+                row[x] = static_cast<uint8_t>(transparentIndex);
+    }
+    AddGifFrame(*animation_, difference, transparentIndex, &lastFrameControl_);
+}
+
+void GifAnimationBuilder::ExtendDelay(long long hundredths)
+{
+    if (!lastFrameControl_) {
+        // Nothing shown yet: the first frame stays that much longer.
+        leadingDelay_ += hundredths;
+        return;
+    }
+    // The delay field holds 65535 hundredths; the rest goes to a frame that repeats the
+    // picture, so a long still stretch keeps its length instead of wrapping round.
+    while (hundredths > 0) {
+        const long long room = kMaxGifDelay - lastFrameControl_->Delay();
+        if (hundredths <= room) {
+            lastFrameControl_->SetDelay(static_cast<uint16_t>(lastFrameControl_->Delay() + hundredths));
+            return;
+        }
+        lastFrameControl_->SetDelay(kMaxGifDelay);
+        hundredths -= room;
+        AppendRepeatFrame();
+    }
+}
+
+void GifAnimationBuilder::AppendRepeatFrame()
+{
+    // One transparent pixel: the screen stays as it is for the frame's delay.
+    auto frame = std::make_unique<TGIFSubImage>(animation_.get());
+    frame->SetWidth(1);
+    frame->SetHeight(1);
+    frame->ColorMap.Add({0, 0, 0});
+    auto gce = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+    gce->SetTransparent(true);
+    gce->SetTransparentColorIndex(0);
+    lastFrameControl_ = gce.get();
+    frame->Extensions.Add(std::move(gce));
+    animation_->Add(std::move(frame));
+}
+
+std::unique_ptr<TGIFImage> GifAnimationBuilder::TakeAnimation()
+{
+    auto animation = std::move(animation_);
+    animation_ = std::make_unique<TGIFImage>();
+    previousFrame_.reset();
+    lastFrameControl_ = nullptr;
+    leadingDelay_ = 0;
+    return animation;
+}
+
+std::unique_ptr<TGIFImage> BuildGifAnimation(int frameCount, const GifBuildHooks& hooks)
+{
+    GifAnimationBuilder builder;
+    for (int k = 0; k < frameCount; ++k) {
+        if (hooks.beforeSlot)
+            hooks.beforeSlot(k);
+        const GifBuildOptions options = hooks.readOptions ? hooks.readOptions() : GifBuildOptions{};
+        const int slot = k + 1;
+        if (FrameExists(slot)) {
+            Picture picture;
+            LoadFrame(slot, picture);
+            builder.AddStoredSlot(std::move(picture), options);
+        } else {
+            builder.AddMissingSlot(options);
+        }
+    }
+    return builder.TakeAnimation();
+}

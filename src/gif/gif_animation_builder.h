@@ -1,0 +1,84 @@
+#pragma once
+// Turns the frame slots of a recording into one animated GIF: stored slots become frames
+// (whole, or with "Smaller Size" cropped transparent difference frames), slots without a
+// picture of their own and unchanged pictures lengthen the frame before them.
+
+#include "app/picture.h"
+#include "gif/gif_image.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+
+// Display time of every new frame in hundredths: one frame slot of 150 ms.
+constexpr int GifFrameDelay = 15;
+// Largest delay the 16-bit field holds.
+constexpr int kMaxGifDelay = 65535;
+
+struct GifBuildOptions {
+    int width = 560;
+    int height = 420;
+    bool grayScale = false;      // "GrayScale" instead of "256Colors"
+    bool smallerSize = true;     // difference frames ("Smaller Size") or whole ones ("Best Quality")
+    bool floydSteinberg = false; // error diffusion instead of the nearest colour
+};
+
+// Output size of a zoom list item: 480 x 360, 360 x 270, 240 x 180, 120 x 90 for items
+// 1..4; 560 x 420 for item 0 and anything else.
+std::pair<int, int> GifZoomSize(int itemIndex);
+
+// Appends one frame made from source (a one-frame image, or an 8-bit bitmap with its
+// palette) with delay GifFrameDelay; frame 0 also gets the loop extension (loop forever)
+// ahead of it. With transparentIndex >= 0 the frame is transparent there and cropped to the
+// rest. Returns the new frame's index; *control receives its graphic control extension.
+int AddGifFrame(TGIFImage& animation, const TGIFImage& source, int transparentIndex,
+                TGIFGraphicControlExtension** control = nullptr);
+int AddGifFrame(TGIFImage& animation, const Picture& source, int transparentIndex,
+                TGIFGraphicControlExtension** control = nullptr);
+
+// What comparing a frame with the one before gives: the pixels that show the same colour,
+// and the highest index the changed pixels leave free (-1 when they use all 256).
+struct FrameComparison {
+    long long unchanged = 0;
+    int transparentIndex = -1;
+};
+// Both frames must have the same size.
+FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& previous);
+
+// The build, one slot at a time; the caller reads the frame store.
+class GifAnimationBuilder {
+public:
+    GifAnimationBuilder();
+    ~GifAnimationBuilder();
+
+    // A slot with a picture of its own (24-bit, any size: it is scaled to the zoom size).
+    void AddStoredSlot(Picture picture, const GifBuildOptions& options);
+    // A slot without one: what is shown stays for another slot.
+    void AddMissingSlot(const GifBuildOptions& options);
+    // The animation built so far; the builder starts again empty.
+    std::unique_ptr<TGIFImage> TakeAnimation();
+
+private:
+    void AddFrame(const TGIFImage& current, const FrameComparison& comparison);
+    void AddDifferenceFrame(const TGIFImage& current, int transparentIndex);
+    void ExtendDelay(long long hundredths);
+    void AppendRepeatFrame();
+
+    std::unique_ptr<TGIFImage> animation_;
+    // The last reduced frame, whole: what the screen shows after the last frame.
+    std::unique_ptr<TGIFImage> previousFrame_;
+    TGIFGraphicControlExtension* lastFrameControl_ = nullptr;
+    // Time of slots met before the first frame, given to that frame when it comes.
+    long long leadingDelay_ = 0;
+};
+
+// Called before each slot k (0-based) and once more with the slot's options.
+struct GifBuildHooks {
+    std::function<void(int slot)> beforeSlot;
+    std::function<GifBuildOptions()> readOptions;
+};
+
+// Builds the animation from frame slots 1..frameCount of the frame store. Errors of the
+// frame store pass through; nothing of the build is kept then.
+std::unique_ptr<TGIFImage> BuildGifAnimation(int frameCount, const GifBuildHooks& hooks);

@@ -1,0 +1,198 @@
+#pragma once
+// An animated GIF in memory: the header with the logical screen, and the frames with their
+// position, indexed pixels, local colour table and extensions. Written as GIF87a or GIF89a,
+// the image data of each frame LZW-coded.
+
+#include "app/picture.h"
+#include "gif/color_reduction.h"
+#include "gif/gif_color_map.h"
+#include "gif/gif_extensions.h"
+#include "gif/gif_item.h"
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class TGIFPainter;
+
+// The header and the logical screen descriptor; the flags byte is computed when written.
+class TGIFHeader : public TGIFItem {
+public:
+    explicit TGIFHeader(TGIFImage* image) : TGIFItem(image), ColorMap(this) {}
+    void Clear();
+    // "GIF", the image's version, the logical screen descriptor and the global table.
+    void SaveToStream(GifOutput& stream) override;
+
+    uint16_t ScreenWidth = 0;
+    uint16_t ScreenHeight = 0;
+    uint8_t Flags = 0;
+    uint8_t BackgroundColorIndex = 0;
+    uint8_t AspectRatio = 0;
+    TGIFGlobalColorMap ColorMap;
+};
+
+class TGIFTrailer : public TGIFItem {
+public:
+    using TGIFItem::TGIFItem;
+    void SaveToStream(GifOutput& stream) override { stream.WriteByte(0x3B); }
+};
+
+class TGIFSubImage : public TGIFItem {
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Setting a size replaces the pixels by zeros when it changes; every setter then grows
+    // the logical screen to cover the frame.
+    void SetLeft(int left);
+    void SetTop(int top);
+    void SetWidth(int width);
+    void SetHeight(int height);
+    // The descriptor's flags byte as last read or set; only its interlace and reserved bits
+    // survive writing, and only for a frame without a local table.
+    uint8_t Flags() const { return flags_; }
+    void SetFlags(uint8_t flags) { flags_ = flags; }
+
+    bool Empty() const { return data_.empty() || width_ == 0 || height_ == 0; }
+    uint8_t* Data() { return data_.data(); }
+    const uint8_t* Data() const { return data_.data(); }
+    // Raise "Image is empty" and "Invalid pixel coordinates".
+    uint8_t Pixel(int x, int y) const;
+    uint8_t* ScanLine(int y);
+
+    TGIFLocalColorMap ColorMap;
+    TGIFExtensionList Extensions;
+    // Entries of the table the pixels index: the local one, or the global one without it.
+    int ActiveColorCount() const;
+    TGIFColor ActiveColor(int index) const;
+
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent) { transparent_ = transparent; }
+    // The first graphic control extension created for this frame.
+    TGIFGraphicControlExtension* GraphicControlExtension() const { return controlExtension_; }
+    void RegisterControlExtension(TGIFGraphicControlExtension* extension);
+    void UnregisterControlExtension(TGIFGraphicControlExtension* extension);
+
+    // Removes extensions, colour table, pixels, size and transparency.
+    void Clear();
+    // Makes the frame from a bitmap: 1-, 4- and 8-bit ones as they are, deeper ones reduced
+    // with the image's PaletteMode, DiffusionMode and PaletteBits.
+    void Assign(const Picture& bitmap);
+    // Indices and colour table of another frame, as an 8-bit bitmap would bring them.
+    void AssignIndexed(const TGIFSubImage& source);
+    // Copies descriptor, transparency, pixels, colour table and extensions.
+    void Copy(const TGIFSubImage& source);
+    // With the transparent flag set: shrinks the frame to the smallest rectangle holding all
+    // pixels that are not the transparent index. A frame of nothing else becomes empty.
+    void CropToOpaque();
+    // The pixels as an 8-bit bitmap with the frame's colour table.
+    Picture IndexedPicture() const;
+
+    TGIFVersion Version() const override;
+    void SaveToStream(GifOutput& stream) override;
+
+private:
+    void Resize();
+    void ImportIndexed(const Picture& bitmap);
+    void ImportTrueColor(const Picture& bitmap);
+
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    uint8_t flags_ = 0;
+    std::vector<uint8_t> data_;
+    bool transparent_ = false;
+    TGIFGraphicControlExtension* controlExtension_ = nullptr;
+};
+
+using TGIFImageList = TGIFList<TGIFSubImage>;
+
+enum TGIFCodeScheme : uint8_t { csLZW = 0, csRunLength = 1 };
+
+// Playback options of the preview.
+enum TGIFDrawOption : uint16_t {
+    goAsync = 1 << 0,
+    goTransparent = 1 << 1,
+    goAnimate = 1 << 2,
+    goLoop = 1 << 3,
+    goDither = 1 << 4,
+    goAutoDither = 1 << 5,
+};
+
+enum TGIFProgressStage { psStarting, psRunning, psEnding };
+
+class TGIFImage {
+public:
+    using WarningHandler = std::function<void(TGIFItem* sender, TGIFSeverity severity, const std::string& message)>;
+    using ProgressHandler = std::function<void(TGIFProgressStage stage, int percent, const std::string& message)>;
+
+    TGIFImage();
+    // Stops every painter still playing the image.
+    ~TGIFImage();
+    TGIFImage(const TGIFImage&) = delete;
+    TGIFImage& operator=(const TGIFImage&) = delete;
+
+    TGIFImageList Images;
+    TGIFHeader Header;
+
+    int Count() const { return Images.Count(); }
+    bool Empty() const { return Images.Count() == 0; }
+    // The logical screen.
+    int Width() const { return Header.ScreenWidth; }
+    int Height() const { return Header.ScreenHeight; }
+    // Raise "Image width/height too small for contained frames" below a frame's edge.
+    void SetWidth(int width);
+    void SetHeight(int height);
+
+    // Appends a frame made from a bitmap; returns its index.
+    int Add(const Picture& bitmap);
+    // Appends the first frame of another image by its indices and colour table.
+    int Add(const TGIFImage& source);
+    // Takes over a frame as it is.
+    int Add(std::unique_ptr<TGIFSubImage> frame);
+    // Clears the image and makes it one frame from the bitmap.
+    void Assign(const Picture& bitmap);
+    // Clears the image and copies another one (not CodeScheme, PaletteBits, AnimationSpeed).
+    void Assign(const TGIFImage& source);
+    void Clear();
+    // The first frame as an 8-bit bitmap (empty without frames).
+    Picture Bitmap() const;
+
+    // The oldest version that holds every frame; gvUnknown without frames.
+    TGIFVersion Version() const;
+    // Largest bits per pixel among the global and all local colour tables.
+    int BitsPerPixel() const;
+    // Raises "Unsupported GIF version" for an image without frames.
+    void SaveToStream(GifOutput& stream);
+    void SaveToFile(const std::string& path);
+
+    // Called by frames whose edges moved.
+    void GrowScreen(const TGIFSubImage& frame);
+
+    TPaletteMode PaletteMode = pmWeb216;
+    int PaletteBits = 8;
+    TDiffusionMode DiffusionMode = dfNearest;
+    TGIFCodeScheme CodeScheme = csLZW;
+    uint16_t DrawOptions = goAsync | goTransparent | goAnimate | goLoop | goDither | goAutoDither;
+    int ThreadPriority = 0; // normal
+    int AnimationSpeed = 100;
+    WarningHandler OnWarning;
+    ProgressHandler OnProgress;
+
+    // Painters register while they play the image.
+    void AddPainter(TGIFPainter* painter);
+    void RemovePainter(TGIFPainter* painter);
+    void StopPainters();
+
+private:
+    void Progress(TGIFProgressStage stage, int percent, const char* message);
+
+    std::mutex paintersLock_;
+    std::vector<TGIFPainter*> painters_;
+};
