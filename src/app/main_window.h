@@ -60,10 +60,16 @@ public:
 
     // Sound (main_window_sound.cpp)
     void Timer2Timer();
+    void sounddeviceChange();
+    void soundvolumeChange();
+    void svolume2Change();
+    void svolume3Change();
     // Records the selected input into path in the chosen Record Format; failures are
     // reported to the user inside, never thrown.
     void StartSoundRecording(const QString& path);
     void StopSoundRecording();
+    // The hidden media player that records the sound file; owned by this window.
+    class TMediaPlayer* MediaPlayer1 = nullptr;
 
     // Save AVI page (main_window_avi_page.cpp)
     void FillEncoderList();

@@ -1,0 +1,189 @@
+#include "audio/wave_recorder.h"
+
+#include "app/deckrec_error.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+// The newest quarter second stays in memory until it is older: a stop can then end the
+// recording exactly on its moment even when the input delivered a little ahead.
+constexpr int64_t kHoldBackMs = 250;
+
+int64_t SteadyMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+WaveRecorder::WaveRecorder(SoundInputService& input, Clock clock)
+    : input_(input), clock_(clock ? std::move(clock) : Clock(&SteadyMicroseconds))
+{
+}
+
+WaveRecorder::~WaveRecorder()
+{
+    close();
+}
+
+void WaveRecorder::open(const std::string& path)
+{
+    close();
+    format_ = ReadDeclaredFormat(path);
+    std::string error;
+    capture_ = input_.open(format_.rate, format_.channels, error);
+    if (!capture_)
+        throw DeckrecError("Can not record sound: " + error);
+    path_ = path;
+    open_ = true;
+}
+
+bool WaveRecorder::record()
+{
+    if (!open_ || recording_)
+        return false;
+    {
+        std::lock_guard lock(mutex_);
+        held_.clear();
+        written_ = 0;
+        end_ = UINT64_MAX;
+        stats_ = {};
+        writer_.reset();
+        try {
+            writer_ = std::make_unique<WaveFileWriter>(path_, format_);
+        } catch (const DeckrecError&) {
+            return false;
+        }
+    }
+    if (!capture_->start(*this))
+        return false;
+    startedUs_ = clock_();
+    recording_ = true;
+    return true;
+}
+
+void WaveRecorder::stop()
+{
+    if (!recording_)
+        return;
+    const int64_t elapsedUs = std::max<int64_t>(0, clock_() - startedUs_);
+    uint64_t end = uint64_t(elapsedUs) * uint64_t(format_.rate) / 1000000u;
+    {
+        std::unique_lock lock(mutex_);
+        // ADPCM files hold whole blocks: end on the nearest block boundary.
+        const uint64_t block = writer_->framesPerBlock();
+        end = (end + block / 2) / block * block;
+        end_ = end;
+        const size_t channels = size_t(format_.channels);
+        arrived_.wait_for(lock, std::chrono::milliseconds(tailWaitMs_),
+                          [&] { return written_ + held_.size() / channels >= end_; });
+    }
+    capture_->stop();
+    std::lock_guard lock(mutex_);
+    finishAt(end_);
+    recording_ = false;
+}
+
+void WaveRecorder::save(const std::string& path)
+{
+    if (recording_)
+        stop();
+    std::unique_ptr<WaveFileWriter> writer;
+    {
+        std::lock_guard lock(mutex_);
+        writer = std::move(writer_);
+    }
+    // Nothing was recorded: the file still comes out in its format, without sound.
+    if (!writer)
+        writer = std::make_unique<WaveFileWriter>(path_, format_);
+    writer->finish();
+    if (path == path_)
+        return;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::rename(path_, path, error);
+    if (error) {
+        fs::copy_file(path_, path, fs::copy_options::overwrite_existing, error);
+        if (error)
+            throw DeckrecError("Can not save the sound file " + path + ": " + error.message());
+        fs::remove(path_, error);
+    }
+}
+
+void WaveRecorder::close()
+{
+    if (capture_)
+        capture_->stop();
+    recording_ = false;
+    capture_.reset();
+    std::lock_guard lock(mutex_);
+    writer_.reset();
+    held_.clear();
+    open_ = false;
+}
+
+void WaveRecorder::samples(const int16_t* data, size_t frames)
+{
+    std::lock_guard lock(mutex_);
+    if (!writer_)
+        return;
+    const size_t channels = size_t(format_.channels);
+    const uint64_t have = written_ + held_.size() / channels;
+    if (have >= end_)
+        return;
+    frames = size_t(std::min<uint64_t>(frames, end_ - have));
+    held_.insert(held_.end(), data, data + frames * channels);
+    writeOlderThanHoldBack();
+    arrived_.notify_all();
+}
+
+void WaveRecorder::silence(size_t frames)
+{
+    // In pieces, so that a long hole never needs much memory.
+    static const std::vector<int16_t> zeros(8192, 0);
+    {
+        std::lock_guard lock(mutex_);
+        stats_.holeFrames += frames;
+    }
+    const size_t piece = zeros.size() / size_t(format_.channels);
+    while (frames > 0) {
+        const size_t n = std::min(frames, piece);
+        samples(zeros.data(), n);
+        frames -= n;
+    }
+}
+
+void WaveRecorder::writeOlderThanHoldBack()
+{
+    const size_t channels = size_t(format_.channels);
+    const size_t holdFrames = size_t(int64_t(format_.rate) * kHoldBackMs / 1000);
+    const size_t heldFrames = held_.size() / channels;
+    if (heldFrames <= holdFrames)
+        return;
+    const size_t n = heldFrames - holdFrames;
+    writer_->write(held_.data(), n);
+    held_.erase(held_.begin(), held_.begin() + ptrdiff_t(n * channels));
+    written_ += n;
+}
+
+void WaveRecorder::finishAt(uint64_t end)
+{
+    if (!writer_)
+        return;
+    const size_t channels = size_t(format_.channels);
+    const uint64_t keep = end > written_ ? std::min<uint64_t>(end - written_, held_.size() / channels) : 0;
+    writer_->write(held_.data(), size_t(keep));
+    written_ += keep;
+    held_.clear();
+    // The input fell silent or the server went away: the rest of the time is silence.
+    if (written_ < end) {
+        stats_.paddedFrames = end - written_;
+        writer_->writeSilence(size_t(end - written_));
+        written_ = end;
+    }
+    stats_.frames = written_;
+}
