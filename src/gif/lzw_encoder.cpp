@@ -13,17 +13,14 @@ void THashTable::Clear()
 // The slot holding key, or the empty slot where it belongs. The probe sequence doubles the
 // slot number modulo the table size and so cycles through one half of the slots only; should
 // that half ever be full, the walk goes on slot by slot, which finds every slot.
-int THashTable::FindSlot(uint32_t key) const
+int THashTable::FindFurther(uint32_t key, int start) const
 {
-    const int start = PrimaryProbe(key);
-    int h = start;
-    for (;;) {
+    int h = NextProbe(start);
+    while (h != start) {
         const uint32_t slot = slots_[h];
         if (IsEmpty(slot) || (slot >> 12) == key)
             return h;
         h = NextProbe(h);
-        if (h == start)
-            break;
     }
     for (int i = 1; i < kSize; ++i) {
         h = start + i < kSize ? start + i : start + i - kSize;
@@ -167,6 +164,7 @@ void TLZWEncoder::EmitClear()
     clearing_ = true;
     EmitCode(clearCode_);
     table_->Clear();
+    ForgetExtensions();
     freeCode_ = static_cast<uint16_t>(clearCode_ + 2);
 }
 
@@ -176,26 +174,42 @@ void TLZWEncoder::EncodePixels()
     table_ = &table;
     EmitClear();
 
-    pixel_ = *pixelPointer_;
-    CheckPixel(pixel_);
-    uint32_t prefix = pixel_;
-    while (NextPixel()) {
-        CheckPixel(pixel_);
-        const uint32_t key = (prefix << 8) | pixel_;
-        const int code = table.Lookup(key);
-        if (code >= 0) {
-            prefix = static_cast<uint32_t>(code);
+    // The scan runs on locals: the sub-block buffer is written byte by byte, and members
+    // would have to be read again after every such write.
+    const uint8_t* pixel = pixelPointer_;
+    long long left = pixelsLeft_;
+    // With 256 colours every byte is a colour of the table.
+    const bool check = colorCount_ < 256;
+    CheckPixel(*pixel);
+    uint32_t prefix = *pixel;
+    while (--left > 0) {
+        const uint8_t p = *++pixel;
+        if (check)
+            CheckPixel(p);
+        uint32_t& extension = lastExtension_[prefix];
+        if ((extension >> 12) == (0x100u | p)) {
+            prefix = extension & 0xFFF;
+            continue;
+        }
+        const uint32_t key = (prefix << 8) | p;
+        const int slot = table.FindSlot(key);
+        if (table.SlotUsed(slot)) {
+            prefix = table.SlotCode(slot);
+            extension = Extension(p, prefix);
             continue;
         }
         EmitCode(static_cast<int>(prefix));
-        prefix = pixel_;
+        prefix = p;
         if (freeCode_ <= kLastCode) {
-            table.Insert(key, freeCode_);
+            table.Store(slot, key, freeCode_);
+            extension = Extension(p, freeCode_);
             ++freeCode_;
         } else {
             EmitClear();
         }
     }
     EmitCode(static_cast<int>(prefix));
+    pixelPointer_ = pixel;
+    pixelsLeft_ = 0;
     table_ = nullptr;
 }

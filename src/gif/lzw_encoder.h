@@ -4,7 +4,9 @@
 
 #include "gif/gif_stream.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 // Strings seen since the last clear: open addressing over a prime number of slots, no
 // allocation per string. A used slot holds (key << 12) | code; key = (prefix << 8) | pixel.
@@ -18,7 +20,27 @@ public:
     // The code stored for key, or -1.
     int Lookup(uint32_t key) const;
 
-    static int PrimaryProbe(uint32_t key) { return static_cast<int>((key ^ (key >> 4)) % kSize); }
+    // The slot holding key, or the empty slot where it belongs (-1 only for a full table):
+    // a miss in the encoder is stored into the slot its look-up found.
+    int FindSlot(uint32_t key) const
+    {
+        const int h = PrimaryProbe(key);
+        const uint32_t slot = slots_[h];
+        if (IsEmpty(slot) || (slot >> 12) == key)
+            return h;
+        return FindFurther(key, h);
+    }
+    bool SlotUsed(int slot) const { return !IsEmpty(slots_[slot]); }
+    uint16_t SlotCode(int slot) const { return static_cast<uint16_t>(slots_[slot] & 0xFFFu); }
+    void Store(int slot, uint32_t key, uint16_t code) { slots_[slot] = (key << 12) | (code & 0xFFFu); }
+
+    static int PrimaryProbe(uint32_t key)
+    {
+        // Keys have 20 bits: one multiplication gives the exact quotient by 8009 for them.
+        const uint64_t x = key ^ (key >> 4);
+        const uint64_t q = (x * kReciprocal) >> 33;
+        return static_cast<int>(x - q * kSize);
+    }
     static int NextProbe(int h)
     {
         int next = h == 0 ? h - 1 : h - (kSize - h);
@@ -27,7 +49,9 @@ public:
 
 private:
     static bool IsEmpty(uint32_t slot) { return (slot >> 12) == 0xFFFFF; }
-    int FindSlot(uint32_t key) const;
+    // The walk past an occupied primary slot.
+    int FindFurther(uint32_t key, int start) const;
+    static constexpr uint64_t kReciprocal = ((uint64_t{1} << 33) + kSize - 1) / kSize;
 
     uint32_t slots_[kSize];
 };
@@ -70,14 +94,7 @@ protected:
     virtual void EmitClear();
     virtual void EncodePixels() = 0;
 
-    // Advances the scan to the next pixel (in pixel_); false at the end of the frame.
-    bool NextPixel()
-    {
-        if (--pixelsLeft_ <= 0)
-            return false;
-        pixel_ = *++pixelPointer_;
-        return true;
-    }
+    // Raises "Color not in color table" for a pixel not below the colour count.
     void CheckPixel(uint8_t pixel) const;
 
     GifOutput* stream_ = nullptr;
@@ -95,9 +112,9 @@ protected:
     int bitCount_ = 0;
     int width_ = 0;
     int height_ = 0;
+    // Scan position: pixels are taken in storage order, rows from the top.
     const uint8_t* pixelPointer_ = nullptr;
     long long pixelsLeft_ = 0;
-    uint8_t pixel_ = 0;
 };
 
 class TLZWEncoder : public TGIFEncoder {
@@ -111,5 +128,12 @@ protected:
     void EncodePixels() override;
 
 private:
+    // The last extension of every code: (1 << 20) | (pixel << 12) | code of the longer
+    // string, 0 when none. Runs of one colour ask the same string again and again; this
+    // answers them with one read, and the string table is asked when the pixel differs.
+    void ForgetExtensions() { std::fill(std::begin(lastExtension_), std::end(lastExtension_), 0u); }
+    static uint32_t Extension(uint32_t pixel, uint32_t code) { return (1u << 20) | (pixel << 12) | code; }
+
     THashTable* table_ = nullptr;
+    uint32_t lastExtension_[4096];
 };

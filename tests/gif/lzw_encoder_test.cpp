@@ -108,6 +108,15 @@ TEST(LzwEncoder, GiflibReadsBackOddShapes)
     ExpectRoundTrip(all, 16, 16, 8);
     ExpectRoundTrip(std::vector<uint8_t>(640 * 480, 3), 640, 480, 8); // long runs
     ExpectRoundTrip(Noise(333 * 77, 3, 3), 333, 77, 2);
+    // Runs of random lengths and colours: long strings, and table clears among them.
+    std::mt19937 rng(9);
+    std::vector<uint8_t> runs;
+    while (runs.size() < 700 * 700) {
+        const auto colour = static_cast<uint8_t>(rng() % 40);
+        runs.insert(runs.end(), 1 + rng() % 30, colour);
+    }
+    runs.resize(700 * 700);
+    ExpectRoundTrip(runs, 700, 700, 8);
 }
 
 TEST(LzwEncoder, WidthGrowsAtTheFixedPointsAndClearsAfterCode4094)
@@ -217,7 +226,8 @@ TEST(LzwHashTable, ProbesAndFindsWhatWasInserted)
     EXPECT_EQ(THashTable::NextProbe(0), 8008);
     EXPECT_EQ(THashTable::NextProbe(100), 200);
     EXPECT_EQ(THashTable::NextProbe(5000), 1991);
-    EXPECT_EQ(THashTable::PrimaryProbe(0x12345), (0x12345 ^ 0x1234) % 8009);
+    for (uint32_t key = 0; key < (1u << 20); ++key)
+        ASSERT_EQ(THashTable::PrimaryProbe(key), static_cast<int>((key ^ (key >> 4)) % 8009)) << key;
 
     THashTable table;
     EXPECT_EQ(table.Lookup(42), -1);
