@@ -109,20 +109,24 @@ void WebEngineBrowser::frameNavigated(const QString& url)
     emit NavigateComplete2(url);
 }
 
+// The page's navigation completes when its document arrives, before its frames have loaded
+// (the end of loading waits for them): the URL change reports it, the end of loading only when
+// the URL did not change, so that a frame's report never comes before its page's.
 void WebEngineBrowser::pageLoaded()
 {
-    if (!view_)
-        return;
-    loadedUrl_ = view_->url();
-    emit NavigateComplete2(loadedUrl_.toString());
+    if (view_ && view_->url() != reportedUrl_)
+        reportPage(view_->url());
 }
 
 void WebEngineBrowser::urlChanged(const QUrl& url)
 {
-    // A jump within the loaded page (its fragment) completes without a new load.
-    if (!loadedUrl_.isEmpty() && url != loadedUrl_
-        && url.adjusted(QUrl::RemoveFragment) == loadedUrl_.adjusted(QUrl::RemoveFragment)) {
-        loadedUrl_ = url;
-        emit NavigateComplete2(url.toString());
-    }
+    // Also a jump within the page (its fragment), which completes without a load.
+    if (url != reportedUrl_)
+        reportPage(url);
+}
+
+void WebEngineBrowser::reportPage(const QUrl& url)
+{
+    reportedUrl_ = url;
+    emit NavigateComplete2(url.toString());
 }

@@ -27,8 +27,9 @@ public:
 private:
     void pageLoaded();
     void urlChanged(const QUrl& url);
+    void reportPage(const QUrl& url);
 
     QWebEngineProfile* profile_;
     QPointer<QWebEngineView> view_;
-    QUrl loadedUrl_;
+    QUrl reportedUrl_; // of the page itself; frames report on their own
 };

@@ -5,6 +5,7 @@
 #include "app/working_files.h"
 #include "platform/browser_control.h"
 #include "platform/browser_environment.h"
+#include "platform/x11_screen_grabber.h"
 #include "platform/xtest_input_injector.h"
 #include "record/recorder_window.h"
 #include "support/fake_dialogs.h"
@@ -19,6 +20,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -49,6 +51,12 @@ bool WaitFor(const std::function<bool()>& done, int limitMs)
 void Pause(int ms)
 {
     WaitFor([] { return false; }, ms);
+}
+
+void XGrab(Picture& picture, const ScreenRect& rect)
+{
+    X11ScreenGrabber grabber;
+    grabber.GrabScreen(picture, rect);
 }
 
 std::vector<int> StoredSlots(int frameCount)
@@ -98,6 +106,27 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 60000))
             << "caption: " << form2_->title_caption->text().toStdString();
         Pause(500); // the first paint of the slide
+    }
+
+    // Records in Custom Record mode while the pointer moves over the show; returns the number
+    // of frame files.
+    size_t RecordWhilePointerMoves(bool cursorOn)
+    {
+        form1_->suiRadioButton9->setChecked(true);
+        form1_->checkbox_cursor->setChecked(cursorOn);
+        const ScreenRect area = form2_->CaptureRect();
+        auto pointer = std::make_shared<XTestInputInjector>();
+        pointer->SetCursorPos({area.left + 100, area.top + 300});
+        // Start Record's loop runs inside the click, so the moves and Finished come from
+        // timers that fire during its waits.
+        QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+        for (int step = 1; step <= 4; ++step)
+            QTimer::singleShot(400 * step, [pointer, area, step] {
+                pointer->SetCursorPos({area.left + 100 + 40 * step, area.top + 300});
+            });
+        QTimer::singleShot(2000, form2_->button_finished, &QPushButton::click);
+        EXPECT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 10000));
+        return StoredSlots(form1_->FrameCount).size();
     }
 
     static QTemporaryDir folder_;
@@ -159,4 +188,45 @@ TEST_F(RecordingEndToEnd, AutoRecordPlaysTheSampleToItsEndScreen)
         sum += lateness[k];
     std::printf("slots %d, frames stored %zu, trimmed size %dx%d, mean lateness %.2f ms, worst %d ms\n", frameCount,
         storedSlots.size(), first.width(), first.height(), sum / (lateness.size() - 1), worst);
+}
+
+TEST_F(RecordingEndToEnd, CursorOnAddsAFrameForEachPointerMove)
+{
+    OpenSample();
+    EXPECT_EQ(RecordWhilePointerMoves(true), 5u); // slide 1, then one per move
+    form1_->recordernow->click();
+    ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 30000));
+    Pause(500);
+    EXPECT_EQ(RecordWhilePointerMoves(false), 1u);
+}
+
+TEST_F(RecordingEndToEnd, APresentationThatCannotBeShownGivesItsReasonInTheFrame)
+{
+    const QString broken = folder_.filePath("broken deck.ppt");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a presentation\n");
+    file.close();
+    dialogs_.fileNames.push_back(broken);
+    form1_->Button1->click();
+    form1_->recordernow->click();
+    const QString frameUrl = "1,First page deckrec-show:" + QUrl::fromLocalFile(broken).path(QUrl::FullyEncoded);
+    ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == frameUrl; }, 60000))
+        << form2_->title_caption->text().toStdString();
+    Pause(500);
+
+    // The message page: light grey with dark text, where the show would be.
+    Picture shown;
+    XGrab(shown, form2_->CaptureRect());
+    int light = 0, dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const uint8_t* px = shown.scanLine(y) + 3 * x;
+            light += px[0] == 0xf2 && px[1] == 0xf2 && px[2] == 0xf2;
+            dark += px[0] < 0x60 && px[1] < 0x60 && px[2] < 0x60;
+        }
+    EXPECT_GT(light, shown.width() * shown.height() / 2);
+    EXPECT_GT(dark, 200);
+    form2_->button_cancel->click();
+    EXPECT_TRUE(form1_->isVisible());
 }
