@@ -1,6 +1,7 @@
 #include "platform/pulse_mixer_service.h"
 
 #include "platform/pulse_connection.h"
+#include "platform/pulse_server_state.h"
 
 #include <pulse/volume.h>
 
@@ -15,66 +16,9 @@ constexpr uint32_t kPlaybackSlot = 0;
 constexpr uint32_t kRecordingSlot = 1;
 constexpr uint32_t kControlsPerLine = 4;
 
-struct ServerObject {
-    uint32_t index = PA_INVALID_INDEX;
-    std::string name;
-    std::string description;
-    uint32_t channels = 0;
-};
-
-struct Snapshot {
-    std::string defaultSink;
-    std::string defaultSource;
-    std::vector<ServerObject> sinks;
-    std::vector<ServerObject> sources;
-};
-
 std::string Truncated(const std::string& s, size_t max)
 {
     return s.size() <= max ? s : s.substr(0, max);
-}
-
-template <typename Info>
-void Collect(const Info* info, int eol, std::vector<ServerObject>* into)
-{
-    if (eol || !info)
-        return;
-    into->push_back({info->index, info->name ? info->name : "",
-                     info->description ? info->description : (info->name ? info->name : ""),
-                     info->channel_map.channels});
-}
-
-// With the lock held: the defaults and the outputs and inputs, or false when the server
-// fails or is too slow.
-bool ReadSnapshot(PulseConnection& c, Snapshot& s)
-{
-    struct Ctx {
-        PulseConnection* c;
-        Snapshot* s;
-    } ctx{&c, &s};
-    pa_operation* op = pa_context_get_server_info(c.context(), [](pa_context*, const pa_server_info* i, void* u) {
-        auto* x = static_cast<Ctx*>(u);
-        if (i) {
-            x->s->defaultSink = i->default_sink_name ? i->default_sink_name : "";
-            x->s->defaultSource = i->default_source_name ? i->default_source_name : "";
-        }
-        x->c->wake();
-    }, &ctx);
-    if (!c.await(op, kPulseCallTimeoutMs))
-        return false;
-    op = pa_context_get_sink_info_list(c.context(), [](pa_context*, const pa_sink_info* i, int eol, void* u) {
-        auto* x = static_cast<Ctx*>(u);
-        Collect(i, eol, &x->s->sinks);
-        x->c->wake();
-    }, &ctx);
-    if (!c.await(op, kPulseCallTimeoutMs))
-        return false;
-    op = pa_context_get_source_info_list(c.context(), [](pa_context*, const pa_source_info* i, int eol, void* u) {
-        auto* x = static_cast<Ctx*>(u);
-        Collect(i, eol, &x->s->sources);
-        x->c->wake();
-    }, &ctx);
-    return c.await(op, kPulseCallTimeoutMs);
 }
 
 struct VolumeReading {
@@ -105,7 +49,7 @@ void OnSuccess(pa_context*, int success, void* u)
 
 class PulseMixerDevice : public MixerDevice {
 public:
-    PulseMixerDevice(std::shared_ptr<PulseConnection> c, const Snapshot& s);
+    PulseMixerDevice(std::shared_ptr<PulseConnection> c, const ServerState& s);
     ~PulseMixerDevice() override;
 
     int destinationLine(uint32_t destination, MixerLineInfo& line) override;
@@ -140,7 +84,7 @@ private:
     int handlerId_ = 0;
 };
 
-PulseMixerDevice::PulseMixerDevice(std::shared_ptr<PulseConnection> c, const Snapshot& s)
+PulseMixerDevice::PulseMixerDevice(std::shared_ptr<PulseConnection> c, const ServerState& s)
     : c_(std::move(c)), sinkCount_(uint32_t(s.sinks.size())), sourceCount_(uint32_t(s.sources.size()))
 {
     auto named = [](const std::vector<ServerObject>& list, const std::string& name) -> const ServerObject* {
@@ -410,10 +354,10 @@ int PulseMixerService::open(uint32_t device, std::unique_ptr<MixerDevice>& opene
     auto c = device == 0 ? connection() : nullptr;
     if (!c)
         return MixerResult::BadDeviceId;
-    Snapshot s;
+    ServerState s;
     {
         PulseConnection::Lock lock(*c);
-        if (!ReadSnapshot(*c, s))
+        if (!ReadServerState(*c, s))
             return MixerResult::NoDriver;
     }
     opened = std::make_unique<PulseMixerDevice>(std::move(c), s);

@@ -1,6 +1,7 @@
 #include "platform/pulse_sound_input.h"
 
 #include "platform/pulse_connection.h"
+#include "platform/pulse_server_state.h"
 
 #include <pulse/stream.h>
 #include <pulse/timeval.h>
@@ -110,7 +111,7 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std:
     pa_sample_spec spec;
     spec.format = PA_SAMPLE_S16LE;
     spec.rate = rate > 0 ? uint32_t(rate) : 0;
-    spec.channels = channels > 0 && channels <= PA_CHANNELS_MAX ? uint8_t(channels) : 0;
+    spec.channels = channels > 0 && channels <= int(PA_CHANNELS_MAX) ? uint8_t(channels) : 0;
     if (!pa_sample_spec_valid(&spec)) {
         error = "The sound format can not be recorded";
         return nullptr;
@@ -121,17 +122,8 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std:
     {
         // An input must exist: a server without any has nothing to record from.
         PulseConnection::Lock lock(*c);
-        struct Ctx {
-            PulseConnection* c;
-            bool any = false;
-        } ctx{c.get()};
-        pa_operation* op = pa_context_get_source_info_list(c->context(), [](pa_context*, const pa_source_info* i, int eol, void* u) {
-            auto* x = static_cast<Ctx*>(u);
-            if (!eol && i)
-                x->any = true;
-            x->c->wake();
-        }, &ctx);
-        if (!c->await(op, kPulseCallTimeoutMs) || !ctx.any) {
+        ServerState state;
+        if (!ReadServerState(*c, state) || state.sources.empty()) {
             error = "No sound input";
             return nullptr;
         }

@@ -84,7 +84,7 @@ TEST(AudioMixer, VolumesArePercentOfTheControlsMaximumRoundedAndClamped)
     EXPECT_EQ(fake.writesTo(id, K::Volume).size(), 3u);
 
     // The lower bound plays no part; halves round away from zero.
-    fake.line(0, 0, 0).volume = {true, 200, 1};
+    fake.line(0, 0, 0).volume = {true, 200, 1, {}};
     mixer.setDestinationID(1);
     mixer.setDestinationID(0); // lines are snapshots: reload to see the new bounds
     EXPECT_EQ(mixer.Lines(0)->GetVolume(), 1); // 0.5 % rounds up

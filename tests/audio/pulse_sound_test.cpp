@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -122,6 +123,20 @@ TEST_F(AudioPulse, TheMixerShowsTheServersOutputsAndInputs)
     EXPECT_EQ(destinations, QStringList({"Playback", "Recording"}));
     EXPECT_GE(LineNamed(mixer, "Speakers"), 0);
     EXPECT_NE(mixer.Master()->GetVolume(), -1);
+
+    // The server's change reports arrive as events on the lines concerned: the output is both
+    // the default output (the destination's own line) and a source line.
+    std::vector<std::pair<TAudioMixerLine*, TMixerControlType>> changes;
+    QObject::connect(&mixer, &TAudioMixer::OnControlChange, [&](TAudioMixer*, TAudioMixerLine* line, TMixerControlType k) {
+        changes.push_back({line, k});
+    });
+    const int before = mixer.Master()->GetVolume();
+    Pactl(before == 55 ? "set-sink-volume spk 56%" : "set-sink-volume spk 55%");
+    for (int i = 0; i < 40 && changes.size() < 2; ++i)
+        Wait(50);
+    for (const auto& expected : {std::pair(mixer.Master(), mctVolume), std::pair(mixer.Lines(LineNamed(mixer, "Speakers")), mctVolume)})
+        EXPECT_NE(std::find(changes.begin(), changes.end(), expected), changes.end());
+    mixer.Master()->SetVolume(100);
 
     mixer.setDestinationID(1);
     EXPECT_GE(LineNamed(mixer, "Microphone"), 0);
