@@ -116,7 +116,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
     connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target](int, QProcess::ExitStatus status) {
         process->deleteLater();
         if (status != QProcess::NormalExit && !limit->isActive())
-            return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(kTimeLimitSeconds)));
+            return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(timeLimitMs_ / 1000.0)));
         limit->stop();
         // LibreOffice exits with 0 when it fails too: only the written show counts.
         const QStringList shows = QDir(outDir).entryList({QStringLiteral("*.svg")}, QDir::Files);
@@ -142,7 +142,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
                               QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("svg"),
                               QStringLiteral("--outdir"), outDir,
                               QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)});
-    limit->start(kTimeLimitSeconds * 1000);
+    limit->start(timeLimitMs_);
 }
 
 void PresentationConverter::finish(const QString& target, const ConversionResult& result)

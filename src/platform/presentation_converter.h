@@ -29,16 +29,16 @@ public:
     // Where the show of path would be cached; empty when the file does not exist.
     static QString CachedShowPath(const QString& presentationPath);
 
-    // Seconds LibreOffice may take before it is stopped.
-    static constexpr int kTimeLimitSeconds = 60;
-
-    // The program that converts; tests point it at a stand-in.
+    // The program that converts and how long it may take before it is stopped; tests point
+    // them at a stand-in.
     void setConverterProgram(const QString& program) { program_ = program; }
+    void setTimeLimitMs(int ms) { timeLimitMs_ = ms; }
 
 private:
     void start(const QString& path, const QString& target);
     void finish(const QString& target, const ConversionResult& result);
 
     QString program_ = QStringLiteral("soffice");
+    int timeLimitMs_ = 60000;
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;
 };
