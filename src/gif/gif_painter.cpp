@@ -37,9 +37,9 @@ void TGIFRenderer::DrawFrame(int index)
         const uint8_t* src = frame.Data() + static_cast<size_t>(y - frame.Top()) * frame.Width();
         auto* dst = reinterpret_cast<uint32_t*>(canvas_.scanLine(y));
         for (int x = frame.Left(); x < right; ++x) {
-            const uint8_t index = src[x - frame.Left()];
-            if (index != transparent)
-                dst[x] = colors[index];
+            const uint8_t pixel = src[x - frame.Left()];
+            if (pixel != transparent)
+                dst[x] = colors[pixel];
         }
     }
 }

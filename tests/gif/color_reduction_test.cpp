@@ -318,7 +318,8 @@ TEST(Dithering, ExactPaletteColoursAreMappedAlikeByBothMappers)
         const Picture diffused = ReduceToIndexed(b, mode, dfFloydSteinberg, 8);
         for (int y = 0; y < 30; ++y)
             ASSERT_TRUE(std::equal(nearest.scanLine(y), nearest.scanLine(y) + 40, diffused.scanLine(y))) << int(mode) << " row " << y;
-        if (mode == pmGray256)
+        if (mode == pmGray256) {
             EXPECT_EQ(diffused.scanLine(17)[23], 128);
+        }
     }
 }

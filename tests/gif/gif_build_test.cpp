@@ -176,8 +176,9 @@ TEST(GifBuild, TransparentIndexIsTheHighestOneTheChangesLeaveFree)
         const DecodedGif gif = Decode(*animation);
         ASSERT_EQ(gif.frames.size(), 2u);
         EXPECT_EQ(gif.frames[1].transparent, c.transparent);
-        if (c.transparent < 0)
+        if (c.transparent < 0) {
             EXPECT_EQ(gif.frames[1].width * gif.frames[1].height, 120 * 90);
+        }
         EXPECT_EQ(gif.frames[1].screen, Reduced(second, Options(4, true, true)));
     }
 }
