@@ -9,8 +9,8 @@
 
 namespace {
 // A window manager drops a click whose steps reach it in one burst (the release together with
-// the move back); a short pause after each pointer step lets it see them one by one.
-constexpr auto kPointerStepPause = std::chrono::milliseconds(15);
+// the move back); pointer steps are kept this far apart, so that it sees them one by one.
+constexpr auto kPointerStepSpacing = std::chrono::milliseconds(15);
 } // namespace
 
 struct XTestInputInjector::Impl {
@@ -29,11 +29,19 @@ struct XTestInputInjector::Impl {
         return dpy && available ? dpy : nullptr;
     }
 
-    void settle(bool pause)
+    std::chrono::steady_clock::time_point lastPointerStep{};
+
+    // Waits until the previous pointer step is far enough back; nothing waits after the last.
+    void spacePointerStep()
+    {
+        std::this_thread::sleep_until(lastPointerStep + kPointerStepSpacing);
+    }
+
+    void settle(bool pointerStep)
     {
         connection.SyncAndTakeError();
-        if (pause)
-            std::this_thread::sleep_for(kPointerStepPause);
+        if (pointerStep)
+            lastPointerStep = std::chrono::steady_clock::now();
     }
 };
 
@@ -61,6 +69,7 @@ void XTestInputInjector::SetCursorPos(const QPoint& point)
     Display* dpy = d->usable();
     if (!dpy)
         return;
+    d->spacePointerStep();
     XTestFakeMotionEvent(dpy, DefaultScreen(dpy), point.x(), point.y(), CurrentTime);
     d->settle(true);
 }
@@ -82,6 +91,7 @@ void XTestInputInjector::LeftButton(bool pressed)
     Display* dpy = d->usable();
     if (!dpy)
         return;
+    d->spacePointerStep();
     XTestFakeButtonEvent(dpy, 1, pressed ? True : False, CurrentTime);
     d->settle(true);
 }

@@ -187,13 +187,18 @@ void RecordingEndToEnd::AutoRecordToTheEnd()
         for (int n : storedSlots)
             QFile::copy(QString::fromStdString(FrameFilePath(n)), keep + QStringLiteral("/temp%1.bmp").arg(n));
 
-    const std::vector<int>& lateness = form2_->slotLateness();
-    const auto worst = *std::max_element(lateness.begin() + 1, lateness.end());
+    // Slot timing for the record: how late each grab started after its due time (slot 1 is
+    // taken at once and left out).
+    std::vector<int> lateness(form2_->slotLateness().begin() + 1, form2_->slotLateness().end());
+    ASSERT_FALSE(lateness.empty());
+    std::sort(lateness.begin(), lateness.end());
     double sum = 0;
-    for (size_t k = 1; k < lateness.size(); ++k)
-        sum += lateness[k];
-    std::printf("slots %d, frames stored %zu, trimmed size %dx%d, mean lateness %.2f ms, worst %d ms\n", frameCount,
-        storedSlots.size(), first.width(), first.height(), sum / (lateness.size() - 1), worst);
+    for (int ms : lateness)
+        sum += ms;
+    std::printf("slots %d, frames stored %zu, trimmed size %dx%d, %.1f s; slot lateness ms: mean %.1f, "
+                "median %d, 95%% %d, max %d\n",
+        frameCount, storedSlots.size(), first.width(), first.height(), seconds, sum / lateness.size(),
+        lateness[lateness.size() / 2], lateness[lateness.size() * 95 / 100], lateness.back());
 }
 
 TEST_F(RecordingEndToEnd, AutoRecordPlaysTheSampleToItsEndScreen)
