@@ -24,5 +24,7 @@ void PrepareBrowserEnvironment()
     SetIfUnset("QT_QUICK_BACKEND", "software");
     // The program grabs the screen over X11; under Wayland it runs through XWayland.
     SetIfUnset("QT_QPA_PLATFORM", "xcb");
+    // The windows are laid out in screen pixels, and the capture area is measured in them.
+    SetIfUnset("QT_ENABLE_HIGHDPI_SCALING", "0");
     RegisterPresentationScheme();
 }

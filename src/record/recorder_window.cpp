@@ -150,15 +150,25 @@ void TForm2::ShowRecorder()
     activateWindow();
 }
 
+// Screen pixels of a point of Panel1; the same as Qt's coordinates unless the user asked Qt to
+// scale the windows.
+static QPoint PanelPointOnScreen(const QWidget* panel, const QPoint& point)
+{
+    const qreal ratio = panel->devicePixelRatioF();
+    const QPoint logical = panel->mapToGlobal(point);
+    return ratio == 1.0 ? logical : QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio));
+}
+
 ScreenRect TForm2::CaptureRect() const
 {
-    const QPoint origin = Panel1->mapToGlobal(QPoint(0, 0));
-    return CaptureRectangle(origin.x(), origin.y(), Panel1->width(), Panel1->height());
+    const QPoint origin = PanelPointOnScreen(Panel1, QPoint(0, 0));
+    const qreal ratio = Panel1->devicePixelRatioF();
+    return CaptureRectangle(origin.x(), origin.y(), qRound(Panel1->width() * ratio), qRound(Panel1->height() * ratio));
 }
 
 QPoint TForm2::BrowserFrameCentre() const
 {
-    return Panel1->mapToGlobal(QPoint(Panel1->width() / 2, Panel1->height() / 2));
+    return PanelPointOnScreen(Panel1, QPoint(Panel1->width() / 2, Panel1->height() / 2));
 }
 
 void TForm2::FormShow()
