@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -283,6 +284,10 @@ TEST_F(RecorderLoop, RecordNowClearsOpensThePageAndSendsTheChordTwice)
     EXPECT_FALSE(FrameExists(3));
     EXPECT_TRUE(form2->isVisible());
     EXPECT_FALSE(form1->isVisible());
+    // Borderless, on top, over the whole screen.
+    EXPECT_EQ(form2->geometry(), form2->screen()->geometry());
+    EXPECT_TRUE(form2->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form2->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(form2->button_start->isEnabled());
     EXPECT_FALSE(form2->button_finished->isEnabled());
     EXPECT_EQ(fakes.browser->navigations,
