@@ -71,8 +71,22 @@ public:
     // The hidden media player that records the sound file; owned by this window.
     class TMediaPlayer* MediaPlayer1 = nullptr;
 
-    // Save AVI page (main_window_avi_page.cpp)
+    // Save AVI page (main_window_avi_page.cpp). The save dialog is Dialogs().saveFileName.
     void FillEncoderList();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void suiButton1Click();
+    void suiButton5Click();
+    QComboBox* ComboBox1 = nullptr;    // "Color:"
+    QComboBox* ComboBox2 = nullptr;    // "Encoder:"
+    QComboBox* ComboBox3 = nullptr;    // "Quality:"
+    QComboBox* suiComboBox1 = nullptr; // "Zoom:"
+    QPushButton* suiButton1 = nullptr; // "Advance"
+    QPushButton* suiButton5 = nullptr; // "Save to AVI"
+    class QProgressBar* suiProgressBar1 = nullptr;
+    std::shared_ptr<class TAviWriter_2> AviWriter;
+    bool AviExportRunning = false; // Save to AVI is writing; a second start is refused
 
     // Save GIF page (main_window_gif_page.cpp). The save dialog is Dialogs().saveFileName.
     QComboBox* suiComboBox2 = nullptr;      // zoom

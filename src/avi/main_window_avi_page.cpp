@@ -1,10 +1,258 @@
-// The "Save AVI" page and its handlers.
+// The "Save AVI" page: colour depth, encoder, quality and zoom, and the Save to AVI command.
 #include "app/main_window.h"
 
-void TForm1::buildSaveAviPage(QWidget* /*page*/)
+#include "app/deckrec_error.h"
+#include "app/dialogs.h"
+#include "app/working_files.h"
+#include "avi/avi_export.h"
+#include "avi/avi_writer.h"
+#include "avi/encoder_options_dialog.h"
+#include "platform/encoder_facility.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The output is written here first and moved to the chosen name when it is complete; the
+// writer's temporary video file lies beside it.
+const char* const kIntermediateName = "tempdeckrec.avi";
+
+constexpr TPixelFormat kColourDepths[] = {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit,
+                                          TPixelFormat::pf24bit, TPixelFormat::pf32bit};
+constexpr int kQualities[] = {10000, 8000, 6000, 4000, 2000};
+
+template <typename W>
+W* Put(QWidget* page, W* widget, const char* name, int x, int y, int w, int h)
 {
+    widget->setParent(page);
+    if (name)
+        widget->setObjectName(name);
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QComboBox* Choices(QWidget* page, const char* name, const QStringList& items, int selected, int x, int y, int w)
+{
+    auto* box = Put(page, new QComboBox, name, x, y, w, 22);
+    box->addItems(items);
+    box->setCurrentIndex(selected);
+    return box;
+}
+
+void ProcessPendingMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+// Moves the finished video to the chosen name. A rename replaces an existing file in one
+// step; across file systems the copy is completed beside the target before it replaces it.
+void PlaceVideo(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (!error)
+        return;
+    const std::string part = to + ".part";
+    fs::copy_file(from, part, fs::copy_options::overwrite_existing, error);
+    if (!error)
+        fs::rename(part, to, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        throw DeckrecError("Could not write " + to + ": " + error.message());
+    }
+}
+
+// While Save to AVI runs, the page's controls and the page tabs are disabled, so that nested
+// message processing cannot change the settings or start a recording; restored on every exit.
+class ExportLock {
+public:
+    explicit ExportLock(TForm1& form) : form_(form)
+    {
+        form_.AviExportRunning = true;
+        for (QWidget* control : controls())
+            enabled_.push_back(control->isEnabled());
+        for (QWidget* control : controls())
+            control->setEnabled(false);
+    }
+    ~ExportLock()
+    {
+        const auto list = controls();
+        for (size_t i = 0; i < list.size(); ++i)
+            list[i]->setEnabled(enabled_[i]);
+        form_.AviWriter->OnSaveProgress = nullptr;
+        form_.AviExportRunning = false;
+    }
+
+private:
+    std::vector<QWidget*> controls() const
+    {
+        return {form_.PageControl1->tabBar(), form_.ComboBox1, form_.ComboBox2, form_.ComboBox3,
+                form_.suiComboBox1, form_.suiButton1, form_.suiButton5};
+    }
+
+    TForm1& form_;
+    std::vector<bool> enabled_;
+};
+
+} // namespace
+
+void TForm1::buildSaveAviPage(QWidget* page)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    AviWriter = std::make_shared<TAviWriter_2>(EncoderFacilityInUse(), screenSize.width(), screenSize.height());
+    // The writer's settings as this window stores them.
+    AviWriter->Width = 102;
+    AviWriter->Height = 76;
+    AviWriter->FrameTime = 1000;
+    AviWriter->SetPixelFormat(TPixelFormat::pf24bit);
+
+    auto* box = Put(page, new QFrame, "aviOptionsBox", 8, 8, 393, 145);
+    box->setFrameShape(QFrame::Box);
+    Put(page, new QLabel("Color:"), nullptr, 24, 24, 72, 20);
+    ComboBox1 = Choices(page, "ComboBox1", {"  1 Bit ", "  4 Bit  ", "  8 Bit", "24 Bit", "32 Bit"}, 3, 104, 23, 121);
+    Put(page, new QLabel("Encoder:"), nullptr, 24, 56, 72, 20);
+    ComboBox2 = Put(page, new QComboBox, "ComboBox2", 104, 55, 185, 22);
+    ComboBox2->setPlaceholderText("Video Encoder");
+    suiButton1 = Put(page, new QPushButton("Advance"), "suiButton1", 296, 52, 89, 27);
+    Put(page, new QLabel("Quality:"), nullptr, 24, 88, 72, 20);
+    ComboBox3 = Choices(page, "ComboBox3",
+                        {"Highest Quality", "Very High Quality", "High Quality", "Medium Quality", "Low Quality"}, 3,
+                        104, 87, 185);
+    Put(page, new QLabel("Zoom:"), nullptr, 24, 120, 72, 20);
+    suiComboBox1 = Choices(page, "suiComboBox1", {"560x420", "480x360", "360x270", "240x180", "120x90"}, 0, 104, 119, 121);
+
+    suiButton5 = Put(page, new QPushButton("Save to AVI"), "suiButton5", 296, 164, 89, 33);
+    suiButton5->setEnabled(false); // enabled when a recording session has finished
+    suiProgressBar1 = Put(page, new QProgressBar, "suiProgressBar1", 16, 212, 377, 19);
+    suiProgressBar1->setRange(0, 100);
+    suiProgressBar1->setValue(0);
+    suiProgressBar1->setTextVisible(false);
+
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+    connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Change);
+    connect(ComboBox3, &QComboBox::activated, this, &TForm1::ComboBox3Change);
+    connect(suiButton1, &QPushButton::clicked, this, &TForm1::suiButton1Click);
+    connect(suiButton5, &QPushButton::clicked, this, &TForm1::suiButton5Click);
 }
 
 void TForm1::FillEncoderList()
 {
+    std::vector<std::string> entries;
+    AviWriter->ListCompressors(entries);
+    ComboBox2->clear();
+    for (const std::string& entry : entries)
+        ComboBox2->addItem(QString::fromStdString(entry));
+    ComboBox2->setCurrentIndex(0);
+    // The default encoder: the first DIVX entry, else the first WMV entry (letter case counts).
+    for (const char* wanted : {"DIVX", "WMV"}) {
+        for (int i = 0; i < ComboBox2->count() && ComboBox2->currentIndex() == 0; ++i)
+            if (ComboBox2->itemText(i).contains(wanted, Qt::CaseSensitive))
+                ComboBox2->setCurrentIndex(i);
+        if (ComboBox2->currentIndex() != 0)
+            break;
+    }
+    ComboBox3Change();
+    ComboBox2Change();
+}
+
+void TForm1::ComboBox1Change()
+{
+    const int index = ComboBox1->currentIndex();
+    if (index >= 0 && index < 5)
+        AviWriter->SetPixelFormat(kColourDepths[index]);
+    FillEncoderList();
+}
+
+void TForm1::ComboBox2Change()
+{
+    if (ComboBox2->currentIndex() < 1)
+        AviWriter->SelectCompressor("");
+    else
+        AviWriter->SelectCompressor(ComboBox2->currentText().left(4).toStdString());
+}
+
+void TForm1::ComboBox3Change()
+{
+    const int index = ComboBox3->currentIndex();
+    AviWriter->SetQuality(index >= 0 && index < 5 ? kQualities[index] : 10000);
+}
+
+void TForm1::suiButton1Click()
+{
+    if (ComboBox2->currentIndex() <= 0)
+        return;
+    DialogOptionsEditor editor(this);
+    AviWriter->ConfigureCompressor(editor);
+}
+
+void TForm1::suiButton5Click()
+{
+    if (AviExportRunning)
+        return;
+    ComboBox3Change();
+    ComboBox2Change();
+    const QString chosen = Dialogs().saveFileName(this, "*.avi (*.avi);;All Files (*)", "avi");
+    if (chosen.isEmpty())
+        return;
+    EnsureWorkingDirectory();
+    const std::string intermediate = WorkingDirectory() + kIntermediateName;
+    std::error_code ignored;
+    fs::remove(intermediate, ignored);
+    AviWriter->filename = intermediate;
+    AviWriter->TempFileName = WorkingDirectory() + "~AWTemp" + kIntermediateName;
+
+    const int frameCount = FrameCount;
+    if (frameCount <= 0) {
+        ShowNotice(this, "No images selected.");
+        return;
+    }
+    const int maximum = frameCount + frameCount / 2;
+    suiProgressBar1->setMaximum(maximum);
+    if (QFileInfo::exists(chosen) && !Dialogs().confirm(this, "File exists, overwrite?", "Save to AVI"))
+        return;
+
+    const ZoomSize zoom = ZoomSizeFor(suiComboBox1->currentIndex());
+    AviWriter->Width = zoom.width;
+    AviWriter->Height = zoom.height;
+    AviWriter->FrameTime = 150;
+    AviWriter->SetWavFileName(audioenable->isChecked() ? SoundFilePath() : "");
+
+    ExportLock lock(*this);
+    AviWriter->OpenVideo();
+    AppendFrameSlots(*AviWriter, frameCount, [this](int k) {
+        suiProgressBar1->setValue(k);
+        ProcessPendingMessages();
+        ProcessPendingMessages();
+    });
+    ProcessPendingMessages();
+    ProcessPendingMessages();
+    AviWriter->EndFrames();
+    ProcessPendingMessages();
+    ProcessPendingMessages();
+    // The compression fills the part of the bar above the frame count.
+    AviWriter->OnSaveProgress = [this, frameCount](int percent) {
+        suiProgressBar1->setValue(frameCount + percent * (frameCount / 2) / 100);
+        ProcessPendingMessages();
+    };
+    AviWriter->CloseVideo();
+    PlaceVideo(intermediate, chosen.toStdString());
+    fs::remove(intermediate, ignored);
+    suiProgressBar1->setValue(maximum);
 }

@@ -1,0 +1,108 @@
+#include "ffmpeg_oracle.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+QByteArray Run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000))
+        return {};
+    process.closeWriteChannel();
+    QByteArray output;
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(1000);
+        output += process.readAllStandardOutput();
+    }
+    output += process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 ? output : QByteArray();
+}
+
+} // namespace
+
+std::vector<ProbedStream> ProbeStreams(const std::string& path)
+{
+    const QByteArray json = Run("ffprobe", {"-v", "error", "-count_packets", "-show_streams", "-of", "json",
+                                            QString::fromStdString(path)});
+    std::vector<ProbedStream> streams;
+    for (const QJsonValue value : QJsonDocument::fromJson(json).object()["streams"].toArray()) {
+        const QJsonObject s = value.toObject();
+        ProbedStream stream;
+        stream.type = s["codec_type"].toString().toStdString();
+        stream.codec = s["codec_name"].toString().toStdString();
+        stream.tag = s["codec_tag_string"].toString().toStdString();
+        stream.pixelFormat = s["pix_fmt"].toString().toStdString();
+        stream.frameRate = s["r_frame_rate"].toString().toStdString();
+        stream.width = s["width"].toInt();
+        stream.height = s["height"].toInt();
+        stream.sampleRate = s["sample_rate"].toString().toInt();
+        stream.channels = s["channels"].toInt();
+        stream.packets = s["nb_read_packets"].toString().toLongLong();
+        streams.push_back(stream);
+    }
+    return streams;
+}
+
+std::vector<std::vector<uint8_t>> DecodeVideoFrames(const std::string& path, int width, int height)
+{
+    const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", QString::fromStdString(path), "-map", "0:v:0",
+                                          "-vsync", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+    const size_t frameBytes = static_cast<size_t>(width) * height * 3;
+    std::vector<std::vector<uint8_t>> frames;
+    for (size_t at = 0; frameBytes > 0 && at + frameBytes <= static_cast<size_t>(raw.size()); at += frameBytes)
+        frames.emplace_back(raw.begin() + static_cast<qsizetype>(at), raw.begin() + static_cast<qsizetype>(at + frameBytes));
+    return frames;
+}
+
+int64_t VideoStreamBytes(const std::string& path)
+{
+    const QByteArray csv = Run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=size",
+                                           "-of", "csv=p=0", QString::fromStdString(path)});
+    int64_t bytes = 0;
+    for (const QByteArray& line : csv.split('\n'))
+        bytes += line.trimmed().toLongLong();
+    return bytes;
+}
+
+std::vector<bool> VideoKeyFlags(const std::string& path)
+{
+    const QByteArray csv = Run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=flags",
+                                           "-of", "csv=p=0", QString::fromStdString(path)});
+    std::vector<bool> flags;
+    for (const QByteArray& line : csv.split('\n'))
+        if (!line.trimmed().isEmpty())
+            flags.push_back(line.contains('K'));
+    return flags;
+}
+
+std::vector<int16_t> DecodeAudioSamples(const std::string& path)
+{
+    const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", QString::fromStdString(path), "-map", "0:a:0", "-f",
+                                          "s16le", "-acodec", "pcm_s16le", "-"});
+    std::vector<int16_t> samples(static_cast<size_t>(raw.size()) / 2);
+    std::memcpy(samples.data(), raw.data(), samples.size() * 2);
+    return samples;
+}
+
+double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 0;
+    double squares = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double d = static_cast<double>(a[i]) - b[i];
+        squares += d * d;
+    }
+    if (squares == 0)
+        return 99;
+    return 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / squares);
+}
