@@ -13,8 +13,8 @@ constexpr int kFragmentMs = 20;
 
 class PulseSoundCapture : public SoundCapture {
 public:
-    PulseSoundCapture(std::unique_ptr<PulseConnection> c, const pa_sample_spec& spec)
-        : c_(std::move(c)), spec_(spec) {}
+    PulseSoundCapture(std::unique_ptr<PulseConnection> c, const pa_sample_spec& sampleFormat)
+        : c_(std::move(c)), sampleFormat_(sampleFormat) {}
     ~PulseSoundCapture() override { stop(); }
 
     bool start(SoundSink& sink) override;
@@ -26,7 +26,7 @@ private:
     void closeStream();
 
     std::unique_ptr<PulseConnection> c_;
-    pa_sample_spec spec_;
+    pa_sample_spec sampleFormat_;
     pa_stream* stream_ = nullptr;
     SoundSink* sink_ = nullptr;
 };
@@ -36,7 +36,7 @@ bool PulseSoundCapture::start(SoundSink& sink)
     PulseConnection::Lock lock(*c_);
     if (stream_ || !c_->alive())
         return false;
-    stream_ = pa_stream_new(c_->context(), "Deckrec recording", &spec_, nullptr);
+    stream_ = pa_stream_new(c_->context(), "Deckrec recording", &sampleFormat_, nullptr);
     if (!stream_)
         return false;
     sink_ = &sink;
@@ -45,7 +45,7 @@ bool PulseSoundCapture::start(SoundSink& sink)
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
     attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
-    attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &spec_));
+    attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &sampleFormat_));
     // No device name: the server's default input, as the mixer set it.
     if (pa_stream_connect_record(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
         closeStream();
@@ -89,7 +89,7 @@ void PulseSoundCapture::onState(pa_stream*, void* self)
 void PulseSoundCapture::onRead(pa_stream* s, size_t, void* self)
 {
     auto* me = static_cast<PulseSoundCapture*>(self);
-    const size_t frameBytes = pa_frame_size(&me->spec_);
+    const size_t frameBytes = pa_frame_size(&me->sampleFormat_);
     for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
@@ -108,11 +108,11 @@ void PulseSoundCapture::onRead(pa_stream* s, size_t, void* self)
 
 std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std::string& error)
 {
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = rate > 0 ? uint32_t(rate) : 0;
-    spec.channels = channels > 0 && channels <= int(PA_CHANNELS_MAX) ? uint8_t(channels) : 0;
-    if (!pa_sample_spec_valid(&spec)) {
+    pa_sample_spec sampleFormat;
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = rate > 0 ? uint32_t(rate) : 0;
+    sampleFormat.channels = channels > 0 && channels <= int(PA_CHANNELS_MAX) ? uint8_t(channels) : 0;
+    if (!pa_sample_spec_valid(&sampleFormat)) {
         error = "The sound format can not be recorded";
         return nullptr;
     }
@@ -128,5 +128,5 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std:
             return nullptr;
         }
     }
-    return std::make_unique<PulseSoundCapture>(std::move(c), spec);
+    return std::make_unique<PulseSoundCapture>(std::move(c), sampleFormat);
 }

@@ -66,10 +66,10 @@ class TonePlayer {
 public:
     TonePlayer()
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        const pa_sample_spec toneFormat{PA_SAMPLE_S16LE, 44100, 1};
         pa_buffer_attr attr{uint32_t(-1), 4410 * 2, uint32_t(-1), uint32_t(-1), uint32_t(-1)};
         int error = 0;
-        stream_ = pa_simple_new(nullptr, "Deckrec test tone", PA_STREAM_PLAYBACK, nullptr, "tone", &spec, nullptr,
+        stream_ = pa_simple_new(nullptr, "Deckrec test tone", PA_STREAM_PLAYBACK, nullptr, "tone", &toneFormat, nullptr,
                                 &attr, &error);
         if (stream_)
             thread_ = std::thread([this] { run(); });
