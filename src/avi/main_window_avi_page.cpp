@@ -4,6 +4,7 @@
 #include "app/deckrec_error.h"
 #include "app/dialogs.h"
 #include "app/working_files.h"
+#include "audio/media_player.h"
 #include "avi/avi_export.h"
 #include "avi/avi_writer.h"
 #include "avi/encoder_options_dialog.h"
@@ -227,6 +228,10 @@ void TForm1::suiButton5Click()
     suiProgressBar1->setMaximum(maximum);
     if (QFileInfo::exists(chosen) && !Dialogs().confirm(this, "File exists, overwrite?", "Save to AVI"))
         return;
+
+    // A device still open on the sound file would hold it incomplete.
+    if (MediaPlayer1 && MediaPlayer1->DeviceID() != 0)
+        MediaPlayer1->Close();
 
     const ZoomSize zoom = ZoomSizeFor(suiComboBox1->currentIndex());
     AviWriter->Width = zoom.width;

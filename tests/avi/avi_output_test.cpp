@@ -128,6 +128,48 @@ TEST_F(AviOutputTest, IndexedFramesCarryTheirColourTableAndNearestColours)
     }
 }
 
+TEST_F(AviOutputTest, LosslessEncodersKeepIndexedAndWideFramesExactly)
+{
+    // The same frames uncompressed and through encoders with palette, monochrome and RGB
+    // formats of their own must decode to the same pixels.
+    struct Case {
+        TPixelFormat format;
+        const char* code;
+    };
+    const Case cases[] = {{TPixelFormat::pf8bit, "ZMBV"}, {TPixelFormat::pf4bit, "ZMBV"}, {TPixelFormat::pf1bit, "ZMBV"},
+                          {TPixelFormat::pf1bit, "MPNG"}, {TPixelFormat::pf8bit, "MPNG"}, {TPixelFormat::pf32bit, "FFV1"}};
+    writer.Width = 48;
+    writer.Height = 36;
+    const std::vector<Picture> pictures = {GradientPicture(48, 36), SlidePicture(48, 36, 1)};
+    for (const Case& c : cases) {
+        writer.SetPixelFormat(c.format);
+        writer.SelectCompressor("");
+        write(pictures);
+        const auto expected = DecodeVideoFrames(writer.filename, 48, 36);
+        writer.SelectCompressor(c.code);
+        write(pictures);
+        EXPECT_EQ(ProbeStreams(writer.filename).at(0).tag, c.code);
+        const auto frames = DecodeVideoFrames(writer.filename, 48, 36);
+        ASSERT_EQ(expected.size(), 2u);
+        EXPECT_TRUE(frames == expected) << c.code << " with " << BitsPerPixel(c.format) << " bits";
+    }
+}
+
+TEST_F(AviOutputTest, WideFramesCompressLikeTrueColourOnes)
+{
+    writer.Width = 160;
+    writer.Height = 120;
+    writer.SetPixelFormat(TPixelFormat::pf32bit);
+    writer.SelectCompressor("DIVX");
+    writer.SetQuality(10000);
+    const std::vector<Picture> pictures = slides(2, 160, 120);
+    write(pictures);
+    const auto frames = DecodeVideoFrames(writer.filename, 160, 120);
+    ASSERT_EQ(frames.size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_GT(Psnr(frames[i], PackedBgr(pictures[i])), 30.0);
+}
+
 TEST_F(AviOutputTest, PicturesAreStretchedToTheFrameSize)
 {
     writer.Width = 560;
