@@ -20,18 +20,27 @@ namespace {
 
 constexpr int kSlots = 1000;
 
-// A program folder holding the session's frame files, made once.
-const std::string& SessionFolder()
-{
-    static const std::string folder = [] {
-        const std::string path = (fs::temp_directory_path() / "deckrec-avi-bench/").string();
+// A program folder holding the session's frame files, made once and removed at exit.
+struct Session {
+    Session() : path((fs::temp_directory_path() / "deckrec-avi-bench/").string())
+    {
         fs::create_directories(path + "temp");
         SetProgramFolderForTesting(path);
         for (int slot = 1; slot <= kSlots; slot += 2)
             SaveFrame(TextPagePicture(595, 466, slot / 2), slot);
-        return path;
-    }();
-    return folder;
+    }
+    ~Session()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+const std::string& SessionFolder()
+{
+    static const Session session;
+    return session.path;
 }
 
 void Export(benchmark::State& state, const std::string& code)

@@ -88,8 +88,9 @@ public:
 
     // The encoder's own settings with the values in use.
     virtual std::vector<EncoderOption> options(const std::string& code) = 0;
-    // Keeps value for this option of this encoder for every later compression. An invalid
-    // value raises DeckrecError and keeps the previous one.
+    // Keeps value for this option of this encoder for every later compression; it wins over
+    // the quality's mapping onto the same control. An invalid value raises DeckrecError and
+    // keeps the previous one.
     virtual void setOption(const std::string& code, const std::string& name, const std::string& value) = 0;
 
     // Opens the encoder for a compression run; raises EncoderError when it won't open.
