@@ -1,5 +1,6 @@
 // The "Save AVI" page: colour depth, encoder, quality and zoom, and the Save to AVI command.
 #include "app/main_window.h"
+#include "app/page_layout.h"
 
 #include "app/deckrec_error.h"
 #include "app/dialogs.h"
@@ -36,16 +37,6 @@ const char* const kIntermediateName = "tempdeckrec.avi";
 constexpr TPixelFormat kColourDepths[] = {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit,
                                           TPixelFormat::pf24bit, TPixelFormat::pf32bit};
 constexpr int kQualities[] = {10000, 8000, 6000, 4000, 2000};
-
-template <typename W>
-W* Put(QWidget* page, W* widget, const char* name, int x, int y, int w, int h)
-{
-    widget->setParent(page);
-    if (name)
-        widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QComboBox* Choices(QWidget* page, const char* name, const QStringList& items, int selected, int x, int y, int w)
 {

@@ -1,6 +1,7 @@
 // The "Save GIF" page: Preview GIF builds the animation from the frame store and shows it
 // playing; Save to GIF builds it again and writes it to the chosen file.
 #include "app/main_window.h"
+#include "app/page_layout.h"
 
 #include "app/dialogs.h"
 #include "gif/gif_animation_builder.h"
@@ -16,16 +17,6 @@
 #include <QScrollArea>
 
 namespace {
-
-template <typename W>
-W* Put(QWidget* page, W* widget, const char* name, int x, int y, int w, int h)
-{
-    widget->setParent(page);
-    if (name)
-        widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 // Two exclusive choices; the first is checked when `firstChecked`.
 void RadioPair(QWidget* page, QRadioButton*& first, QRadioButton*& second, const char* firstName, const char* firstCaption,
