@@ -52,6 +52,7 @@ bool WaveRecorder::record()
         written_ = 0;
         end_ = UINT64_MAX;
         stats_ = {};
+        started_ = false;
         writer_.reset();
         try {
             writer_ = std::make_unique<WaveFileWriter>(path_, format_);
@@ -61,7 +62,11 @@ bool WaveRecorder::record()
     }
     if (!capture_->start(*this))
         return false;
-    startedUs_ = clock_();
+    {
+        std::lock_guard lock(mutex_);
+        startedUs_ = clock_();
+        started_ = true;
+    }
     recording_ = true;
     return true;
 }
@@ -133,9 +138,16 @@ void WaveRecorder::samples(const int16_t* data, size_t frames)
         return;
     const size_t channels = size_t(format_.channels);
     const uint64_t have = written_ + held_.size() / channels;
-    if (have >= end_)
+    // An input whose clock runs faster than ours (a sound card's crystal, or a virtual source
+    // that produces ahead of real time) would make the sound outlast the pictures: nothing
+    // is kept beyond the time elapsed plus the hold-back window.
+    const uint64_t limit = std::min(end_, aheadLimit());
+    if (have >= limit) {
+        stats_.droppedFrames += frames;
         return;
-    frames = size_t(std::min<uint64_t>(frames, end_ - have));
+    }
+    stats_.droppedFrames += frames - size_t(std::min<uint64_t>(frames, limit - have));
+    frames = size_t(std::min<uint64_t>(frames, limit - have));
     held_.insert(held_.end(), data, data + frames * channels);
     writeOlderThanHoldBack();
     arrived_.notify_all();
@@ -155,6 +167,14 @@ void WaveRecorder::silence(size_t frames)
         samples(zeros.data(), n);
         frames -= n;
     }
+}
+
+uint64_t WaveRecorder::aheadLimit() const
+{
+    if (!started_)
+        return UINT64_MAX;
+    const int64_t elapsedUs = std::max<int64_t>(0, clock_() - startedUs_);
+    return uint64_t(elapsedUs) * uint64_t(format_.rate) / 1000000u + uint64_t(format_.rate) * kHoldBackMs / 1000u;
 }
 
 void WaveRecorder::writeOlderThanHoldBack()

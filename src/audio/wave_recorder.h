@@ -19,6 +19,7 @@ public:
         uint64_t frames = 0;       // the whole recording
         uint64_t holeFrames = 0;   // silence for holes the server reported
         uint64_t paddedFrames = 0; // silence at the end, for sound that never came
+        uint64_t droppedFrames = 0; // sound the input delivered ahead of the clock
     };
 
     // Microseconds of a steady clock; tests pass their own.
@@ -54,6 +55,8 @@ public:
 private:
     void samples(const int16_t* data, size_t frames) override;
     void silence(size_t frames) override;
+    // With the lock held: frames the recording may hold by now (elapsed time and hold-back).
+    uint64_t aheadLimit() const;
     // With the lock held: writes what is older than the hold-back window.
     void writeOlderThanHoldBack();
     // With the lock held: cuts or pads the held-back sound to end at frame `end`, writes it.
@@ -67,7 +70,8 @@ private:
     std::string path_;
     WaveFormat format_;
     std::unique_ptr<SoundCapture> capture_;
-    int64_t startedUs_ = 0;
+    int64_t startedUs_ = 0; // guarded by mutex_, like started_
+    bool started_ = false;
 
     // Shared with the input's thread.
     std::mutex mutex_;

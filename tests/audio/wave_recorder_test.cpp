@@ -138,6 +138,23 @@ TEST_F(AudioRecorder, TheRecordingEndsWhenStoppedWhateverTheInputDelivered)
     EXPECT_EQ(DecodeSound(path).frames(), 22050u);
 }
 
+TEST_F(AudioRecorder, AnInputFasterThanTheClockIsHeldToTheClock)
+{
+    // 24 ms of sound for every 20 ms of clock, as a virtual source may deliver.
+    prepareAndOpen(kFormats[3]);
+    ASSERT_TRUE(recorder.record());
+    for (int i = 0; i < 100; ++i) {
+        input.capture->tone(size_t(input.capture->rate * 24 / 1000));
+        nowUs += 20'000;
+    }
+    recorder.stop();
+    recorder.save(path);
+    const DecodedSound s = DecodeSound(path);
+    EXPECT_EQ(s.frames(), 2u * 44100u);
+    EXPECT_NEAR(Rms(s, 0, 0, s.frames()), kToneRms, kToneRms * 0.03);
+    EXPECT_GT(recorder.stats().droppedFrames, 0u); // the rest of the surplus was cut at the stop
+}
+
 TEST_F(AudioRecorder, SoundReachesTheDiskWhileRecording)
 {
     prepareAndOpen(kFormats[3]);
