@@ -5,8 +5,10 @@
 DeckrecApplication::DeckrecApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // The display name follows from the application name. Setting it explicitly would make
+    // Qt append " — Deckrec" to every window title on X11, so the caption would no longer
+    // read exactly "Deckrec 1.0".
     setApplicationName("Deckrec");
-    setApplicationDisplayName("Deckrec");
 }
 
 bool DeckrecApplication::notify(QObject* receiver, QEvent* event)

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ TEST(MainWindow, StartsOnTheOpenPptPageWithItsInitialState)
 {
     TForm1 form;
     EXPECT_EQ(form.windowTitle(), "Deckrec 1.0");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Deckrec");
     EXPECT_EQ(form.size(), QSize(416, 332));
     EXPECT_EQ(form.FrameCount, 0);
     ASSERT_EQ(form.PageControl1->count(), 3);
