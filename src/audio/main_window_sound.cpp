@@ -27,6 +27,17 @@ bool HasLine(const TAudioMixer& mixer, int index)
     return index >= 0 && index < mixer.LineCount();
 }
 
+// Turns the mixer to the recording destination and makes input i the one recorded; true when
+// that input's own line is there to read or set.
+bool SelectRecordingInput(TAudioMixer& mixer, int i)
+{
+    mixer.setDestinationID(kRecording);
+    if (mixer.DestinationID() != kRecording)
+        return false;
+    mixer.Master()->SelectSource(i);
+    return HasLine(mixer, i);
+}
+
 } // namespace
 
 void TForm1::connectSoundHandlers()
@@ -80,11 +91,7 @@ void TForm1::sounddeviceChange()
 {
     const int i = sounddevice->currentIndex();
     TAudioMixer mixer(this);
-    mixer.setDestinationID(kRecording);
-    if (mixer.DestinationID() != kRecording)
-        return;
-    mixer.Master()->SelectSource(i);
-    if (HasLine(mixer, i))
+    if (SelectRecordingInput(mixer, i))
         soundvolume->setValue(mixer.Lines(i)->GetVolume());
 }
 
@@ -92,11 +99,7 @@ void TForm1::soundvolumeChange()
 {
     const int i = sounddevice->currentIndex();
     TAudioMixer mixer(this);
-    mixer.setDestinationID(kRecording);
-    if (mixer.DestinationID() != kRecording)
-        return;
-    mixer.Master()->SelectSource(i);
-    if (HasLine(mixer, i))
+    if (SelectRecordingInput(mixer, i))
         mixer.Lines(i)->SetVolume(soundvolume->value());
 }
 

@@ -73,6 +73,10 @@ private:
     void addLine(uint32_t destination, uint32_t source, const ServerObject* object, bool isSink,
                  const std::string& name, uint32_t connections);
     const Line* lineOfControl(uint32_t controlId, MixerControlKind& kind) const;
+    // The line of a volume or mute control; InvalidControl, or NotSupported for the multiplexer.
+    int levelLineOf(uint32_t controlId, const Line*& line, MixerControlKind& kind) const;
+    // Waits for a server call that reports success through done.
+    int awaitSuccess(pa_operation* op, const std::pair<PulseConnection*, int>& done);
     int readVolume(const Line& line, VolumeReading& r);
     void onServerEvent(pa_subscription_event_type_t type, uint32_t index);
 
@@ -183,6 +187,21 @@ const PulseMixerDevice::Line* PulseMixerDevice::lineOfControl(uint32_t controlId
     return &line;
 }
 
+int PulseMixerDevice::levelLineOf(uint32_t controlId, const Line*& line, MixerControlKind& kind) const
+{
+    line = lineOfControl(controlId, kind);
+    if (!line)
+        return MixerResult::InvalidControl;
+    return kind == MixerControlKind::Mux ? MixerResult::NotSupported : MixerResult::Ok;
+}
+
+int PulseMixerDevice::awaitSuccess(pa_operation* op, const std::pair<PulseConnection*, int>& done)
+{
+    if (!c_->await(op, kPulseCallTimeoutMs))
+        return c_->alive() ? MixerResult::Error : MixerResult::NoDriver;
+    return done.second ? MixerResult::Ok : MixerResult::Error;
+}
+
 int PulseMixerDevice::readVolume(const Line& line, VolumeReading& r)
 {
     r.c = c_.get();
@@ -199,11 +218,9 @@ int PulseMixerDevice::readVolume(const Line& line, VolumeReading& r)
 int PulseMixerDevice::readValue(uint32_t controlId, uint32_t& value)
 {
     MixerControlKind kind;
-    const Line* line = lineOfControl(controlId, kind);
-    if (!line)
-        return MixerResult::InvalidControl;
-    if (kind == MixerControlKind::Mux)
-        return MixerResult::NotSupported;
+    const Line* line = nullptr;
+    if (const int result = levelLineOf(controlId, line, kind); result != MixerResult::Ok)
+        return result;
     PulseConnection::Lock lock(*c_);
     VolumeReading r;
     const int result = readVolume(*line, r);
@@ -217,11 +234,9 @@ int PulseMixerDevice::readValue(uint32_t controlId, uint32_t& value)
 int PulseMixerDevice::writeValue(uint32_t controlId, uint32_t value)
 {
     MixerControlKind kind;
-    const Line* line = lineOfControl(controlId, kind);
-    if (!line)
-        return MixerResult::InvalidControl;
-    if (kind == MixerControlKind::Mux)
-        return MixerResult::NotSupported;
+    const Line* line = nullptr;
+    if (const int result = levelLineOf(controlId, line, kind); result != MixerResult::Ok)
+        return result;
     PulseConnection::Lock lock(*c_);
     std::pair<PulseConnection*, int> done{c_.get(), 0};
     pa_operation* op = nullptr;
@@ -235,9 +250,7 @@ int PulseMixerDevice::writeValue(uint32_t controlId, uint32_t value)
         op = line->isSink ? pa_context_set_sink_volume_by_index(c_->context(), line->paIndex, &volume, OnSuccess, &done)
                           : pa_context_set_source_volume_by_index(c_->context(), line->paIndex, &volume, OnSuccess, &done);
     }
-    if (!c_->await(op, kPulseCallTimeoutMs))
-        return c_->alive() ? MixerResult::Error : MixerResult::NoDriver;
-    return done.second ? MixerResult::Ok : MixerResult::Error;
+    return awaitSuccess(op, done);
 }
 
 int PulseMixerDevice::writeItems(uint32_t controlId, const std::vector<uint32_t>& items)
@@ -256,9 +269,7 @@ int PulseMixerDevice::writeItems(uint32_t controlId, const std::vector<uint32_t>
     PulseConnection::Lock lock(*c_);
     std::pair<PulseConnection*, int> done{c_.get(), 0};
     pa_operation* op = pa_context_set_default_source(c_->context(), input.paName.c_str(), OnSuccess, &done);
-    if (!c_->await(op, kPulseCallTimeoutMs))
-        return c_->alive() ? MixerResult::Error : MixerResult::NoDriver;
-    return done.second ? MixerResult::Ok : MixerResult::Error;
+    return awaitSuccess(op, done);
 }
 
 void PulseMixerDevice::setChangeHandler(std::function<void(MixerChange)> handler)
