@@ -1,10 +1,11 @@
 // AVI export of a recorded session end to end: frame store read, stretch, temporary file,
 // closing compression. 1000 slots of text slides at the capture size, every other slot
 // missing (a slot the recorder did not store), exported at 560 x 420.
-#include "app/frame_store.h"
-#include "app/working_files.h"
+#include "core/frame_store.h"
+#include "core/working_files.h"
 #include "avi/avi_export.h"
 #include "avi/avi_writer.h"
+#include "platform/ffmpeg_encoder_facility.h"
 #include "bench_pictures.h"
 
 #include <benchmark/benchmark.h>
@@ -25,33 +26,34 @@ struct Session {
     Session() : path((fs::temp_directory_path() / "deckrec-avi-bench/").string())
     {
         fs::create_directories(path + "temp");
-        SetProgramFolderForTesting(path);
         for (int slot = 1; slot <= kSlots; slot += 2)
-            SaveFrame(TextPagePicture(595, 466, slot / 2), slot);
+            SaveFrame(files(), TextPagePicture(595, 466, slot / 2), slot);
     }
     ~Session()
     {
         std::error_code ignored;
         fs::remove_all(path, ignored);
     }
+    WorkingFiles files() const { return WorkingFiles::InProgramFolder(path); }
     std::string path;
 };
 
-const std::string& SessionFolder()
+const Session& TheSession()
 {
     static const Session session;
-    return session.path;
+    return session;
 }
 
 void Export(benchmark::State& state, const std::string& code)
 {
-    SetProgramFolderForTesting(SessionFolder());
-    TAviWriter_2 writer(EncoderFacilityInUse());
+    const WorkingFiles files = TheSession().files();
+    FfmpegEncoderFacility encoders;
+    TAviWriter_2 writer(encoders);
     writer.Width = 560;
     writer.Height = 420;
     writer.FrameTime = 150;
-    writer.filename = WorkingDirectory() + "tempdeckrec.avi";
-    writer.TempFileName = WorkingDirectory() + "~AWTemptempdeckrec.avi";
+    writer.filename = files.WorkingDirectory() + "tempdeckrec.avi";
+    writer.TempFileName = files.WorkingDirectory() + "~AWTemptempdeckrec.avi";
     writer.SelectCompressor(code);
     writer.SetQuality(4000); // "Medium Quality", the page's default
     uintmax_t temporaryBytes = 0;
@@ -59,7 +61,7 @@ void Export(benchmark::State& state, const std::string& code)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         writer.OpenVideo();
-        AppendFrameSlots(writer, kSlots, nullptr);
+        AppendFrameSlots(writer, files, kSlots, nullptr);
         writer.EndFrames();
         framesSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         writer.OnSaveProgress = [&](int) {

@@ -1,7 +1,7 @@
 #pragma once
 // Realistic pictures for benchmarks: a slide of text lines, and noise as the worst case.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 // A white slide with a title bar and dark "text" strokes, the size of the capture area.
 Picture TextPagePicture(int width = 595, int height = 466, int variant = 0);

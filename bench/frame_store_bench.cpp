@@ -1,6 +1,6 @@
 // SaveFrame and LoadFrame of a capture-sized frame: the recorder has 150 ms per slot.
-#include "app/frame_store.h"
-#include "app/working_files.h"
+#include "core/frame_store.h"
+#include "core/working_files.h"
 #include "bench_pictures.h"
 
 #include <benchmark/benchmark.h>
@@ -14,9 +14,9 @@ struct BenchFolder {
     {
         folder = std::filesystem::temp_directory_path() / ("deckrec-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder / "temp");
-        SetProgramFolderForTesting(folder.string());
     }
     ~BenchFolder() { std::filesystem::remove_all(folder); }
+    WorkingFiles files() const { return WorkingFiles::InProgramFolder(folder.string()); }
     std::filesystem::path folder;
 };
 
@@ -25,17 +25,17 @@ void BM_SaveFrame(benchmark::State& state, Picture (*make)())
     BenchFolder folder;
     const Picture picture = make();
     for (auto _ : state)
-        SaveFrame(picture, 1);
-    state.counters["file_KB"] = static_cast<double>(std::filesystem::file_size(FrameFilePath(1))) / 1024.0;
+        SaveFrame(folder.files(), picture, 1);
+    state.counters["file_KB"] = static_cast<double>(std::filesystem::file_size(folder.files().FrameFilePath(1))) / 1024.0;
 }
 
 void BM_LoadFrame(benchmark::State& state, Picture (*make)())
 {
     BenchFolder folder;
-    SaveFrame(make(), 1);
+    SaveFrame(folder.files(), make(), 1);
     Picture loaded;
     for (auto _ : state)
-        LoadFrame(1, loaded);
+        LoadFrame(folder.files(), 1, loaded);
 }
 
 Picture TextPage() { return TextPagePicture(); }

@@ -1,7 +1,7 @@
 // One recorder slot on a real X display: pointer, grab, cursor, blank test, comparison and,
 // for a changed picture, the frame file. Run under X (scripts/test-services.sh start_display);
 // without a display the grab is a copy from memory.
-#include "app/working_files.h"
+#include "core/working_files.h"
 #include "bench_pictures.h"
 #include "platform/x11_cursor_source.h"
 #include "platform/x11_screen_grabber.h"
@@ -26,9 +26,9 @@ struct BenchFolder {
     {
         folder = std::filesystem::temp_directory_path() / ("deckrec-slot-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder / "temp");
-        SetProgramFolderForTesting(folder.string());
     }
     ~BenchFolder() { std::filesystem::remove_all(folder); }
+    WorkingFiles files() const { return WorkingFiles::InProgramFolder(folder.string()); }
     std::filesystem::path folder;
 };
 
@@ -106,7 +106,7 @@ void RunSlots(benchmark::State& state, bool changing)
     X11CursorSource cursor;
     XTestInputInjector input;
     input.SetCursorPos({300, 200}); // over the slide, so the cursor is drawn into it
-    FrameRecorder recorder(grabber, cursor, input);
+    FrameRecorder recorder(grabber, cursor, input, folder.files());
     const ScreenRect rect{0, 0, kWidth, kHeight};
 
     auto show = [&](int page) {

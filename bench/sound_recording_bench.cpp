@@ -1,6 +1,6 @@
 // The cost of recording sound: encoding and writing what arrives (per second of sound, in
 // every Record Format), and a real recording from the sound server (CPU share of the process).
-#include "app/working_files.h"
+#include "core/working_files.h"
 #include "audio/sound_file.h"
 #include "audio/wave_recorder.h"
 #include "platform/pulse_sound_input.h"
@@ -50,15 +50,14 @@ struct BenchFolder {
     {
         folder = std::filesystem::temp_directory_path() / ("deckrec-sound-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder / "temp");
-        SetProgramFolderForTesting(folder.string());
         for (const char* name : {"adpcm1.wav", "adpcm2.wav", "adpcm3.wav"})
             std::filesystem::copy_file(std::string(DECKREC_BUILT_PROGRAM_DIR) + "/" + name, folder / name);
     }
     ~BenchFolder()
     {
-        SetProgramFolderForTesting("");
         std::filesystem::remove_all(folder);
     }
+    WorkingFiles files() const { return WorkingFiles::InProgramFolder(folder.string()); }
     std::filesystem::path folder;
 };
 
@@ -74,14 +73,14 @@ void BM_EncodeTenSeconds(benchmark::State& state)
 {
     BenchFolder folder;
     const int item = int(state.range(0));
-    const std::string path = SoundFilePath();
+    const std::string path = folder.files().SoundFilePath();
     PushedInput input;
     int64_t nowUs = 0;
     WaveRecorder recorder(input, [&] { return nowUs; });
     recorder.setTailWaitMs(0); // nothing more comes than what is pushed
     const double cpu0 = ProcessCpuSeconds();
     for (auto _ : state) {
-        PrepareSoundFile(TemplateForRecordFormat(item), path);
+        PrepareSoundFile(folder.files().ProgramFolder(), TemplateForRecordFormat(item), path);
         recorder.open(path);
         const size_t piece = size_t(input.rate / 50);
         std::vector<int16_t> samples(piece * size_t(input.channels));
@@ -105,12 +104,12 @@ BENCHMARK(BM_EncodeTenSeconds)->DenseRange(0, 3)->ArgName("format")->Unit(benchm
 void BM_RecordFromServer(benchmark::State& state)
 {
     BenchFolder folder;
-    const std::string path = SoundFilePath();
+    const std::string path = folder.files().SoundFilePath();
     PulseSoundInput input;
     WaveRecorder recorder(input);
     double cpu = 0, wall = 0;
     for (auto _ : state) {
-        PrepareSoundFile(TemplateForRecordFormat(int(state.range(0))), path);
+        PrepareSoundFile(folder.files().ProgramFolder(), TemplateForRecordFormat(int(state.range(0))), path);
         try {
             recorder.open(path);
         } catch (const std::exception& e) {

@@ -11,7 +11,7 @@ bash scripts/install-deps.sh
 # The frame reader's fuzzer needs clang's libFuzzer: a small build of its own.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DDECKREC_FUZZ_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
-bash scripts/build.sh -DDECKREC_FUZZ_EXE="$root/build-fuzz/bin/fuzz_load_frame"
+bash scripts/build.sh -DDECKREC_WERROR=ON -DDECKREC_FUZZ_EXE="$root/build-fuzz/bin/fuzz_load_frame"
 
 source scripts/test-services.sh
 trap stop_services EXIT

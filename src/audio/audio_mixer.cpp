@@ -1,6 +1,6 @@
 #include "audio/audio_mixer.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 #include <QMetaObject>
 

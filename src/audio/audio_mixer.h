@@ -20,7 +20,7 @@ class TAudioMixer : public QObject {
 public:
     // Opens mixer device 0 and loads destination 0; owner frees the mixer when it was not freed
     // before.
-    explicit TAudioMixer(QObject* owner, MixerService& service = Mixers());
+    TAudioMixer(QObject* owner, MixerService& service);
     ~TAudioMixer() override;
 
     uint32_t MixerCount() const;

@@ -3,7 +3,7 @@
 // opened on a file, records, stops, saves and closes. Failures that the player reports are
 // EMCIDeviceError exceptions; the other result codes are kept in Error.
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "audio/wave_recorder.h"
 
 #include <QObject>
@@ -19,7 +19,7 @@ enum TMPDeviceTypes { dtAutoSelect, dtWaveAudio };
 class TMediaPlayer : public QObject {
     Q_OBJECT
 public:
-    explicit TMediaPlayer(QObject* owner, SoundInputService& input = SoundInput());
+    TMediaPlayer(QObject* owner, SoundInputService& input);
     ~TMediaPlayer() override;
 
     TMPDeviceTypes DeviceType = dtAutoSelect;

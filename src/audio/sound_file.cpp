@@ -1,7 +1,6 @@
 #include "audio/sound_file.h"
 
-#include "app/deckrec_error.h"
-#include "app/working_files.h"
+#include "core/deckrec_error.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -64,7 +63,7 @@ std::array<uint8_t, 44> BuiltInPcmFile()
     return f;
 }
 
-void PrepareSoundFile(const std::string& templateName, const std::string& path)
+void PrepareSoundFile(const std::string& programFolder, const std::string& templateName, const std::string& path)
 {
     namespace fs = std::filesystem;
     std::error_code ignored;
@@ -72,7 +71,7 @@ void PrepareSoundFile(const std::string& templateName, const std::string& path)
     // the old one then can't write into the new.
     fs::remove(path, ignored);
     if (!templateName.empty()) {
-        fs::copy_file(ProgramFolder() + templateName, path, fs::copy_options::overwrite_existing, ignored);
+        fs::copy_file(programFolder + templateName, path, fs::copy_options::overwrite_existing, ignored);
         return;
     }
     const auto bytes = BuiltInPcmFile();

@@ -15,7 +15,7 @@ std::string TemplateForRecordFormat(int itemIndex);
 // chunk.
 std::array<uint8_t, 44> BuiltInPcmFile();
 
-// Replaces path by a copy of ProgramFolder() + templateName, or by the built-in PCM file when
+// Replaces path by a copy of programFolder + templateName (programFolder ends in "/"), or by the built-in PCM file when
 // templateName is empty. A missing template leaves no file at path (the open that follows
 // reports it); a failure to write the built-in file throws DeckrecError.
-void PrepareSoundFile(const std::string& templateName, const std::string& path);
+void PrepareSoundFile(const std::string& programFolder, const std::string& templateName, const std::string& path);

@@ -1,6 +1,6 @@
 #include "audio/wave_file.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 #include <sndfile.h>
 

@@ -1,6 +1,6 @@
 #include "audio/wave_recorder.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 #include <algorithm>
 #include <chrono>

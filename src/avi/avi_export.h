@@ -1,21 +1,43 @@
 #pragma once
-// The Save AVI command's rules that need no window: the output size of each "Zoom:" item and
-// the frame loop that feeds the writer one picture per frame slot.
+// The video export without a window: the frame loop that feeds the writer one picture per
+// frame slot, and the whole export from the working files to the chosen file. Any front end
+// calls it; the windows only gather the options and show the progress.
+
+#include "core/working_files.h"
+#include "core/zoom_sizes.h"
 
 #include <functional>
+#include <string>
 
 class TAviWriter_2;
-
-struct ZoomSize {
-    int width;
-    int height;
-};
-
-// "560x420", "480x360", "360x270", "240x180", "120x90" for items 0..4; any other index
-// (no selection included) gives 560 x 420.
-ZoomSize ZoomSizeFor(int index);
 
 // Appends slots 1..frameCount to an opened writer: each slot's frame file, or for a slot the
 // recorder did not store, the picture of the slot before it (a newly created, empty picture
 // before the first stored one). beforeSlot(k) runs before slot k + 1 is read.
-void AppendFrameSlots(TAviWriter_2& writer, int frameCount, const std::function<void(int k)>& beforeSlot);
+void AppendFrameSlots(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const std::function<void(int k)>& beforeSlot);
+
+// Points the writer's output file and its temporary video file into the working directory
+// (creating it) and removes an output an earlier export left there.
+void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files);
+
+struct VideoExportOptions {
+    ZoomSize size{560, 420};
+    std::string soundFile; // the recording's sound, or empty for a video without sound
+    std::string target;    // the file the user chose; replaced only when the export succeeded
+};
+
+// Progress of an export on a bar of 0..ExportProgressMaximum(frameCount): one step per frame
+// slot, the rest for the compression. idle() runs between steps, so a window can handle its
+// messages there.
+struct ExportProgress {
+    std::function<void(int value)> report;
+    std::function<void()> idle;
+};
+int ExportProgressMaximum(int frameCount);
+
+// Writes frame slots 1..frameCount of files through the writer's chosen encoder, colour depth
+// and quality, at options.size with 150 ms per slot, adds the sound and moves the result to
+// options.target. Call PrepareVideoExport first. Errors pass through as exceptions; the target
+// is then untouched.
+void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const VideoExportOptions& options,
+                 const ExportProgress& progress);

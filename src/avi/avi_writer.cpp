@@ -1,6 +1,6 @@
 #include "avi/avi_writer.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "avi/frame_fitting.h"
 #include "avi/wav_audio_source.h"
 

@@ -6,7 +6,7 @@
 // Call order: settings, OpenVideo, AppendFrame one or more times, EndFrames, CloseVideo, and
 // OpenVideo again for the next file. Every failure raises DeckrecError with a fixed text.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "avi/raw_video_file.h"
 #include "platform/encoder_facility.h"
 

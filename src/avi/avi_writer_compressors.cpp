@@ -1,7 +1,7 @@
 // The writer's side of the encoder catalogue: listing, choosing and configuring encoders.
 #include "avi/avi_writer.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The writer's closing save: sound, output file and release.
 #include "avi/avi_writer.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "avi/avi_output_file.h"
 #include "avi/frame_fitting.h"
 #include "avi/wav_audio_source.h"

@@ -1,6 +1,6 @@
 #include "avi/frame_fitting.h"
 
-#include "record/picture_ops.h"
+#include "core/picture_ops.h"
 
 #include <array>
 #include <climits>

@@ -3,7 +3,7 @@
 // frame's pixel format. Indexed frames carry a fixed palette and take each pixel's nearest
 // colour in it; entry 0 is black in every palette, so an untouched frame is black.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 #include <cstdint>
 #include <vector>

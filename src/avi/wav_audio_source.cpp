@@ -1,6 +1,6 @@
 #include "avi/wav_audio_source.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -2,7 +2,7 @@
 // The audio stream of a WAV file, read packet by packet for copying into an AVI file as it is:
 // no conversion, no re-encoding.
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 #include <memory>
 #include <string>

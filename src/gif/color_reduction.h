@@ -2,7 +2,7 @@
 // True colour to 8-bit indexed: a palette (fixed, or the picture's own octree palette) and a
 // pixel mapper that gives every pixel its index, row by row in alternating directions.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "gif/dither.h"
 #include "gif/palettes.h"
 

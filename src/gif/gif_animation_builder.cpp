@@ -1,20 +1,16 @@
 #include "gif/gif_animation_builder.h"
 
-#include "app/frame_store.h"
-#include "record/picture_ops.h"
+#include "core/frame_store.h"
+#include "core/picture_ops.h"
+#include "core/zoom_sizes.h"
 
 #include <algorithm>
 #include <cstring>
 
 std::pair<int, int> GifZoomSize(int itemIndex)
 {
-    switch (itemIndex) {
-    case 1: return {480, 360};
-    case 2: return {360, 270};
-    case 3: return {240, 180};
-    case 4: return {120, 90};
-    default: return {560, 420};
-    }
+    const ZoomSize size = ZoomSizeFor(itemIndex);
+    return {size.width, size.height};
 }
 
 namespace {
@@ -225,7 +221,7 @@ std::unique_ptr<TGIFImage> GifAnimationBuilder::TakeAnimation()
     return animation;
 }
 
-std::unique_ptr<TGIFImage> BuildGifAnimation(int frameCount, const GifBuildHooks& hooks)
+std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks)
 {
     GifAnimationBuilder builder;
     for (int k = 0; k < frameCount; ++k) {
@@ -233,9 +229,9 @@ std::unique_ptr<TGIFImage> BuildGifAnimation(int frameCount, const GifBuildHooks
             hooks.beforeSlot(k);
         const GifBuildOptions options = hooks.readOptions ? hooks.readOptions() : GifBuildOptions{};
         const int slot = k + 1;
-        if (FrameExists(slot)) {
+        if (FrameExists(files, slot)) {
             Picture picture;
-            LoadFrame(slot, picture);
+            LoadFrame(files, slot, picture);
             builder.AddStoredSlot(std::move(picture), options);
         } else {
             builder.AddMissingSlot(options);

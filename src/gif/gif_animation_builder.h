@@ -3,7 +3,8 @@
 // (whole, or with "Smaller Size" cropped transparent difference frames), slots without a
 // picture of their own and unchanged pictures lengthen the frame before them.
 
-#include "app/picture.h"
+#include "core/picture.h"
+#include "core/working_files.h"
 #include "gif/gif_image.h"
 
 #include <cstdint>
@@ -81,4 +82,4 @@ struct GifBuildHooks {
 
 // Builds the animation from frame slots 1..frameCount of the frame store. Errors of the
 // frame store pass through; nothing of the build is kept then.
-std::unique_ptr<TGIFImage> BuildGifAnimation(int frameCount, const GifBuildHooks& hooks);
+std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks);

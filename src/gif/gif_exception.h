@@ -1,7 +1,7 @@
 #pragma once
 // The one error type of the GIF classes. Its texts are fixed: the user sees them as they are.
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // position, indexed pixels, local colour table and extensions. Written as GIF87a or GIF89a,
 // the image data of each frame LZW-coded.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "gif/color_reduction.h"
 #include "gif/gif_color_map.h"
 #include "gif/gif_extensions.h"

@@ -1,7 +1,7 @@
 #include "gif/gif_painter.h"
 
 #include "gif/gif_image.h"
-#include "platform/monotonic_clock.h"
+#include "core/monotonic_clock.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,7 +2,7 @@
 // Playback of an animated TGIFImage: frames drawn one over the other into an off-screen
 // canvas on a thread of the painter's own, each handed to a sink when finished.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 #include <atomic>
 #include <condition_variable>

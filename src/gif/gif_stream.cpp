@@ -1,6 +1,6 @@
 #include "gif/gif_stream.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "gif/gif_exception.h"
 
 #include <cerrno>

@@ -2,7 +2,7 @@
 // Octree colour quantisation in one pass: the tree is built and reduced pixel by pixel, so the
 // palette depends on the order of the pixels (rows from the top, pixels from the left).
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "gif/palettes.h"
 
 #include <array>

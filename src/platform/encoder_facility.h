@@ -97,7 +97,3 @@ public:
     virtual std::unique_ptr<FrameCompressor> openCompressor(const CompressorSettings& settings) = 0;
 };
 
-// The facility in use: FFmpeg's encoders unless a test installed its own.
-EncoderFacility& EncoderFacilityInUse();
-// Installs facility (not owned); nullptr restores FFmpeg's.
-void SetEncoderFacilityForTesting(EncoderFacility* facility);

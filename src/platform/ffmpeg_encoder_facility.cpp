@@ -1,6 +1,6 @@
 #include "platform/ffmpeg_encoder_facility.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "platform/ffmpeg_encoder_options.h"
 #include "platform/ffmpeg_encoder_quality.h"
 #include "platform/ffmpeg_frame_compressor.h"

@@ -1,6 +1,6 @@
 #include "platform/ffmpeg_encoder_options.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -79,7 +79,3 @@ public:
     virtual int open(uint32_t device, std::unique_ptr<MixerDevice>& opened) = 0;
 };
 
-// The mixer service in use: the sound server's unless a test installed its own.
-MixerService& Mixers();
-// Installs service (not owned); nullptr restores the sound server's.
-void SetMixersForTesting(MixerService* service);

@@ -1,6 +1,5 @@
 #include "platform/presentation_converter.h"
 
-#include "app/working_files.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -15,11 +14,6 @@
 #include <memory>
 
 namespace {
-
-QString ShowsFolder()
-{
-    return QString::fromLocal8Bit(WorkingDirectory().c_str()) + QStringLiteral("shows/");
-}
 
 // Cache files of one presentation share the prefix; the rest names its version.
 QString CachePrefix(const QFileInfo& info)
@@ -56,9 +50,15 @@ ConversionResult Failure(const QString& reason)
 
 } // namespace
 
-PresentationConverter::PresentationConverter(QObject* parent)
+PresentationConverter::PresentationConverter(const QString& workingDirectory, QObject* parent)
     : QObject(parent)
+    , workingDirectory_(workingDirectory.endsWith(QLatin1Char('/')) ? workingDirectory : workingDirectory + QLatin1Char('/'))
 {
+}
+
+QString PresentationConverter::ShowsFolder() const
+{
+    return workingDirectory_ + QStringLiteral("shows/");
 }
 
 bool PresentationConverter::IsPresentationFile(const QString& path)
@@ -67,7 +67,7 @@ bool PresentationConverter::IsPresentationFile(const QString& path)
     return kExtensions.contains(QFileInfo(path).suffix().toLower());
 }
 
-QString PresentationConverter::CachedShowPath(const QString& presentationPath)
+QString PresentationConverter::CachedShowPath(const QString& presentationPath) const
 {
     const QFileInfo info(presentationPath);
     if (!info.isFile())
@@ -99,7 +99,6 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
 
 void PresentationConverter::start(const QString& path, const QString& target)
 {
-    EnsureWorkingDirectory();
     QDir().mkpath(ShowsFolder());
     // A profile of its own per conversion: two conversions sharing one fail silently, and a
     // LibreOffice the user has open stays out of it.

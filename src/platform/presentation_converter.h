@@ -1,6 +1,6 @@
 #pragma once
 // Turns a presentation file into LibreOffice's SVG slide show, in the background, cached per
-// file path and modification time inside the working directory.
+// file path and modification time inside the working directory it is given.
 
 #include <QHash>
 #include <QObject>
@@ -17,7 +17,8 @@ struct ConversionResult {
 class PresentationConverter : public QObject {
     Q_OBJECT
 public:
-    explicit PresentationConverter(QObject* parent = nullptr);
+    // Shows are cached in workingDirectory + "shows/".
+    explicit PresentationConverter(const QString& workingDirectory, QObject* parent = nullptr);
 
     // Calls done exactly once, on this thread: at once for a cached show or a file that cannot
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).
@@ -27,7 +28,7 @@ public:
     static bool IsPresentationFile(const QString& path);
 
     // Where the show of path would be cached; empty when the file does not exist.
-    static QString CachedShowPath(const QString& presentationPath);
+    QString CachedShowPath(const QString& presentationPath) const;
 
     // The program that converts and how long it may take before it is stopped; tests point
     // them at a stand-in.
@@ -38,6 +39,9 @@ private:
     void start(const QString& path, const QString& target);
     void finish(const QString& target, const ConversionResult& result);
 
+    QString ShowsFolder() const;
+
+    QString workingDirectory_;
     QString program_ = QStringLiteral("soffice");
     int timeLimitMs_ = 60000;
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;

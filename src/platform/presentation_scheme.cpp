@@ -33,9 +33,9 @@ void Reply(QWebEngineUrlRequestJob* job, const QByteArray& type, const QByteArra
 
 } // namespace
 
-PresentationSchemeHandler::PresentationSchemeHandler(QObject* parent)
+PresentationSchemeHandler::PresentationSchemeHandler(const QString& workingDirectory, QObject* parent)
     : QWebEngineUrlSchemeHandler(parent)
-    , converter_(new PresentationConverter(this))
+    , converter_(new PresentationConverter(workingDirectory, this))
 {
 }
 

@@ -14,7 +14,8 @@ void RegisterPresentationScheme();
 class PresentationSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
-    explicit PresentationSchemeHandler(QObject* parent = nullptr);
+    // Converted shows are cached in workingDirectory.
+    explicit PresentationSchemeHandler(const QString& workingDirectory, QObject* parent = nullptr);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 // Copies a rectangle of the screen into a 24-bit picture.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 // A rectangle in screen coordinates; right and bottom are exclusive.
 struct ScreenRect {

@@ -1,6 +1,6 @@
 #include "platform/slot_clock.h"
 
-#include "platform/monotonic_clock.h"
+#include "core/monotonic_clock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

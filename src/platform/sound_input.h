@@ -35,7 +35,3 @@ public:
     virtual std::unique_ptr<SoundCapture> open(int rate, int channels, std::string& error) = 0;
 };
 
-// The input service in use: the sound server's unless a test installed its own.
-SoundInputService& SoundInput();
-// Installs service (not owned); nullptr restores the sound server's.
-void SetSoundInputForTesting(SoundInputService* service);

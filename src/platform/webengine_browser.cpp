@@ -45,13 +45,13 @@ QString ChannelScriptSource()
 
 } // namespace
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& workingDirectory)
     : BrowserControl(parent)
 {
     RegisterPresentationScheme();
     // Off the record: nothing of the shown pages is kept on disk.
     profile_ = new QWebEngineProfile(this);
-    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(profile_));
+    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(workingDirectory, profile_));
 
     view_ = new QWebEngineView(parent);
     auto* page = new QWebEnginePage(profile_, view_);

@@ -14,7 +14,8 @@ class QWebEngineProfile;
 class WebEngineBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    explicit WebEngineBrowser(QWidget* parent);
+    // Slide shows converted for the viewer are cached in workingDirectory.
+    WebEngineBrowser(QWidget* parent, const QString& workingDirectory);
     ~WebEngineBrowser() override;
 
     QWidget* widget() override;

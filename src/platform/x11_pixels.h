@@ -1,7 +1,7 @@
 #pragma once
 // Conversion of X image rows (any true-colour layout) into 24-bit B,G,R picture rows.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 typedef struct _XImage XImage;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Draws the mouse cursor into a grabbed picture.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "platform/cursor_source.h"
 
 // Blends cursor "over" the 24-bit picture with its hot spot at (x, y), relative to the

@@ -1,14 +1,17 @@
 #include "record/frame_recorder.h"
 
-#include "app/frame_store.h"
+#include "core/frame_store.h"
+#include "core/picture_ops.h"
 #include "record/cursor_overlay.h"
-#include "record/picture_ops.h"
 #include "record/sample_grid.h"
 
-FrameRecorder::FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input)
+#include <utility>
+
+FrameRecorder::FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input, WorkingFiles files)
     : grabber_(grabber)
     , cursorSource_(cursor)
     , input_(input)
+    , files_(std::move(files))
 {
 }
 
@@ -32,6 +35,6 @@ FrameRecorder::SlotResult FrameRecorder::CaptureSlot(const ScreenRect& rect, int
     if (SameImage(current_, lastStored_))
         return SlotResult::Unchanged;
     lastStored_ = current_;
-    SaveFrame(current_, slot);
+    SaveFrame(files_, current_, slot);
     return SlotResult::Stored;
 }

@@ -2,7 +2,8 @@
 // The work of one frame slot: grab the capture rectangle, draw the cursor, and store the
 // picture as the slot's frame file when it is not blank and differs from the last stored one.
 
-#include "app/picture.h"
+#include "core/picture.h"
+#include "core/working_files.h"
 #include "platform/cursor_source.h"
 #include "platform/input_injector.h"
 #include "platform/screen_grabber.h"
@@ -11,7 +12,8 @@ class FrameRecorder {
 public:
     enum class SlotResult { Blank, Unchanged, Stored };
 
-    FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input);
+    // Stored slots become frame files of files' working directory.
+    FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input, WorkingFiles files);
 
     // One slot, in this order: pointer position, grab, blank test, cursor, comparison, storage.
     // SaveFrame's errors pass through.
@@ -28,6 +30,7 @@ private:
     ScreenGrabber& grabber_;
     CursorSource& cursorSource_;
     InputInjector& input_;
+    WorkingFiles files_;
     Picture current_;
     Picture lastStored_; // empty until the first store, so the first non-blank picture differs
     CursorImage cursor_;

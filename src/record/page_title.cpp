@@ -1,6 +1,6 @@
 #include "record/page_title.h"
 
-#include "app/text_files.h"
+#include "core/text_files.h"
 
 QString PageTitleCaption(const QString& url)
 {

@@ -1,5 +1,6 @@
 #pragma once
-// The platform services the Recorder window works through; tests hand in fakes.
+// The platform services the Recorder works through: the program hands in the X11, clock and
+// WebEngine ones, tests their fakes.
 
 #include "platform/cursor_source.h"
 #include "platform/input_injector.h"
@@ -20,7 +21,4 @@ struct RecorderServices {
     // Creates the browser inside parent when the recorder first needs it, so that a recorder
     // that never records starts no browser.
     std::function<BrowserControl*(QWidget* parent)> makeBrowser;
-
-    // X11 capture, cursor and input, the monotonic clock, and Qt WebEngine.
-    static RecorderServices Real();
 };

@@ -2,7 +2,7 @@
 // Tests on the 71 sample columns x = 60, 66, ..., 480: where the presentation area is black.
 // Points outside the picture count as black.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "platform/screen_grabber.h"
 
 // The capture rectangle of a browser frame whose panel has its top-left corner at (x0, y0)

@@ -1,5 +1,5 @@
 // The mixer wrapper's rules against a mixer of the test's making.
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "audio/audio_mixer.h"
 #include "fake_mixer_service.h"
 

@@ -1,5 +1,5 @@
 // Preparing the sound file, and the format templates the build puts into the program folder.
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "audio/sound_file.h"
 #include "support/temp_program_folder.h"
 #include "wave_inspect.h"
@@ -24,9 +24,9 @@ TEST(AudioSoundFile, RecordFormatItemsMapToTheirTemplates)
 TEST(AudioSoundFile, TheBuiltInPcmFileIsTheEmpty44ByteStereoHeader)
 {
     TempProgramFolder folder;
-    const std::string path = WorkingDirectory() + "_temp.wav";
+    const std::string path = folder.files().WorkingDirectory() + "_temp.wav";
     std::ofstream(path) << std::string(5000, 'x'); // an old, longer file is replaced entirely
-    PrepareSoundFile("", path);
+    PrepareSoundFile(folder.path(), "", path);
     const uint8_t expected[44] = {'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                                   16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0,
                                   4, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
@@ -44,22 +44,22 @@ TEST(AudioSoundFile, TheBuiltInPcmFileIsTheEmpty44ByteStereoHeader)
 TEST(AudioSoundFile, ATemplateIsCopiedWholeAndAMissingOneLeavesNoFile)
 {
     TempProgramFolder folder;
-    const std::string path = WorkingDirectory() + "_temp.wav";
+    const std::string path = folder.files().WorkingDirectory() + "_temp.wav";
     const std::string content = "template bytes\0with a zero"s;
     std::ofstream(folder.path() + "adpcm1.wav", std::ios::binary) << content;
     std::ofstream(path) << std::string(5000, 'x');
-    PrepareSoundFile("adpcm1.wav", path);
+    PrepareSoundFile(folder.path(), "adpcm1.wav", path);
     const auto bytes = FileBytes(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
 
-    PrepareSoundFile("adpcm3.wav", path);
+    PrepareSoundFile(folder.path(), "adpcm3.wav", path);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(AudioSoundFile, AnUnwritableBuiltInFileThrows)
 {
     TempProgramFolder folder;
-    EXPECT_THROW(PrepareSoundFile("", folder.path() + "no-such-folder/_temp.wav"), DeckrecError);
+    EXPECT_THROW(PrepareSoundFile(folder.path(), "", folder.path() + "no-such-folder/_temp.wav"), DeckrecError);
 }
 
 TEST(AudioSoundFile, TheBuildMakesTheThreeAdpcmTemplates)

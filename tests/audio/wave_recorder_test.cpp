@@ -1,5 +1,5 @@
 // The recorder's five steps against an input of the test's making and a clock it moves.
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "audio/sound_file.h"
 #include "audio/wave_recorder.h"
 #include "fake_sound_input.h"
@@ -40,7 +40,7 @@ protected:
 
     void prepareAndOpen(const Format& f)
     {
-        PrepareSoundFile(f.templateName, path);
+        PrepareSoundFile(folder.path(), f.templateName, path);
         recorder.open(path);
         ASSERT_NE(input.capture, nullptr);
     }
@@ -55,7 +55,7 @@ protected:
     }
 
     TempProgramFolder folder;
-    const std::string path = WorkingDirectory() + "_temp.wav";
+    const std::string path = folder.files().WorkingDirectory() + "_temp.wav";
     FakeSoundInput input;
     int64_t nowUs = 1'000'000;
     WaveRecorder recorder;
@@ -174,7 +174,7 @@ TEST_F(AudioRecorder, OpenFailsWithoutASoundFileOrAnInput)
     EXPECT_THROW(recorder.open(path), DeckrecError);
     EXPECT_FALSE(recorder.isOpen());
 
-    PrepareSoundFile("", path);
+    PrepareSoundFile(folder.path(), "", path);
     input.available = false;
     EXPECT_THROW(recorder.open(path), DeckrecError);
     EXPECT_FALSE(recorder.isOpen());

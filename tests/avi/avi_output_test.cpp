@@ -2,6 +2,7 @@
 #include "avi/avi_writer.h"
 #include "avi_test_media.h"
 #include "ffmpeg_oracle.h"
+#include "platform/ffmpeg_encoder_facility.h"
 #include "riff_chunks.h"
 
 #include <QTemporaryDir>
@@ -48,7 +49,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    TAviWriter_2 writer{EncoderFacilityInUse()};
+    FfmpegEncoderFacility facility;
+    TAviWriter_2 writer{facility};
 };
 
 int Distance(uint32_t entry, const uint8_t* bgr)

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures and sound files the AVI tests make for themselves.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 #include <cstdint>
 #include <string>

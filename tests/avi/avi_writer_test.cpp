@@ -1,5 +1,5 @@
 // The writer's settings, states, call order and error texts.
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 #include "avi/avi_writer.h"
 #include "avi_test_media.h"
 #include "fake_encoder_facility.h"
@@ -185,10 +185,12 @@ TEST_F(AviWriterTest, FormatBlockHoldsTheHeaderAndTheColourTable)
         EXPECT_EQ(block[4], 16);  // width
         EXPECT_EQ(block[8], 12);  // height, positive: bottom-up rows
         EXPECT_EQ(block[14], BitsPerPixel(format));
-        if (size > 40) // the first entry is black: an untouched frame shows black
+        if (size > 40) { // the first entry is black: an untouched frame shows black
             EXPECT_EQ(block[40] | block[41] | block[42], 0);
-        if (format == TPixelFormat::pf1bit) // black and white
+        }
+        if (format == TPixelFormat::pf1bit) { // black and white
             EXPECT_EQ(block[44] & block[45] & block[46], 255);
+        }
         writer.CloseVideo();
     }
 }

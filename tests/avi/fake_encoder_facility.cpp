@@ -1,6 +1,6 @@
 #include "fake_encoder_facility.h"
 
-#include "app/deckrec_error.h"
+#include "core/deckrec_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -50,16 +50,6 @@ private:
 };
 
 } // namespace
-
-FakeEncoderFacility::FakeEncoderFacility()
-{
-    SetEncoderFacilityForTesting(this);
-}
-
-FakeEncoderFacility::~FakeEncoderFacility()
-{
-    SetEncoderFacilityForTesting(nullptr);
-}
 
 const FakeEncoderFacility::Encoder* FakeEncoderFacility::find(const std::string& code) const
 {

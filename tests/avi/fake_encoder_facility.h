@@ -16,10 +16,6 @@ public:
         std::vector<EncoderOption> options;
     };
 
-    // Installs itself as the facility in use; uninstalls on destruction.
-    FakeEncoderFacility();
-    ~FakeEncoderFacility() override;
-
     std::vector<EncoderEntry> encoders() override;
     bool accepts(const std::string& code, int width, int height, int bitCount, int frameTime) override;
     std::string qualityScale(const std::string& code) override;

@@ -63,8 +63,9 @@ TEST(AviFrameFitting, AnEmptyPictureGivesABlackFrameInEveryFormat)
         EXPECT_EQ(frame.pixelFormat(), format);
         for (size_t i = 0; i < frame.byteCount(); ++i)
             ASSERT_EQ(frame.bits()[i], 0) << "format bits " << BitsPerPixel(format);
-        if (BitsPerPixel(format) <= 8)
+        if (BitsPerPixel(format) <= 8) {
             EXPECT_EQ(frame.palette().at(0), 0u);
+        }
     }
 }
 

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the frame reader's decoding path: inflate, then the BMP loader.
 // The only acceptable outcomes are a picture or a DeckrecError.
-#include "app/bmp_codec.h"
-#include "app/deckrec_error.h"
-#include "app/zlib_stream.h"
+#include "core/bmp_codec.h"
+#include "core/deckrec_error.h"
+#include "core/zlib_stream.h"
 
 #include <cstdio>
 #include <string>

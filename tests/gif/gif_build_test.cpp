@@ -1,12 +1,12 @@
 // Building the animation from the frame store: delays, difference frames, transparency and
 // what a decoder shows after every frame.
-#include "app/deckrec_error.h"
-#include "app/frame_store.h"
-#include "app/working_files.h"
+#include "core/deckrec_error.h"
+#include "core/frame_store.h"
+#include "core/working_files.h"
 #include "gif/gif_animation_builder.h"
 #include "gif_oracle.h"
 #include "gif_test_pictures.h"
-#include "record/picture_ops.h"
+#include "core/picture_ops.h"
 #include "support/temp_program_folder.h"
 
 #include <fstream>
@@ -24,11 +24,11 @@ GifBuildOptions Options(int zoomItem, bool grey, bool smaller, bool floyd = fals
     return o;
 }
 
-std::unique_ptr<TGIFImage> Build(int frameCount, const GifBuildOptions& options)
+std::unique_ptr<TGIFImage> Build(const WorkingFiles& files, int frameCount, const GifBuildOptions& options)
 {
     GifBuildHooks hooks;
     hooks.readOptions = [options] { return options; };
-    return BuildGifAnimation(frameCount, hooks);
+    return BuildGifAnimation(files, frameCount, hooks);
 }
 
 DecodedGif Decode(TGIFImage& animation)
@@ -81,8 +81,8 @@ TEST(GifBuild, ZoomTable)
 TEST(GifBuild, NeverChangingRecordingIsOneFrameShownForTheWholeRecording)
 {
     TempProgramFolder folder;
-    SaveFrame(SlidePicture(595, 466, 100, 100), 1);
-    auto animation = Build(9, Options(0, false, true));
+    SaveFrame(folder.files(), SlidePicture(595, 466, 100, 100), 1);
+    auto animation = Build(folder.files(), 9, Options(0, false, true));
     const DecodedGif gif = Decode(*animation);
     ASSERT_EQ(gif.frames.size(), 1u);
     EXPECT_EQ(gif.frames[0].delay, 15 * 9);
@@ -95,8 +95,8 @@ TEST(GifBuild, MissingSlotsLengthenTheFrameBeforeThem)
 {
     TempProgramFolder folder;
     for (int slot : {1, 2, 3, 7})
-        SaveFrame(SlidePicture(595, 466, 20 * slot, 30 * slot, slot), slot);
-    auto animation = Build(7, Options(3, false, false));
+        SaveFrame(folder.files(), SlidePicture(595, 466, 20 * slot, 30 * slot, slot), slot);
+    auto animation = Build(folder.files(), 7, Options(3, false, false));
     const DecodedGif gif = Decode(*animation);
     EXPECT_EQ(Delays(gif), (std::vector<int>{15, 15, 60, 15}));
     for (const auto& f : gif.frames) {
@@ -108,14 +108,14 @@ TEST(GifBuild, MissingSlotsLengthenTheFrameBeforeThem)
 TEST(GifBuild, LeadingSlotsWithoutAPictureLengthenTheFirstFrame)
 {
     TempProgramFolder folder;
-    SaveFrame(SlidePicture(300, 200, 10, 10), 4);
-    auto animation = Build(6, Options(4, false, true));
+    SaveFrame(folder.files(), SlidePicture(300, 200, 10, 10), 4);
+    auto animation = Build(folder.files(), 6, Options(4, false, true));
     const DecodedGif gif = Decode(*animation);
     EXPECT_EQ(Delays(gif), (std::vector<int>{15 * 6}));
 
     // No picture at all: nothing is added and nothing fails.
     TempProgramFolder empty;
-    EXPECT_TRUE(Build(5, Options(0, false, true))->Empty());
+    EXPECT_TRUE(Build(empty.files(), 5, Options(0, false, true))->Empty());
 }
 
 TEST(GifBuild, DifferenceFrameOnlyAboveThreeTenthsUnchanged)
@@ -123,10 +123,10 @@ TEST(GifBuild, DifferenceFrameOnlyAboveThreeTenthsUnchanged)
     // 560 x 420 = 235200 pixels: 70560 unchanged pixels are not enough, 70561 are.
     for (const int unchanged : {70560, 70561}) {
         TempProgramFolder folder;
-        SaveFrame(GreyPicture(560, 420, [](int, int) { return 10; }), 1);
+        SaveFrame(folder.files(), GreyPicture(560, 420, [](int, int) { return 10; }), 1);
         const Picture second = GreyPicture(560, 420, [&](int x, int y) { return y * 560 + x < unchanged ? 10 : 20; });
-        SaveFrame(second, 2);
-        auto animation = Build(2, Options(0, true, true));
+        SaveFrame(folder.files(), second, 2);
+        auto animation = Build(folder.files(), 2, Options(0, true, true));
         const DecodedGif gif = Decode(*animation);
         ASSERT_EQ(gif.frames.size(), 2u);
         const DecodedFrame& f = gif.frames[1];
@@ -169,10 +169,10 @@ TEST(GifBuild, TransparentIndexIsTheHighestOneTheChangesLeaveFree)
     };
     for (const Case& c : cases) {
         TempProgramFolder folder;
-        SaveFrame(GreyPicture(120, 90, [&](int x, int y) { return c.before(y * 120 + x); }), 1);
+        SaveFrame(folder.files(), GreyPicture(120, 90, [&](int x, int y) { return c.before(y * 120 + x); }), 1);
         const Picture second = GreyPicture(120, 90, [&](int x, int y) { return c.after(y * 120 + x); });
-        SaveFrame(second, 2);
-        auto animation = Build(2, Options(4, true, true));
+        SaveFrame(folder.files(), second, 2);
+        auto animation = Build(folder.files(), 2, Options(4, true, true));
         const DecodedGif gif = Decode(*animation);
         ASSERT_EQ(gif.frames.size(), 2u);
         EXPECT_EQ(gif.frames[1].transparent, c.transparent);
@@ -189,11 +189,11 @@ TEST(GifBuild, SmallerSizeMergesRepeatsAndRestartsWholeAfterAGap)
     const Picture a = SlidePicture(595, 466, 50, 60);
     Picture b = a;
     FillRect(b, 300, 300, 5, 5, 200, 0, 0);
-    SaveFrame(a, 1);
-    SaveFrame(a, 2); // the same picture again: it only adds time
-    SaveFrame(b, 4); // after a missing slot: whole, though nearly unchanged
-    SaveFrame(a, 5); // a small change: a cropped difference frame
-    auto animation = Build(5, Options(0, false, true));
+    SaveFrame(folder.files(), a, 1);
+    SaveFrame(folder.files(), a, 2); // the same picture again: it only adds time
+    SaveFrame(folder.files(), b, 4); // after a missing slot: whole, though nearly unchanged
+    SaveFrame(folder.files(), a, 5); // a small change: a cropped difference frame
+    auto animation = Build(folder.files(), 5, Options(0, false, true));
     const DecodedGif gif = Decode(*animation);
     EXPECT_EQ(Delays(gif), (std::vector<int>{45, 15, 15}));
     ASSERT_EQ(gif.frames.size(), 3u);
@@ -213,9 +213,9 @@ TEST(GifBuild, EveryFrameShowsTheReducedPictureWithEitherMapper)
         for (int k = 0; k < 6; ++k) {
             // The cursor moves every slot; the slide changes once, at slot 4.
             pictures.push_back(SlidePicture(595, 466, 40 + 37 * k, 120 + 11 * k, k < 3 ? 0 : 1));
-            SaveFrame(pictures.back(), k + 1);
+            SaveFrame(folder.files(), pictures.back(), k + 1);
         }
-        auto animation = Build(6, o);
+        auto animation = Build(folder.files(), 6, o);
         const DecodedGif gif = Decode(*animation);
         ASSERT_EQ(gif.frames.size(), 6u);
         int cropped = 0;
@@ -238,9 +238,9 @@ TEST(GifBuild, IndicesOfDifferentPalettesAreNotTakenForTheSameColour)
     FillRect(first, 0, 0, 560, 200, 0, 0, 0);
     Picture second = first;
     FillRect(second, 100, 250, 200, 100, 255, 0, 0);
-    SaveFrame(first, 1);
-    SaveFrame(second, 2);
-    auto animation = Build(2, Options(0, false, true));
+    SaveFrame(folder.files(), first, 1);
+    SaveFrame(folder.files(), second, 2);
+    auto animation = Build(folder.files(), 2, Options(0, false, true));
     ASSERT_EQ(animation->Count(), 2);
     ASSERT_EQ(animation->Images[1].ColorMap.Color(1), (TGIFColor{255, 0, 0}));
     ASSERT_EQ(animation->Images[0].ColorMap.Color(1), (TGIFColor{255, 255, 255}));
@@ -256,9 +256,9 @@ TEST(GifBuild, DelayBeyondTheFieldContinuesInARepeatFrame)
     TempProgramFolder folder;
     const Picture a = GreyPicture(120, 90, [](int x, int) { return x; });
     const Picture b = GreyPicture(120, 90, [](int, int y) { return y; });
-    SaveFrame(a, 1);
-    SaveFrame(b, 4371);
-    auto animation = Build(4371, Options(4, true, true));
+    SaveFrame(folder.files(), a, 1);
+    SaveFrame(folder.files(), b, 4371);
+    auto animation = Build(folder.files(), 4371, Options(4, true, true));
     const DecodedGif gif = Decode(*animation);
     EXPECT_EQ(Delays(gif), (std::vector<int>{65535, 15, 15}));
     ASSERT_EQ(gif.frames.size(), 3u);
@@ -271,13 +271,13 @@ TEST(GifBuild, DelayBeyondTheFieldContinuesInARepeatFrame)
 TEST(GifBuild, ZoomChangedDuringTheBuildAddsAWholeFrame)
 {
     TempProgramFolder folder;
-    SaveFrame(SlidePicture(595, 466, 10, 10), 1);
-    SaveFrame(SlidePicture(595, 466, 12, 10), 2);
+    SaveFrame(folder.files(), SlidePicture(595, 466, 10, 10), 1);
+    SaveFrame(folder.files(), SlidePicture(595, 466, 12, 10), 2);
     int slot = 0;
     GifBuildHooks hooks;
     hooks.beforeSlot = [&](int k) { slot = k; };
     hooks.readOptions = [&] { return Options(slot == 0 ? 3 : 4, false, true); };
-    auto animation = BuildGifAnimation(2, hooks);
+    auto animation = BuildGifAnimation(folder.files(), 2, hooks);
     const DecodedGif gif = Decode(*animation);
     ASSERT_EQ(gif.frames.size(), 2u);
     EXPECT_EQ(gif.frames[1].transparent, -1);
@@ -287,18 +287,18 @@ TEST(GifBuild, ZoomChangedDuringTheBuildAddsAWholeFrame)
 TEST(GifBuild, CorruptFrameFileEndsTheBuildWithTheFrameStoreError)
 {
     TempProgramFolder folder;
-    SaveFrame(SlidePicture(200, 100, 10, 10), 1);
-    std::ofstream(FrameFilePath(2), std::ios::binary) << "not a zlib stream at all";
+    SaveFrame(folder.files(), SlidePicture(200, 100, 10, 10), 1);
+    std::ofstream(folder.files().FrameFilePath(2), std::ios::binary) << "not a zlib stream at all";
     std::string expected;
     try {
         Picture p;
-        LoadFrame(2, p);
+        LoadFrame(folder.files(), 2, p);
     } catch (const std::exception& e) {
         expected = e.what();
     }
     ASSERT_FALSE(expected.empty());
     try {
-        Build(3, Options(4, false, true));
+        Build(folder.files(), 3, Options(4, false, true));
         FAIL();
     } catch (const DeckrecError& e) {
         EXPECT_EQ(e.what(), expected);

@@ -2,7 +2,7 @@
 // Pictures for the GIF tests: grey fields whose grey palette index equals their value, and
 // slides with a moving cursor box.
 
-#include "app/picture.h"
+#include "core/picture.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // Fakes of the recorder's platform services: a screen made of one picture, a fixed cursor,
 // recorded input, a clock that jumps to each deadline, and a browser that only records.
 
-#include "app/picture.h"
+#include "core/picture.h"
 #include "platform/browser_control.h"
 #include "record/recorder_services.h"
 

@@ -1,5 +1,8 @@
 #include "support/fake_dialogs.h"
 
+#include "support/test_services.h"
+#include "ui/application.h"
+
 namespace {
 QString Take(std::deque<QString>& answers)
 {
@@ -38,4 +41,11 @@ bool FakeDialogs::confirm(QWidget*, const QString& text, const QString&)
     const bool answer = confirmations.front();
     confirmations.pop_front();
     return answer;
+}
+
+FakeDialogs::~FakeDialogs()
+{
+    auto* app = static_cast<DeckrecApplication*>(QCoreApplication::instance());
+    if (app && &app->dialogs() == this)
+        app->setDialogs(&SilentDialogs());
 }

@@ -1,21 +1,22 @@
 #pragma once
 // Dialogs answered by the test: queued file names and answers, recorded messages.
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QStringList>
 #include <deque>
 
 class FakeDialogs : public DialogService {
 public:
+    FakeDialogs() = default;
+    // Hands the application's error box back to the silent dialogs when it was this one's.
+    ~FakeDialogs() override;
+
     struct Message {
         QString text;
         QString caption;
         Icon icon;
     };
-
-    FakeDialogs() { SetDialogs(this); }
-    ~FakeDialogs() override { SetDialogs(nullptr); }
 
     QString openFileName(QWidget*, const QString& filter, const QString& initialName) override;
     QString saveFileName(QWidget*, const QString& filter, const QString& defaultSuffix) override;

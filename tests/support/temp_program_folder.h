@@ -1,7 +1,7 @@
 #pragma once
-// Points the program folder at a fresh folder for one test and removes it afterwards.
+// A fresh program folder with its working directory for one test, removed afterwards.
 
-#include "app/working_files.h"
+#include "core/working_files.h"
 
 #include <QTemporaryDir>
 #include <filesystem>
@@ -9,13 +9,15 @@
 class TempProgramFolder {
 public:
     TempProgramFolder()
+        : files_(WorkingFiles::InProgramFolder(dir_.path().toStdString()))
     {
-        SetProgramFolderForTesting(dir_.path().toStdString());
-        std::filesystem::create_directory(WorkingDirectory());
+        std::filesystem::create_directory(files_.WorkingDirectory());
     }
-    ~TempProgramFolder() { SetProgramFolderForTesting(""); }
-    std::string path() const { return ProgramFolder(); }
+    // The folder, ending in "/".
+    std::string path() const { return files_.ProgramFolder(); }
+    const WorkingFiles& files() const { return files_; }
 
 private:
     QTemporaryDir dir_;
+    WorkingFiles files_;
 };

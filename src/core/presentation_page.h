@@ -1,0 +1,18 @@
+#pragma once
+// The generated page: the page template with the presentation's path filled in.
+
+#include "core/working_files.h"
+
+#include <string>
+
+constexpr const char* kPagePlaceholder = "[right.htm]";
+
+// ProgramFolder() + "main.htm" and ProgramFolder() + "main_go.htm".
+std::string PageTemplatePath(const WorkingFiles& files);
+std::string GeneratedPagePath(const WorkingFiles& files);
+
+// Fills every placeholder of the template with presentationPath and writes the generated
+// page. The path is HTML-escaped, so a name holding & < > " ' can neither break the page nor
+// inject markup; an ordinary path goes in unchanged. A missing template gives an empty page.
+// Throws DeckrecError when the page cannot be written.
+void WriteGeneratedPage(const WorkingFiles& files, const std::string& presentationPath);

@@ -1,0 +1,36 @@
+#pragma once
+// What the Recorder asks of the front end that started it: the session's settings, where the
+// recording goes, the sound recording beside it, and the news that the session is over. The
+// Main window is one host; the command line and tests are others.
+
+#include "core/working_files.h"
+
+#include <string>
+
+class RecorderHost {
+public:
+    virtual ~RecorderHost() = default;
+
+    // Read again at every pass of the capture loop, so a change takes effect at once.
+    // Milliseconds between automatic actions.
+    virtual int LatencyMs() const = 0;
+    // Auto Record: the recorder performs the next action itself when the latency has passed.
+    virtual bool AutoRecord() const = 0;
+    // The pointer is drawn into the frames.
+    virtual bool CursorOn() const = 0;
+    // Read once, when the session starts.
+    virtual bool AudioOn() const = 0;
+
+    // Where frames and sound are stored.
+    virtual const WorkingFiles& Files() const = 0;
+    // The number of the slot being recorded: after the session, the recording's FrameCount.
+    virtual void SetFrameCount(int frameCount) = 0;
+
+    // Sound recording into path for the session's length; failures are the host's to report.
+    virtual void StartSound(const std::string& path) = 0;
+    virtual void StopSound() = 0;
+
+    // The session is over (the Recorder is about to close): kept by Finished or the end of the
+    // show, discarded by Cancel.
+    virtual void SessionEnded(bool kept) = 0;
+};

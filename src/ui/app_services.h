@@ -1,0 +1,19 @@
+#pragma once
+// Everything the Main window works through, handed in at start-up: the program's real
+// services (main.cpp) or a test's fakes. Nothing here is owned; the services outlive the
+// windows.
+
+#include "core/working_files.h"
+
+class DialogService;
+class EncoderFacility;
+class MixerService;
+class SoundInputService;
+
+struct AppServices {
+    DialogService* dialogs = nullptr;
+    MixerService* mixer = nullptr;
+    SoundInputService* soundInput = nullptr;
+    EncoderFacility* encoders = nullptr;
+    WorkingFiles files = WorkingFiles::InProgramFolder(ExecutableFolder());
+};

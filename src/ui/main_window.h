@@ -1,0 +1,141 @@
+#pragma once
+// The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
+// their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.
+
+#include "record/recorder_host.h"
+#include "ui/app_services.h"
+
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+class TForm2;
+
+class TForm1 : public QWidget, public RecorderHost {
+    Q_OBJECT
+public:
+    explicit TForm1(AppServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    const AppServices& services() const { return services_; }
+
+    // What the Recorder reads of the "Open PPT" page and tells this window.
+    int LatencyMs() const override;
+    bool AutoRecord() const override;
+    bool CursorOn() const override;
+    bool AudioOn() const override;
+    const WorkingFiles& Files() const override { return services_.files; }
+    void SetFrameCount(int frameCount) override { FrameCount = frameCount; }
+    void StartSound(const std::string& path) override;
+    void StopSound() override;
+    void SessionEnded(bool kept) override;
+
+    // The Recorder window, hidden whenever this window shows.
+    void setRecorder(TForm2* recorder) { Form2 = recorder; }
+    TForm2* recorder() const { return Form2; }
+
+    // Number of the last frame slot of the last recording session.
+    int FrameCount = 0;
+
+    QTabWidget* PageControl1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // "Open PPT" page: recording options
+    QRadioButton* suiRadioButton9 = nullptr;
+    QRadioButton* radiobutton_autorecord = nullptr;
+    QSpinBox* suiSpinEdit3 = nullptr;
+    QCheckBox* checkbox_cursor = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* recordernow = nullptr;
+
+    // "Open PPT" page: sound controls
+    QSlider* soundvolume = nullptr;
+    QSlider* svolume2 = nullptr;
+    QSlider* svolume3 = nullptr;
+    QComboBox* sounddevice = nullptr;
+    QComboBox* SoundQuality = nullptr;
+    QCheckBox* audioenable = nullptr;
+
+    // Handlers of the shell
+    void FormCreate();
+    void suitempButton1Click();
+
+    // Recording (main_window_record.cpp)
+    void recordernowClick();
+    void Timer1Timer();
+
+    // Sound (main_window_sound.cpp)
+    void Timer2Timer();
+    void sounddeviceChange();
+    void soundvolumeChange();
+    void svolume2Change();
+    void svolume3Change();
+    // Records the selected input into path in the chosen Record Format; failures are
+    // reported to the user inside, never thrown.
+    void StartSoundRecording(const QString& path);
+    void StopSoundRecording();
+    // The hidden media player that records the sound file; owned by this window.
+    class TMediaPlayer* MediaPlayer1 = nullptr;
+
+    // Save AVI page (main_window_avi_page.cpp). The save dialog is the dialog service's saveFileName.
+    void FillEncoderList();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void suiButton1Click();
+    void suiButton5Click();
+    QComboBox* ComboBox1 = nullptr;    // "Color:"
+    QComboBox* ComboBox2 = nullptr;    // "Encoder:"
+    QComboBox* ComboBox3 = nullptr;    // "Quality:"
+    QComboBox* suiComboBox1 = nullptr; // "Zoom:"
+    QPushButton* suiButton1 = nullptr; // "Advance"
+    QPushButton* suiButton5 = nullptr; // "Save to AVI"
+    class QProgressBar* suiProgressBar1 = nullptr;
+    std::shared_ptr<class TAviWriter_2> AviWriter;
+    bool AviExportRunning = false; // Save to AVI is writing; a second start is refused
+
+    // Save GIF page (main_window_gif_page.cpp). The save dialog is the dialog service's saveFileName.
+    QComboBox* suiComboBox2 = nullptr;      // zoom
+    QRadioButton* suiRadioButton2 = nullptr; // "256Colors" (its pair: suiRadioButton5 "GrayScale")
+    QRadioButton* suiRadioButton5 = nullptr;
+    QRadioButton* suiRadioButton7 = nullptr; // "Smaller Size" (its pair: suiRadioButton8 "Best Quality")
+    QRadioButton* suiRadioButton8 = nullptr;
+    QRadioButton* suiRadioButton3 = nullptr; // "FloydSteinberg" (its pair: suiRadioButton4 "Nearest")
+    QRadioButton* suiRadioButton4 = nullptr;
+    QPushButton* Button9 = nullptr;          // "Preview GIF"
+    QPushButton* Button7 = nullptr;          // "Save to GIF"
+    class QProgressBar* suiProgressBar2 = nullptr;
+    class QScrollArea* ScrollBox3 = nullptr;
+    class GifImageView* imageanimate = nullptr;
+    void Button9Click();
+    void Button7Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildOpenPptPage(QWidget* page);
+    void buildSaveAviPage(QWidget* page);
+    void buildSaveGifPage(QWidget* page);
+    void connectRecordingHandlers();
+    void connectSoundHandlers();
+
+    AppServices services_;
+    TForm2* Form2 = nullptr;
+};
+
+// Left (or Top) that centres a window of the given outer size on a screen of the given size;
+// the division truncates toward zero, so -5 gives -2.
+int CentredPosition(int screenSize, int windowSize);

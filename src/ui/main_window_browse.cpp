@@ -1,0 +1,19 @@
+// Browse: choose the presentation and generate the page that shows it.
+#include "ui/main_window.h"
+
+#include "ui/dialogs.h"
+#include "core/presentation_page.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+void TForm1::suitempButton1Click()
+{
+    // Besides PowerPoint's own, every deck format the presentation engine opens.
+    const QString path = services_.dialogs->openFileName(this, "PowerPoint (*.ppt *.pptx *.pps *.ppsx *.odp)", "*.ppt");
+    if (path.isEmpty())
+        return;
+    Edit1->setText(path);
+    WriteGeneratedPage(services_.files, path.toLocal8Bit().toStdString());
+    recordernow->setEnabled(true);
+}

@@ -1,0 +1,119 @@
+// The "Save GIF" page: Preview GIF builds the animation from the frame store and shows it
+// playing; Save to GIF builds it again and writes it to the chosen file.
+#include "ui/main_window.h"
+#include "ui/page_layout.h"
+
+#include "ui/dialogs.h"
+#include "gif/gif_animation_builder.h"
+#include "ui/gif_image_view.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+
+namespace {
+
+// Two exclusive choices; the first is checked when `firstChecked`.
+void RadioPair(QWidget* page, QRadioButton*& first, QRadioButton*& second, const char* firstName, const char* firstCaption,
+               const char* secondName, const char* secondCaption, int x, int y, bool firstChecked)
+{
+    first = Put(page, new QRadioButton(firstCaption), firstName, x, y, 112, 20);
+    second = Put(page, new QRadioButton(secondCaption), secondName, x, y + 22, 112, 20);
+    auto* group = new QButtonGroup(page);
+    group->addButton(first);
+    group->addButton(second);
+    (firstChecked ? first : second)->setChecked(true);
+}
+
+// Settings as they are now; the build reads them once per frame slot.
+GifBuildOptions ReadGifOptions(const TForm1& form)
+{
+    GifBuildOptions options;
+    const auto [width, height] = GifZoomSize(form.suiComboBox2->currentIndex());
+    options.width = width;
+    options.height = height;
+    // Only the first button of each pair is read.
+    options.grayScale = !form.suiRadioButton2->isChecked();
+    options.smallerSize = form.suiRadioButton7->isChecked();
+    options.floydSteinberg = form.suiRadioButton3->isChecked();
+    return options;
+}
+
+} // namespace
+
+void TForm1::buildSaveGifPage(QWidget* page)
+{
+    Put(page, new QLabel("Zoom:"), nullptr, 16, 14, 40, 20);
+    suiComboBox2 = Put(page, new QComboBox, "suiComboBox2", 60, 12, 100, 22);
+    suiComboBox2->addItems({"560x420", "480x360", "360x270", "240x180", "120x90"});
+    suiComboBox2->setCurrentIndex(0);
+
+    RadioPair(page, suiRadioButton2, suiRadioButton5, "suiRadioButton2", "256Colors", "suiRadioButton5", "GrayScale", 16, 42, true);
+    RadioPair(page, suiRadioButton7, suiRadioButton8, "suiRadioButton7", "Smaller Size", "suiRadioButton8", "Best Quality", 144, 42, true);
+    RadioPair(page, suiRadioButton3, suiRadioButton4, "suiRadioButton3", "FloydSteinberg", "suiRadioButton4", "Nearest", 272, 42, false);
+
+    Button9 = Put(page, new QPushButton("Preview GIF"), "Button9", 176, 8, 108, 28);
+    Button7 = Put(page, new QPushButton("Save to GIF"), "Button7", 292, 8, 108, 28);
+
+    suiProgressBar2 = Put(page, new QProgressBar, "suiProgressBar2", 8, 90, 393, 18);
+    suiProgressBar2->setRange(0, 100);
+    suiProgressBar2->setValue(0);
+    suiProgressBar2->setTextVisible(true);
+
+    ScrollBox3 = Put(page, new QScrollArea, "ScrollBox3", 8, 114, 393, 177);
+    ScrollBox3->setWidgetResizable(false);
+    imageanimate = new GifImageView;
+    imageanimate->setObjectName("imageanimate");
+    ScrollBox3->setWidget(imageanimate);
+
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+}
+
+void TForm1::Button9Click()
+{
+    if (FrameCount <= 0) {
+        ShowNotice(*services_.dialogs, this, "No images selected.");
+        return;
+    }
+    // A range of 0..0 would show Qt's busy indicator instead of a bar.
+    suiProgressBar2->setMaximum(std::max(FrameCount - 1, 1));
+    QCoreApplication::processEvents();
+
+    GifBuildHooks hooks;
+    hooks.beforeSlot = [this](int slot) {
+        QCoreApplication::processEvents();
+        suiProgressBar2->setValue(slot);
+        QCoreApplication::processEvents();
+    };
+    hooks.readOptions = [this] { return ReadGifOptions(*this); };
+    std::unique_ptr<TGIFImage> animation = BuildGifAnimation(services_.files, FrameCount, hooks);
+
+    if (animation->Empty()) {
+        // Not one slot had a picture of its own: there is nothing to show or save.
+        ShowNotice(*services_.dialogs, this, "No images selected.");
+        return;
+    }
+    // Nothing else holds the animation: the preview takes it over instead of a copy.
+    imageanimate->setPicture(std::move(animation));
+    QCoreApplication::processEvents();
+}
+
+void TForm1::Button7Click()
+{
+    const QString path = services_.dialogs->saveFileName(this, "*.gif (*.gif);;All Files (*)", "gif");
+    if (path.isEmpty())
+        return;
+    Button9Click();
+    // After "No images selected." the preview's picture is saved all the same; a preview
+    // that was never filled gives no file.
+    TGIFImage* picture = imageanimate->picture();
+    if (!picture)
+        return;
+    picture->SaveToFile(path.toLocal8Bit().toStdString());
+}

@@ -1,0 +1,106 @@
+// Layout of the "Open PPT" page: recording options above, sound controls below.
+#include "ui/main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+
+namespace {
+
+template <typename W>
+W* Place(QWidget* page, W* widget, const char* name, int x, int y)
+{
+    widget->setParent(page);
+    if (name)
+        widget->setObjectName(name);
+    widget->move(x, y);
+    widget->adjustSize();
+    return widget;
+}
+
+QLabel* Caption(QWidget* page, const char* text, int x, int y)
+{
+    return Place(page, new QLabel(text), nullptr, x, y);
+}
+
+QSlider* VolumeBar(QWidget* page, const char* name, int y)
+{
+    auto* bar = Place(page, new QSlider(Qt::Horizontal), name, 112, y);
+    bar->setGeometry(112, y, 169, 20);
+    bar->setRange(0, 100);
+    bar->setSingleStep(1);
+    bar->setPageStep(2);
+    bar->setTickInterval(5);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setValue(0);
+    return bar;
+}
+
+} // namespace
+
+void TForm1::buildOpenPptPage(QWidget* page)
+{
+    auto* box = Place(page, new QFrame, "upperBox", 8, 8);
+    box->setFrameShape(QFrame::Box);
+    box->setGeometry(8, 8, 393, 113);
+
+    suiRadioButton9 = Place(page, new QRadioButton("Custom Record (Next Action By Mouse Left Click)"), "suiRadioButton9", 24, 18);
+    radiobutton_autorecord = Place(page, new QRadioButton("Auto Record ("), "radiobutton_autorecord", 24, 42);
+    radiobutton_autorecord->setChecked(true);
+
+    suiSpinEdit3 = Place(page, new QSpinBox, "suiSpinEdit3", 112, 42);
+    suiSpinEdit3->setGeometry(112, 42, 49, 19);
+    suiSpinEdit3->setRange(500, 60000);
+    suiSpinEdit3->setSingleStep(500);
+    suiSpinEdit3->setValue(5000);
+    suiSpinEdit3->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    suiSpinEdit3->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    Caption(page, "Latency(ms) For All Actions)", 168, 44);
+
+    checkbox_cursor = Place(page, new QCheckBox("Cursor On"), "checkbox_cursor", 24, 64);
+
+    Edit1 = Place(page, new QLineEdit("Open file"), "Edit1", 24, 88);
+    Edit1->setGeometry(24, 88, 217, 21);
+    Edit1->setReadOnly(true);
+    Button1 = Place(page, new QPushButton("Browse"), "Button1", 248, 82);
+    Button1->setGeometry(248, 82, 69, 31);
+    recordernow = Place(page, new QPushButton("Record Now"), "recordernow", 320, 81);
+    recordernow->setGeometry(320, 81, 69, 31);
+    recordernow->setEnabled(false);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::suitempButton1Click);
+
+    Caption(page, "Master Volume:", 16, 144);
+    soundvolume = VolumeBar(page, "soundvolume", 137);
+    Caption(page, "Wave Out Volume:", 16, 168);
+    svolume2 = VolumeBar(page, "svolume2", 161);
+    Caption(page, "Record Volume:", 16, 192);
+    svolume3 = VolumeBar(page, "svolume3", 185);
+
+    Caption(page, "Record Device:", 16, 216);
+    sounddevice = Place(page, new QComboBox, "sounddevice", 114, 208);
+    sounddevice->setFixedWidth(129);
+    sounddevice->setPlaceholderText("No Device Found");
+
+    Caption(page, "Record Format:", 16, 236);
+    SoundQuality = Place(page, new QComboBox, "SoundQuality", 114, 232);
+    SoundQuality->setFixedWidth(129);
+    SoundQuality->addItems({"ADPCM 11025Hz x1", "ADPCM 22050Hz x1", "ADPCM 44100Hz x1", "PCM 44100Hz x2"});
+    SoundQuality->setCurrentIndex(2);
+
+    audioenable = Place(page, new QCheckBox("Audio On"), "audioenable", 320, 232);
+    audioenable->setChecked(true);
+
+    auto* note = Place(page, new QLabel("Note: [Mono Out] to record PPT sound, [Mic] to record your sound"), "noteLabel", 148, 260);
+    QFont small = note->font();
+    small.setPixelSize(9);
+    note->setFont(small);
+    note->setAlignment(Qt::AlignRight);
+    // Right-aligned at the box's right edge (148 + 244); room to the left for wider fonts.
+    note->setGeometry(8, 260, 384, note->sizeHint().height());
+}

@@ -1,0 +1,18 @@
+#include "ui/real_services.h"
+
+#include "platform/webengine_browser.h"
+#include "platform/x11_cursor_source.h"
+#include "platform/x11_screen_grabber.h"
+#include "platform/xtest_input_injector.h"
+
+RecorderServices RealRecorderServices(const WorkingFiles& files)
+{
+    RecorderServices services;
+    services.grabber = std::make_unique<X11ScreenGrabber>();
+    services.cursor = std::make_unique<X11CursorSource>();
+    services.input = std::make_unique<XTestInputInjector>();
+    services.clock = std::make_unique<EventLoopSlotClock>();
+    const QString cache = QString::fromLocal8Bit(files.WorkingDirectory().c_str());
+    services.makeBrowser = [cache](QWidget* parent) -> BrowserControl* { return new WebEngineBrowser(parent, cache); };
+    return services;
+}

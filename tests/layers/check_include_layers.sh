@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# Checks that every source file under src/ includes only what its folder's layer may see, so
+# the libraries keep linking bottom-up: core knows nothing of Qt, the exporters know nothing of
+# each other, and only the windows (ui) know everything.
+#
+#   usage: check_include_layers.sh SRC_DIR
+#
+# Prints one line per offending include, "file:line: include  (why)", and exits 1 if there is
+# any; exits 0 when the tree is clean, 2 on a usage error.
+set -uo pipefail
+export LC_ALL=C
+
+# ---------------------------------------------------------------------------------------------
+# Allowed layers: the project folders (first folder under src/) a file in each folder may
+# include from, as #include "<folder>/...".
+#
+#   folder        may include from
+declare -A MAY_INCLUDE=(
+    [core]="core"
+    [platform]="core platform"
+    [record]="core platform record"
+    [audio]="core platform audio"
+    [avi]="core platform avi"
+    [gif]="core gif"
+    [ui]="core platform record audio avi gif ui"
+)
+
+# Folders that may not include any Qt header at all.
+NO_QT_FOLDERS="core"
+
+# Folders that may include Qt Widgets and Qt WebEngine headers.
+WIDGETS_FOLDERS="ui"
+
+# Files elsewhere that may include them too, as "folder:file name pattern": the browser that
+# plays the presentation is built on Qt WebEngine and its widgets.
+WIDGETS_FILE_EXCEPTIONS=(
+    "platform:webengine_*"
+    "platform:browser_environment*"
+    "platform:presentation_scheme*"
+    "platform:viewer_pages*"
+    "platform:presentation_converter*"
+)
+
+# Headers of the Qt Widgets module (lower case, so <qwidget.h> is caught as well as
+# <QWidget>). QShortcut, QAction, QActionGroup, QUndoStack and QFileSystemModel are Qt Gui
+# in Qt 6 and stay allowed, as do QGuiApplication, QScreen, QImage and QPixmap.
+WIDGETS_HEADERS="
+    qwidget qapplication qmainwindow qdialog qmessagebox qfiledialog qinputdialog
+    qcolordialog qfontdialog qprogressdialog qerrormessage qwizard qwizardpage qsplashscreen
+    qabstractbutton qpushbutton qtoolbutton qradiobutton qcheckbox qcommandlinkbutton
+    qbuttongroup qdialogbuttonbox qlabel qlineedit qtextedit qplaintextedit qtextbrowser
+    qcombobox qfontcombobox qabstractslider qslider qdial qscrollbar qabstractspinbox
+    qspinbox qdoublespinbox qdatetimeedit qdateedit qtimeedit qkeysequenceedit qcalendarwidget
+    qlcdnumber qprogressbar qframe qgroupbox qabstractscrollarea qscrollarea qscroller
+    qtabwidget qtabbar qtoolbox qstackedwidget qsplitter qsplitterhandle qmdiarea qmdisubwindow
+    qdockwidget qmenu qmenubar qtoolbar qstatusbar qwidgetaction qsizegrip qrubberband
+    qfocusframe qtooltip qwhatsthis qsystemtrayicon qcompleter qgraphicsview qgraphicsscene
+    qgraphicsitem qgraphicswidget qgraphicseffect
+    qlayout qlayoutitem qboxlayout qhboxlayout qvboxlayout qgridlayout qformlayout
+    qstackedlayout qspaceritem qsizepolicy
+    qabstractitemview qlistview qtreeview qtableview qcolumnview qheaderview qlistwidget
+    qtreewidget qtablewidget qtreewidgetitemiterator qitemdelegate qstyleditemdelegate
+    qdatawidgetmapper qundoview
+    qstyle qcommonstyle qproxystyle qstylefactory qstyleoption qstylepainter
+    qopenglwidget qquickwidget qvideowidget qtwidgets qtwidgetsglobal
+"
+# Also forbidden: anything under QtWidgets/, QtWebEngine*/ and QtOpenGLWidgets/, and every
+# QWebEngine* / QQuickWebEngine* class header.
+# ---------------------------------------------------------------------------------------------
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 SRC_DIR" >&2
+    exit 2
+fi
+src="${1%/}"
+src_abs="$(cd "$src" && pwd -P)"
+
+declare -A is_widgets_header=()
+for h in $WIDGETS_HEADERS; do is_widgets_header[$h]=1; done
+
+in_list() { # word, list
+    local w
+    for w in $2; do [ "$w" = "$1" ] && return 0; done
+    return 1
+}
+
+may_use_widgets() { # folder, file name
+    in_list "$1" "$WIDGETS_FOLDERS" && return 0
+    local entry
+    for entry in "${WIDGETS_FILE_EXCEPTIONS[@]}"; do
+        # The pattern is unquoted on purpose: it is a glob.
+        # shellcheck disable=SC2053
+        [ "${entry%%:*}" = "$1" ] && [[ "$2" == ${entry#*:} ]] && return 0
+    done
+    return 1
+}
+
+# Is the header (as written between <> or "") one of Qt Widgets' or Qt WebEngine's?
+is_widgets_or_webengine() {
+    local h="$1" lower
+    case "$h" in
+        QtWidgets/* | QtWebEngine*/* | QtOpenGLWidgets/* | QWebEngine* | QQuickWebEngine*) return 0 ;;
+    esac
+    [[ "$h" == */* ]] && return 1
+    lower="${h,,}"
+    lower="${lower%.h}"
+    [ -n "${is_widgets_header[$lower]:-}" ]
+}
+
+# The project folder an include names, or nothing when it is not a project include. Both
+# "gif/x.h" and <gif/x.h> resolve through src/ on the include path; "../gif/x.h" is resolved
+# from the including file's folder.
+project_folder_of() { # header, including file's folder (absolute)
+    local h="$1" dir="$2" first resolved
+    if [[ "$h" == ../* || "$h" == ./* || "$h" == */../* ]]; then
+        resolved="$(realpath -m "$dir/$h")"
+        case "$resolved" in
+            "$src_abs"/*/*) resolved="${resolved#"$src_abs"/}"; echo "${resolved%%/*}" ;;
+        esac
+        return
+    fi
+    [[ "$h" == */* ]] || return
+    first="${h%%/*}"
+    if [ -n "${MAY_INCLUDE[$first]:-}" ] || [ -d "$src_abs/$first" ]; then
+        echo "$first"
+    fi
+}
+
+offences=0
+scanned=0
+report() { # file, line, include, why
+    printf '%s:%s: %s  (%s)\n' "$1" "$2" "$3" "$4"
+    offences=$((offences + 1))
+}
+
+include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"])([^>"]+)[>"]'
+
+while IFS= read -r -d '' file; do
+    scanned=$((scanned + 1))
+    rel="${file#"$src"/}"
+    if [[ "$rel" != */* ]]; then
+        report "$file" 1 "(file)" "outside every layer folder"
+        continue
+    fi
+    folder="${rel%%/*}"
+    name="${rel##*/}"
+    if [ -z "${MAY_INCLUDE[$folder]:-}" ]; then
+        report "$file" 1 "(file)" "folder '$folder' is not in the layer table"
+        continue
+    fi
+    allowed="${MAY_INCLUDE[$folder]}"
+    file_dir="$(cd "$(dirname "$file")" && pwd -P)"
+
+    while IFS= read -r hit; do
+        lineno="${hit%%:*}"
+        text="${hit#*:}"
+        [[ "$text" =~ $include_re ]] || continue
+        bracket="${BASH_REMATCH[1]}"
+        header="${BASH_REMATCH[2]}"
+        if [ "$bracket" = "<" ]; then shown="#include <$header>"; else shown="#include \"$header\""; fi
+
+        target="$(project_folder_of "$header" "$file_dir")"
+        if [ -n "$target" ]; then
+            if [ -z "${MAY_INCLUDE[$target]:-}" ]; then
+                report "$file" "$lineno" "$shown" "'$target' is not a layer folder"
+            elif ! in_list "$target" "$allowed"; then
+                report "$file" "$lineno" "$shown" "$folder may include only: $allowed"
+            fi
+            continue
+        fi
+
+        if [ "$bracket" = "<" ] && [[ "$header" == Q* ]] && in_list "$folder" "$NO_QT_FOLDERS"; then
+            report "$file" "$lineno" "$shown" "$folder may not include Qt"
+        elif is_widgets_or_webengine "$header" && ! may_use_widgets "$folder" "$name"; then
+            report "$file" "$lineno" "$shown" "Qt Widgets/WebEngine outside ui"
+        fi
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file")
+done < <(find -H "$src" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z)
+
+# An empty scan is a broken call, not a clean tree.
+if [ "$scanned" -eq 0 ]; then
+    echo "no .h or .cpp files under $src" >&2
+    exit 2
+fi
+if [ "$offences" -gt 0 ]; then
+    echo "$offences include(s) break the layers" >&2
+    exit 1
+fi
+exit 0

@@ -1,0 +1,142 @@
+// The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
+#include "core/working_files.h"
+#include "platform/presentation_converter.h"
+#include "platform/viewer_pages.h"
+#include "support/temp_program_folder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+class Viewer : public ::testing::Test {
+protected:
+    // Runs a conversion to its end; the result and whether it came back at once.
+    ConversionResult Convert(const QString& path, bool* immediate = nullptr)
+    {
+        std::optional<ConversionResult> result;
+        converter.Convert(path, [&](const ConversionResult& r) { result = r; });
+        if (immediate)
+            *immediate = result.has_value();
+        QElapsedTimer timer;
+        timer.start();
+        while (!result && timer.elapsed() < 90000) {
+            QEventLoop loop;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        EXPECT_TRUE(result.has_value()) << "no answer for " << path.toStdString();
+        return result.value_or(ConversionResult{});
+    }
+
+    QString File(const QString& name, const QByteArray& content)
+    {
+        const QString path = QString::fromStdString(folder.path()) + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+        return path;
+    }
+
+    TempProgramFolder folder;
+    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+};
+
+} // namespace
+
+TEST_F(Viewer, FilesThatCannotBeShownAreAnsweredAtOnceWithTheirReason)
+{
+    bool immediate = false;
+    ConversionResult r = Convert(File("missing.ppt", {}) + "x", &immediate);
+    EXPECT_TRUE(immediate);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, "The file does not exist.");
+
+    r = Convert(File("notes.txt", "hello"), &immediate);
+    EXPECT_TRUE(immediate);
+    EXPECT_TRUE(r.reason.startsWith("It is not a presentation")) << r.reason.toStdString();
+
+    r = Convert(QString::fromStdString(folder.path()), &immediate);
+    EXPECT_FALSE(r.ok);
+
+    converter.setConverterProgram("/nonexistent/soffice");
+    r = Convert(File("deck.odp", "x"), &immediate);
+    EXPECT_TRUE(immediate);
+    EXPECT_TRUE(r.reason.startsWith("LibreOffice Impress is not installed")) << r.reason.toStdString();
+}
+
+TEST_F(Viewer, ConvertsOnceAndServesTheCacheUntilTheFileChanges)
+{
+    const QString deck = File("my deck.fodp", {});
+    QFile::remove(deck);
+    ASSERT_TRUE(QFile::copy(DECKREC_SAMPLE_SOURCE, deck));
+
+    bool immediate = true;
+    const ConversionResult first = Convert(deck, &immediate);
+    EXPECT_FALSE(immediate);
+    ASSERT_TRUE(first.ok) << first.reason.toStdString();
+    EXPECT_TRUE(first.showPath.startsWith(QString::fromStdString(folder.files().WorkingDirectory()) + "shows/"));
+    const ConversionResult again = Convert(deck, &immediate);
+    EXPECT_TRUE(immediate);
+    EXPECT_EQ(again.showPath, first.showPath);
+
+    // The viewer's script goes in before the end of the show, once.
+    QFile show(first.showPath);
+    ASSERT_TRUE(show.open(QIODevice::ReadOnly));
+    const QByteArray served = WithViewerScript(show.readAll());
+    EXPECT_TRUE(served.trimmed().endsWith("</script>\n</svg>") || served.trimmed().endsWith("</svg>"));
+    EXPECT_EQ(served.count("deckrecFrameUrl"), 1);
+    EXPECT_TRUE(served.contains("MetaDocument.prototype.setCurrentSlide"));
+
+    // A newer version is converted anew and replaces the old one in the cache; no work folders stay.
+    QFile file(deck);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    file.close();
+    const ConversionResult newer = Convert(deck, &immediate);
+    EXPECT_FALSE(immediate);
+    ASSERT_TRUE(newer.ok);
+    EXPECT_NE(newer.showPath, first.showPath);
+    EXPECT_EQ(QDir(QFileInfo(newer.showPath).path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList{QFileInfo(newer.showPath).fileName()});
+}
+
+TEST_F(Viewer, WhatLibreOfficeCannotPlayIsReportedNotServed)
+{
+    // LibreOffice itself on a file that only pretends to be a presentation.
+    ConversionResult r = Convert(File("fake.ppt", "plain text, not slides\n"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.reason.startsWith("LibreOffice could not make a slide show")) << r.reason.toStdString();
+
+    // A converter that writes a picture without the slide show script.
+    converter.setConverterProgram(File("drawing.sh",
+        "#!/bin/sh\nfor a; do out=$prev; prev=$a; done\n"
+        "echo '<svg xmlns=\"http://www.w3.org/2000/svg\"></svg>' > \"$out/x.svg\"\n"));
+    r = Convert(File("drawing.odp", "x"));
+    EXPECT_FALSE(r.ok);
+
+    // One that never finishes is stopped at the time limit.
+    converter.setConverterProgram(File("slow.sh", "#!/bin/sh\nexec sleep 30\n"));
+    converter.setTimeLimitMs(300);
+    QElapsedTimer timer;
+    timer.start();
+    r = Convert(File("slow.odp", "x"));
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_TRUE(r.reason.startsWith("LibreOffice did not finish within 0.3 seconds")) << r.reason.toStdString();
+}
+
+TEST_F(Viewer, CannotShowPageEscapesTheNameAndTellsTheReason)
+{
+    const QByteArray page = CannotShowPage("/decks/<b>&\"x'.ppt", "The file does not exist.");
+    EXPECT_TRUE(page.contains("/decks/&lt;b&gt;&amp;&quot;x&#39;.ppt"));
+    EXPECT_FALSE(page.contains("<b>&"));
+    EXPECT_TRUE(page.contains("The file does not exist."));
+    EXPECT_TRUE(page.contains("cannot be shown"));
+}

@@ -1,0 +1,119 @@
+#include "ui/application.h"
+#include "core/deckrec_error.h"
+#include "ui/main_window.h"
+#include "core/presentation_page.h"
+#include "ui/recorder_window.h"
+#include "support/fake_dialogs.h"
+#include "support/temp_program_folder.h"
+#include "support/test_services.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+#include <fstream>
+#include <gtest/gtest.h>
+
+TEST(MainWindow, CentringTruncatesTowardZero)
+{
+    EXPECT_EQ(CentredPosition(1024, 416), 304);
+    EXPECT_EQ(CentredPosition(411, 416), -2);
+    EXPECT_EQ(CentredPosition(1023, 416), 303);
+}
+
+TEST(MainWindow, StartsOnTheOpenPptPageWithItsInitialState)
+{
+    TForm1 form(TestAppServices());
+    EXPECT_EQ(form.windowTitle(), "Deckrec 1.0");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Deckrec");
+    EXPECT_EQ(form.size(), QSize(416, 332));
+    EXPECT_EQ(form.FrameCount, 0);
+    ASSERT_EQ(form.PageControl1->count(), 3);
+    EXPECT_EQ(form.PageControl1->tabText(0), "Open PPT");
+    EXPECT_EQ(form.PageControl1->tabText(1), "Save AVI");
+    EXPECT_EQ(form.PageControl1->tabText(2), "Save GIF");
+    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
+    EXPECT_TRUE(form.Timer2->isActive());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(form.Timer1->interval(), 500);
+
+    EXPECT_EQ(form.findChild<QLineEdit*>("Edit1")->text(), "Open file");
+    EXPECT_FALSE(form.findChild<QPushButton*>("recordernow")->isEnabled());
+    EXPECT_EQ(form.findChild<QPushButton*>("recordernow")->geometry(), QRect(320, 81, 69, 31));
+    EXPECT_TRUE(form.findChild<QRadioButton*>("radiobutton_autorecord")->isChecked());
+    EXPECT_FALSE(form.findChild<QCheckBox*>("checkbox_cursor")->isChecked());
+    EXPECT_TRUE(form.findChild<QCheckBox*>("audioenable")->isChecked());
+    auto* latency = form.findChild<QSpinBox*>("suiSpinEdit3");
+    EXPECT_EQ(latency->value(), 5000);
+    EXPECT_EQ(latency->minimum(), 500);
+    EXPECT_EQ(latency->maximum(), 60000);
+    EXPECT_EQ(form.findChild<QComboBox*>("SoundQuality")->currentText(), "ADPCM 44100Hz x1");
+    EXPECT_EQ(form.findChild<QComboBox*>("sounddevice")->count(), 0);
+    for (const char* name : {"soundvolume", "svolume2", "svolume3"}) {
+        auto* bar = form.findChild<QSlider*>(name);
+        ASSERT_NE(bar, nullptr) << name;
+        EXPECT_EQ(bar->value(), 0);
+        EXPECT_EQ(bar->maximum(), 100);
+    }
+}
+
+TEST(MainWindow, BrowseWritesTheGeneratedPageAndEnablesRecordNow)
+{
+    TempProgramFolder folder;
+    std::ofstream(PageTemplatePath(folder.files())) << "deck=[right.htm]";
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+
+    dialogs.fileNames.push_back(""); // cancelled: nothing changes
+    form.Button1->click();
+    EXPECT_EQ(form.Edit1->text(), "Open file");
+    EXPECT_FALSE(form.recordernow->isEnabled());
+    EXPECT_TRUE(dialogs.lastFilter.startsWith("PowerPoint"));
+    EXPECT_EQ(dialogs.lastInitialName, "*.ppt");
+
+    dialogs.fileNames.push_back("/decks/talk one.ppt");
+    form.Button1->click();
+    EXPECT_EQ(form.Edit1->text(), "/decks/talk one.ppt");
+    EXPECT_TRUE(form.recordernow->isEnabled());
+    std::ifstream page(GeneratedPagePath(folder.files()));
+    std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "deck=/decks/talk one.ppt\r\n");
+}
+
+TEST(MainWindow, AnExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)
+{
+    FakeDialogs dialogs;
+    auto* app = static_cast<DeckrecApplication*>(QCoreApplication::instance());
+    app->setDialogs(&dialogs);
+    bool afterwards = false;
+    QEventLoop loop;
+    QTimer::singleShot(0, [] { throw DeckrecError("Bitmap image is not valid"); });
+    QTimer::singleShot(5, [&] { afterwards = true; loop.quit(); });
+    loop.exec();
+    EXPECT_TRUE(afterwards);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Bitmap image is not valid");
+    EXPECT_EQ(dialogs.messages[0].icon, DialogService::Icon::Error);
+}
+
+TEST(MainWindow, ClosingClearsTheWorkingFilesAndShowingHidesTheRecorder)
+{
+    TempProgramFolder folder;
+    std::ofstream(folder.files().FrameFilePath(3)) << "x";
+    TForm1 form(TestAppServices(nullptr, folder.files()));
+    TForm2 recorder(&form);
+    form.setRecorder(&recorder);
+    recorder.show();
+    form.show();
+    EXPECT_FALSE(recorder.isVisible());
+    form.close();
+    EXPECT_FALSE(std::filesystem::exists(folder.files().FrameFilePath(3)));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.files().WorkingDirectory()));
+}

@@ -1,0 +1,333 @@
+// The real program's windows under X: Browse the sample presentation, Record Now, Start Record
+// with Auto Record, and let the end screen finish the session.
+#include "core/frame_store.h"
+#include "ui/main_window.h"
+#include "core/working_files.h"
+#include "platform/browser_control.h"
+#include "platform/browser_environment.h"
+#include "platform/x11_screen_grabber.h"
+#include "platform/xtest_input_injector.h"
+#include "ui/recorder_window.h"
+#include "support/fake_dialogs.h"
+#include "support/test_services.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#ifndef DECKREC_SAMPLE_PRESENTATION
+#error "DECKREC_SAMPLE_PRESENTATION names the converted sample presentation"
+#endif
+
+namespace {
+
+// Runs the event loop until done() or the time limit; false on timeout.
+bool WaitFor(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void Pause(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
+void XGrab(Picture& picture, const ScreenRect& rect)
+{
+    X11ScreenGrabber grabber;
+    grabber.GrabScreen(picture, rect);
+}
+
+std::vector<int> StoredSlots(const WorkingFiles& files, int frameCount)
+{
+    std::vector<int> found;
+    for (int n = 1; n <= frameCount; ++n)
+        if (FrameExists(files, n))
+            found.push_back(n);
+    return found;
+}
+
+class RecordingEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs an X display";
+        ASSERT_TRUE(QFileInfo::exists(DECKREC_SAMPLE_PRESENTATION)) << "run scripts/make-sample.sh first";
+        PrepareBrowserEnvironment();
+        // A program folder of its own with the real page template; the slide-show cache stays
+        // in it across the cases of this executable.
+        QDir().mkpath(folder_.filePath("temp"));
+        QFile::copy(DECKREC_PAGE_TEMPLATE, folder_.filePath("main.htm"));
+        // The sound format templates the build wrote into the program folder.
+        for (const char* name : {"adpcm1.wav", "adpcm2.wav", "adpcm3.wav"})
+            QFile::copy(QStringLiteral(DECKREC_BUILT_PROGRAM_DIR "/") + name, folder_.filePath(name));
+        form1_ = std::make_unique<TForm1>(TestAppServices(&dialogs_, files()));
+        form2_ = std::make_unique<TForm2>(form1_.get());
+        form1_->setRecorder(form2_.get());
+        form1_->show();
+    }
+
+    void TearDown() override
+    {
+        form2_.reset();
+        form1_.reset();
+    }
+
+    // Browse through the answered dialog, Record Now, and wait for slide 1 of the show.
+    void OpenSample()
+    {
+        dialogs_.fileNames.push_back(DECKREC_SAMPLE_PRESENTATION);
+        form1_->Button1->click();
+        ASSERT_TRUE(form1_->recordernow->isEnabled());
+        form1_->recordernow->click();
+        ASSERT_TRUE(form2_->isVisible());
+        ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 60000))
+            << "caption: " << form2_->title_caption->text().toStdString();
+        Pause(500); // the first paint of the slide
+    }
+
+    // Records in Custom Record mode while the pointer moves over the show; returns the number
+    // of frame files.
+    size_t RecordWhilePointerMoves(bool cursorOn)
+    {
+        form1_->audioenable->setChecked(false); // sound is checked by the Auto Record case
+        form1_->suiRadioButton9->setChecked(true);
+        form1_->checkbox_cursor->setChecked(cursorOn);
+        const ScreenRect area = form2_->CaptureRect();
+        auto pointer = std::make_shared<XTestInputInjector>();
+        pointer->SetCursorPos({area.left + 100, area.top + 300});
+        // Start Record's loop runs inside the click, so the moves and Finished come from
+        // timers that fire during its waits.
+        QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+        for (int step = 1; step <= 4; ++step)
+            QTimer::singleShot(400 * step, [pointer, area, step] {
+                pointer->SetCursorPos({area.left + 100 + 40 * step, area.top + 300});
+            });
+        QTimer::singleShot(2000, form2_->button_finished, &QPushButton::click);
+        EXPECT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 10000));
+        return StoredSlots(files(), form1_->FrameCount).size();
+    }
+
+    static WorkingFiles files() { return WorkingFiles::InProgramFolder(folder_.path().toStdString()); }
+
+    // with sound (the default) when withSound
+    void AutoRecordToTheEnd(bool withSound);
+
+    static QTemporaryDir folder_;
+    FakeDialogs dialogs_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm2> form2_;
+};
+
+QTemporaryDir RecordingEndToEnd::folder_;
+
+} // namespace
+
+void RecordingEndToEnd::AutoRecordToTheEnd(bool withSound)
+{
+    form1_->audioenable->setChecked(withSound);
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    form1_->radiobutton_autorecord->setChecked(true);
+    form1_->suiSpinEdit3->setValue(1000);
+    form1_->checkbox_cursor->setChecked(false);
+
+    QStringList captions;
+    QObject::connect(form2_->WebBrowser1(), &BrowserControl::NavigateComplete2, [&](const QString&) {
+        captions << form2_->title_caption->text();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Start Record runs its loop inside the click; the end screen finishes the session.
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 30000));
+    const double seconds = elapsed.elapsed() / 1000.0;
+
+    const int frameCount = form1_->FrameCount;
+    const std::vector<int> storedSlots = StoredSlots(files(), frameCount);
+    // Slides 1, 2, the click animation of slide 2, slides 3 and 4; the end screen is black.
+    ASSERT_EQ(storedSlots.size(), 5u) << "frames " << frameCount;
+    EXPECT_EQ(storedSlots.front(), 1);
+    Picture first;
+    LoadFrame(files(), storedSlots.front(), first);
+    for (int n : storedSlots) {
+        Picture frame;
+        LoadFrame(files(), n, frame);
+        EXPECT_EQ(frame.width(), first.width());
+        EXPECT_EQ(frame.height(), first.height());
+    }
+    // Five actions at 1 s, the last one on the end screen.
+    EXPECT_NEAR(frameCount, seconds * 1000 / 150, 3);
+    EXPECT_GE(frameCount, 5000 / 150);
+    EXPECT_TRUE(captions.contains("2,Results")) << captions.join(" | ").toStdString();
+    EXPECT_TRUE(captions.contains("4,Summary")) << captions.join(" | ").toStdString();
+
+    // For a look at what was recorded: DECKREC_E2E_FRAMES names a folder for copies.
+    if (const QString keep = qEnvironmentVariable("DECKREC_E2E_FRAMES"); !keep.isEmpty())
+        for (int n : storedSlots)
+            QFile::copy(QString::fromStdString(files().FrameFilePath(n)), keep + QStringLiteral("/temp%1.bmp").arg(n));
+
+    // Slot timing for the record: how late each grab started after its due time (slot 1 is
+    // taken at once and left out).
+    std::vector<int> lateness(form2_->slotLateness().begin() + 1, form2_->slotLateness().end());
+    ASSERT_FALSE(lateness.empty());
+    std::sort(lateness.begin(), lateness.end());
+    double sum = 0;
+    for (int ms : lateness)
+        sum += ms;
+    std::printf("slots %d, frames stored %zu, trimmed size %dx%d, %.1f s; slot lateness ms: mean %.1f, "
+                "median %d, 95%% %d, max %d\n",
+        frameCount, storedSlots.size(), first.width(), first.height(), seconds, sum / lateness.size(),
+        lateness[lateness.size() / 2], lateness[lateness.size() * 95 / 100], lateness.back());
+}
+
+TEST_F(RecordingEndToEnd, AutoRecordPlaysTheSampleToItsEndScreen)
+{
+    AutoRecordToTheEnd(true);
+    // The sound of the session.
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(files().SoundFilePath())).size() > 1000);
+}
+
+// What ffprobe reads of each stream: "type,codec,width,height,rate,frames" lines.
+QStringList ProbeStreams(const QString& path)
+{
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                            "stream=codec_type,codec_name,width,height,sample_rate,nb_read_frames,duration",
+                            "-of", "csv=p=0", path});
+    if (!probe.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The whole way a user goes: record the sample with sound, then export the session as an AVI
+// with its sound and as an animated GIF, each read back by an independent decoder.
+TEST_F(RecordingEndToEnd, ARecordedSessionExportsToAviWithItsSoundAndToGif)
+{
+    AutoRecordToTheEnd(true);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+    const int frameCount = form1_->FrameCount;
+
+    ASSERT_TRUE(WaitFor([&] { return form1_->ComboBox2->count() > 1; }, 10000)) << "encoder list";
+    ASSERT_TRUE(form1_->suiButton5->isEnabled());
+    const QString avi = folder_.filePath("session.avi");
+    dialogs_.fileNames.push_back(avi);
+    form1_->suiButton5->click();
+    const QStringList aviStreams = ProbeStreams(avi);
+    ASSERT_EQ(aviStreams.size(), 2) << aviStreams.join(" | ").toStdString();
+    const QStringList video = aviStreams[0].split(',');
+    const QStringList audio = aviStreams[1].split(',');
+    // codec_name,codec_type,width,height,... in ffprobe's own order of the entries
+    EXPECT_TRUE(video.contains("video")) << aviStreams[0].toStdString();
+    EXPECT_TRUE(video.contains("560") && video.contains("420")) << aviStreams[0].toStdString();
+    EXPECT_TRUE(video.contains(QString::number(frameCount))) << aviStreams[0].toStdString();
+    EXPECT_TRUE(audio.contains("audio") && audio.contains("adpcm_ima_wav") && audio.contains("44100"))
+        << aviStreams[1].toStdString();
+    // The sound lasts as long as the pictures, give or take the moments of starting and stopping.
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", avi, "-map", "0:a", "-f", "s16le", "-ac", "1", "-ar", "44100", "-"});
+    ASSERT_TRUE(decode.waitForFinished(60000));
+    const double soundSeconds = decode.readAllStandardOutput().size() / 2.0 / 44100.0;
+    EXPECT_NEAR(soundSeconds, frameCount * 0.15, 0.3);
+
+    const QString gif = folder_.filePath("session.gif");
+    dialogs_.fileNames.push_back(gif);
+    form1_->Button7->click();
+    const QStringList gifStreams = ProbeStreams(gif);
+    ASSERT_EQ(gifStreams.size(), 1) << gifStreams.join(" | ").toStdString();
+    const QStringList picture = gifStreams[0].split(',');
+    EXPECT_TRUE(picture.contains("gif") && picture.contains("560") && picture.contains("420"))
+        << gifStreams[0].toStdString();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.back().text.toStdString();
+}
+
+// A window manager delays and reorders what synthetic input does; the session must not care.
+TEST_F(RecordingEndToEnd, AutoRecordUnderAWindowManager)
+{
+    if (QStandardPaths::findExecutable("openbox").isEmpty())
+        GTEST_SKIP() << "openbox is not installed";
+    QProcess windowManager;
+    windowManager.start("openbox", {});
+    ASSERT_TRUE(windowManager.waitForStarted(5000));
+    Pause(1000);
+    AutoRecordToTheEnd(false);
+    windowManager.terminate();
+    if (!windowManager.waitForFinished(5000))
+        windowManager.kill();
+}
+
+TEST_F(RecordingEndToEnd, CursorOnAddsAFrameForEachPointerMove)
+{
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    // Slide 1, then one frame per move (two moves may share a slot on a busy machine).
+    const size_t withCursor = RecordWhilePointerMoves(true);
+    EXPECT_GE(withCursor, 4u);
+    EXPECT_LE(withCursor, 5u);
+    form1_->recordernow->click();
+    ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 30000));
+    Pause(500);
+    EXPECT_EQ(RecordWhilePointerMoves(false), 1u);
+}
+
+TEST_F(RecordingEndToEnd, APresentationThatCannotBeShownGivesItsReasonInTheFrame)
+{
+    const QString broken = folder_.filePath("broken deck.ppt");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a presentation\n");
+    file.close();
+    dialogs_.fileNames.push_back(broken);
+    form1_->Button1->click();
+    form1_->recordernow->click();
+    const QString frameUrl = "1,First page deckrec-show:" + QUrl::fromLocalFile(broken).path(QUrl::FullyEncoded);
+    ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == frameUrl; }, 60000))
+        << form2_->title_caption->text().toStdString();
+    Pause(500);
+
+    // The message page: light grey with dark text, where the show would be.
+    Picture shown;
+    XGrab(shown, form2_->CaptureRect());
+    int light = 0, dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const uint8_t* px = shown.scanLine(y) + 3 * x;
+            light += px[0] == 0xf2 && px[1] == 0xf2 && px[2] == 0xf2;
+            dark += px[0] < 0x60 && px[1] < 0x60 && px[2] < 0x60;
+        }
+    EXPECT_GT(light, shown.width() * shown.height() / 2);
+    EXPECT_GT(dark, 200);
+    form2_->button_cancel->click();
+    EXPECT_TRUE(form1_->isVisible());
+}
