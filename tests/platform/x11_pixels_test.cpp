@@ -1,0 +1,63 @@
+// X image rows of every true-colour layout become 24-bit B,G,R pictures.
+#include "platform/x11_pixels.h"
+
+#include <gtest/gtest.h>
+// Xlib's macros (None, Bool) clash with gtest's names: it comes last.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+uint32_t Pixel(const Picture& p, int x, int y)
+{
+    const uint8_t* px = p.scanLine(y) + 3 * x;
+    return px[2] << 16 | px[1] << 8 | px[0];
+}
+
+} // namespace
+
+TEST(XImageRows, TrueColourLayoutsBecomeBgr)
+{
+    // 32 bits B,G,R,X as a 24-bit screen delivers them.
+    uint8_t bgrx[2 * 4] = {1, 2, 3, 99, 4, 5, 6, 99};
+    XImage wide{};
+    wide.width = 2;
+    wide.height = 1;
+    wide.format = ZPixmap;
+    wide.data = reinterpret_cast<char*>(bgrx);
+    wide.byte_order = LSBFirst;
+    wide.bitmap_unit = 32;
+    wide.bitmap_bit_order = LSBFirst;
+    wide.bitmap_pad = 32;
+    wide.depth = 24;
+    wide.bits_per_pixel = 32;
+    wide.bytes_per_line = 8;
+    wide.red_mask = 0xff0000;
+    wide.green_mask = 0xff00;
+    wide.blue_mask = 0xff;
+    ASSERT_TRUE(XInitImage(&wide));
+    Picture p(3, 2);
+    CopyXImageToPicture(&wide, p, 1, 1);
+    EXPECT_EQ(Pixel(p, 1, 1), 0x030201u);
+    EXPECT_EQ(Pixel(p, 2, 1), 0x060504u);
+    EXPECT_EQ(Pixel(p, 0, 1), 0u);
+
+    // RGB565 of a 16-bit screen: full intensity stays 255.
+    uint16_t rgb565[3] = {0xF800, 0x07E0, 0x001F | 0x0400};
+    XImage narrow = wide;
+    narrow.width = 3;
+    narrow.data = reinterpret_cast<char*>(rgb565);
+    narrow.depth = 16;
+    narrow.bits_per_pixel = 16;
+    narrow.bitmap_pad = 16;
+    narrow.bytes_per_line = 6;
+    narrow.red_mask = 0xF800;
+    narrow.green_mask = 0x07E0;
+    narrow.blue_mask = 0x001F;
+    ASSERT_TRUE(XInitImage(&narrow));
+    Picture q(3, 1);
+    CopyXImageToPicture(&narrow, q, 0, 0);
+    EXPECT_EQ(Pixel(q, 0, 0), 0xff0000u);
+    EXPECT_EQ(Pixel(q, 1, 0), 0x00ff00u);
+    EXPECT_EQ(Pixel(q, 2, 0), 0x0082ffu); // green 32 of 63 -> 130
+}
