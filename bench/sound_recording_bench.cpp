@@ -25,7 +25,7 @@ public:
         return true;
     }
     void stop() override { sink_ = nullptr; }
-    void push(const std::vector<int16_t>& samples, size_t frames) { sink_->samples(samples.data(), frames); }
+    void push(const std::vector<int16_t>& samples, size_t frames) { sink_->samples(samples.data(), frames, 0); }
 
 private:
     SoundSink* sink_ = nullptr;
@@ -33,7 +33,7 @@ private:
 
 class PushedInput : public SoundInputService {
 public:
-    std::unique_ptr<SoundCapture> open(int rate, int channels, std::string&) override
+    std::unique_ptr<SoundCapture> open(const std::string&, int rate, int channels, std::string&) override
     {
         this->rate = rate;
         this->channels = channels;

@@ -20,3 +20,6 @@ start_sound_server
 
 cd build
 ctest --output-on-failure -j"$(nproc)" --timeout 600
+
+# The same unit tests under the sanitizers, while the display and sound server are still up.
+bash "$root/scripts/test-sanitizers.sh"

@@ -49,6 +49,16 @@ QString TAudioMixerLine::Name() const
     return QString::fromStdString(info_.name).left(63);
 }
 
+QString TAudioMixerLine::DeviceName() const
+{
+    return info_.deviceName.empty() ? Name() : QString::fromStdString(info_.deviceName);
+}
+
+QString TAudioMixerLine::MonitorOf() const
+{
+    return QString::fromStdString(info_.monitorOf);
+}
+
 int TAudioMixerLine::GetVolume()
 {
     lastError_ = MixerResult::InvalidControl;

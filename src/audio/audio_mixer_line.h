@@ -22,6 +22,10 @@ public:
     void Refresh(int sourceIndex);
 
     QString Name() const;
+    // The system's name of the device behind the line; the line's name when the mixer gives none.
+    QString DeviceName() const;
+    // An input that records an output: that output's DeviceName; empty otherwise.
+    QString MonitorOf() const;
     // Percent 0 .. 100 of the volume control's range; -1 when it can't be read.
     int GetVolume();
     // Percent, clamped to 0 .. 100; all channels get the same value.

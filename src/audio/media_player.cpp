@@ -24,7 +24,7 @@ void TMediaPlayer::Open()
     if (DeviceType == dtAutoSelect && !FileName.endsWith(".wav", Qt::CaseInsensitive))
         throw EMCIDeviceError("Cannot determine the device type from the given filename extension.");
     try {
-        recorder_.open(FileName.toStdString());
+        recorder_.open(FileName.toStdString(), InputName.toStdString());
     } catch (const DeckrecError& e) {
         throw EMCIDeviceError(e.what());
     }

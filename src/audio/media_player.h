@@ -24,6 +24,8 @@ public:
 
     TMPDeviceTypes DeviceType = dtAutoSelect;
     QString FileName;
+    // The input recorded, by the system's name for it; empty: the system's default input.
+    QString InputName;
 
     // Closes a device that is still open (without saving), then opens FileName.
     void Open();

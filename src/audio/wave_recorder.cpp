@@ -11,6 +11,9 @@ namespace {
 // The newest quarter second stays in memory until it is older: a stop can then end the
 // recording exactly on its moment even when the input delivered a little ahead.
 constexpr int64_t kHoldBackMs = 250;
+// How far sound may sit from the moment it was captured before the recording moves it: more
+// than an input's delivery jitter, well below what the ear notices against the pictures.
+constexpr int64_t kPlacementToleranceMs = 30;
 
 int64_t SteadyMicroseconds()
 {
@@ -30,12 +33,12 @@ WaveRecorder::~WaveRecorder()
     close();
 }
 
-void WaveRecorder::open(const std::string& path)
+void WaveRecorder::open(const std::string& path, const std::string& input)
 {
     close();
     format_ = ReadDeclaredFormat(path);
     std::string error;
-    capture_ = input_.open(format_.rate, format_.channels, error);
+    capture_ = input_.open(input, format_.rate, format_.channels, error);
     if (!capture_)
         throw DeckrecError("Can not record sound: " + error);
     path_ = path;
@@ -75,17 +78,15 @@ void WaveRecorder::stop()
 {
     if (!recording_)
         return;
-    const int64_t elapsedUs = std::max<int64_t>(0, clock_() - startedUs_);
-    uint64_t end = uint64_t(elapsedUs) * uint64_t(format_.rate) / 1000000u;
     {
         std::unique_lock lock(mutex_);
+        const int64_t elapsedUs = std::max<int64_t>(0, clock_() - startedUs_);
+        uint64_t end = uint64_t(elapsedUs) * uint64_t(format_.rate) / 1000000u;
         // ADPCM files hold whole blocks: end on the nearest block boundary.
         const uint64_t block = writer_->framesPerBlock();
         end = (end + block / 2) / block * block;
         end_ = end;
-        const size_t channels = size_t(format_.channels);
-        arrived_.wait_for(lock, std::chrono::milliseconds(tailWaitMs_),
-                          [&] { return written_ + held_.size() / channels >= end_; });
+        arrived_.wait_for(lock, std::chrono::milliseconds(tailWaitMs_), [&] { return haveFrames() >= end_; });
     }
     capture_->stop();
     std::lock_guard lock(mutex_);
@@ -131,42 +132,76 @@ void WaveRecorder::close()
     open_ = false;
 }
 
-void WaveRecorder::samples(const int16_t* data, size_t frames)
+void WaveRecorder::samples(const int16_t* data, size_t frames, int64_t ageUs)
 {
     std::lock_guard lock(mutex_);
     if (!writer_)
         return;
-    const size_t channels = size_t(format_.channels);
-    const uint64_t have = written_ + held_.size() / channels;
-    // An input whose clock runs faster than ours (a sound card's crystal, or a virtual source
-    // that produces ahead of real time) would make the sound outlast the pictures: nothing
-    // is kept beyond the time elapsed plus the hold-back window.
-    const uint64_t limit = std::min(end_, aheadLimit());
-    if (have >= limit) {
-        stats_.droppedFrames += frames;
-        return;
+    if (started_) {
+        // Where this sound belongs on the recording's time line, against where counting puts
+        // it. Small differences are the input's normal jitter and stay; a larger one is a
+        // stall (or a late start) that becomes silence, or an input running ahead, whose
+        // surplus is cut, so that what follows is where it happened.
+        const int64_t rate = format_.rate;
+        const int64_t capturedUs = clock_() - ageUs - startedUs_;
+        const int64_t belongs = capturedUs >= 0 ? capturedUs * rate / 1000000 : -((-capturedUs) * rate / 1000000);
+        const int64_t have = int64_t(haveFrames());
+        const int64_t tolerance = rate * kPlacementToleranceMs / 1000;
+        if (belongs - have > tolerance) {
+            const uint64_t before = haveFrames();
+            appendSilence(size_t(belongs - have));
+            stats_.stallFrames += haveFrames() - before;
+        } else if (have - belongs > tolerance) {
+            const size_t surplus = size_t(std::min<int64_t>(have - belongs, int64_t(frames)));
+            stats_.droppedFrames += surplus;
+            data += surplus * size_t(format_.channels);
+            frames -= surplus;
+        }
     }
-    stats_.droppedFrames += frames - size_t(std::min<uint64_t>(frames, limit - have));
-    frames = size_t(std::min<uint64_t>(frames, limit - have));
-    held_.insert(held_.end(), data, data + frames * channels);
-    writeOlderThanHoldBack();
-    arrived_.notify_all();
+    append(data, frames);
 }
 
 void WaveRecorder::silence(size_t frames)
 {
-    // In pieces, so that a long hole never needs much memory.
+    std::lock_guard lock(mutex_);
+    if (!writer_)
+        return;
+    stats_.holeFrames += frames;
+    appendSilence(frames);
+}
+
+void WaveRecorder::append(const int16_t* data, size_t frames)
+{
+    const size_t channels = size_t(format_.channels);
+    const uint64_t have = haveFrames();
+    // An input whose clock runs faster than ours (a sound card's crystal, or a virtual source
+    // that produces ahead of real time) would make the sound outlast the pictures: nothing
+    // is kept beyond the time elapsed plus the hold-back window.
+    const uint64_t limit = std::min(end_, aheadLimit());
+    const size_t kept = have >= limit ? 0 : size_t(std::min<uint64_t>(frames, limit - have));
+    stats_.droppedFrames += frames - kept;
+    if (kept == 0)
+        return;
+    held_.insert(held_.end(), data, data + kept * channels);
+    writeOlderThanHoldBack();
+    arrived_.notify_all();
+}
+
+void WaveRecorder::appendSilence(size_t frames)
+{
+    // In pieces, so that a long hole never needs much memory at once.
     static const std::vector<int16_t> zeros(8192, 0);
-    {
-        std::lock_guard lock(mutex_);
-        stats_.holeFrames += frames;
-    }
     const size_t piece = zeros.size() / size_t(format_.channels);
     while (frames > 0) {
         const size_t n = std::min(frames, piece);
-        samples(zeros.data(), n);
+        append(zeros.data(), n);
         frames -= n;
     }
+}
+
+uint64_t WaveRecorder::haveFrames() const
+{
+    return written_ + held_.size() / size_t(format_.channels);
 }
 
 uint64_t WaveRecorder::aheadLimit() const

@@ -1,8 +1,10 @@
 #pragma once
 // Records the selected input into a WAVE file in the format that the file declared when it
 // was opened. What arrives is written to disk as it comes (a session may last half an hour),
-// holes that the server reports become silence, and the finished recording is as long as the
-// time between record() and stop(), so that sound and pictures stay together.
+// sound is placed by the moment it was captured (a stall that nobody reports becomes silence
+// where it happened, holes that the server reports become silence too), and the finished
+// recording is as long as the time between record() and stop(), so that sound and pictures
+// stay together.
 
 #include "audio/wave_file.h"
 #include "platform/sound_input.h"
@@ -18,6 +20,7 @@ public:
     struct Stats {
         uint64_t frames = 0;       // the whole recording
         uint64_t holeFrames = 0;   // silence for holes the server reported
+        uint64_t stallFrames = 0;  // silence for time in which the input delivered nothing
         uint64_t paddedFrames = 0; // silence at the end, for sound that never came
         uint64_t droppedFrames = 0; // sound the input delivered ahead of the clock
     };
@@ -31,8 +34,9 @@ public:
     WaveRecorder(const WaveRecorder&) = delete;
     WaveRecorder& operator=(const WaveRecorder&) = delete;
 
-    // Adopts the format that path declares and reaches the input; throws DeckrecError.
-    void open(const std::string& path);
+    // Adopts the format that path declares and reaches the input that the system names
+    // `input` (empty: its default input); throws DeckrecError.
+    void open(const std::string& path, const std::string& input = {});
     // Starts recording into the opened path; false when it could not start (the saved file
     // then holds no sound).
     bool record();
@@ -53,8 +57,13 @@ public:
     }
 
 private:
-    void samples(const int16_t* data, size_t frames) override;
+    void samples(const int16_t* data, size_t frames, int64_t ageUs) override;
     void silence(size_t frames) override;
+    // With the lock held: appends what the clock allows, in order.
+    void append(const int16_t* data, size_t frames);
+    void appendSilence(size_t frames);
+    // With the lock held: frames the recording holds so far, written or held back.
+    uint64_t haveFrames() const;
     // With the lock held: frames the recording may hold by now (elapsed time and hold-back).
     uint64_t aheadLimit() const;
     // With the lock held: writes what is older than the hold-back window.
@@ -68,7 +77,7 @@ private:
     bool open_ = false;
     bool recording_ = false;
     std::string path_;
-    WaveFormat format_;
+    WaveFormat format_; // set before the input is reached; read-only while it delivers
     std::unique_ptr<SoundCapture> capture_;
     int64_t startedUs_ = 0; // guarded by mutex_, like started_
     bool started_ = false;

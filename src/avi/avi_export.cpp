@@ -2,6 +2,7 @@
 
 #include "avi/avi_writer.h"
 #include "core/deckrec_error.h"
+#include "core/file_replacement.h"
 #include "core/frame_store.h"
 
 #include <filesystem>
@@ -16,22 +17,29 @@ namespace {
 const char* const kIntermediateName = "tempdeckrec.avi";
 
 // Moves the finished video to the chosen name. A rename replaces an existing file in one
-// step; across file systems the copy is completed beside the target before it replaces it.
+// step; across file systems the copy is completed under a new name of its own beside the
+// target (never a user's file of any name) before it replaces the target.
 void PlaceVideo(const std::string& from, const std::string& to)
 {
     std::error_code error;
     fs::rename(from, to, error);
     if (!error)
         return;
-    const std::string part = to + ".part";
-    fs::copy_file(from, part, fs::copy_options::overwrite_existing, error);
-    if (!error)
-        fs::rename(part, to, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(part, ignored);
+    PendingReplacement part(to);
+    fs::copy_file(from, part.path(), fs::copy_options::overwrite_existing, error);
+    if (error)
         throw DeckrecError("Could not write " + to + ": " + error.message());
-    }
+    part.Commit();
+}
+
+std::string IntermediatePath(const WorkingFiles& files)
+{
+    return files.WorkingDirectory() + kIntermediateName;
+}
+
+std::string TemporaryVideoPath(const WorkingFiles& files)
+{
+    return files.WorkingDirectory() + "~AWTemp" + kIntermediateName;
 }
 
 void Idle(const ExportProgress& progress)
@@ -64,14 +72,19 @@ void AppendFrameSlots(TAviWriter_2& writer, const WorkingFiles& files, int frame
     }
 }
 
-void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files)
+void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files, const std::string& target)
 {
+    // Checked before anything is deleted: the recording, or the export's own files, would
+    // be lost with the user's choice.
+    if (files.IsWorkingFile(target, {IntermediatePath(files), TemporaryVideoPath(files)}))
+        throw DeckrecError("Cannot save to " + target +
+                           ": Deckrec keeps the recording there. Choose another name or folder.");
     files.EnsureWorkingDirectory();
-    const std::string intermediate = files.WorkingDirectory() + kIntermediateName;
+    const std::string intermediate = IntermediatePath(files);
     std::error_code ignored;
     fs::remove(intermediate, ignored);
     writer.filename = intermediate;
-    writer.TempFileName = files.WorkingDirectory() + "~AWTemp" + kIntermediateName;
+    writer.TempFileName = TemporaryVideoPath(files);
 }
 
 int ExportProgressMaximum(int frameCount)
@@ -86,6 +99,20 @@ void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount
     writer.Height = options.size.height;
     writer.FrameTime = 150;
     writer.SetWavFileName(options.soundFile);
+    // The encoder list was made at another size and frame time; an encoder that cannot take
+    // these frames would fail only in the closing save, after the whole frame loop.
+    writer.CheckCompressorFits();
+
+    // The finished video leaves the working directory on every path: moved to the target,
+    // or removed when the export fails.
+    struct IntermediateRemoval {
+        const std::string& path;
+        ~IntermediateRemoval()
+        {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+    } removal{writer.filename};
 
     writer.OpenVideo();
     AppendFrameSlots(writer, files, frameCount, [&progress](int k) {
@@ -109,7 +136,5 @@ void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount
     } reset{writer};
     writer.CloseVideo();
     PlaceVideo(writer.filename, options.target);
-    std::error_code ignored;
-    fs::remove(writer.filename, ignored);
     Report(progress, ExportProgressMaximum(frameCount));
 }

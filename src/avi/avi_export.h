@@ -17,8 +17,10 @@ class TAviWriter_2;
 void AppendFrameSlots(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const std::function<void(int k)>& beforeSlot);
 
 // Points the writer's output file and its temporary video file into the working directory
-// (creating it) and removes an output an earlier export left there.
-void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files);
+// (creating it) and removes an output an earlier export left there. A target that is one of
+// the working files (a frame, the sound, those two files) is refused with a DeckrecError
+// before anything is deleted.
+void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files, const std::string& target);
 
 struct VideoExportOptions {
     ZoomSize size{560, 420};
@@ -37,7 +39,8 @@ int ExportProgressMaximum(int frameCount);
 
 // Writes frame slots 1..frameCount of files through the writer's chosen encoder, colour depth
 // and quality, at options.size with 150 ms per slot, adds the sound and moves the result to
-// options.target. Call PrepareVideoExport first. Errors pass through as exceptions; the target
-// is then untouched.
+// options.target. Call PrepareVideoExport first. An encoder that cannot take frames of that
+// size fails before the first frame. Errors pass through as exceptions; the target is then
+// untouched and the finished video does not stay in the working directory.
 void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const VideoExportOptions& options,
                  const ExportProgress& progress);

@@ -94,6 +94,11 @@ public:
     // Keeps the first 4 characters of code; empty means no compression.
     void SelectCompressor(const std::string& code);
     void SetQuality(int quality) { quality_ = quality; }
+    // Asks the chosen encoder whether it takes frames of the current Width, Height,
+    // PixelFormat and FrameTime, so that an export learns it before its frame loop rather
+    // than in the closing save. Raises "Encoder <code> cannot compress <W>x<H> frames of
+    // <bits> bits at <ms> ms per frame" when not; nothing to ask without an encoder.
+    void CheckCompressorFits();
     void ConfigureCompressor(CompressorOptionsEditor& editor);
 
     const std::string& compressorCode() const { return compressorCode_; }

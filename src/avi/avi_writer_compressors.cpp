@@ -37,6 +37,17 @@ void TAviWriter_2::SelectCompressor(const std::string& code)
     throw DeckrecError("No compressor for " + kept + " available");
 }
 
+void TAviWriter_2::CheckCompressorFits()
+{
+    if (compressorCode_.empty())
+        return;
+    const int bits = BitsPerPixel(pixelFormat_);
+    if (!facility_.accepts(compressorCode_, Width, Height, bits, FrameTime))
+        throw DeckrecError("Encoder " + compressorCode_ + " cannot compress " + std::to_string(Width) + "x" +
+                           std::to_string(Height) + " frames of " + std::to_string(bits) + " bits at " +
+                           std::to_string(FrameTime) + " ms per frame");
+}
+
 void TAviWriter_2::ConfigureCompressor(CompressorOptionsEditor& editor)
 {
     if (compressorCode_.empty())

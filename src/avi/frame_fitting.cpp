@@ -157,6 +157,7 @@ void To32Bit(const Picture& rgb, Picture& out)
             dst[4 * x] = src[3 * x];
             dst[4 * x + 1] = src[3 * x + 1];
             dst[4 * x + 2] = src[3 * x + 2];
+            dst[4 * x + 3] = 0xFF; // opaque: players that honour the alpha byte show black for 0
         }
     }
 }

@@ -19,5 +19,5 @@ int NearestColourIndex(TPixelFormat format, uint8_t r, uint8_t g, uint8_t b);
 
 // A new width x height bitmap in format (pf1bit, pf4bit, pf8bit, pf24bit or pf32bit) showing
 // the whole picture, aspect ratio not kept. Indexed rows are packed leftmost pixel in the
-// highest bits; pf32bit is B, G, R, 0. An empty picture gives a black frame.
+// highest bits; pf32bit is B, G, R, 255 (opaque). An empty picture gives a black frame.
 Picture FitPicture(const Picture& picture, int width, int height, TPixelFormat format);

@@ -33,6 +33,27 @@ bool IsClearedFrameName(const std::string& name)
     return std::stoi(digits) <= kLastClearedFrame;
 }
 
+// A frame name, or one a frame write was cut off under (the program ended mid-write).
+bool IsFrameOrPartialFrameName(const std::string& name)
+{
+    const std::string suffix = ".part";
+    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return IsClearedFrameName(name.substr(0, name.size() - suffix.size()));
+    return IsClearedFrameName(name);
+}
+
+// The same file, also through links or ".." steps; a file that does not exist yet is
+// compared by its normalised path.
+bool SameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec) && !ec)
+        return true;
+    const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+    return !ec && ca == cb;
+}
+
 std::string WithSlash(const std::string& folder)
 {
     return folder.empty() || folder.back() == '/' ? folder : folder + "/";
@@ -82,10 +103,24 @@ void WorkingFiles::ClearWorkingFiles() const
     std::error_code ec;
     for (fs::directory_iterator it(workingDirectory_, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
-        if (IsClearedFrameName(it->path().filename().string()) && !it->is_directory(ignored))
+        if (IsFrameOrPartialFrameName(it->path().filename().string()) && !it->is_directory(ignored))
             doomed.push_back(it->path());
     }
     for (const fs::path& path : doomed)
         fs::remove(path, ec);
     fs::remove(SoundFilePath(), ec);
+}
+
+bool WorkingFiles::IsWorkingFile(const std::string& path, const std::vector<std::string>& alsoTheirs) const
+{
+    if (path.empty())
+        return false;
+    const fs::path candidate(path);
+    if (SameFile(candidate, SoundFilePath()))
+        return true;
+    for (const std::string& other : alsoTheirs)
+        if (SameFile(candidate, other))
+            return true;
+    return IsFrameOrPartialFrameName(candidate.filename().string()) &&
+           SameFile(candidate.parent_path().empty() ? fs::path(".") : candidate.parent_path(), workingDirectory_);
 }

@@ -5,6 +5,7 @@
 // front end can keep its recording in a folder of its own.
 
 #include <string>
+#include <vector>
 
 // Highest frame number ClearWorkingFiles removes.
 constexpr int kLastClearedFrame = 10000;
@@ -32,8 +33,14 @@ public:
     // WorkingDirectory() + "_temp.wav": the sound of the last recording session.
     std::string SoundFilePath() const;
 
-    // Deletes the frame files 0..10000 and the sound file; nothing else. Errors are ignored.
+    // Deletes the frame files 0..10000 (and what a cut-off frame write left of them) and the
+    // sound file; nothing else. Errors are ignored.
     void ClearWorkingFiles() const;
+
+    // True when path names a frame file, the sound file or one of alsoTheirs (an exporter's
+    // own intermediate files), also through links or "..": a file an export must not write,
+    // since the recording or the export itself would be lost with it.
+    bool IsWorkingFile(const std::string& path, const std::vector<std::string>& alsoTheirs = {}) const;
 
 private:
     std::string programFolder_;

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -45,11 +47,36 @@ void CompressStreamToFile(const ByteStream& source, const std::string& path)
     if (compress2(packed.data(), &packedSize, source.data(), static_cast<uLong>(source.size()), 1) != Z_OK)
         throw DeckrecError("error");
 
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file)
+    // The stream goes to a name of its own and is renamed into place only when it is all on
+    // disk: a write that fails part-way (disk full, quota) leaves no file at all, so the
+    // readers never meet a truncated frame. A rename costs far less than the compression.
+    const std::string part = PartialFramePath(path);
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
         throw DeckrecError("Cannot create file " + path);
-    if (std::fwrite(packed.data(), 1, packedSize, file.get()) != packedSize || std::fflush(file.get()) != 0)
-        throw DeckrecError(std::string("Write error: ") + std::strerror(errno));
+    int error = 0;
+    for (size_t done = 0; done < packedSize && error == 0;) {
+        const ssize_t wrote = ::write(fd, packed.data() + done, packedSize - done);
+        if (wrote > 0)
+            done += static_cast<size_t>(wrote);
+        else if (wrote < 0 && errno != EINTR)
+            error = errno;
+        else if (wrote == 0)
+            error = EIO;
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(part.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(part.c_str());
+        throw DeckrecError(std::string("Write error: ") + std::strerror(error));
+    }
+}
+
+std::string PartialFramePath(const std::string& path)
+{
+    return path + ".part";
 }
 
 void DecompressFileToStream(const std::string& path, ByteStream& target)

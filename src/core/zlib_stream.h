@@ -7,10 +7,15 @@
 
 using ByteStream = std::vector<uint8_t>;
 
-// Compresses all of source at level 1 into memory, then writes the whole stream to path in
-// one piece, creating or replacing the file. Throws DeckrecError "Cannot create file <path>"
-// when the file cannot be written and "error" when zlib fails.
+// Compresses all of source at level 1 into memory, then writes the whole stream under
+// PartialFramePath(path) and renames it to path, creating or replacing the file. A failure
+// leaves neither file behind (and an older file at path as it was). Throws DeckrecError
+// "Cannot create file <path>" when the file cannot be created, "Write error: <reason>" when
+// it cannot be written, and "error" when zlib fails.
 void CompressStreamToFile(const ByteStream& source, const std::string& path);
+
+// Where CompressStreamToFile writes before the rename: path + ".part".
+std::string PartialFramePath(const std::string& path);
 
 // Reads the whole file and inflates it, appending to target, until the zlib stream ends;
 // bytes after the stream are ignored and a truncated stream yields what was decoded.

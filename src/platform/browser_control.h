@@ -1,11 +1,22 @@
 #pragma once
-// The recorder's embedded browser: navigation and the navigation-complete event for the page
-// and for each of its frames.
+// The recorder's embedded browser: navigation, the navigation-complete event for the page and
+// for each of its frames, and what the page shows as far as recording cares.
 
 #include <QObject>
 #include <QString>
 
 class QWidget;
+
+// What the browser shows. The presentation viewer knows where its show stands; the recorder
+// asks it rather than guessing from the colours on screen, because a dark slide or a fade
+// through black looks like the end.
+enum class PageState {
+    Loading,    // a navigation is under way, or the viewer has not shown its first slide yet
+    Page,       // a loaded page that plays no presentation (about:blank among them)
+    Slide,      // the viewer shows a slide
+    EndScreen,  // the viewer shows its black end screen: the show is over
+    CannotShow, // the viewer's page that says why the presentation cannot be shown
+};
 
 class BrowserControl : public QObject {
     Q_OBJECT
@@ -13,12 +24,15 @@ public:
     using QObject::QObject;
     // The widget that shows the page; the control's owner places it.
     virtual QWidget* widget() = 0;
-    // target is "about:blank" or the full path of a local page.
+    // target is "about:blank" or the full path of a local page. The state becomes Loading at once.
     virtual void Navigate(const QString& target) = 0;
     // Gives the keyboard focus to the presentation the page shows.
     virtual void FocusPresentation() = 0;
+    virtual PageState State() const = 0;
 
 signals:
     // A navigation of the page or of one of its frames completed; url as text.
     void NavigateComplete2(const QString& url);
+    // State() changed.
+    void StateChanged(PageState state);
 };

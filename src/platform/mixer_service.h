@@ -38,6 +38,11 @@ struct MixerLineInfo {
     uint32_t controls = 0;
     std::string shortName;      // at most 15 characters
     std::string name;           // at most 63 characters
+    // The system's own name of the device behind the line; it stays with the device while
+    // others come and go, where indexes and descriptions do not. Empty when there is none.
+    std::string deviceName;
+    // An input that records what an output plays: that output's deviceName; empty otherwise.
+    std::string monitorOf;
 };
 
 struct MixerControlInfo {
@@ -48,7 +53,8 @@ struct MixerControlInfo {
     uint32_t items = 0;         // a multiplexer's number of choices; 0 otherwise
 };
 
-// What changed, as the mixer reports it to whoever has the device open.
+// What changed, as the mixer reports it to whoever has the device open. A Line change of a
+// destination's own line means that its source lines came or went.
 struct MixerChange {
     enum Kind { Line, Control } kind;
     uint32_t id; // the line ID or the control ID

@@ -1,6 +1,5 @@
 #include "platform/presentation_converter.h"
 
-
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +56,35 @@ PresentationConverter::PresentationConverter(const QString& workingDirectory, QO
     : QObject(parent)
     , workingDirectory_(workingDirectory.endsWith(QLatin1Char('/')) ? workingDirectory : workingDirectory + QLatin1Char('/'))
 {
+}
+
+PresentationConverter::~PresentationConverter()
+{
+    for (const QPointer<QProcess>& process : running_) {
+        if (!process || process->state() == QProcess::NotRunning)
+            continue;
+        // Quiet first, so that no caller hears of it; the work folder goes when the
+        // handlers holding it are dropped, after LibreOffice is gone.
+        process->blockSignals(true);
+        StopProcessGroup(process);
+        process->waitForFinished(5000);
+        process->disconnect(this);
+    }
+}
+
+void PresentationConverter::Prepare(const QString& presentationPath)
+{
+    Convert(presentationPath, [](const ConversionResult&) {});
+}
+
+void PresentationConverter::StopProcessGroup(QProcess* process)
+{
+    // The group keeps the leader's id for as long as any of its processes lives.
+    const qint64 group = process->property("processGroup").toLongLong();
+    if (group > 0)
+        ::kill(-static_cast<pid_t>(group), SIGKILL);
+    if (process->state() != QProcess::NotRunning)
+        process->kill();
 }
 
 QString PresentationConverter::ShowsFolder() const
@@ -109,9 +140,13 @@ void PresentationConverter::start(const QString& path, const QString& target)
     const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
 
     auto* process = new QProcess(this);
+    running_.erase(std::remove(running_.begin(), running_.end(), nullptr), running_.end());
+    running_.push_back(process);
+    // The leader of a new session and process group, whose id is its own.
+    process->setChildProcessModifier([] { ::setsid(); });
     auto* limit = new QTimer(process);
     limit->setSingleShot(true);
-    connect(limit, &QTimer::timeout, process, [process] { process->kill(); });
+    connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
     connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target](int, QProcess::ExitStatus status) {
         process->deleteLater();
         if (status != QProcess::NormalExit && !limit->isActive())
@@ -141,6 +176,9 @@ void PresentationConverter::start(const QString& path, const QString& target)
                               QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("svg"),
                               QStringLiteral("--outdir"), outDir,
                               QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)});
+    // The child has its id as soon as it is forked, before LibreOffice starts its own.
+    if (process->processId() > 0)
+        process->setProperty("processGroup", process->processId());
     limit->start(timeLimitMs_);
 }
 

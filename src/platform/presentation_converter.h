@@ -1,12 +1,19 @@
 #pragma once
 // Turns a presentation file into LibreOffice's SVG slide show, in the background, cached per
-// file path and modification time inside the working directory it is given.
+// file path and modification time inside the working directory it is given. One converter
+// serves the whole program (Browse prepares, the browser shows), so that LibreOffice runs once
+// per version of a deck.
+
+#include "platform/presentation_preparer.h"
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <vector>
+
+class QProcess;
 
 struct ConversionResult {
     bool ok = false;
@@ -14,11 +21,17 @@ struct ConversionResult {
     QString reason;   // why the file cannot be shown, for the user, when not ok
 };
 
-class PresentationConverter : public QObject {
+class PresentationConverter : public QObject, public PresentationPreparer {
     Q_OBJECT
 public:
     // Shows are cached in workingDirectory + "shows/".
     explicit PresentationConverter(const QString& workingDirectory, QObject* parent = nullptr);
+    // Stops the conversions still running, LibreOffice's whole process tree with them; their
+    // callers are not called any more.
+    ~PresentationConverter() override;
+
+    // Convert with nobody waiting: the show is ready in the cache when it is asked for.
+    void Prepare(const QString& presentationPath) override;
 
     // Calls done exactly once, on this thread: at once for a cached show or a file that cannot
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).
@@ -38,6 +51,9 @@ public:
 private:
     void start(const QString& path, const QString& target);
     void finish(const QString& target, const ConversionResult& result);
+    // soffice starts oosplash, which starts soffice.bin: each conversion runs in a process
+    // group of its own, and stopping it signals the whole group.
+    static void StopProcessGroup(QProcess* process);
 
     QString ShowsFolder() const;
 
@@ -45,4 +61,5 @@ private:
     QString program_ = QStringLiteral("soffice");
     int timeLimitMs_ = 60000;
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;
+    std::vector<QPointer<QProcess>> running_;
 };

@@ -33,9 +33,9 @@ void Reply(QWebEngineUrlRequestJob* job, const QByteArray& type, const QByteArra
 
 } // namespace
 
-PresentationSchemeHandler::PresentationSchemeHandler(const QString& workingDirectory, QObject* parent)
+PresentationSchemeHandler::PresentationSchemeHandler(PresentationConverter& converter, QObject* parent)
     : QWebEngineUrlSchemeHandler(parent)
-    , converter_(new PresentationConverter(workingDirectory, this))
+    , converter_(converter)
 {
 }
 
@@ -43,7 +43,7 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
     const QString path = job->requestUrl().path();
     QPointer<QWebEngineUrlRequestJob> pending(job);
-    converter_->Convert(path, [pending, path](const ConversionResult& result) {
+    converter_.Convert(path, [pending, path](const ConversionResult& result) {
         if (!pending)
             return; // the frame navigated elsewhere meanwhile
         if (!result.ok)

@@ -14,10 +14,10 @@ void RegisterPresentationScheme();
 class PresentationSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
-    // Converted shows are cached in workingDirectory.
-    explicit PresentationSchemeHandler(const QString& workingDirectory, QObject* parent = nullptr);
+    // Shows come from converter (not owned), which outlives the handler.
+    explicit PresentationSchemeHandler(PresentationConverter& converter, QObject* parent = nullptr);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
-    PresentationConverter* converter_;
+    PresentationConverter& converter_;
 };

@@ -67,13 +67,12 @@ private:
         bool present = false; // a server object stands behind the line
         uint32_t paIndex = PA_INVALID_INDEX;
         std::string paName;
-        uint32_t muxItems = 0;
     };
 
     void addLine(uint32_t destination, uint32_t source, const ServerObject* object, bool isSink,
                  const std::string& name, uint32_t connections);
     const Line* lineOfControl(uint32_t controlId, MixerControlKind& kind) const;
-    // The line of a volume or mute control; InvalidControl, or NotSupported for the multiplexer.
+    // The line of a volume or mute control, or InvalidControl.
     int levelLineOf(uint32_t controlId, const Line*& line, MixerControlKind& kind) const;
     // Waits for a server call that reports success through done.
     int awaitSuccess(pa_operation* op, const std::pair<PulseConnection*, int>& done);
@@ -97,7 +96,6 @@ PulseMixerDevice::PulseMixerDevice(std::shared_ptr<PulseConnection> c, const Ser
     };
     addLine(0, 0, named(s.sinks, s.defaultSink), true, "Playback", sinkCount_);
     addLine(1, 0, named(s.sources, s.defaultSource), false, "Recording", sourceCount_);
-    lines_[kRecordingSlot].muxItems = sourceCount_;
     for (uint32_t i = 0; i < sinkCount_; ++i)
         addLine(0, i, &s.sinks[i], true, s.sinks[i].description, 0);
     for (uint32_t i = 0; i < sourceCount_; ++i)
@@ -124,11 +122,11 @@ void PulseMixerDevice::addLine(uint32_t destination, uint32_t source, const Serv
         line.present = true;
         line.paIndex = object->index;
         line.paName = object->name;
+        line.info.deviceName = object->name;
+        line.info.monitorOf = object->monitorOf;
         line.info.channels = object->channels;
         line.info.controls = 2;
     }
-    if (line.info.lineId == kRecordingSlot && connections > 0)
-        ++line.info.controls;
     lines_.push_back(std::move(line));
 }
 
@@ -167,9 +165,8 @@ int PulseMixerDevice::lineControl(uint32_t lineId, MixerControlKind kind, MixerC
         control.maximum = 1;
         return line.present ? MixerResult::Ok : MixerResult::InvalidControl;
     case MixerControlKind::Mux:
-        control.maximum = 1;
-        control.items = line.muxItems;
-        return line.muxItems > 0 ? MixerResult::Ok : MixerResult::InvalidControl;
+        // The input is chosen when recording starts, by name, not by the server's default.
+        return MixerResult::InvalidControl;
     }
     return MixerResult::InvalidControl;
 }
@@ -182,7 +179,7 @@ const PulseMixerDevice::Line* PulseMixerDevice::lineOfControl(uint32_t controlId
         return nullptr;
     kind = MixerControlKind(k);
     const Line& line = lines_[slot];
-    if (kind == MixerControlKind::Mux ? line.muxItems == 0 : !line.present)
+    if (kind == MixerControlKind::Mux || !line.present)
         return nullptr;
     return &line;
 }
@@ -190,9 +187,7 @@ const PulseMixerDevice::Line* PulseMixerDevice::lineOfControl(uint32_t controlId
 int PulseMixerDevice::levelLineOf(uint32_t controlId, const Line*& line, MixerControlKind& kind) const
 {
     line = lineOfControl(controlId, kind);
-    if (!line)
-        return MixerResult::InvalidControl;
-    return kind == MixerControlKind::Mux ? MixerResult::NotSupported : MixerResult::Ok;
+    return line ? MixerResult::Ok : MixerResult::InvalidControl;
 }
 
 int PulseMixerDevice::awaitSuccess(pa_operation* op, const std::pair<PulseConnection*, int>& done)
@@ -253,23 +248,10 @@ int PulseMixerDevice::writeValue(uint32_t controlId, uint32_t value)
     return awaitSuccess(op, done);
 }
 
-int PulseMixerDevice::writeItems(uint32_t controlId, const std::vector<uint32_t>& items)
+int PulseMixerDevice::writeItems(uint32_t, const std::vector<uint32_t>&)
 {
-    MixerControlKind kind;
-    const Line* line = lineOfControl(controlId, kind);
-    if (!line)
-        return MixerResult::InvalidControl;
-    if (kind != MixerControlKind::Mux)
-        return MixerResult::NotSupported;
-    if (items.size() != line->muxItems || std::count_if(items.begin(), items.end(), [](uint32_t v) { return v != 0; }) != 1)
-        return MixerResult::InvalidParam;
-    // Items run in the reverse order of the inputs.
-    const uint32_t item = uint32_t(std::find_if(items.begin(), items.end(), [](uint32_t v) { return v != 0; }) - items.begin());
-    const Line& input = lines_[2 + sinkCount_ + (line->muxItems - 1 - item)];
-    PulseConnection::Lock lock(*c_);
-    std::pair<PulseConnection*, int> done{c_.get(), 0};
-    pa_operation* op = pa_context_set_default_source(c_->context(), input.paName.c_str(), OnSuccess, &done);
-    return awaitSuccess(op, done);
+    // No multiplexer: the server's default input is never changed from here.
+    return MixerResult::InvalidControl;
 }
 
 void PulseMixerDevice::setChangeHandler(std::function<void(MixerChange)> handler)
@@ -291,10 +273,6 @@ void PulseMixerDevice::onServerEvent(pa_subscription_event_type_t type, uint32_t
 {
     const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const auto what = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-    if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
-        handler_({MixerChange::Control, kRecordingSlot * kControlsPerLine + uint32_t(MixerControlKind::Mux)});
-        return;
-    }
     const bool sink = facility == PA_SUBSCRIPTION_EVENT_SINK;
     if (!sink && facility != PA_SUBSCRIPTION_EVENT_SOURCE)
         return;

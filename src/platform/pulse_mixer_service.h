@@ -5,11 +5,14 @@
 //                   outputs (sinks) in the server's order;
 //   destination 1   "Recording": its own line is the default input, its source lines are the
 //                   inputs (sources), monitors of the outputs included, in the server's order.
-// Recording's own line carries the multiplexer, with one item per input in the reverse order
-// of the source lines (as the wrapper expects); choosing an item makes that input the
-// server's default input, which is what sound recording records from.
+// Each line carries the server's name of its device (MixerLineInfo::deviceName), and a
+// monitor the name of the output it records (monitorOf). There is no multiplexer: sound
+// recording opens the chosen input by name, so the server's default input stays as the user
+// set it. Outputs and inputs that come or go are reported as a Line change of their
+// destination's own line.
 // Every line has a volume (0 .. 100 % of the server's normal volume, one value for all
-// channels; louder settings read as 100 %) and a mute control.
+// channels; louder settings read as 100 %) and a mute control. Nothing is written unless a
+// control is set.
 // The line lists are read when the device is opened; volumes are read from the server on
 // every call. With no server there are no devices. Every call is bounded in time.
 

@@ -3,13 +3,14 @@
 namespace {
 
 template <typename Info>
-void Collect(const Info* info, int eol, std::vector<ServerObject>* into)
+ServerObject* Collect(const Info* info, int eol, std::vector<ServerObject>* into)
 {
     if (eol || !info)
-        return;
+        return nullptr;
     into->push_back({info->index, info->name ? info->name : "",
                      info->description ? info->description : (info->name ? info->name : ""),
-                     info->channel_map.channels});
+                     info->channel_map.channels, {}});
+    return &into->back();
 }
 
 } // namespace
@@ -39,7 +40,8 @@ bool ReadServerState(PulseConnection& c, ServerState& s)
         return false;
     op = pa_context_get_source_info_list(c.context(), [](pa_context*, const pa_source_info* i, int eol, void* u) {
         auto* x = static_cast<Ctx*>(u);
-        Collect(i, eol, &x->s->sources);
+        if (ServerObject* o = Collect(i, eol, &x->s->sources); o && i->monitor_of_sink_name)
+            o->monitorOf = i->monitor_of_sink_name;
         x->c->wake();
     }, &ctx);
     return c.await(op, kPulseCallTimeoutMs);

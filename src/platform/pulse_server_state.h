@@ -12,6 +12,7 @@ struct ServerObject {
     std::string name;
     std::string description;
     uint32_t channels = 0;
+    std::string monitorOf; // an input that records an output: the output's name
 };
 
 struct ServerState {

@@ -6,15 +6,19 @@
 #include <pulse/stream.h>
 #include <pulse/timeval.h>
 
+#include <algorithm>
+
 namespace {
 
 // Small fragments keep the tail that is still in flight at a stop short.
 constexpr int kFragmentMs = 20;
+// A device latency beyond this is a reading to distrust, not a delay to place sound by.
+constexpr pa_usec_t kMostDeviceLatencyUs = 2 * PA_USEC_PER_SEC;
 
 class PulseSoundCapture : public SoundCapture {
 public:
-    PulseSoundCapture(std::unique_ptr<PulseConnection> c, const pa_sample_spec& sampleFormat)
-        : c_(std::move(c)), sampleFormat_(sampleFormat) {}
+    PulseSoundCapture(std::unique_ptr<PulseConnection> c, std::string input, const pa_sample_spec& sampleFormat)
+        : c_(std::move(c)), input_(std::move(input)), sampleFormat_(sampleFormat) {}
     ~PulseSoundCapture() override { stop(); }
 
     bool start(SoundSink& sink) override;
@@ -24,8 +28,11 @@ private:
     static void onRead(pa_stream* s, size_t bytes, void* self);
     static void onState(pa_stream* s, void* self);
     void closeStream();
+    // With the lock held: how long ago the oldest readable frame was captured.
+    int64_t readableAgeUs(pa_stream* s) const;
 
     std::unique_ptr<PulseConnection> c_;
+    const std::string input_;
     pa_sample_spec sampleFormat_;
     pa_stream* stream_ = nullptr;
     SoundSink* sink_ = nullptr;
@@ -46,8 +53,11 @@ bool PulseSoundCapture::start(SoundSink& sink)
     attr.maxlength = uint32_t(-1);
     attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &sampleFormat_));
-    // No device name: the server's default input, as the mixer set it.
-    if (pa_stream_connect_record(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+    // The chosen input by name, and only it: a stream that the server may move would record
+    // another device after a hot-plug. The timing updates tell how long sound waits in the
+    // device before it reaches us.
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE | PA_STREAM_AUTO_TIMING_UPDATE);
+    if (pa_stream_connect_record(stream_, input_.empty() ? nullptr : input_.c_str(), &attr, flags) < 0) {
         closeStream();
         return false;
     }
@@ -86,18 +96,33 @@ void PulseSoundCapture::onState(pa_stream*, void* self)
     static_cast<PulseSoundCapture*>(self)->c_->wake();
 }
 
+int64_t PulseSoundCapture::readableAgeUs(pa_stream* s) const
+{
+    // What waits in our queue was captured one after the other up to what the device still
+    // holds; arrival time alone would place sound that queued up during a delay too late.
+    const size_t readable = pa_stream_readable_size(s);
+    pa_usec_t age = readable == size_t(-1) ? 0 : pa_bytes_to_usec(readable, &sampleFormat_);
+    if (const pa_timing_info* t = pa_stream_get_timing_info(s)) {
+        const pa_usec_t device = t->source_usec + t->transport_usec;
+        if (device < kMostDeviceLatencyUs)
+            age += device;
+    }
+    return int64_t(age);
+}
+
 void PulseSoundCapture::onRead(pa_stream* s, size_t, void* self)
 {
     auto* me = static_cast<PulseSoundCapture*>(self);
     const size_t frameBytes = pa_frame_size(&me->sampleFormat_);
     for (;;) {
+        const int64_t ageUs = me->readableAgeUs(s);
         const void* data = nullptr;
         size_t bytes = 0;
         if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0)
             return;
         // A fragment without data is a hole the server reports: it becomes silence.
         if (data)
-            me->sink_->samples(static_cast<const int16_t*>(data), bytes / frameBytes);
+            me->sink_->samples(static_cast<const int16_t*>(data), bytes / frameBytes, ageUs);
         else
             me->sink_->silence(bytes / frameBytes);
         pa_stream_drop(s);
@@ -106,7 +131,8 @@ void PulseSoundCapture::onRead(pa_stream* s, size_t, void* self)
 
 } // namespace
 
-std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std::string& error)
+std::unique_ptr<SoundCapture> PulseSoundInput::open(const std::string& input, int rate, int channels,
+                                                    std::string& error)
 {
     pa_sample_spec sampleFormat;
     sampleFormat.format = PA_SAMPLE_S16LE;
@@ -120,13 +146,18 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(int rate, int channels, std:
     if (!c)
         return nullptr;
     {
-        // An input must exist: a server without any has nothing to record from.
+        // The input must exist now: a device unplugged since the list was filled records nothing.
         PulseConnection::Lock lock(*c);
         ServerState state;
         if (!ReadServerState(*c, state) || state.sources.empty()) {
             error = "No sound input";
             return nullptr;
         }
+        if (!input.empty() && std::none_of(state.sources.begin(), state.sources.end(),
+                                           [&](const ServerObject& o) { return o.name == input; })) {
+            error = "The sound input " + input + " is not there";
+            return nullptr;
+        }
     }
-    return std::make_unique<PulseSoundCapture>(std::move(c), sampleFormat);
+    return std::make_unique<PulseSoundCapture>(std::move(c), input, sampleFormat);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Records the PulseAudio server's default input (the one the mixer's multiplexer chose).
+// Records one PulseAudio input, chosen by its name; the server's default input is left as the
+// user set it.
 
 #include "platform/sound_input.h"
 
 class PulseSoundInput : public SoundInputService {
 public:
-    std::unique_ptr<SoundCapture> open(int rate, int channels, std::string& error) override;
+    std::unique_ptr<SoundCapture> open(const std::string& input, int rate, int channels,
+                                       std::string& error) override;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// Recording from the selected input: 16-bit samples at the rate and channel count asked for
-// (the server converts), delivered on a thread of the input's own as they arrive.
+// Recording from one input: 16-bit samples at the rate and channel count asked for (the
+// server converts), delivered on a thread of the input's own as they arrive.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,10 @@
 class SoundSink {
 public:
     virtual ~SoundSink() = default;
-    // frames × channels interleaved samples.
-    virtual void samples(const int16_t* data, size_t frames) = 0;
+    // frames × channels interleaved samples, the first of which was captured ageUs before this
+    // call: the recording places them by that moment, so that a stall the input does not
+    // report still leaves the sound after it where it happened.
+    virtual void samples(const int16_t* data, size_t frames, int64_t ageUs) = 0;
     // The server lost this many frames: the recording keeps its length with silence.
     virtual void silence(size_t frames) = 0;
 };
@@ -31,7 +33,9 @@ public:
 class SoundInputService {
 public:
     virtual ~SoundInputService() = default;
-    // Reaches the selected input; null with a reason when there is none to record from.
-    virtual std::unique_ptr<SoundCapture> open(int rate, int channels, std::string& error) = 0;
+    // Reaches the input that the system names `input` (the mixer line's device name), or the
+    // system's default input when `input` is empty. The stream stays with that input: it is
+    // never moved to another one. Null with a reason when there is nothing to record from.
+    virtual std::unique_ptr<SoundCapture> open(const std::string& input, int rate, int channels,
+                                               std::string& error) = 0;
 };
-

@@ -8,6 +8,15 @@ const char kViewerScript[] = R"JS(
   var ended = false;
   var endScreen = null;
 
+  // The program learns where the show stands from here, not from the colours on screen: a dark
+  // slide or a fade through black is not the end. A state is told once it is painted, so that
+  // a recording started on it sees what it was told.
+  function tell(state) {
+    requestAnimationFrame(function () {
+      requestAnimationFrame(function () { parent.postMessage({ deckrecShowState: state }, '*'); });
+    });
+  }
+
   // The frame tells the page about its URL; the page passes it on to the program.
   function report() {
     var href = location.href.split('#')[0];
@@ -28,6 +37,7 @@ const char kViewerScript[] = R"JS(
     if (slide) {
       location.replace('#' + slide.slideId + ',' + (nCurSlide + 1) + ',' + encodeURIComponent(slideTitle(slide)));
       report();
+      if (!ended) tell('slide');
     }
     return result;
   };
@@ -43,6 +53,7 @@ const char kViewerScript[] = R"JS(
       endScreen.setAttribute('fill', 'black');
     }
     document.documentElement.appendChild(endScreen);
+    tell('end');
   }
 
   // Past the last slide the show ends on black instead of starting again.
@@ -55,6 +66,7 @@ const char kViewerScript[] = R"JS(
     if (ended && endScreen && endScreen.parentNode) {
       endScreen.parentNode.removeChild(endScreen);
       ended = false;
+      tell('slide');
     }
     return displaySlide.apply(this, arguments);
   };
@@ -105,6 +117,9 @@ QByteArray CannotShowPage(const QString& presentationPath, const QString& reason
     page += HtmlEscaped(presentationPath);
     page += "</p><p><b>Reason:</b> ";
     page += HtmlEscaped(reason);
-    page += "</p></div><script>parent.postMessage({ deckrecFrameUrl: location.href }, '*');</script></body></html>\n";
+    page += "</p></div><script>parent.postMessage({ deckrecFrameUrl: location.href }, '*');"
+            // Told once painted, as the show's states are.
+            "addEventListener('load', function () { requestAnimationFrame(function () { requestAnimationFrame(function () {"
+            " parent.postMessage({ deckrecShowState: 'cannot-show' }, '*'); }); }); });</script></body></html>\n";
     return page;
 }

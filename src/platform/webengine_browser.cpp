@@ -1,9 +1,11 @@
 #include "platform/webengine_browser.h"
 
+#include "platform/presentation_converter.h"
 #include "platform/presentation_scheme.h"
 
 #include <QFile>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -13,21 +15,45 @@
 
 namespace {
 
-// Runs in the main frame of every page: frames' reports, queued until the channel is open.
+// Runs in the main frame of every page: frames' reports, queued until the channel is open. A
+// frame reports its URL, and the presentation viewer also where its show stands; a state is
+// passed on once the page shows the frame (a page may hide it while it loads), so that what the
+// program is told is what a grab of the screen sees.
 const char kFrameRelay[] = R"JS(
 (function () {
   var queue = [];
   var bridge = null;
+  function pass(data) {
+    if (typeof data.deckrecFrameUrl === 'string') bridge.frameNavigated(data.deckrecFrameUrl);
+    if (typeof data.deckrecShowState === 'string') bridge.showStateChanged(data.deckrecShowState);
+  }
+  function deliver(data) {
+    if (bridge) pass(data); else queue.push(data);
+  }
+  function frameOf(source) {
+    var frames = document.getElementsByTagName('iframe');
+    for (var i = 0; i < frames.length; ++i)
+      if (frames[i].contentWindow === source) return frames[i];
+    return null;
+  }
+  function whenShown(frame, then) {
+    if (!frame || !frame.isConnected || getComputedStyle(frame).visibility === 'visible')
+      requestAnimationFrame(function () { requestAnimationFrame(then); });
+    else
+      requestAnimationFrame(function () { whenShown(frame, then); });
+  }
   window.addEventListener('message', function (event) {
     var data = event.data;
-    if (!data || typeof data.deckrecFrameUrl !== 'string') return;
-    if (bridge) bridge.frameNavigated(data.deckrecFrameUrl); else queue.push(data.deckrecFrameUrl);
+    if (!data) return;
+    if (typeof data.deckrecFrameUrl === 'string') deliver({ deckrecFrameUrl: data.deckrecFrameUrl });
+    if (typeof data.deckrecShowState === 'string')
+      whenShown(frameOf(event.source), function () { deliver({ deckrecShowState: data.deckrecShowState }); });
   });
   function open() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
     new QWebChannel(qt.webChannelTransport, function (channel) {
       bridge = channel.objects.deckrecBrowser;
-      queue.splice(0).forEach(function (url) { bridge.frameNavigated(url); });
+      queue.splice(0).forEach(pass);
     });
     return true;
   }
@@ -48,10 +74,21 @@ QString ChannelScriptSource()
 WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& workingDirectory)
     : BrowserControl(parent)
 {
+    build(parent, *new PresentationConverter(workingDirectory, this));
+}
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, PresentationConverter& converter)
+    : BrowserControl(parent)
+{
+    build(parent, converter);
+}
+
+void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
+{
     RegisterPresentationScheme();
     // Off the record: nothing of the shown pages is kept on disk.
     profile_ = new QWebEngineProfile(this);
-    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(workingDirectory, profile_));
+    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
 
     view_ = new QWebEngineView(parent);
     auto* page = new QWebEnginePage(profile_, view_);
@@ -74,6 +111,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& workingDirect
     page->scripts().insert(relay);
 
     connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::pageLoaded);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowser::urlChanged);
 }
 
@@ -93,7 +131,36 @@ void WebEngineBrowser::Navigate(const QString& target)
     if (!view_)
         return;
     const QUrl url = target.startsWith(QStringLiteral("about:")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    ++navigation_;
+    requestedUrl_ = url;
+    setState(PageState::Loading);
     view_->setUrl(url);
+}
+
+PageState WebEngineBrowser::State() const
+{
+    return state_;
+}
+
+void WebEngineBrowser::setState(PageState state)
+{
+    if (state == state_)
+        return;
+    state_ = state;
+    emit StateChanged(state);
+}
+
+void WebEngineBrowser::showStateChanged(const QString& state)
+{
+    // A report of a viewer that is on its way out.
+    if (requestedUrl_.scheme() == QLatin1String("about"))
+        return;
+    if (state == QLatin1String("slide"))
+        setState(PageState::Slide);
+    else if (state == QLatin1String("end"))
+        setState(PageState::EndScreen);
+    else if (state == QLatin1String("cannot-show"))
+        setState(PageState::CannotShow);
 }
 
 void WebEngineBrowser::FocusPresentation()
@@ -116,6 +183,26 @@ void WebEngineBrowser::pageLoaded()
 {
     if (view_ && view_->url() != reportedUrl_)
         reportPage(view_->url());
+}
+
+void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& load)
+{
+    // Only the load of the page asked for last: the end of an earlier one (about:blank just
+    // before the generated page) can arrive after the next has begun.
+    if (!view_ || load.status() != QWebEngineLoadingInfo::LoadSucceededStatus || load.url() != requestedUrl_
+        || state_ != PageState::Loading)
+        return;
+    // A page that holds a presentation stays Loading until its viewer reports; any other page
+    // is ready now.
+    const int navigation = navigation_;
+    QPointer<WebEngineBrowser> self(this);
+    view_->page()->runJavaScript(QStringLiteral("!!document.querySelector('[data-presentation]')"),
+        [self, navigation](const QVariant& holdsPresentation) {
+            if (!self || !self->view_ || navigation != self->navigation_ || self->state_ != PageState::Loading)
+                return;
+            if (!holdsPresentation.toBool())
+                self->setState(PageState::Page);
+        });
 }
 
 void WebEngineBrowser::urlChanged(const QUrl& url)

@@ -1,7 +1,7 @@
 #pragma once
 // The browser control on Qt WebEngine. The page reports its own navigations; a frame tells the
 // page with postMessage, and the page passes that on through a web channel, which only the
-// main frame can reach.
+// main frame can reach. The presentation viewer's frame reports its show's state the same way.
 
 #include "platform/browser_control.h"
 
@@ -9,28 +9,42 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+class PresentationConverter;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
 class WebEngineBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    // Slide shows converted for the viewer are cached in workingDirectory.
+    // Slide shows come from converter (not owned, outlives the browser), which the program
+    // shares with the Main window's Browse.
+    WebEngineBrowser(QWidget* parent, PresentationConverter& converter);
+    // With a converter of its own that caches the shows in workingDirectory.
     WebEngineBrowser(QWidget* parent, const QString& workingDirectory);
     ~WebEngineBrowser() override;
 
     QWidget* widget() override;
     void Navigate(const QString& target) override;
     void FocusPresentation() override;
+    PageState State() const override;
 
     // Called from the page for each navigation of one of its frames.
     Q_INVOKABLE void frameNavigated(const QString& url);
+    // Called from the page when the presentation viewer reports: "slide", "end" or "cannot-show".
+    Q_INVOKABLE void showStateChanged(const QString& state);
 
 private:
+    void build(QWidget* parent, PresentationConverter& converter);
     void pageLoaded();
+    void loadingChanged(const QWebEngineLoadingInfo& load);
     void urlChanged(const QUrl& url);
     void reportPage(const QUrl& url);
+    void setState(PageState state);
 
     QWebEngineProfile* profile_;
     QPointer<QWebEngineView> view_;
     QUrl reportedUrl_; // of the page itself; frames report on their own
+    QUrl requestedUrl_;
+    int navigation_ = 0; // counts Navigate calls, so that a late answer about an old page is dropped
+    PageState state_ = PageState::Loading;
 };

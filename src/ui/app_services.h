@@ -8,6 +8,7 @@
 class DialogService;
 class EncoderFacility;
 class MixerService;
+class PresentationPreparer;
 class SoundInputService;
 
 struct AppServices {
@@ -15,5 +16,7 @@ struct AppServices {
     MixerService* mixer = nullptr;
     SoundInputService* soundInput = nullptr;
     EncoderFacility* encoders = nullptr;
+    // Converts a deck as soon as Browse picks it; none in tests that do not show decks.
+    PresentationPreparer* presentations = nullptr;
     WorkingFiles files = WorkingFiles::InProgramFolder(ExecutableFolder());
 };

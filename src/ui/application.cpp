@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <QWidget>
+
 DeckrecApplication::DeckrecApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -21,7 +23,16 @@ bool DeckrecApplication::notify(QObject* receiver, QEvent* event)
     return true;
 }
 
+QWidget* DeckrecApplication::MessageParent()
+{
+    // A window that stays on top (the Recorder) would cover a box parented elsewhere.
+    for (QWidget* window : topLevelWidgets())
+        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return window;
+    return activeWindow();
+}
+
 void DeckrecApplication::ShowEscapedException(const char* text)
 {
-    dialogs_->message(nullptr, QString::fromLocal8Bit(text), QStringLiteral("Deckrec"), DialogService::Icon::Error);
+    dialogs_->message(MessageParent(), QString::fromLocal8Bit(text), QStringLiteral("Deckrec"), DialogService::Icon::Error);
 }

@@ -15,8 +15,12 @@ public:
     void setDialogs(DialogService* dialogs) { dialogs_ = dialogs ? dialogs : &qtDialogs_; }
     DialogService& dialogs() const { return *dialogs_; }
 
-    // Shows the text of an exception that escaped a handler, as the event loop does.
+    // Shows the text of an exception that escaped a handler, as the event loop does, above
+    // whatever window is on screen.
     void ShowEscapedException(const char* text);
+    // The window a message goes above: the visible window that stays on top (the Recorder),
+    // else the active one; none when nothing is up.
+    static QWidget* MessageParent();
 
 private:
     QtDialogService qtDialogs_;

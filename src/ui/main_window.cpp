@@ -85,6 +85,22 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // The export reads the working files to its end and must not leave a half-written video
+    // under the user's name: the window closes when it has finished.
+    if (ExportRunning()) {
+        closeAfterExport_ = true;
+        event->ignore();
+        return;
+    }
     services_.files.ClearWorkingFiles();
     event->accept();
+}
+
+void TForm1::ExportEnded()
+{
+    if (!closeAfterExport_ || ExportRunning())
+        return;
+    closeAfterExport_ = false;
+    // Queued: the handler that ran the export unwinds first.
+    QTimer::singleShot(0, this, [this] { close(); });
 }

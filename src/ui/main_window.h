@@ -42,6 +42,8 @@ public:
     // The Recorder window, hidden whenever this window shows.
     void setRecorder(TForm2* recorder) { Form2 = recorder; }
     TForm2* recorder() const { return Form2; }
+    // The parent for a message box: the Recorder while it is up (it stays on top), else this.
+    QWidget* DialogParent();
 
     // Number of the last frame slot of the last recording session.
     int FrameCount = 0;
@@ -120,6 +122,13 @@ public:
     class GifImageView* imageanimate = nullptr;
     void Button9Click();
     void Button7Click();
+    bool GifBuildRunning = false; // Preview or Save to GIF is building; a second start is refused
+
+    // An export or a GIF build is running: closing the window waits for it to end, since the
+    // working files it reads are deleted on close.
+    bool ExportRunning() const { return AviExportRunning || GifBuildRunning; }
+    // Told by an export or a build when it has ended: a close asked for meanwhile happens now.
+    void ExportEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,8 +141,12 @@ private:
     void connectRecordingHandlers();
     void connectSoundHandlers();
 
+    // Builds the animation into the preview; false when there was nothing to show.
+    bool BuildGifPreview();
+
     AppServices services_;
     TForm2* Form2 = nullptr;
+    bool closeAfterExport_ = false;
 };
 
 // Left (or Top) that centres a window of the given outer size on a screen of the given size;

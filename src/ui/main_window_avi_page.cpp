@@ -8,6 +8,7 @@
 #include "avi/avi_export.h"
 #include "avi/avi_writer.h"
 #include "ui/encoder_options_dialog.h"
+#include "ui/export_lock.h"
 #include "platform/encoder_facility.h"
 
 #include <QCheckBox>
@@ -36,37 +37,6 @@ QComboBox* Choices(QWidget* page, const char* name, const QStringList& items, in
     box->setCurrentIndex(selected);
     return box;
 }
-
-// While Save to AVI runs, the page's controls and the page tabs are disabled, so that nested
-// message processing cannot change the settings or start a recording; restored on every exit.
-class ExportLock {
-public:
-    explicit ExportLock(TForm1& form) : form_(form)
-    {
-        form_.AviExportRunning = true;
-        for (QWidget* control : controls())
-            enabled_.push_back(control->isEnabled());
-        for (QWidget* control : controls())
-            control->setEnabled(false);
-    }
-    ~ExportLock()
-    {
-        const auto list = controls();
-        for (size_t i = 0; i < list.size(); ++i)
-            list[i]->setEnabled(enabled_[i]);
-        form_.AviExportRunning = false;
-    }
-
-private:
-    std::vector<QWidget*> controls() const
-    {
-        return {form_.PageControl1->tabBar(), form_.ComboBox1, form_.ComboBox2, form_.ComboBox3,
-                form_.suiComboBox1, form_.suiButton1, form_.suiButton5};
-    }
-
-    TForm1& form_;
-    std::vector<bool> enabled_;
-};
 
 } // namespace
 
@@ -162,14 +132,14 @@ void TForm1::suiButton1Click()
 
 void TForm1::suiButton5Click()
 {
-    if (AviExportRunning)
+    if (ExportRunning())
         return;
     ComboBox3Change();
     ComboBox2Change();
     const QString chosen = services_.dialogs->saveFileName(this, "*.avi (*.avi);;All Files (*)", "avi");
     if (chosen.isEmpty())
         return;
-    PrepareVideoExport(*AviWriter, services_.files);
+    PrepareVideoExport(*AviWriter, services_.files, chosen.toStdString());
 
     const int frameCount = FrameCount;
     if (frameCount <= 0) {
@@ -192,6 +162,6 @@ void TForm1::suiButton5Click()
     progress.report = [this](int value) { suiProgressBar1->setValue(value); };
     progress.idle = [] { QCoreApplication::processEvents(); };
 
-    ExportLock lock(*this);
+    ExportLock lock(*this, AviExportRunning, {ComboBox1, ComboBox2, ComboBox3, suiComboBox1, suiButton1, suiButton5});
     ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
 }

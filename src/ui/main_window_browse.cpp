@@ -3,6 +3,7 @@
 
 #include "ui/dialogs.h"
 #include "core/presentation_page.h"
+#include "platform/presentation_preparer.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,4 +17,8 @@ void TForm1::suitempButton1Click()
     Edit1->setText(path);
     WriteGeneratedPage(services_.files, path.toLocal8Bit().toStdString());
     recordernow->setEnabled(true);
+    // LibreOffice's conversion starts now, while the user sets the options, rather than after
+    // Record Now.
+    if (services_.presentations)
+        services_.presentations->Prepare(path);
 }

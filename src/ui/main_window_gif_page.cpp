@@ -3,7 +3,10 @@
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
 
+#include "core/deckrec_error.h"
+#include "core/file_replacement.h"
 #include "ui/dialogs.h"
+#include "ui/export_lock.h"
 #include "gif/gif_animation_builder.h"
 #include "ui/gif_image_view.h"
 
@@ -44,6 +47,13 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
     return options;
 }
 
+// What a running build disables besides the page tabs.
+std::vector<QWidget*> GifPageControls(TForm1& form)
+{
+    return {form.suiComboBox2, form.suiRadioButton2, form.suiRadioButton5, form.suiRadioButton7,
+            form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.Button9, form.Button7};
+}
+
 } // namespace
 
 void TForm1::buildSaveGifPage(QWidget* page)
@@ -77,9 +87,17 @@ void TForm1::buildSaveGifPage(QWidget* page)
 
 void TForm1::Button9Click()
 {
+    if (ExportRunning())
+        return;
+    ExportLock lock(*this, GifBuildRunning, GifPageControls(*this));
+    BuildGifPreview();
+}
+
+bool TForm1::BuildGifPreview()
+{
     if (FrameCount <= 0) {
         ShowNotice(*services_.dialogs, this, "No images selected.");
-        return;
+        return false;
     }
     // A range of 0..0 would show Qt's busy indicator instead of a bar.
     suiProgressBar2->setMaximum(std::max(FrameCount - 1, 1));
@@ -97,23 +115,32 @@ void TForm1::Button9Click()
     if (animation->Empty()) {
         // Not one slot had a picture of its own: there is nothing to show or save.
         ShowNotice(*services_.dialogs, this, "No images selected.");
-        return;
+        return false;
     }
     // Nothing else holds the animation: the preview takes it over instead of a copy.
     imageanimate->setPicture(std::move(animation));
     QCoreApplication::processEvents();
+    return true;
 }
 
 void TForm1::Button7Click()
 {
+    if (ExportRunning())
+        return;
     const QString path = services_.dialogs->saveFileName(this, "*.gif (*.gif);;All Files (*)", "gif");
     if (path.isEmpty())
         return;
-    Button9Click();
-    // After "No images selected." the preview's picture is saved all the same; a preview
-    // that was never filled gives no file.
-    TGIFImage* picture = imageanimate->picture();
-    if (!picture)
+    const std::string target = path.toLocal8Bit().toStdString();
+    if (services_.files.IsWorkingFile(target))
+        throw DeckrecError("Cannot save to " + target + ": Deckrec keeps the recording there. Choose another name or folder.");
+    ExportLock lock(*this, GifBuildRunning, GifPageControls(*this));
+    // Only the animation just built is saved: after "No images selected." the preview still
+    // shows an earlier recording, which must not be written under the new name.
+    if (!BuildGifPreview())
         return;
-    picture->SaveToFile(path.toLocal8Bit().toStdString());
+    // Written beside the target and renamed over it when complete: a failed save leaves the
+    // user's old file as it was and no partial file.
+    PendingReplacement output(target);
+    imageanimate->picture()->SaveToFile(output.path());
+    output.Commit();
 }

@@ -64,8 +64,7 @@ void TForm1::recordernowClick()
     if (!Form2)
         return;
     services_.files.ClearWorkingFiles();
-    Form2->button_start->setEnabled(true);
-    Form2->button_finished->setEnabled(false);
+    Form2->PrepareSession();
     Form2->WebBrowser1()->Navigate(QStringLiteral("about:blank"));
     Form2->ShowRecorder();
     hide();
@@ -80,6 +79,16 @@ void TForm1::recordernowClick()
 void TForm1::Timer1Timer()
 {
     Timer1->stop();
-    if (Form2)
+    // After a quick Finished or Cancel the chord would go to whatever program has the focus.
+    if (Form2 && Form2->isVisible())
         Form2->SendAltO();
+}
+
+QWidget* TForm1::DialogParent()
+{
+    // This window is hidden while the Recorder is up, and the Recorder stays on top: a message
+    // parented here would open behind it, and the Recorder would look frozen.
+    if (Form2 && Form2->isVisible())
+        return Form2;
+    return this;
 }

@@ -2,8 +2,12 @@
 //
 // Mixer device 0's destination 0 is playback and destination 1 recording (see
 // platform/pulse_mixer_service.h for what they are on the sound server). Every handler makes
-// its own mixer object and frees it before it returns. Lines that a fixed index needs but the
-// mixer lacks are passed over: the control keeps showing what it showed, nothing is written.
+// its own mixer object and frees it before it returns; one more lives with the window only to
+// hear of inputs that come and go. "Record Device:" items carry the device name of their
+// input, so that a choice stays with its device whatever the server's order, and sound is
+// recorded from that device by name. The program shows levels but writes one only when the
+// user moves its bar; it never changes the system's default input. Lines that the mixer
+// lacks are passed over: the control keeps showing what it showed, nothing is written.
 #include "ui/main_window.h"
 
 #include "ui/dialogs.h"
@@ -12,6 +16,7 @@
 #include "audio/sound_file.h"
 
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -19,23 +24,100 @@ namespace {
 
 constexpr int kPlayback = 0;
 constexpr int kRecording = 1;
-// Start-up level of the playback mixer's line 1, so that what is played is recorded loud.
-constexpr int kWaveOutVolume = 95;
+constexpr int kDeviceRole = Qt::UserRole;
+const char* const kDeviceWatchName = "soundDeviceWatch";
 
 bool HasLine(const TAudioMixer& mixer, int index)
 {
     return index >= 0 && index < mixer.LineCount();
 }
 
-// Turns the mixer to the recording destination and makes input i the one recorded; true when
-// that input's own line is there to read or set.
-bool SelectRecordingInput(TAudioMixer& mixer, int i)
+// Shows a level read from the mixer. The bar's change handler writes levels, and only the
+// user's moves may do that: writing back what was read would cap louder settings at 100 %
+// and flatten the channel balance.
+void ShowLevel(QSlider* bar, int percent)
+{
+    const QSignalBlocker quiet(bar);
+    bar->setValue(percent);
+}
+
+// The source line whose device is `device`, or -1 when that device has gone.
+int LineOfDevice(const TAudioMixer& mixer, const QString& device)
+{
+    if (device.isEmpty())
+        return -1;
+    for (int i = 0; i < mixer.LineCount(); ++i)
+        if (mixer.Lines(i)->DeviceName() == device)
+            return i;
+    return -1;
+}
+
+// The input recorded until the user chooses another: the one that records what the computer
+// plays (the default output's monitor), else the system's default input, else the first.
+int DefaultInput(const TAudioMixer& recording, const QString& defaultOutput)
+{
+    for (int i = 0; i < recording.LineCount() && !defaultOutput.isEmpty(); ++i)
+        if (recording.Lines(i)->MonitorOf() == defaultOutput)
+            return i;
+    const int i = LineOfDevice(recording, recording.Master()->DeviceName());
+    return i >= 0 ? i : recording.LineCount() > 0 ? 0 : -1;
+}
+
+// Turns the mixer to the recording destination; the line of the chosen item, or -1.
+int ChosenLine(TAudioMixer& mixer, const QComboBox* list)
 {
     mixer.setDestinationID(kRecording);
     if (mixer.DestinationID() != kRecording)
-        return false;
-    mixer.Master()->SelectSource(i);
-    return HasLine(mixer, i);
+        return -1;
+    return LineOfDevice(mixer, list->currentData(kDeviceRole).toString());
+}
+
+// Lists the inputs of `mixer` (turned to playback) in "Record Device:". The chosen input stays
+// chosen while it is there; otherwise the default one is picked. A mixer with a multiplexer is
+// told the choice (the sound server has none), and the input's level is shown.
+void FillRecordDevices(TForm1& form, TAudioMixer& mixer)
+{
+    const QString defaultOutput = mixer.Master()->DeviceName();
+    mixer.setDestinationID(kRecording);
+    QComboBox* list = form.sounddevice;
+    const QString chosen = list->currentData(kDeviceRole).toString();
+    list->clear();
+    // A mixer without a recording destination falls back to playback: no inputs to list.
+    const int count = mixer.DestinationID() == kRecording ? mixer.LineCount() : 0;
+    for (int i = 0; i < count; ++i)
+        list->addItem(mixer.Lines(i)->Name(), mixer.Lines(i)->DeviceName());
+    if (count == 0)
+        return;
+    int pick = LineOfDevice(mixer, chosen);
+    if (pick < 0)
+        pick = DefaultInput(mixer, defaultOutput);
+    list->setCurrentIndex(pick);
+    mixer.Master()->SelectSource(pick);
+    ShowLevel(form.soundvolume, mixer.Lines(pick)->GetVolume());
+}
+
+void RefreshRecordDevices(TForm1& form)
+{
+    TAudioMixer mixer(&form, *form.services().mixer);
+    FillRecordDevices(form, mixer);
+}
+
+// Keeps a mixer open on the recording destination, whose reports that inputs came or went
+// refill the list. Replaces an earlier watch.
+void WatchRecordDevices(TForm1& form)
+{
+    delete form.findChild<TAudioMixer*>(kDeviceWatchName, Qt::FindDirectChildrenOnly);
+    auto* watch = new TAudioMixer(&form, *form.services().mixer);
+    watch->setObjectName(kDeviceWatchName);
+    watch->setDestinationID(kRecording);
+    if (!watch->device() || watch->DestinationID() != kRecording) {
+        delete watch;
+        return;
+    }
+    QObject::connect(watch, &TAudioMixer::OnLineChange, &form, [&form, watch](TAudioMixer*, TAudioMixerLine* line) {
+        if (line == watch->Master())
+            RefreshRecordDevices(form);
+    });
 }
 
 } // namespace
@@ -57,29 +139,11 @@ void TForm1::Timer2Timer()
     // The encoder list is filled however the mixer fared.
     try {
         TAudioMixer mixer(this, *services_.mixer);
-        svolume3->setValue(mixer.Master()->GetVolume());
-        if (HasLine(mixer, 1)) {
-            mixer.Lines(1)->SetVolume(kWaveOutVolume);
-            svolume2->setValue(kWaveOutVolume);
-        }
-        mixer.setDestinationID(kRecording);
-        // A mixer without a recording destination falls back to playback: no inputs to list.
-        const int count = mixer.DestinationID() == kRecording ? mixer.LineCount() : 0;
-        for (int i = 0; i < count; ++i) {
-            const QString name = mixer.Lines(i)->Name();
-            sounddevice->addItem(name);
-            // The last line whose name has "Mono" in it wins.
-            if (name.contains("Mono", Qt::CaseSensitive)) {
-                sounddevice->setCurrentIndex(i);
-                mixer.Master()->SelectSource(i);
-                soundvolume->setValue(mixer.Lines(i)->GetVolume());
-            }
-        }
-        if (sounddevice->currentIndex() < 1 && HasLine(mixer, 1) && count > 1) {
-            sounddevice->setCurrentIndex(1);
-            mixer.Master()->SelectSource(1);
-            soundvolume->setValue(mixer.Lines(1)->GetVolume());
-        }
+        ShowLevel(svolume3, mixer.Master()->GetVolume());
+        if (HasLine(mixer, 1))
+            ShowLevel(svolume2, mixer.Lines(1)->GetVolume());
+        FillRecordDevices(*this, mixer);
+        WatchRecordDevices(*this);
     } catch (...) {
         FillEncoderList();
         throw;
@@ -89,18 +153,22 @@ void TForm1::Timer2Timer()
 
 void TForm1::sounddeviceChange()
 {
-    const int i = sounddevice->currentIndex();
     TAudioMixer mixer(this, *services_.mixer);
-    if (SelectRecordingInput(mixer, i))
-        soundvolume->setValue(mixer.Lines(i)->GetVolume());
+    const int i = ChosenLine(mixer, sounddevice);
+    if (i < 0)
+        return;
+    mixer.Master()->SelectSource(i);
+    ShowLevel(soundvolume, mixer.Lines(i)->GetVolume());
 }
 
 void TForm1::soundvolumeChange()
 {
-    const int i = sounddevice->currentIndex();
     TAudioMixer mixer(this, *services_.mixer);
-    if (SelectRecordingInput(mixer, i))
-        mixer.Lines(i)->SetVolume(soundvolume->value());
+    const int i = ChosenLine(mixer, sounddevice);
+    if (i < 0)
+        return;
+    mixer.Master()->SelectSource(i);
+    mixer.Lines(i)->SetVolume(soundvolume->value());
 }
 
 void TForm1::svolume2Change()
@@ -125,10 +193,11 @@ void TForm1::StartSoundRecording(const QString& path)
         PrepareSoundFile(services_.files.ProgramFolder(), TemplateForRecordFormat(SoundQuality->currentIndex()), path.toStdString());
         MediaPlayer1->DeviceType = dtAutoSelect;
         MediaPlayer1->FileName = path;
+        MediaPlayer1->InputName = sounddevice->currentData(kDeviceRole).toString();
         MediaPlayer1->Open();
         MediaPlayer1->StartRecording();
     } catch (const std::exception&) {
-        services_.dialogs->message(this, "Can not init sound device !", "Error:", DialogService::Icon::Error);
+        services_.dialogs->message(DialogParent(), "Can not init sound device !", "Error:", DialogService::Icon::Error);
     }
 }
 
@@ -139,6 +208,6 @@ void TForm1::StopSoundRecording()
         MediaPlayer1->Save();
         MediaPlayer1->Close();
     } catch (const std::exception&) {
-        services_.dialogs->message(this, "Can not save sound file !", "Error:", DialogService::Icon::Error);
+        services_.dialogs->message(DialogParent(), "Can not save sound file !", "Error:", DialogService::Icon::Error);
     }
 }

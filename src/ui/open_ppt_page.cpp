@@ -96,7 +96,7 @@ void TForm1::buildOpenPptPage(QWidget* page)
     audioenable = Place(page, new QCheckBox("Audio On"), "audioenable", 320, 232);
     audioenable->setChecked(true);
 
-    auto* note = Place(page, new QLabel("Note: [Mono Out] to record PPT sound, [Mic] to record your sound"), "noteLabel", 148, 260);
+    auto* note = Place(page, new QLabel("Note: [Monitor of ...] records PPT sound (the default), [Mic] your sound"), "noteLabel", 148, 260);
     QFont small = note->font();
     small.setPixelSize(9);
     note->setFont(small);

@@ -5,7 +5,7 @@
 #include "platform/x11_screen_grabber.h"
 #include "platform/xtest_input_injector.h"
 
-RecorderServices RealRecorderServices(const WorkingFiles& files)
+RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationConverter* shows)
 {
     RecorderServices services;
     services.grabber = std::make_unique<X11ScreenGrabber>();
@@ -13,6 +13,8 @@ RecorderServices RealRecorderServices(const WorkingFiles& files)
     services.input = std::make_unique<XTestInputInjector>();
     services.clock = std::make_unique<EventLoopSlotClock>();
     const QString cache = QString::fromLocal8Bit(files.WorkingDirectory().c_str());
-    services.makeBrowser = [cache](QWidget* parent) -> BrowserControl* { return new WebEngineBrowser(parent, cache); };
+    services.makeBrowser = [cache, shows](QWidget* parent) -> BrowserControl* {
+        return shows ? new WebEngineBrowser(parent, *shows) : new WebEngineBrowser(parent, cache);
+    };
     return services;
 }

@@ -4,6 +4,9 @@
 #include "core/working_files.h"
 #include "record/recorder_services.h"
 
-// X11 capture, cursor and input, the monotonic clock, and Qt WebEngine whose slide shows are
-// cached in files' working directory.
-RecorderServices RealRecorderServices(const WorkingFiles& files);
+class PresentationConverter;
+
+// X11 capture, cursor and input, the monotonic clock, and Qt WebEngine whose slide shows come
+// from shows (not owned; the program's one converter, which Browse starts) or, without it,
+// from a converter of the browser's own that caches them in files' working directory.
+RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationConverter* shows = nullptr);

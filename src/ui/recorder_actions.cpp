@@ -3,7 +3,7 @@
 
 #include "platform/browser_control.h"
 #include "record/page_title.h"
-#include "record/sample_grid.h"
+#include "record/show_state.h"
 
 #include <QLabel>
 
@@ -21,7 +21,7 @@ void TForm2::NextAction()
     {
         Picture picture;
         services_.grabber->GrabScreen(picture, rect);
-        ended = IsEndOfShow(picture);
+        ended = ShowHasEnded(picture, pageState());
     }
     if (ended) {
         button_finishedClick();

@@ -54,6 +54,10 @@ void TForm2::showPreview(const Picture& picture)
 
 void TForm2::button_startClick()
 {
+    if (SessionActive())
+        return;
+    const int session = ++sessionsStarted_;
+    activeSession_ = session;
     button_start->setEnabled(false);
     button_finished->setEnabled(true);
     button_cancel->setEnabled(true);
@@ -69,9 +73,11 @@ void TForm2::button_startClick()
     int a = 1;
     const uint32_t t0 = clock.TickCount();
     slotLateness_.clear();
+    // Finished, Cancel and the end of the show end the session; the loop stops at the top of
+    // its next pass.
+    const auto running = [this, session] { return activeSession_ == session; };
 
-    // Finished, Cancel and the end of the show stop the loop by enabling Start Record again.
-    while (i < kSlotLimit && !button_start->isEnabled()) {
+    while (i < kSlotLimit && running()) {
         host_->SetFrameCount(i);
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(i) * kFramePeriodMs;
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
@@ -85,7 +91,9 @@ void TForm2::button_startClick()
         ++i;
         clock.WaitUntilElapsed(t0, static_cast<uint32_t>(i) * kFramePeriodMs);
 
-        if (host_->AutoRecord()) {
+        // A session ended during the wait sends no more input: the click would land in
+        // whatever is under the hidden recorder.
+        if (running() && host_->AutoRecord()) {
             const long long due = static_cast<long long>(host_->LatencyMs()) * a;
             if (static_cast<long long>(clock.TickCount() - t0) >= due) {
                 NextAction();
@@ -99,10 +107,15 @@ void TForm2::button_startClick()
 void TForm2::endSession(bool enableSave)
 {
     WebBrowser1()->Navigate(QStringLiteral("about:blank"));
-    button_start->setEnabled(true);
+    activeSession_ = 0;
     button_finished->setEnabled(false);
+    updateStartRecord();
+    // The Main window shows before this one closes: at no moment is the program without a
+    // visible window, which would end it.
     host_->SessionEnded(enableSave);
+    closingForSession_ = true;
     close();
+    closingForSession_ = false;
 }
 
 void TForm2::button_finishedClick()

@@ -3,8 +3,9 @@
 #include "ui/main_window.h"
 #include "ui/real_services.h"
 #include "record/sample_grid.h"
-#include "platform/browser_control.h"
+#include "record/show_state.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
@@ -136,8 +137,27 @@ BrowserControl* TForm2::WebBrowser1()
         view->setGeometry(browserArea->rect());
         view->show();
         connect(browser_, &BrowserControl::NavigateComplete2, this, &TForm2::WebBrowser1NavigateComplete2);
+        connect(browser_, &BrowserControl::StateChanged, this, &TForm2::updateStartRecord);
+        updateStartRecord();
     }
     return browser_;
+}
+
+PageState TForm2::pageState() const
+{
+    // Without a browser nothing is loading.
+    return browser_ ? browser_->State() : PageState::Page;
+}
+
+void TForm2::updateStartRecord()
+{
+    button_start->setEnabled(!SessionActive() && ReadyToRecord(pageState()));
+}
+
+void TForm2::PrepareSession()
+{
+    button_finished->setEnabled(false);
+    updateStartRecord();
 }
 
 void TForm2::ShowRecorder()
@@ -182,6 +202,16 @@ void TForm2::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     FormShow();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // Closed from outside while on screen: the session ends as with Finished, so the Main
+    // window comes back (before this one goes, so the program never finds itself without a
+    // window and quits), the frames are kept, and a running capture loop stops.
+    if (!closingForSession_ && isVisible())
+        button_finishedClick();
+    QWidget::closeEvent(event);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 // The Recorder window: plays the presentation in its browser area while the session records.
 
+#include "platform/browser_control.h"
 #include "platform/screen_grabber.h"
 #include "record/recorder_host.h"
 #include "record/recorder_services.h"
@@ -8,7 +9,6 @@
 #include <QWidget>
 #include <vector>
 
-class BrowserControl;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -42,6 +42,12 @@ public:
     void FormShow();
     // Shows the window over the whole screen, on top, with the keyboard focus.
     void ShowRecorder();
+    // Record Now's part: Finished off, Start Record on once the page in the browser is ready
+    // to be recorded (the presentation's first slide, or the page saying why it cannot show).
+    void PrepareSession();
+    // From Start Record until Finished, Cancel or the end of the show, a stop at the slot
+    // limit included.
+    bool SessionActive() const { return activeSession_ != 0; }
 
     // Recording session (recorder_session.cpp)
     void button_startClick();
@@ -68,15 +74,24 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A close from outside (the window manager, Alt+F4, a taskbar) is Finished.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();
     void connectHandlers();
     void endSession(bool enableSave);
     void showPreview(const Picture& picture);
+    void updateStartRecord();
+    PageState pageState() const;
 
     RecorderHost* host_;
     RecorderServices services_;
     BrowserControl* browser_ = nullptr;
     std::vector<int> slotLateness_;
+    // The number of the running session, 0 when none: a capture loop runs only while its own
+    // session is the active one, so a new session never revives an old loop.
+    int activeSession_ = 0;
+    int sessionsStarted_ = 0;
+    bool closingForSession_ = false; // the close comes from Finished or Cancel themselves
 };

@@ -23,14 +23,20 @@ FakeMixerService FakeMixerService::Typical(int masterPercent, const std::vector<
     m.name = "Fake Mixer";
     FakeDestination playback;
     playback.own = VolumeLine("Volume Control", masterPercent);
-    for (const auto& name : outputs)
+    if (!outputs.empty())
+        playback.own.deviceName = "out:" + outputs.front();
+    for (const auto& name : outputs) {
         playback.sources.push_back(VolumeLine(name, 50));
+        playback.sources.back().deviceName = "out:" + name;
+    }
     FakeDestination recording;
     recording.own = VolumeLine("Recording Control", 100);
     recording.own.mux.present = !inputs.empty();
     recording.own.mux.items.assign(inputs.size(), 0);
-    for (const auto& [name, percent] : inputs)
+    for (const auto& [name, percent] : inputs) {
         recording.sources.push_back(VolumeLine(name, percent));
+        recording.sources.back().deviceName = "in:" + name;
+    }
     m.destinations = {playback, recording};
     s.mixers.push_back(m);
     return s;
@@ -159,6 +165,8 @@ private:
         line.connections = source < 0 ? uint32_t(d.sources.size()) : 0;
         line.name = l.name;
         line.shortName = l.name.substr(0, 15);
+        line.deviceName = l.deviceName;
+        line.monitorOf = l.monitorOf;
     }
 
     FakeControl* find(uint32_t controlId)

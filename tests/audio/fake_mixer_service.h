@@ -18,6 +18,8 @@ struct FakeControl {
 
 struct FakeLine {
     std::string name;
+    std::string deviceName; // the system's name of the device; none when empty
+    std::string monitorOf;  // an input that records an output: the output's deviceName
     FakeControl volume;
     FakeControl mute;
     FakeControl mux;
@@ -45,7 +47,8 @@ public:
 
     // One device: playback (destination 0) with a master at masterPercent and the given
     // outputs at 50 %, recording (destination 1) with a multiplexer over the given inputs
-    // at the given volumes.
+    // at the given volumes. Each line's device is named like the line ("out:" or "in:" and
+    // the name); the first output is the default output.
     static FakeMixerService Typical(int masterPercent, const std::vector<std::string>& outputs,
                                     const std::vector<std::pair<std::string, int>>& inputs);
 

@@ -42,11 +42,12 @@ void FakeCapture::hole(size_t frames)
 void FakeCapture::deliver(const std::vector<int16_t>& interleaved)
 {
     if (sink_)
-        sink_->samples(interleaved.data(), interleaved.size() / size_t(channels));
+        sink_->samples(interleaved.data(), interleaved.size() / size_t(channels), ageUs);
 }
 
-std::unique_ptr<SoundCapture> FakeSoundInput::open(int rate, int channels, std::string& error)
+std::unique_ptr<SoundCapture> FakeSoundInput::open(const std::string& input, int rate, int channels, std::string& error)
 {
+    inputName = input;
     if (!available) {
         error = "No sound input";
         return nullptr;

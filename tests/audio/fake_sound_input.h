@@ -4,6 +4,8 @@
 
 #include "platform/sound_input.h"
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 class FakeSoundInput;
@@ -21,6 +23,9 @@ public:
     void hole(size_t frames);
     void deliver(const std::vector<int16_t>& interleaved);
 
+    // How long before its delivery the next sound was captured.
+    int64_t ageUs = 0;
+
     const int rate;
     const int channels;
 
@@ -32,9 +37,10 @@ private:
 
 class FakeSoundInput : public SoundInputService {
 public:
-    std::unique_ptr<SoundCapture> open(int rate, int channels, std::string& error) override;
+    std::unique_ptr<SoundCapture> open(const std::string& input, int rate, int channels, std::string& error) override;
 
-    bool available = true;   // false: there is nothing to record from
+    bool available = true;
+    std::string inputName; // the input the last open asked for   // false: there is nothing to record from
     bool startFails = false; // the stream refuses to start
     int opened = 0;
     FakeCapture* capture = nullptr; // the capture that exists, if any

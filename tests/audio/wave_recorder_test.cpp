@@ -7,6 +7,7 @@
 #include "wave_inspect.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -205,4 +206,76 @@ TEST_F(AudioRecorder, SavingElsewhereMovesTheRecording)
     recorder.save(other);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(DecodeSound(other).frames(), 1010u); // 0.1 s to the nearest 505-frame block
+}
+
+namespace {
+
+// The first frame from `from` on where 5 ms pieces turn from `wasSound` to the other state.
+size_t NextChange(const DecodedSound& s, size_t from, bool wasSound)
+{
+    const size_t piece = size_t(s.rate / 200);
+    size_t at = from;
+    while (at + piece <= s.frames() && (Rms(s, 0, at, piece) > 0.1) == wasSound)
+        at += piece;
+    return at;
+}
+
+} // namespace
+
+TEST_F(AudioRecorder, AStallThatTheInputDoesNotReportBecomesSilenceWhereItHappened)
+{
+    // The input delivers half a second, falls silent for a second without a word, then goes on.
+    prepareAndOpen(kFormats[3]);
+    ASSERT_TRUE(recorder.record());
+    play(500);
+    nowUs += 1'000'000;
+    play(500);
+    recorder.stop();
+    recorder.save(path);
+
+    const DecodedSound s = DecodeSound(path);
+    ASSERT_EQ(s.frames(), 2u * 44100u);
+    const double stallAt = double(NextChange(s, 0, true)) / s.rate;
+    const double resumedAt = double(NextChange(s, NextChange(s, 0, true), false)) / s.rate;
+    std::printf("stall heard at %.3f s (was 0.500), sound resumes at %.3f s (was 1.500)\n", stallAt, resumedAt);
+    EXPECT_NEAR(stallAt, 0.5, 0.01);
+    EXPECT_NEAR(resumedAt, 1.5, 0.01);
+    EXPECT_NEAR(Rms(s, 0, 66150 + 441, 22050 - 882), kToneRms, 0.01);
+    EXPECT_EQ(recorder.stats().paddedFrames, 0u);
+}
+
+TEST_F(AudioRecorder, ALateStartIsSilenceAtTheStartNotSoundMovedEarly)
+{
+    prepareAndOpen(kFormats[3]);
+    ASSERT_TRUE(recorder.record());
+    nowUs += 300'000; // the first sound is captured 0.3 s in
+    play(700);
+    recorder.stop();
+    recorder.save(path);
+    const DecodedSound s = DecodeSound(path);
+    ASSERT_EQ(s.frames(), 44100u);
+    EXPECT_NEAR(double(NextChange(s, 0, false)) / s.rate, 0.3, 0.01);
+}
+
+TEST_F(AudioRecorder, SoundThatArrivesLateIsPlacedWhereItWasCaptured)
+{
+    // A busy machine hands over 300 ms at once, captured over the last 300 ms: no silence is
+    // made up for the delay, and nothing is moved.
+    prepareAndOpen(kFormats[3]);
+    ASSERT_TRUE(recorder.record());
+    play(200);
+    nowUs += 300'000;
+    for (int piece = 0; piece < 15; ++piece) {
+        input.capture->ageUs = 300'000 - piece * 20'000;
+        input.capture->tone(882);
+    }
+    input.capture->ageUs = 0;
+    play(500);
+    recorder.stop();
+    recorder.save(path);
+    const DecodedSound s = DecodeSound(path);
+    ASSERT_EQ(s.frames(), 44100u);
+    EXPECT_GT(NextChange(s, 0, true), s.frames() - 441); // sound to the end, without a gap
+    EXPECT_EQ(recorder.stats().stallFrames, 0u);
+    EXPECT_EQ(recorder.stats().droppedFrames, 0u);
 }

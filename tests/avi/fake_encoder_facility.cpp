@@ -72,7 +72,8 @@ bool FakeEncoderFacility::accepts(const std::string& code, int width, int height
     questions.push_back(code + " " + std::to_string(width) + "x" + std::to_string(height) + " " +
                         std::to_string(bitCount));
     const Encoder* encoder = find(code);
-    return encoder && std::count(encoder->bitCounts.begin(), encoder->bitCounts.end(), bitCount) > 0;
+    return encoder && width <= encoder->maxWidth &&
+           std::count(encoder->bitCounts.begin(), encoder->bitCounts.end(), bitCount) > 0;
 }
 
 std::string FakeEncoderFacility::qualityScale(const std::string&)
@@ -103,7 +104,10 @@ void FakeEncoderFacility::setOption(const std::string& code, const std::string& 
 std::unique_ptr<FrameCompressor> FakeEncoderFacility::openCompressor(const CompressorSettings& settings)
 {
     opened.push_back(settings);
-    if (!find(settings.code))
+    const Encoder* encoder = find(settings.code);
+    if (encoder && settings.width > encoder->maxWidth)
+        throw EncoderError("Frames too wide for " + settings.code, AVERROR(EINVAL));
+    if (!encoder)
         throw EncoderError("No compressor for " + settings.code + " available", AVERROR_ENCODER_NOT_FOUND);
     return std::make_unique<PassThroughCompressor>(settings);
 }

@@ -14,6 +14,7 @@ public:
         std::string name;
         std::vector<int> bitCounts = {24, 32}; // the frames it takes
         std::vector<EncoderOption> options;
+        int maxWidth = 1 << 16; // wider frames are refused, as some encoders refuse sizes
     };
 
     std::vector<EncoderEntry> encoders() override;

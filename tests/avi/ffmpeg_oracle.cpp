@@ -52,15 +52,28 @@ std::vector<ProbedStream> ProbeStreams(const std::string& path)
     return streams;
 }
 
-std::vector<std::vector<uint8_t>> DecodeVideoFrames(const std::string& path, int width, int height)
+namespace {
+
+std::vector<std::vector<uint8_t>> DecodeFrames(const std::string& path, const char* pixelFormat, size_t frameBytes)
 {
     const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", QString::fromStdString(path), "-map", "0:v:0",
-                                          "-vsync", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
-    const size_t frameBytes = static_cast<size_t>(width) * height * 3;
+                                          "-vsync", "passthrough", "-f", "rawvideo", "-pix_fmt", pixelFormat, "-"});
     std::vector<std::vector<uint8_t>> frames;
     for (size_t at = 0; frameBytes > 0 && at + frameBytes <= static_cast<size_t>(raw.size()); at += frameBytes)
         frames.emplace_back(raw.begin() + static_cast<qsizetype>(at), raw.begin() + static_cast<qsizetype>(at + frameBytes));
     return frames;
+}
+
+} // namespace
+
+std::vector<std::vector<uint8_t>> DecodeVideoFrames(const std::string& path, int width, int height)
+{
+    return DecodeFrames(path, "bgr24", static_cast<size_t>(width) * height * 3);
+}
+
+std::vector<std::vector<uint8_t>> DecodeVideoFramesBgra(const std::string& path, int width, int height)
+{
+    return DecodeFrames(path, "bgra", static_cast<size_t>(width) * height * 4);
 }
 
 int64_t VideoStreamBytes(const std::string& path)

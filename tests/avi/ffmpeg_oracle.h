@@ -25,6 +25,9 @@ std::vector<ProbedStream> ProbeStreams(const std::string& path);
 // Every frame of the first video stream as B, G, R bytes, rows top-down and unpadded.
 std::vector<std::vector<uint8_t>> DecodeVideoFrames(const std::string& path, int width, int height);
 
+// The same frames as B, G, R, A bytes, with the alpha the decoder reads from the file.
+std::vector<std::vector<uint8_t>> DecodeVideoFramesBgra(const std::string& path, int width, int height);
+
 // Sum of the first video stream's packet sizes: the compressed pictures without the file's
 // headers and index.
 int64_t VideoStreamBytes(const std::string& path);

@@ -61,8 +61,10 @@ TEST(AviFrameFitting, AnEmptyPictureGivesABlackFrameInEveryFormat)
         ASSERT_EQ(frame.width(), 10);
         ASSERT_EQ(frame.height(), 6);
         EXPECT_EQ(frame.pixelFormat(), format);
+        // Black everywhere; 32-bit pixels are opaque black (alpha 255).
         for (size_t i = 0; i < frame.byteCount(); ++i)
-            ASSERT_EQ(frame.bits()[i], 0) << "format bits " << BitsPerPixel(format);
+            ASSERT_EQ(frame.bits()[i], format == TPixelFormat::pf32bit && i % 4 == 3 ? 255 : 0)
+                << "format bits " << BitsPerPixel(format);
         if (BitsPerPixel(format) <= 8) {
             EXPECT_EQ(frame.palette().at(0), 0u);
         }
@@ -116,7 +118,7 @@ TEST(AviFrameFitting, PackedRowsPutTheLeftmostPixelInTheHighestBits)
     EXPECT_EQ(sixteen.scanLine(0)[0], 0xF0); // white is the last of the 16 colours
     const Picture wide = FitPicture(picture, 3, 1, TPixelFormat::pf32bit);
     EXPECT_EQ(std::vector<uint8_t>(wide.scanLine(0), wide.scanLine(0) + 8),
-              (std::vector<uint8_t>{255, 255, 255, 0, 0, 0, 0, 0}));
+              (std::vector<uint8_t>{255, 255, 255, 255, 0, 0, 0, 255})); // B, G, R, opaque alpha
 }
 
 TEST(AviFrameFitting, PicturesOfOtherFormatsAreReadThroughTheirColours)

@@ -2,8 +2,10 @@
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
 #include "core/zlib_stream.h"
+#include "limited_file_size.h"
 #include "support/temp_program_folder.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -174,4 +176,43 @@ TEST(FrameStore, HostileBitmapHeadersAreRejected)
     };
     for (size_t i = 0; i < hostile.size(); ++i)
         EXPECT_EQ(ExpectError([&] { DecodeBmp24(hostile[i], picture); }), "Bitmap image is not valid") << "case " << i;
+}
+
+// A disk that fills up while a frame is written: the recorder stops at that slot, and
+// everything stored before it must stay readable.
+TEST(FrameStore, AWriteThatFailsPartWayLeavesNoFileAndKeepsTheStoredFrames)
+{
+    TempProgramFolder folder;
+    const WorkingFiles& files = folder.files();
+    const Picture still(40, 30); // black: a few hundred bytes compressed
+    const Picture noise = Noise(100, 100, 3); // about 30 KB whatever the compression
+    SaveFrame(files, still, 1);
+    SaveFrame(files, still, 2);
+
+    // In the child: slot 2 is written again and slot 3 anew, both beyond the limit.
+    const int failures = RunWithFileSizeLimit(8192, [&] {
+        int failed = 0;
+        for (int slot : {2, 3}) {
+            try {
+                SaveFrame(files, noise, slot);
+            } catch (const DeckrecError& e) {
+                failed += std::string(e.what()) == "Write error: File too large";
+            }
+        }
+        return failed;
+    });
+    ASSERT_EQ(failures, 2) << "both writes failed part-way with EFBIG";
+
+    EXPECT_FALSE(FrameExists(files, 3));
+    EXPECT_FALSE(std::filesystem::exists(PartialFramePath(files.FrameFilePath(3))));
+    EXPECT_FALSE(std::filesystem::exists(PartialFramePath(files.FrameFilePath(2))));
+    for (int slot : {1, 2}) {
+        Picture loaded;
+        ASSERT_NO_THROW(LoadFrame(files, slot, loaded)) << slot;
+        EXPECT_EQ(loaded.width(), 40);
+        EXPECT_EQ(loaded.height(), 30);
+    }
+    // Nothing but the two frames is left in the working directory.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.WorkingDirectory()),
+                            std::filesystem::directory_iterator()), 2);
 }

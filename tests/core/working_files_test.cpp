@@ -57,3 +57,36 @@ TEST(WorkingFiles, MissingWorkingDirectoryIsQuietAndCreatedOnDemand)
     folder.files().EnsureWorkingDirectory(); // already there: nothing happens
     EXPECT_TRUE(fs::is_directory(folder.files().WorkingDirectory()));
 }
+
+TEST(WorkingFiles, ClearAlsoRemovesWhatACutOffFrameWriteLeft)
+{
+    TempProgramFolder folder;
+    const std::string dir = folder.files().WorkingDirectory();
+    for (const char* name : {"temp3.bmp.part", "temp10001.bmp.part", "notes.part"})
+        Touch(dir + name);
+    folder.files().ClearWorkingFiles();
+    EXPECT_FALSE(fs::exists(dir + "temp3.bmp.part"));
+    EXPECT_TRUE(fs::exists(dir + "temp10001.bmp.part"));
+    EXPECT_TRUE(fs::exists(dir + "notes.part"));
+}
+
+TEST(WorkingFiles, RecognisesItsFilesUnderAnyNameThatLeadsToThem)
+{
+    TempProgramFolder folder;
+    const WorkingFiles& files = folder.files();
+    Touch(files.FrameFilePath(4));
+    const std::string dir = files.WorkingDirectory();
+    EXPECT_TRUE(files.IsWorkingFile(files.FrameFilePath(4)));
+    EXPECT_TRUE(files.IsWorkingFile(files.FrameFilePath(9000))) << "a frame name, stored or not";
+    EXPECT_TRUE(files.IsWorkingFile(dir + "../temp/temp4.bmp"));
+    EXPECT_TRUE(files.IsWorkingFile(files.SoundFilePath()));
+    EXPECT_TRUE(files.IsWorkingFile(dir + "mine.avi", {dir + "mine.avi"}));
+
+    fs::create_symlink(dir, folder.path() + "link");
+    EXPECT_TRUE(files.IsWorkingFile(folder.path() + "link/temp4.bmp"));
+    EXPECT_TRUE(files.IsWorkingFile(folder.path() + "link/_temp.wav"));
+
+    for (const std::string& other : {folder.path() + "temp4.bmp", dir + "talk.avi", dir + "temp10001.bmp",
+                                     folder.path() + "main_go.htm", std::string()})
+        EXPECT_FALSE(files.IsWorkingFile(other, {dir + "mine.avi"})) << other;
+}

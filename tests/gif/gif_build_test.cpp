@@ -7,9 +7,11 @@
 #include "gif_oracle.h"
 #include "gif_test_pictures.h"
 #include "core/picture_ops.h"
+#include "core/limited_file_size.h"
 #include "support/temp_program_folder.h"
 
 #include <fstream>
+#include <random>
 #include <gtest/gtest.h>
 
 namespace {
@@ -303,4 +305,33 @@ TEST(GifBuild, CorruptFrameFileEndsTheBuildWithTheFrameStoreError)
     } catch (const DeckrecError& e) {
         EXPECT_EQ(e.what(), expected);
     }
+}
+
+TEST(GifBuild, AFrameWriteThatFailedPartWayCostsOnlyThatFrame)
+{
+    TempProgramFolder folder;
+    const Picture first = SlidePicture(240, 180, 10, 10, 1);
+    const Picture second = SlidePicture(240, 180, 90, 60, 2);
+    std::mt19937 rng(5);
+    const Picture noise = GreyPicture(240, 180, [&rng](int, int) { return static_cast<int>(rng() % 256); });
+    // Slots 1 and 2 stored; the disk fills up while slot 3 is written and the recording ends
+    // there with the frame count at 3.
+    const int failedAt = RunWithFileSizeLimit(16384, [&] {
+        SaveFrame(folder.files(), first, 1);
+        SaveFrame(folder.files(), second, 2);
+        try {
+            SaveFrame(folder.files(), noise, 3);
+        } catch (const DeckrecError&) {
+            return 3;
+        }
+        return 0;
+    });
+    ASSERT_EQ(failedAt, 3);
+
+    const GifBuildOptions options = Options(3, false, false);
+    auto animation = Build(folder.files(), 3, options);
+    const DecodedGif gif = Decode(*animation);
+    EXPECT_EQ(Delays(gif), (std::vector<int>{15, 30})) << "the lost slot lengthens the frame before it";
+    ASSERT_EQ(gif.frames.size(), 2u);
+    EXPECT_EQ(gif.frames[1].screen, Reduced(second, options));
 }

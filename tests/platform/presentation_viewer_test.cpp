@@ -10,10 +10,51 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/types.h>
 
 namespace {
+
+// Runs the event loop until done() or the time limit; false on timeout.
+bool WaitFor(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+// A process that has ended; one its new parent has not reaped yet counts as ended.
+bool ProcessGone(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype name = fields.lastIndexOf(')');
+    return name >= 0 && fields.size() > name + 2 && fields[name + 2] == 'Z';
+}
+
+// The process id a stand-in wrote into path, once it is there.
+pid_t WrittenPid(const QString& path)
+{
+    pid_t pid = 0;
+    WaitFor([&] {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            pid = file.readAll().trimmed().toInt();
+        return pid > 0;
+    }, 10000);
+    return pid;
+}
 
 class Viewer : public ::testing::Test {
 protected:
@@ -139,4 +180,63 @@ TEST_F(Viewer, CannotShowPageEscapesTheNameAndTellsTheReason)
     EXPECT_FALSE(page.contains("<b>&"));
     EXPECT_TRUE(page.contains("The file does not exist."));
     EXPECT_TRUE(page.contains("cannot be shown"));
+}
+
+// soffice starts oosplash, which starts soffice.bin: stopping the launcher alone leaves
+// LibreOffice running. The stand-ins start a worker of their own and wait for it.
+TEST_F(Viewer, StoppingAConversionEndsLibreOfficesWholeProcessTree)
+{
+    const auto launcher = [this](const QString& pidFile) {
+        return File(QFileInfo(pidFile).fileName() + ".sh",
+            ("#!/bin/sh\nsleep 60 &\necho $! > '" + pidFile + "'\nwait\n").toUtf8());
+    };
+    const QString base = QString::fromStdString(folder.path());
+
+    // At the time limit.
+    converter.setConverterProgram(launcher(base + "limit.pid"));
+    converter.setTimeLimitMs(500);
+    const ConversionResult r = Convert(File("slow.odp", "x"));
+    EXPECT_TRUE(r.reason.startsWith("LibreOffice did not finish")) << r.reason.toStdString();
+    const pid_t worker = WrittenPid(base + "limit.pid");
+    ASSERT_GT(worker, 0);
+    EXPECT_TRUE(WaitFor([&] { return ProcessGone(worker); }, 5000)) << "worker " << worker << " still runs";
+
+    // At the end of the program, with a conversion still running and nobody waiting for it.
+    pid_t leftover = 0;
+    {
+        PresentationConverter leaving(QString::fromStdString(folder.files().WorkingDirectory()));
+        leaving.setConverterProgram(launcher(base + "exit.pid"));
+        leaving.Prepare(File("unfinished.odp", "x"));
+        leftover = WrittenPid(base + "exit.pid");
+        ASSERT_GT(leftover, 0);
+        EXPECT_FALSE(ProcessGone(leftover));
+    }
+    EXPECT_TRUE(WaitFor([&] { return ProcessGone(leftover); }, 5000)) << "worker " << leftover << " still runs";
+}
+
+// Browse prepares the deck and the browser asks for it later: one run of LibreOffice serves both.
+TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
+{
+    const QString runs = QString::fromStdString(folder.path()) + "runs";
+    converter.setConverterProgram(File("counting.sh",
+        ("#!/bin/sh\necho run >> '" + runs + "'\nfor a; do out=$prev; prev=$a; done\nmkdir -p \"$out\"\nsleep 0.3\n"
+         "echo '<svg xmlns=\"http://www.w3.org/2000/svg\"><g class=\"ooo:meta_slides\"/><script>var theMetaDoc;</script></svg>'"
+         " > \"$out/deck.svg\"\n").toUtf8()));
+    const QString deck = File("talk.odp", "x");
+    converter.Prepare(deck);
+    bool immediate = true;
+    const ConversionResult shown = Convert(deck, &immediate); // asked while the conversion runs
+    EXPECT_FALSE(immediate);
+    ASSERT_TRUE(shown.ok) << shown.reason.toStdString();
+    converter.Prepare(deck);
+    const ConversionResult again = Convert(deck, &immediate);
+    EXPECT_TRUE(immediate);
+    EXPECT_EQ(again.showPath, shown.showPath);
+    QFile counted(runs);
+    ASSERT_TRUE(counted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(counted.readAll().count("run"), 1);
+
+    // A file that cannot be shown is only reported when it is shown.
+    converter.Prepare(File("notes.txt", "hello"));
+    EXPECT_FALSE(Convert(QString::fromStdString(folder.path()) + "notes.txt").ok);
 }

@@ -1,5 +1,6 @@
 // Against the test run's own sound server (null output "spk", null input "mic"): the mixer
-// shows its inputs, volumes set through the controls read back, and a tone played into the
+// shows its inputs, volumes set through the controls read back, the chosen input is recorded
+// by name while the server's settings stay as the user left them, and a tone played into the
 // output is recorded from its monitor in every Record Format.
 #include "ui/main_window.h"
 #include "audio/audio_mixer.h"
@@ -147,11 +148,23 @@ TEST_F(AudioPulse, TheMixerShowsTheServersOutputsAndInputs)
         EXPECT_NE(std::find(changes.begin(), changes.end(), expected), changes.end());
     mixer.Master()->SetVolume(100);
 
+    EXPECT_EQ(mixer.Master()->DeviceName(), "spk"); // the default output
+
     mixer.setDestinationID(1);
-    EXPECT_GE(LineNamed(mixer, "Microphone"), 0);
-    EXPECT_GE(LineNamed(mixer, "Monitor of Speakers"), 0);
-    ASSERT_TRUE(mixer.Master()->HasControl(mctMux));
-    EXPECT_EQ(int(mixer.Master()->Control(mctMux).items), mixer.LineCount());
+    const int mic = LineNamed(mixer, "Microphone");
+    const int monitor = LineNamed(mixer, "Monitor of Speakers");
+    ASSERT_GE(mic, 0);
+    ASSERT_GE(monitor, 0);
+    EXPECT_EQ(mixer.Lines(mic)->DeviceName(), "mic");
+    EXPECT_EQ(mixer.Lines(mic)->MonitorOf(), "");
+    EXPECT_EQ(mixer.Lines(monitor)->DeviceName(), "spk.monitor");
+    EXPECT_EQ(mixer.Lines(monitor)->MonitorOf(), "spk");
+    // No multiplexer: the server's default input is not the mixer's to change.
+    const std::string defaultInput = Pactl("get-default-source");
+    EXPECT_FALSE(mixer.Master()->HasControl(mctMux));
+    mixer.Master()->SelectSource(mic == 0 ? 1 : 0);
+    EXPECT_EQ(mixer.Master()->LastError(), 1025);
+    EXPECT_EQ(Pactl("get-default-source"), defaultInput);
 }
 
 TEST_F(AudioPulse, ControlsChooseTheInputAndSetVolumesThatReadBack)
@@ -164,12 +177,11 @@ TEST_F(AudioPulse, ControlsChooseTheInputAndSetVolumesThatReadBack)
         items << form.sounddevice->itemText(i);
     EXPECT_TRUE(items.contains("Microphone"));
     EXPECT_TRUE(items.contains("Monitor of Speakers"));
-    EXPECT_EQ(form.sounddevice->currentIndex(), 1);
-
+    // What the computer plays is recorded unless the user chooses otherwise.
     const int monitor = int(items.indexOf("Monitor of Speakers"));
-    form.sounddevice->setCurrentIndex(monitor);
-    emit form.sounddevice->activated(monitor);
-    EXPECT_EQ(Pactl("get-default-source"), "spk.monitor");
+    EXPECT_EQ(form.sounddevice->currentIndex(), monitor);
+
+    const std::string defaultInput = Pactl("get-default-source");
     form.soundvolume->setValue(60);
     form.svolume3->setValue(40);
     {
@@ -183,9 +195,12 @@ TEST_F(AudioPulse, ControlsChooseTheInputAndSetVolumesThatReadBack)
     const int mic = int(items.indexOf("Microphone"));
     form.sounddevice->setCurrentIndex(mic);
     emit form.sounddevice->activated(mic);
-    EXPECT_EQ(Pactl("get-default-source"), "mic");
+    EXPECT_EQ(Pactl("get-default-source"), defaultInput);
     EXPECT_TRUE(dialogs.messages.empty());
     form.svolume3->setValue(100);
+    form.sounddevice->setCurrentIndex(monitor);
+    emit form.sounddevice->activated(monitor);
+    form.soundvolume->setValue(100);
 }
 
 TEST_F(AudioPulse, RecordsAToneFromTheMonitorInEveryRecordFormat)
@@ -198,15 +213,13 @@ TEST_F(AudioPulse, RecordsAToneFromTheMonitorInEveryRecordFormat)
         const int monitor = LineNamed(mixer, "Monitor of Speakers");
         ASSERT_GE(monitor, 0);
         mixer.Lines(monitor)->SetVolume(100);
-        mixer.Master()->SelectSource(monitor);
-        ASSERT_EQ(mixer.Master()->LastError(), 0);
     }
     TempProgramFolder folder;
     for (const char* name : {"adpcm1.wav", "adpcm2.wav", "adpcm3.wav"})
         std::filesystem::copy_file(std::string(DECKREC_BUILT_PROGRAM_DIR) + "/" + name, folder.path() + name);
     FakeDialogs dialogs;
     TForm1 form(TestAppServices(&dialogs, folder.files()));
-    form.Timer2->stop();
+    form.Timer2Timer(); // chooses the monitor
     TonePlayer tone;
     ASSERT_TRUE(tone.playing());
     Wait(300);
@@ -254,15 +267,10 @@ TEST_F(AudioPulse, RecordsAToneFromTheMonitorInEveryRecordFormat)
 
 TEST_F(AudioPulse, SoundStaysInStepWithTheClock)
 {
-    {
-        TAudioMixer mixer(nullptr, ServerMixers());
-        mixer.setDestinationID(1);
-        mixer.Master()->SelectSource(LineNamed(mixer, "Monitor of Speakers"));
-    }
     TempProgramFolder folder;
     FakeDialogs dialogs;
     TForm1 form(TestAppServices(&dialogs, folder.files()));
-    form.Timer2->stop();
+    form.Timer2Timer(); // chooses the monitor
     form.SoundQuality->setCurrentIndex(3);
     const std::string path = folder.files().SoundFilePath();
     form.StartSoundRecording(QString::fromStdString(path));
@@ -287,5 +295,164 @@ TEST_F(AudioPulse, SoundStaysInStepWithTheClock)
     // Within the outputs' own delays (the null output renders a little ahead), the sound is
     // where it happened: no lost start, no drift.
     EXPECT_NEAR(heardAt, toneAt, 0.1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point t)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+// The first frame from `from` on where 5 ms pieces turn from `wasSound` to the other state.
+size_t NextChange(const DecodedSound& s, size_t from, bool wasSound)
+{
+    const size_t piece = size_t(s.rate / 200);
+    size_t at = from;
+    while (at + piece <= s.frames() && (Rms(s, 0, at, piece) > 0.1) == wasSound)
+        at += piece;
+    return at;
+}
+
+// Chooses the list item with that text as the user would.
+void ChooseInput(TForm1& form, const QString& name)
+{
+    const int i = form.sounddevice->findText(name);
+    ASSERT_GE(i, 0) << name.toStdString();
+    form.sounddevice->setCurrentIndex(i);
+    emit form.sounddevice->activated(i);
+}
+
+} // namespace
+
+TEST_F(AudioPulse, AStalledOutputLeavesSilenceWhereItStalledAndTheRestInPlace)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    form.Timer2Timer();
+    ChooseInput(form, "Monitor of Speakers");
+    form.SoundQuality->setCurrentIndex(3);
+    TonePlayer tone;
+    ASSERT_TRUE(tone.playing());
+    Wait(300);
+
+    const std::string path = folder.files().SoundFilePath();
+    form.StartSoundRecording(QString::fromStdString(path));
+    const auto started = std::chrono::steady_clock::now();
+    Wait(500);
+    // A monitor can't be suspended itself; its output can, which stalls both for a second
+    // without the server reporting a hole.
+    // The server acts somewhere within each pactl call: each moment is known between two readings.
+    const double suspending = SecondsSince(started);
+    Pactl("suspend-sink spk 1");
+    const double suspendedAt = SecondsSince(started);
+    Wait(1000);
+    const double resuming = SecondsSince(started);
+    Pactl("suspend-sink spk 0");
+    const double resumedAt = SecondsSince(started);
+    Wait(700);
+    const double stoppedAt = SecondsSince(started);
+    form.StopSoundRecording();
+
+    const DecodedSound s = DecodeSound(path);
+    ASSERT_GT(s.frames(), size_t(s.rate));
+    const size_t stall = NextChange(s, size_t(s.rate / 10), true);
+    const size_t resumed = NextChange(s, stall, false);
+    const double length = double(s.frames()) / s.rate;
+    const double stallHeard = double(stall) / s.rate, resumeHeard = double(resumed) / s.rate;
+    std::printf("stalled at %.3f..%.3f s, heard at %.3f s; resumed at %.3f..%.3f s, heard at %.3f s "
+                "(offset %+.0f ms); %.3f s recorded in %.3f s\n", suspending, suspendedAt, stallHeard, resuming,
+                resumedAt, resumeHeard, 1000 * (resumeHeard - (resuming + resumedAt) / 2), length, stoppedAt);
+    EXPECT_GT(stallHeard, suspending - 0.05);
+    EXPECT_LT(stallHeard, suspendedAt + 0.05);
+    EXPECT_GT(resumeHeard, resuming - 0.05);
+    EXPECT_LT(resumeHeard, resumedAt + 0.05);
+    EXPECT_NEAR(length, stoppedAt, 0.05);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+namespace {
+
+// Waits until the list shows (or no longer shows) an item, as the server's events refill it.
+bool WaitForItem(TForm1& form, const QString& name, bool shown)
+{
+    for (int i = 0; i < 60; ++i) {
+        if ((form.sounddevice->findText(name) >= 0) == shown)
+            return true;
+        Wait(50);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(AudioPulse, StartUpLeavesTheServersSettingsAsTheUserLeftThem)
+{
+    // Louder than 100 %, off balance, a second output and a default input of the user's.
+    const std::string hdmi = Pactl("load-module module-null-sink sink_name=hdmi sink_properties=device.description=HDMI");
+    ASSERT_FALSE(hdmi.empty());
+    Pactl("set-sink-volume spk 150% 80%");
+    Pactl("set-sink-volume hdmi 40%");
+    Pactl("set-source-volume mic 130%");
+    Pactl("set-source-volume spk.monitor 70% 90%");
+    Pactl("set-default-source mic");
+    const auto settings = [] {
+        return Pactl("get-sink-volume spk") + Pactl("get-sink-volume hdmi") + Pactl("get-source-volume mic") +
+               Pactl("get-source-volume spk.monitor") + Pactl("get-default-source") + Pactl("get-default-sink");
+    };
+    const std::string before = settings();
+    {
+        FakeDialogs dialogs;
+        TForm1 form(TestAppServices(&dialogs));
+        form.Timer2Timer();
+        EXPECT_EQ(form.sounddevice->currentText(), "Monitor of Speakers");
+        EXPECT_EQ(form.svolume3->value(), 100); // shown capped, not written
+        // Choosing an input writes no level either.
+        ChooseInput(form, "Microphone");
+        ChooseInput(form, "Monitor of Speakers");
+        EXPECT_EQ(settings(), before);
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+    Pactl("unload-module " + hdmi);
+    Pactl("set-sink-volume spk 100%");
+    Pactl("set-source-volume mic 100%");
+    Pactl("set-source-volume spk.monitor 100%");
+}
+
+TEST_F(AudioPulse, InputsThatComeAndGoAreListedAndTheChosenOneIsRecordedByName)
+{
+    Pactl("set-default-source mic");
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    form.Timer2Timer();
+    ASSERT_EQ(form.sounddevice->currentText(), "Monitor of Speakers");
+
+    // A device plugged in shows up; the choice stays with its device.
+    const std::string module = Pactl("load-module module-null-source source_name=hot description=Hotplug");
+    ASSERT_FALSE(module.empty());
+    ASSERT_TRUE(WaitForItem(form, "Hotplug", true));
+    EXPECT_EQ(form.sounddevice->currentText(), "Monitor of Speakers");
+    ChooseInput(form, "Hotplug");
+    // Unplugged while chosen: gone from the list, and the default choice is back.
+    Pactl("unload-module " + module);
+    ASSERT_TRUE(WaitForItem(form, "Hotplug", false));
+    EXPECT_EQ(form.sounddevice->currentText(), "Monitor of Speakers");
+
+    // The monitor is recorded although the server's default input is the silent microphone.
+    TonePlayer tone;
+    ASSERT_TRUE(tone.playing());
+    Wait(200);
+    form.SoundQuality->setCurrentIndex(3);
+    const std::string path = folder.files().SoundFilePath();
+    form.StartSoundRecording(QString::fromStdString(path));
+    Wait(600);
+    form.StopSoundRecording();
+    const DecodedSound s = DecodeSound(path);
+    ASSERT_GT(s.frames(), size_t(s.rate / 2));
+    EXPECT_NEAR(Rms(s, 0, size_t(s.rate / 10), size_t(s.rate / 3)), kTonePeak / M_SQRT2, 0.05);
+    EXPECT_EQ(Pactl("get-default-source"), "mic");
     EXPECT_TRUE(dialogs.messages.empty());
 }

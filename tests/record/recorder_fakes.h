@@ -62,14 +62,28 @@ public:
     {
     }
     QWidget* widget() override { return view_; }
-    void Navigate(const QString& target) override { navigations << target; }
+    // Records the target. about:blank is loaded at once; any other page stays Loading until the
+    // test moves it on with setState.
+    void Navigate(const QString& target) override
+    {
+        navigations << target;
+        setState(target == QLatin1String("about:blank") ? PageState::Page : PageState::Loading);
+    }
     void FocusPresentation() override { ++focusRequests; }
+    PageState State() const override { return state_; }
+    // As the page would: the new state, then the signal.
+    void setState(PageState state)
+    {
+        state_ = state;
+        emit StateChanged(state);
+    }
 
     QStringList navigations;
     int focusRequests = 0;
 
 private:
     QWidget* view_;
+    PageState state_ = PageState::Page; // a loaded page that plays no presentation
 };
 
 // The fakes, owned by the recorder once handed over; the pointers stay valid as long as it.

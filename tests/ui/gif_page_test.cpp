@@ -19,7 +19,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -63,6 +67,43 @@ std::unique_ptr<TGIFImage> QuickAnimation(int frames)
     }
     return image;
 }
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> NamesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Files of this process may not grow beyond `bytes` while it lives, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes; // the soft limit only, so that it can be raised again
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
 
 } // namespace
 
@@ -241,4 +282,117 @@ TEST(SaveGifPage, PreviewPlaysOnItsOwnThreadUntilReplacedOrHidden)
     EXPECT_TRUE(form.imageanimate->isPlaying());
     form.hide();
     EXPECT_FALSE(form.imageanimate->isPlaying());
+}
+
+TEST(SaveGifPage, ABuildLocksThePageAndTheTabsAndAClosingWaitsForIt)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    for (int slot = 1; slot <= 3; ++slot)
+        SaveFrame(folder.files(), SlidePicture(300, 200, 40 * slot, 10), slot);
+    form.FrameCount = 3;
+    form.suiComboBox2->setCurrentIndex(4);
+    form.suiRadioButton8->setChecked(true); // Best Quality: one frame per stored slot
+    form.PageControl1->setCurrentIndex(2);
+    form.show();
+    const std::string out = folder.path() + "out.gif";
+    const std::string nested = folder.path() + "nested.gif";
+    dialogs.fileNames = {QString::fromStdString(out), QString::fromStdString(nested)};
+
+    // Runs inside the build's message processing, where clicks and a close arrive.
+    std::vector<QWidget*> locked = {form.Button9, form.Button7, form.suiComboBox2, form.suiRadioButton2,
+                                    form.suiRadioButton7, form.suiRadioButton3, form.PageControl1->tabBar()};
+    std::vector<bool> enabledDuring;
+    bool stayedOpen = false;
+    QTimer::singleShot(0, &form, [&] {
+        for (QWidget* control : locked)
+            enabledDuring.push_back(control->isEnabled());
+        form.Button9Click(); // started in some way past the disabled buttons: refused
+        form.Button7Click();
+        form.suiButton5Click();
+        form.close();
+        stayedOpen = form.isVisible();
+    });
+    form.Button7->click();
+
+    EXPECT_EQ(enabledDuring, std::vector<bool>(locked.size(), false));
+    EXPECT_EQ(dialogs.fileNames.size(), 1u) << "no nested save asked for a name";
+    EXPECT_FALSE(std::filesystem::exists(nested));
+    EXPECT_TRUE(stayedOpen);
+    const DecodedGif gif = DecodeGif(ReadFileBytes(out));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.frames.size(), 3u) << "every frame was read before the window closed";
+    for (QWidget* control : locked)
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(FrameExists(folder.files(), 1));
+}
+
+TEST(SaveGifPage, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFile)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    SaveFrame(folder.files(), SlidePicture(300, 200, 10, 10), 1);
+    form.FrameCount = 1;
+    form.suiComboBox2->setCurrentIndex(4);
+    const std::string path = folder.path() + "talk.gif";
+    std::ofstream(path) << "the old animation";
+
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    {
+        FileSizeLimit diskFull(512); // less than the palette of the first frame
+        ClickFromEventLoop(form.Button7);
+    }
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "File too large");
+    EXPECT_EQ(Contents(path), "the old animation");
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"talk.gif", "temp"}));
+
+    // A frame file as the target: refused before the build, the frame stays.
+    dialogs.fileNames.push_back(QString::fromStdString(folder.files().FrameFilePath(1)));
+    ClickFromEventLoop(form.Button7);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Cannot save to ")) << dialogs.messages[1].text.toStdString();
+    Picture frame;
+    LoadFrame(folder.files(), 1, frame);
+    EXPECT_EQ(frame.width(), 300);
+
+    // Without the limit the same save replaces the old file.
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    EXPECT_TRUE(DecodeGif(ReadFileBytes(path)).ok);
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"talk.gif", "temp"}));
+}
+
+TEST(SaveGifPage, SaveAfterASessionWithoutAStoredFrameWritesNothing)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    SaveFrame(folder.files(), SlidePicture(300, 200, 10, 10), 1);
+    form.FrameCount = 2;
+    form.suiComboBox2->setCurrentIndex(4);
+    form.Button9->click();
+    ASSERT_NE(form.imageanimate->picture(), nullptr);
+
+    // The next session: every slot blank, so no frame file at all.
+    folder.files().ClearWorkingFiles();
+    form.FrameCount = 5;
+    const std::string path = folder.path() + "second.gif";
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "No images selected.");
+    EXPECT_FALSE(std::filesystem::exists(path)) << "the first session's animation is not saved under the new name";
+
+    form.FrameCount = 0;
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(path));
 }

@@ -5,6 +5,8 @@
 #include "ui/main_window.h"
 #include "core/presentation_page.h"
 #include "core/working_files.h"
+#include "platform/presentation_preparer.h"
+#include "ui/application.h"
 #include "ui/recorder_window.h"
 #include "recorder_fakes.h"
 #include "support/fake_dialogs.h"
@@ -19,11 +21,23 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Fake dialogs that also keep the parent each message was shown over.
+class ParentRecordingDialogs : public FakeDialogs {
+public:
+    void message(QWidget* parent, const QString& text, const QString& caption, Icon icon) override
+    {
+        parents.push_back(parent);
+        FakeDialogs::message(parent, text, caption, icon);
+    }
+    std::vector<QWidget*> parents;
+};
 
 class RecorderLoop : public ::testing::Test {
 protected:
@@ -60,7 +74,7 @@ protected:
     }
 
     TempProgramFolder folder;
-    FakeDialogs dialogs;
+    ParentRecordingDialogs dialogs;
     Fakes fakes;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
@@ -279,7 +293,7 @@ TEST_F(RecorderLoop, AFrameThatCannotBeWrittenEndsTheHandlerWithItsError)
 TEST_F(RecorderLoop, RecordNowClearsOpensThePageAndSendsTheChordTwice)
 {
     std::ofstream(folder.files().FrameFilePath(3)) << "old";
-    form2->close();
+    form2->hide();
     form1->show();
     form1->recordernowClick();
 
@@ -290,7 +304,8 @@ TEST_F(RecorderLoop, RecordNowClearsOpensThePageAndSendsTheChordTwice)
     EXPECT_EQ(form2->geometry(), form2->screen()->geometry());
     EXPECT_TRUE(form2->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(form2->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(form2->button_start->isEnabled());
+    // Start Record waits for the show (StartRecordWaitsUntilTheViewerShowsSomething).
+    EXPECT_FALSE(form2->button_start->isEnabled());
     EXPECT_FALSE(form2->button_finished->isEnabled());
     EXPECT_EQ(fakes.browser->navigations,
         (QStringList{"about:blank", QString::fromLocal8Bit(GeneratedPagePath(folder.files()).c_str())}));
@@ -375,4 +390,166 @@ TEST(RecorderHost, ARecordingRunsWithoutTheMainWindowAndEndsAtTheEndOfTheShow)
     EXPECT_TRUE(FrameExists(folder.files(), 1));
     EXPECT_EQ(host.sound, (QStringList{"start " + QString::fromStdString(folder.files().SoundFilePath()), "stop"}));
     EXPECT_EQ(fakes.input->clickPoints.size(), 1u);
+}
+
+TEST_F(RecorderLoop, OnThePresentationViewerOnlyItsEndScreenEndsTheShow)
+{
+    form1->suiSpinEdit3->setValue(500);
+    form2->WebBrowser1();
+    fakes.browser->setState(PageState::Slide);
+    // Slide 2 starts black (its pictures come on a click), slide 3 fades in through black; only
+    // the third click reaches the viewer's end screen.
+    int clicks = 0;
+    fakes.input->onClick = [&] {
+        ++clicks;
+        if (clicks == 1)
+            fakes.screen->content = Picture();
+        if (clicks == 3)
+            fakes.browser->setState(PageState::EndScreen);
+    };
+    form2->button_startClick();
+
+    EXPECT_EQ(clicks, 3);
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(fakes.browser->navigations.last(), "about:blank");
+
+    // The end screen is black: a lit picture while the viewer says "end" is not the end.
+    fakes.browser->setState(PageState::EndScreen);
+    fakes.screen->content = SlidePicture(200, 100, 50);
+    form2->ShowRecorder();
+    form2->suiButton2Click();
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(clicks, 4);
+}
+
+TEST_F(RecorderLoop, StartRecordWaitsUntilTheViewerShowsSomething)
+{
+    for (PageState shown : {PageState::Slide, PageState::CannotShow}) {
+        form2->hide();
+        form1->show();
+        form1->recordernowClick();
+        EXPECT_FALSE(form2->button_start->isEnabled());
+        fakes.browser->setState(PageState::Loading);
+        EXPECT_FALSE(form2->button_start->isEnabled());
+        fakes.browser->setState(shown);
+        EXPECT_TRUE(form2->button_start->isEnabled()) << static_cast<int>(shown);
+    }
+    // While recording, the viewer's news leaves Start Record alone.
+    bool enabledWhileRecording = false;
+    fakes.clock->onWait = [&](int w) {
+        fakes.browser->setState(w == 1 ? PageState::Loading : PageState::Slide);
+        enabledWhileRecording |= form2->button_start->isEnabled();
+        if (w == 3)
+            form2->button_cancel->click();
+    };
+    form2->button_startClick();
+    EXPECT_FALSE(enabledWhileRecording);
+    EXPECT_TRUE(form2->button_start->isEnabled()); // about:blank after Cancel
+}
+
+TEST_F(RecorderLoop, ClosingTheRecorderFromOutsideActsAsFinished)
+{
+    CustomRecord();
+    form1->hide();
+    form1->suiButton5->setEnabled(false);
+    int lastWindowClosed = 0;
+    QObject context;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &context, [&] { ++lastWindowClosed; });
+    // The window manager's close, as Alt+F4 or a taskbar sends it, during the wait of pass 3.
+    fakes.clock->onWait = [&](int w) {
+        if (w == 3)
+            form2->windowHandle()->close();
+    };
+    form2->button_startClick();
+
+    EXPECT_EQ(fakes.clock->waits, 3);
+    EXPECT_EQ(form1->FrameCount, 3);
+    EXPECT_TRUE(FrameExists(folder.files(), 1));
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_TRUE(form1->suiButton5->isEnabled());
+    EXPECT_FALSE(form2->SessionActive());
+    EXPECT_EQ(lastWindowClosed, 0);
+    EXPECT_EQ(fakes.browser->navigations.last(), "about:blank");
+
+    // Closed from outside before Start Record: the same, with nothing recorded.
+    form1->recordernowClick();
+    form2->windowHandle()->close();
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(lastWindowClosed, 0);
+}
+
+TEST_F(RecorderLoop, NoInputIsSentAfterTheSessionEnded)
+{
+    form1->suiSpinEdit3->setValue(500);
+    // The wait of pass 6 ends at 1050 ms, when the second action falls due.
+    for (QPushButton* ending : {form2->button_finished, form2->button_cancel}) {
+        form2->ShowRecorder();
+        fakes.input->clickPoints.clear();
+        fakes.input->events.clear();
+        fakes.clock->waits = 0;
+        fakes.clock->onWait = [&](int w) {
+            if (w == 6)
+                ending->click();
+        };
+        form2->button_startClick();
+        EXPECT_EQ(fakes.input->clickPoints.size(), 1u) << ending->objectName().toStdString();
+        EXPECT_EQ(fakes.input->events.size(), 4) << fakes.input->events.join(" | ").toStdString();
+        EXPECT_EQ(form1->FrameCount, 6);
+    }
+    // Timer1's second chord after a quick Cancel would go to another program.
+    form1->recordernowClick();
+    form2->button_cancel->click();
+    fakes.input->events.clear();
+    form1->Timer1Timer();
+    EXPECT_TRUE(fakes.input->events.isEmpty()) << fakes.input->events.join(" | ").toStdString();
+}
+
+TEST_F(RecorderLoop, MessagesWhileTheRecorderIsUpOpenAboveIt)
+{
+    CustomRecord();
+    form1->hide();
+    // This program folder has no sound format templates: the sound device cannot start.
+    form1->audioenable->setChecked(true);
+    CancelAtWait(2);
+    form2->button_startClick();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, "Can not init sound device !");
+    EXPECT_EQ(dialogs.parents[0], form2.get());
+    // The sound is saved after Cancel has brought the Main window back.
+    EXPECT_EQ(dialogs.messages[1].text, "Can not save sound file !");
+    EXPECT_EQ(dialogs.parents[1], form1.get());
+
+    // An error that escapes a handler while recording, such as a frame that cannot be written.
+    form2->ShowRecorder();
+    static_cast<DeckrecApplication*>(qApp)->ShowEscapedException("Cannot write the frame file.");
+    ASSERT_EQ(dialogs.parents.size(), 3u);
+    EXPECT_EQ(dialogs.parents[2], form2.get());
+}
+
+namespace {
+
+class RecordingPreparer : public PresentationPreparer {
+public:
+    void Prepare(const QString& presentationPath) override { prepared << presentationPath; }
+    QStringList prepared;
+};
+
+} // namespace
+
+TEST(RecordNowPreparation, BrowseStartsTheConversionOfTheChosenDeck)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    RecordingPreparer preparer;
+    AppServices services = TestAppServices(&dialogs, folder.files());
+    services.presentations = &preparer;
+    TForm1 form(services);
+    dialogs.fileNames.push_back("/decks/lecture 1.pptx");
+    form.Button1->click();
+    EXPECT_EQ(preparer.prepared, QStringList{"/decks/lecture 1.pptx"});
+    // A cancelled dialog prepares nothing.
+    form.Button1->click();
+    EXPECT_EQ(preparer.prepared.size(), 1);
 }

@@ -1,12 +1,15 @@
-// The real program's windows under X: Browse the sample presentation, Record Now, Start Record
-// with Auto Record, and let the end screen finish the session.
+// The real program's windows under X: Browse the sample presentations, Record Now, Start Record
+// with Auto Record, and let the end screen finish the session. Browse and the Recorder's browser
+// share one converter, as in the program.
 #include "core/frame_store.h"
 #include "ui/main_window.h"
 #include "core/working_files.h"
 #include "platform/browser_control.h"
 #include "platform/browser_environment.h"
+#include "platform/presentation_converter.h"
 #include "platform/x11_screen_grabber.h"
 #include "platform/xtest_input_injector.h"
+#include "ui/real_services.h"
 #include "ui/recorder_window.h"
 #include "support/fake_dialogs.h"
 #include "support/test_services.h"
@@ -16,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -87,8 +92,11 @@ protected:
         // The sound format templates the build wrote into the program folder.
         for (const char* name : {"adpcm1.wav", "adpcm2.wav", "adpcm3.wav"})
             QFile::copy(QStringLiteral(DECKREC_BUILT_PROGRAM_DIR "/") + name, folder_.filePath(name));
-        form1_ = std::make_unique<TForm1>(TestAppServices(&dialogs_, files()));
-        form2_ = std::make_unique<TForm2>(form1_.get());
+        shows_ = std::make_unique<PresentationConverter>(QString::fromStdString(files().WorkingDirectory()));
+        AppServices services = TestAppServices(&dialogs_, files());
+        services.presentations = shows_.get();
+        form1_ = std::make_unique<TForm1>(services);
+        form2_ = std::make_unique<TForm2>(form1_.get(), RealRecorderServices(files(), shows_.get()));
         form1_->setRecorder(form2_.get());
         form1_->show();
     }
@@ -97,20 +105,25 @@ protected:
     {
         form2_.reset();
         form1_.reset();
+        shows_.reset();
     }
 
-    // Browse through the answered dialog, Record Now, and wait for slide 1 of the show.
-    void OpenSample()
+    // Browse through the answered dialog, Record Now, and wait until slide 1 of the show can
+    // be recorded.
+    void Open(const QString& deck, const QString& firstCaption)
     {
-        dialogs_.fileNames.push_back(DECKREC_SAMPLE_PRESENTATION);
+        dialogs_.fileNames.push_back(deck);
         form1_->Button1->click();
         ASSERT_TRUE(form1_->recordernow->isEnabled());
         form1_->recordernow->click();
         ASSERT_TRUE(form2_->isVisible());
-        ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 60000))
+        // Not on the loading page: the border trim and the first frames would come from it.
+        EXPECT_FALSE(form2_->button_start->isEnabled());
+        ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == firstCaption; }, 60000))
             << "caption: " << form2_->title_caption->text().toStdString();
-        Pause(500); // the first paint of the slide
+        ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled(); }, 10000));
     }
+    void OpenSample() { Open(DECKREC_SAMPLE_PRESENTATION, "1,Deckrec Sample"); }
 
     // Records in Custom Record mode while the pointer moves over the show; returns the number
     // of frame files.
@@ -140,6 +153,7 @@ protected:
     void AutoRecordToTheEnd(bool withSound);
 
     static QTemporaryDir folder_;
+    std::unique_ptr<PresentationConverter> shows_;
     FakeDialogs dialogs_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
@@ -297,7 +311,7 @@ TEST_F(RecordingEndToEnd, CursorOnAddsAFrameForEachPointerMove)
     EXPECT_LE(withCursor, 5u);
     form1_->recordernow->click();
     ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample"; }, 30000));
-    Pause(500);
+    ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled(); }, 10000));
     EXPECT_EQ(RecordWhilePointerMoves(false), 1u);
 }
 
@@ -314,6 +328,8 @@ TEST_F(RecordingEndToEnd, APresentationThatCannotBeShownGivesItsReasonInTheFrame
     const QString frameUrl = "1,First page deckrec-show:" + QUrl::fromLocalFile(broken).path(QUrl::FullyEncoded);
     ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == frameUrl; }, 60000))
         << form2_->title_caption->text().toStdString();
+    // The reason can be recorded too.
+    EXPECT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled(); }, 10000));
     Pause(500);
 
     // The message page: light grey with dark text, where the show would be.
@@ -330,4 +346,122 @@ TEST_F(RecordingEndToEnd, APresentationThatCannotBeShownGivesItsReasonInTheFrame
     EXPECT_GT(dark, 200);
     form2_->button_cancel->click();
     EXPECT_TRUE(form1_->isVisible());
+}
+
+namespace {
+
+// Pixels of a stored frame within 40 of the colour (r, g, b) in every channel.
+int PixelsNear(const Picture& frame, int r, int g, int b)
+{
+    int count = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const uint8_t* px = frame.scanLine(y) + 3 * x;
+            count += std::abs(px[2] - r) < 40 && std::abs(px[1] - g) < 40 && std::abs(px[0] - b) < 40;
+        }
+    return count;
+}
+
+QString DarkPresentation()
+{
+    return QFileInfo(DECKREC_SAMPLE_PRESENTATION).dir().filePath("deckrec-dark.ppt");
+}
+
+} // namespace
+
+// A deck on black: slide 2 starts with its title only and fades its picture in on a click, slide
+// 3 comes in through black. Only the viewer's end screen after slide 4 ends the session.
+TEST_F(RecordingEndToEnd, TheDarkDeckRecordsToItsLastSlideAndEndsByItself)
+{
+    ASSERT_TRUE(QFileInfo::exists(DarkPresentation())) << "run scripts/make-sample.sh first";
+    form1_->audioenable->setChecked(false);
+    Open(DarkPresentation(), "1,Dark Sample");
+    if (HasFatalFailure())
+        return;
+    form1_->radiobutton_autorecord->setChecked(true);
+    form1_->suiSpinEdit3->setValue(1000);
+    form1_->checkbox_cursor->setChecked(false);
+    QStringList captions;
+    QObject::connect(form2_->WebBrowser1(), &BrowserControl::NavigateComplete2, form2_.get(), [&](const QString&) {
+        captions << form2_->title_caption->text();
+    });
+
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 40000))
+        << captions.join(" | ").toStdString();
+
+    EXPECT_TRUE(captions.contains("4,The End")) << captions.join(" | ").toStdString();
+    // Five actions to the end screen and the sixth that finds it: about 6 s.
+    const int frameCount = form1_->FrameCount;
+    EXPECT_GE(frameCount, 6000 / 150 - 1);
+    EXPECT_LE(frameCount, 9000 / 150);
+    const std::vector<int> stored = StoredSlots(files(), frameCount);
+    ASSERT_GE(stored.size(), 4u);
+    bool pictureFadedIn = false;
+    for (int n : stored) {
+        Picture frame;
+        LoadFrame(files(), n, frame);
+        pictureFadedIn |= PixelsNear(frame, 0xff, 0x80, 0x00) > 10000;
+    }
+    EXPECT_TRUE(pictureFadedIn);
+    // The last stored picture is slide 4 (the black end screen is never stored).
+    Picture last;
+    LoadFrame(files(), stored.back(), last);
+    EXPECT_GT(PixelsNear(last, 0x00, 0xc0, 0x00), 10000);
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+}
+
+// The window manager's close (Alt+F4, a taskbar) while recording: the same as Finished.
+TEST_F(RecordingEndToEnd, TheRecorderClosedFromOutsideBringsTheMainWindowBackWithTheFramesKept)
+{
+    form1_->audioenable->setChecked(true);
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    form1_->suiRadioButton9->setChecked(true);
+    form1_->suiButton5->setEnabled(false);
+    int lastWindowClosed = 0;
+    QObject context;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &context, [&] { ++lastWindowClosed; });
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    QTimer::singleShot(1500, form2_.get(), [&] { form2_->windowHandle()->close(); });
+    ASSERT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->SessionActive(); }, 10000));
+
+    EXPECT_FALSE(form2_->isVisible());
+    EXPECT_EQ(lastWindowClosed, 0);
+    EXPECT_TRUE(form1_->suiButton5->isEnabled());
+    EXPECT_NEAR(form1_->FrameCount, 1500 / 150, 3);
+    EXPECT_EQ(StoredSlots(files(), form1_->FrameCount), std::vector<int>{1});
+    // The loop has stopped: nothing more is recorded.
+    const int frameCount = form1_->FrameCount;
+    Pause(500);
+    EXPECT_EQ(form1_->FrameCount, frameCount);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(files().SoundFilePath())).size() > 1000);
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+}
+
+// Browse starts the conversion: a user who takes a moment before Record Now finds the show
+// there at once, converted by a single run of LibreOffice.
+TEST_F(RecordingEndToEnd, RecordNowShowsAPreparedDeckAtOnce)
+{
+    // A file of its own, so that no earlier case has converted it.
+    const QString deck = folder_.filePath("prepared deck.ppt");
+    QFile::remove(deck);
+    ASSERT_TRUE(QFile::copy(DECKREC_SAMPLE_PRESENTATION, deck));
+    dialogs_.fileNames.push_back(deck);
+    form1_->Button1->click();
+    const QString cached = shows_->CachedShowPath(deck);
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(cached); }, 60000)) << "not converted at Browse";
+    Pause(300); // the user's moment
+
+    QElapsedTimer shown;
+    shown.start();
+    form1_->recordernow->click();
+    ASSERT_TRUE(WaitFor([&] { return form2_->title_caption->text() == "1,Deckrec Sample" && form2_->button_start->isEnabled(); }, 30000));
+    const qint64 ms = shown.elapsed();
+    std::printf("Record Now to the first slide of a prepared deck: %lld ms\n", static_cast<long long>(ms));
+    EXPECT_LT(ms, 1000);
+    // The one converted version, and no second run left a work folder.
+    EXPECT_EQ(QDir(QFileInfo(cached).path()).entryList({QFileInfo(cached).fileName().section('-', 0, 0) + "-*"}, QDir::Files | QDir::Dirs).size(), 1);
+    form2_->button_cancel->click();
 }

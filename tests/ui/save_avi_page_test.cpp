@@ -351,6 +351,35 @@ TEST_F(AviSaveCommandTest, AnEncoderThatRejectsTheFramesStopsBeforeTheDialog)
     EXPECT_EQ(dialogs.fileNames.size(), 1u) << "the save dialog was not shown";
 }
 
+TEST_F(AviSaveCommandTest, ClosingTheWindowDuringTheExportWaitsForItsEnd)
+{
+    std::vector<Picture> pictures;
+    for (int slot = 1; slot <= 6; ++slot) {
+        pictures.push_back(SlidePicture(120, 90, slot));
+        SaveFrame(folder.files(), pictures.back(), slot);
+    }
+    form.FrameCount = 6;
+    form.show();
+    // The close comes in through the export's own message processing, as a click on the
+    // window's close button would.
+    bool stayedOpen = false;
+    QTimer::singleShot(0, &form, [&] {
+        form.close();
+        stayedOpen = form.isVisible();
+    });
+    save("closing.avi");
+    EXPECT_TRUE(stayedOpen);
+    const auto frames = DecodeVideoFrames(chosen("closing.avi"), 120, 90);
+    ASSERT_EQ(frames.size(), 6u);
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(frames[i], PackedBgr(pictures[i])) << "frame " << i << " was read after the close";
+
+    // The close happens once the export has ended, and clears the working files then.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(FrameExists(folder.files(), 1));
+}
+
 TEST_F(AviSaveCommandTest, ASecondStartWhileSavingDoesNothing)
 {
     form.FrameCount = 2;

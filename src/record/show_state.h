@@ -1,0 +1,16 @@
+#pragma once
+// The recorder's two questions about the page in the browser: may a recording start on it, and
+// has the show ended.
+
+#include "core/picture.h"
+#include "platform/browser_control.h"
+
+// Start Record waits until the page is loaded and, for the presentation viewer, until it shows
+// its first slide or says why it cannot: otherwise the border trim and the first frames would
+// come from the loading page.
+bool ReadyToRecord(PageState state);
+
+// Next Action ends the session on a black presentation area (rows 151 to 350 black at every
+// sample column). On the presentation viewer, black ends it only at the viewer's end screen: a
+// dark slide, a slide whose pictures come on a click and a fade through black are black too.
+bool ShowHasEnded(const Picture& grabbed, PageState state);

@@ -1,0 +1,50 @@
+// What the page's state means for a recording: when Start Record may begin, and when a black
+// presentation area is the end of the show.
+#include "record/show_state.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr PageState kAllStates[] = {PageState::Loading, PageState::Page, PageState::Slide, PageState::EndScreen,
+                                    PageState::CannotShow};
+
+// 595 x 466, black but for one lit point at (x, y).
+Picture BlackWithPoint(int x, int y)
+{
+    Picture picture(595, 466);
+    if (y >= 0)
+        picture.scanLine(y)[3 * x + 2] = 1;
+    return picture;
+}
+
+} // namespace
+
+TEST(ShowState, ABlackAreaIsTheEndOnlyAtTheViewersEndScreenOrOnAnotherPage)
+{
+    const Picture black = BlackWithPoint(0, -1);
+    EXPECT_TRUE(ShowHasEnded(black, PageState::EndScreen));
+    EXPECT_TRUE(ShowHasEnded(black, PageState::Page));
+    EXPECT_TRUE(ShowHasEnded(black, PageState::Loading));
+    // A dark slide, a slide whose pictures come on a click, a fade through black.
+    EXPECT_FALSE(ShowHasEnded(black, PageState::Slide));
+    EXPECT_FALSE(ShowHasEnded(black, PageState::CannotShow));
+    EXPECT_TRUE(ShowHasEnded(Picture(), PageState::EndScreen)); // points outside count as black
+}
+
+TEST(ShowState, ALitPointWhereTheTestLooksIsNeverTheEnd)
+{
+    for (PageState state : kAllStates) {
+        EXPECT_FALSE(ShowHasEnded(BlackWithPoint(60, 151), state));
+        EXPECT_FALSE(ShowHasEnded(BlackWithPoint(480, 350), state));
+        // Rows 151 to 350 and the sample columns only.
+        EXPECT_TRUE(ShowHasEnded(BlackWithPoint(60, 150), state) == (state != PageState::Slide && state != PageState::CannotShow));
+        EXPECT_TRUE(ShowHasEnded(BlackWithPoint(61, 200), state) == (state != PageState::Slide && state != PageState::CannotShow));
+    }
+}
+
+TEST(ShowState, RecordingWaitsOnlyWhileThePageLoads)
+{
+    for (PageState state : kAllStates)
+        EXPECT_EQ(ReadyToRecord(state), state != PageState::Loading) << static_cast<int>(state);
+}
