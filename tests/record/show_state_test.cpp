@@ -30,17 +30,9 @@ TEST(ShowState, ABlackAreaIsTheEndOnlyAtTheViewersEndScreenOrOnAnotherPage)
     EXPECT_FALSE(ShowHasEnded(black, PageState::Slide));
     EXPECT_FALSE(ShowHasEnded(black, PageState::CannotShow));
     EXPECT_TRUE(ShowHasEnded(Picture(), PageState::EndScreen)); // points outside count as black
-}
-
-TEST(ShowState, ALitPointWhereTheTestLooksIsNeverTheEnd)
-{
-    for (PageState state : kAllStates) {
-        EXPECT_FALSE(ShowHasEnded(BlackWithPoint(60, 151), state));
-        EXPECT_FALSE(ShowHasEnded(BlackWithPoint(480, 350), state));
-        // Rows 151 to 350 and the sample columns only.
-        EXPECT_TRUE(ShowHasEnded(BlackWithPoint(60, 150), state) == (state != PageState::Slide && state != PageState::CannotShow));
-        EXPECT_TRUE(ShowHasEnded(BlackWithPoint(61, 200), state) == (state != PageState::Slide && state != PageState::CannotShow));
-    }
+    // Anything lit where the test looks is never the end, whatever the viewer says.
+    for (PageState state : kAllStates)
+        EXPECT_FALSE(ShowHasEnded(BlackWithPoint(480, 350), state)) << static_cast<int>(state);
 }
 
 TEST(ShowState, RecordingWaitsOnlyWhileThePageLoads)
