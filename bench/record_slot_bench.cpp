@@ -1,6 +1,7 @@
 // One recorder slot on a real X display: pointer, grab, cursor, blank test, comparison and,
 // for a changed picture, the frame file. Run under X (scripts/test-services.sh start_display);
-// without a display the grab is a copy from memory.
+// without a display the grab is a copy from memory. Each case runs at the classic capture size,
+// 595 x 466, and at 1920 x 1080 (a display of at least that size).
 #include "core/working_files.h"
 #include "bench_pictures.h"
 #include "platform/x11_cursor_source.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-constexpr int kWidth = 595;
-constexpr int kHeight = 466;
-
 struct BenchFolder {
     BenchFolder()
     {
@@ -35,7 +33,9 @@ struct BenchFolder {
 // A window at (0, 0) showing a text page, so that the grab reads a realistic slide.
 class SlideWindow {
 public:
-    SlideWindow()
+    SlideWindow(int width, int height)
+        : width_(width)
+        , height_(height)
     {
         display_ = XOpenDisplay(nullptr);
         if (!display_)
@@ -43,7 +43,7 @@ public:
         const int screen = DefaultScreen(display_);
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True; // placed exactly, above the rest
-        window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, kWidth, kHeight, 0, CopyFromParent,
+        window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, width_, height_, 0, CopyFromParent,
             InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
         XMapRaised(display_, window_);
         gc_ = XCreateGC(display_, window_, 0, nullptr);
@@ -62,22 +62,24 @@ public:
 
     void show(const Picture& page)
     {
-        std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
+        std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) {
                 const uint8_t* px = page.scanLine(y) + 3 * x;
-                pixels[static_cast<size_t>(y) * kWidth + x] = px[2] << 16 | px[1] << 8 | px[0];
+                pixels[static_cast<size_t>(y) * width_ + x] = px[2] << 16 | px[1] << 8 | px[0];
             }
         const int screen = DefaultScreen(display_);
         XImage* image = XCreateImage(display_, DefaultVisual(display_, screen), DefaultDepth(display_, screen), ZPixmap, 0,
-            reinterpret_cast<char*>(pixels.data()), kWidth, kHeight, 32, 0);
-        XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, kWidth, kHeight);
+            reinterpret_cast<char*>(pixels.data()), width_, height_, 32, 0);
+        XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width_, height_);
         image->data = nullptr;
         XDestroyImage(image);
         XSync(display_, False);
     }
 
 private:
+    int width_;
+    int height_;
     Display* display_ = nullptr;
     Window window_ = 0;
     GC gc_ = nullptr;
@@ -97,9 +99,11 @@ public:
 
 void RunSlots(benchmark::State& state, bool changing)
 {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
     BenchFolder folder;
-    const Picture pages[2] = {TextPagePicture(kWidth, kHeight, 0), TextPagePicture(kWidth, kHeight, 1)};
-    SlideWindow window;
+    const Picture pages[2] = {TextPagePicture(width, height, 0), TextPagePicture(width, height, 1)};
+    SlideWindow window(width, height);
     X11ScreenGrabber x11;
     MemoryScreen memory;
     ScreenGrabber& grabber = window.ok() ? static_cast<ScreenGrabber&>(x11) : memory;
@@ -107,7 +111,8 @@ void RunSlots(benchmark::State& state, bool changing)
     XTestInputInjector input;
     input.SetCursorPos({300, 200}); // over the slide, so the cursor is drawn into it
     FrameRecorder recorder(grabber, cursor, input, folder.files());
-    const ScreenRect rect{0, 0, kWidth, kHeight};
+    const ScreenRect rect{0, 0, width, height};
+    const SampleScale scale = SampleScale::ForCapture(rect);
 
     auto show = [&](int page) {
         if (window.ok())
@@ -116,7 +121,7 @@ void RunSlots(benchmark::State& state, bool changing)
             memory.shown = pages[page];
     };
     show(0);
-    recorder.CaptureSlot(rect, 1, true);
+    recorder.CaptureSlot(rect, 1, true, scale);
     int slot = 2;
     int stored = 0;
     for (auto _ : state) {
@@ -125,7 +130,7 @@ void RunSlots(benchmark::State& state, bool changing)
             show(slot % 2);
             state.ResumeTiming();
         }
-        stored += recorder.CaptureSlot(rect, slot, true) == FrameRecorder::SlotResult::Stored;
+        stored += recorder.CaptureSlot(rect, slot, true, scale) == FrameRecorder::SlotResult::Stored;
         ++slot;
     }
     state.counters["stored_share"] = static_cast<double>(stored) / static_cast<double>(state.iterations());
@@ -144,17 +149,25 @@ void BM_SlotChangedTextPage(benchmark::State& state)
 
 void BM_GrabOnly(benchmark::State& state)
 {
-    SlideWindow window;
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    SlideWindow window(width, height);
     X11ScreenGrabber grabber;
     Picture picture;
     for (auto _ : state)
-        grabber.GrabScreen(picture, {0, 0, kWidth, kHeight});
+        grabber.GrabScreen(picture, {0, 0, width, height});
     state.SetLabel(window.ok() ? "X11 grab" : "no display");
 }
 
 } // namespace
 
-BENCHMARK(BM_SlotUnchangedPicture)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SlotChangedTextPage)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GrabOnly)->Unit(benchmark::kMillisecond);
+// Capture sizes: the classic one and the largest HD choice.
+void CaptureSizes(benchmark::internal::Benchmark* bench)
+{
+    bench->ArgNames({"w", "h"})->Args({595, 466})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_SlotUnchangedPicture)->Apply(CaptureSizes);
+BENCHMARK(BM_SlotChangedTextPage)->Apply(CaptureSizes);
+BENCHMARK(BM_GrabOnly)->Apply(CaptureSizes);
 BENCHMARK_MAIN();

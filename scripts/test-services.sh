@@ -6,7 +6,8 @@ start_display() {
   for n in $(seq 90 120); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/tmp/deckrec-xvfb.log 2>&1 &
+  # Large enough for the Recorder around a 1920 x 1080 capture (2150 x 1151).
+  Xvfb ":$n" -screen 0 "${DECKREC_TEST_SCREEN:-2560x1600x24}" -nolisten tcp -ac >/tmp/deckrec-xvfb.log 2>&1 &
   DECKREC_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 50); do

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
-std::pair<int, int> GifZoomSize(int itemIndex)
+std::pair<int, int> GifZoomSize(int itemIndex, ZoomSize recorded)
 {
-    const ZoomSize size = ZoomSizeFor(itemIndex);
+    const ZoomSize size = ZoomSizeFor(itemIndex, recorded, OriginalSides::AsRecorded);
     return {size.width, size.height};
 }
 

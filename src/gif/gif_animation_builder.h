@@ -5,6 +5,7 @@
 
 #include "core/picture.h"
 #include "core/working_files.h"
+#include "core/zoom_sizes.h"
 #include "gif/gif_image.h"
 
 #include <cstdint>
@@ -25,9 +26,11 @@ struct GifBuildOptions {
     bool floydSteinberg = false; // error diffusion instead of the nearest colour
 };
 
-// Output size of a zoom list item: 480 x 360, 360 x 270, 240 x 180, 120 x 90 for items
-// 1..4; 560 x 420 for item 0 and anything else.
-std::pair<int, int> GifZoomSize(int itemIndex);
+// Output size of a zoom list item for a recording of the given size: 480 x 360, 360 x 270,
+// 240 x 180, 120 x 90 for items 1..4 and 560 x 420 for item 0 and anything else, with heights
+// that follow a recording not shaped 4:3; the last item is the recording's own size, odd sides
+// included (a GIF takes them).
+std::pair<int, int> GifZoomSize(int itemIndex, ZoomSize recorded = kUnknownRecording);
 
 // Appends one frame made from source (a one-frame image, or an 8-bit bitmap with its
 // palette) with delay GifFrameDelay; frame 0 also gets the loop extension (loop forever)

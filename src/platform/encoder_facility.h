@@ -46,6 +46,12 @@ struct CompressorSettings {
     int frameTime = 150;    // milliseconds per frame
     int quality = 5000;     // 0 (smallest) .. 10000 (best)
     int keyFrameEvery = 0;  // frames between key frames; 0 leaves the encoder's default
+    // The stream goes into a container that keeps the codec's headers once, in the stream
+    // description (MP4, WebM, Matroska), rather than before key frames.
+    bool globalHeader = false;
+    // Encode at the encoder's quickest settings where it has them (VP9: realtime deadline,
+    // top speed, row threads); a setting chosen with the encoder's own options still wins.
+    bool quick = false;
 };
 
 // Receives each compressed packet; pts and dts count frames.

@@ -236,8 +236,16 @@ std::unique_ptr<FrameCompressor> OpenFfmpegCompressor(const AVCodec* codec, unsi
         ctx->color_range = ctx->pix_fmt == AV_PIX_FMT_YUVJ420P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
     }
     ApplyQuality(ctx.get(), settings.quality);
+    if (settings.globalHeader)
+        ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
     AVDictionary* dictionary = nullptr;
+    if (settings.quick && std::strcmp(codec->name, "libvpx-vp9") == 0) {
+        // VP9's default "good" deadline takes seconds a frame on a small machine.
+        av_dict_set(&dictionary, "deadline", "realtime", 0);
+        av_dict_set(&dictionary, "cpu-used", "8", 0);
+        av_dict_set(&dictionary, "row-mt", "1", 0);
+    }
     for (const auto& [name, value] : options)
         av_dict_set(&dictionary, name.c_str(), value.c_str(), 0);
     const int result = avcodec_open2(ctx.get(), codec, &dictionary);

@@ -21,12 +21,13 @@ Picture& FrameRecorder::Grab(const ScreenRect& rect)
     return current_;
 }
 
-FrameRecorder::SlotResult FrameRecorder::CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor)
+FrameRecorder::SlotResult FrameRecorder::CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor,
+                                                     const SampleScale& scale)
 {
     // The pointer is read before the grab, so that the drawn cursor matches the picture's moment.
     const QPoint pointer = input_.CursorPos();
     grabber_.GrabScreen(current_, rect);
-    const bool blank = IsBlankPicture(current_);
+    const bool blank = IsBlankPicture(current_, scale);
     // The cursor is drawn into blank pictures too; they are just not stored.
     if (drawCursor && cursorSource_.CurrentCursor(cursor_))
         DrawCursorOverlay(current_, pointer.x() - rect.left, pointer.y() - rect.top, cursor_);

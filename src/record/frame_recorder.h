@@ -7,6 +7,7 @@
 #include "platform/cursor_source.h"
 #include "platform/input_injector.h"
 #include "platform/screen_grabber.h"
+#include "record/sample_grid.h"
 
 class FrameRecorder {
 public:
@@ -17,7 +18,8 @@ public:
 
     // One slot, in this order: pointer position, grab, blank test, cursor, comparison, storage.
     // SaveFrame's errors pass through.
-    SlotResult CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor);
+    // The blank test's positions follow scale, that of the capture before its trim.
+    SlotResult CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor, const SampleScale& scale = {});
 
     // Grabs rect into the current picture without storing anything.
     Picture& Grab(const ScreenRect& rect);

@@ -7,9 +7,19 @@
 
 #include <string>
 
+// The size of the browser frame's recorded area, in screen pixels.
+struct CaptureSize {
+    int width = 595;
+    int height = 466;
+    bool operator==(const CaptureSize&) const = default;
+};
+
 class RecorderHost {
 public:
     virtual ~RecorderHost() = default;
+
+    // Read when a session is prepared (Record Now): the Recorder lays itself out around it.
+    virtual CaptureSize RecordingCaptureSize() const { return {}; }
 
     // Read again at every pass of the capture loop, so a change takes effect at once.
     // Milliseconds between automatic actions.

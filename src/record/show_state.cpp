@@ -7,9 +7,9 @@ bool ReadyToRecord(PageState state)
     return state != PageState::Loading;
 }
 
-bool ShowHasEnded(const Picture& grabbed, PageState state)
+bool ShowHasEnded(const Picture& grabbed, PageState state, const SampleScale& scale)
 {
-    if (!IsEndOfShow(grabbed))
+    if (!IsEndOfShow(grabbed, scale))
         return false;
     switch (state) {
     case PageState::Slide:

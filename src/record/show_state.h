@@ -4,6 +4,7 @@
 
 #include "core/picture.h"
 #include "platform/browser_control.h"
+#include "record/sample_grid.h"
 
 // Start Record waits until the page is loaded and, for the presentation viewer, until it shows
 // its first slide or says why it cannot: otherwise the border trim and the first frames would
@@ -13,4 +14,5 @@ bool ReadyToRecord(PageState state);
 // Next Action ends the session on a black presentation area (rows 151 to 350 black at every
 // sample column). On the presentation viewer, black ends it only at the viewer's end screen: a
 // dark slide, a slide whose pictures come on a click and a fade through black are black too.
-bool ShowHasEnded(const Picture& grabbed, PageState state);
+// The sample positions follow scale, that of the untrimmed capture.
+bool ShowHasEnded(const Picture& grabbed, PageState state, const SampleScale& scale = {});

@@ -2,6 +2,7 @@
 // The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
 // their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.
 
+#include "core/zoom_sizes.h"
 #include "record/recorder_host.h"
 #include "ui/app_services.h"
 
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSize;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
@@ -60,6 +62,8 @@ public:
     QLineEdit* Edit1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* recordernow = nullptr;
+    QComboBox* capturesize = nullptr; // "Capture size:", the browser frame's recorded size
+    CaptureSize RecordingCaptureSize() const override;
 
     // "Open PPT" page: sound controls
     QSlider* soundvolume = nullptr;
@@ -97,12 +101,16 @@ public:
     void ComboBox3Change();
     void suiButton1Click();
     void suiButton5Click();
+    // "Format:" chosen: the encoder list holds what the container takes, with its default
+    // encoder chosen; MP4 and WebM fix the colour depth at 24 bits.
+    void videoformatChange();
+    QComboBox* videoformat = nullptr;  // "Format:" AVI, MP4, WebM, MKV
     QComboBox* ComboBox1 = nullptr;    // "Color:"
     QComboBox* ComboBox2 = nullptr;    // "Encoder:"
     QComboBox* ComboBox3 = nullptr;    // "Quality:"
     QComboBox* suiComboBox1 = nullptr; // "Zoom:"
     QPushButton* suiButton1 = nullptr; // "Advance"
-    QPushButton* suiButton5 = nullptr; // "Save to AVI"
+    QPushButton* suiButton5 = nullptr; // "Save to AVI", named after the chosen format
     class QProgressBar* suiProgressBar1 = nullptr;
     std::shared_ptr<class TAviWriter_2> AviWriter;
     bool AviExportRunning = false; // Save to AVI is writing; a second start is refused
@@ -123,6 +131,12 @@ public:
     void Button9Click();
     void Button7Click();
     bool GifBuildRunning = false; // Preview or Save to GIF is building; a second start is refused
+
+    // Zoom lists (main_window_zoom.cpp): the size of the last recording's pictures, which the
+    // listed sizes and "Original size" follow. Read again from the frame store by
+    // ShowRecordingShape, which also puts the real sizes into both lists' captions.
+    ZoomSize RecordedSize = kUnknownRecording;
+    void ShowRecordingShape();
 
     // An export or a GIF build is running: closing the window waits for it to end, since the
     // working files it reads are deleted on close.
@@ -148,6 +162,10 @@ private:
     TForm2* Form2 = nullptr;
     bool closeAfterExport_ = false;
 };
+
+// Fills the "Capture size:" list; a size whose Recorder does not fit a screen of the given size
+// is offered disabled, its tooltip saying why.
+void OfferCaptureSizes(QComboBox* list, QSize screen);
 
 // Left (or Top) that centres a window of the given outer size on a screen of the given size;
 // the division truncates toward zero, so -5 gives -2.

@@ -1,4 +1,4 @@
-// The "Save AVI" page: colour depth, encoder, quality and zoom, and the Save to AVI command.
+// The "Save AVI" page: format, colour depth, encoder, quality and zoom, and the Save command.
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
 
@@ -7,6 +7,7 @@
 #include "audio/media_player.h"
 #include "avi/avi_export.h"
 #include "avi/avi_writer.h"
+#include "avi/container_export.h"
 #include "ui/encoder_options_dialog.h"
 #include "ui/export_lock.h"
 #include "platform/encoder_facility.h"
@@ -24,6 +25,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <optional>
+
 namespace {
 
 constexpr TPixelFormat kColourDepths[] = {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit,
@@ -36,6 +39,29 @@ QComboBox* Choices(QWidget* page, const char* name, const QStringList& items, in
     box->addItems(items);
     box->setCurrentIndex(selected);
     return box;
+}
+
+VideoFormat FormatAt(const QComboBox* box)
+{
+    const int index = box ? box->currentIndex() : 0;
+    const auto& formats = VideoFormats();
+    return index >= 0 && static_cast<size_t>(index) < formats.size() ? formats[static_cast<size_t>(index)].format
+                                                                      : VideoFormat::Avi;
+}
+
+int IndexOfFormat(VideoFormat format)
+{
+    const auto& formats = VideoFormats();
+    for (size_t i = 0; i < formats.size(); ++i)
+        if (formats[i].format == format)
+            return static_cast<int>(i);
+    return 0;
+}
+
+// The encoder's name in an entry of the list ("H264 libx264" -> "libx264").
+std::string EncoderNameOf(const QString& entry)
+{
+    return entry.mid(5).toStdString();
 }
 
 } // namespace
@@ -64,7 +90,13 @@ void TForm1::buildSaveAviPage(QWidget* page)
                         {"Highest Quality", "Very High Quality", "High Quality", "Medium Quality", "Low Quality"}, 3,
                         104, 87, 185);
     Put(page, new QLabel("Zoom:"), nullptr, 24, 120, 72, 20);
-    suiComboBox1 = Choices(page, "suiComboBox1", {"560x420", "480x360", "360x270", "240x180", "120x90"}, 0, 104, 119, 121);
+    suiComboBox1 = Choices(page, "suiComboBox1", {"560x420", "480x360", "360x270", "240x180", "120x90", "Original size"}, 0, 104, 119, 121);
+
+    Put(page, new QLabel("Format:"), nullptr, 24, 170, 72, 20);
+    QStringList formatNames;
+    for (const VideoFormatInfo& info : VideoFormats())
+        formatNames << info.name;
+    videoformat = Choices(page, "videoformat", formatNames, 0, 104, 169, 121);
 
     suiButton5 = Put(page, new QPushButton("Save to AVI"), "suiButton5", 296, 164, 89, 33);
     suiButton5->setEnabled(false); // enabled when a recording session has finished
@@ -73,6 +105,7 @@ void TForm1::buildSaveAviPage(QWidget* page)
     suiProgressBar1->setValue(0);
     suiProgressBar1->setTextVisible(false);
 
+    connect(videoformat, &QComboBox::activated, this, &TForm1::videoformatChange);
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Change);
     connect(ComboBox3, &QComboBox::activated, this, &TForm1::ComboBox3Change);
@@ -85,6 +118,26 @@ void TForm1::FillEncoderList()
     std::vector<std::string> entries;
     AviWriter->ListCompressors(entries);
     ComboBox2->clear();
+    const VideoFormat format = FormatAt(videoformat);
+    if (format != VideoFormat::Avi) {
+        // Only what the container holds; raw frames ("No Compression", the first entry) go
+        // into AVI alone. The format's own encoder is chosen.
+        const char* wanted = FormatInfo(format).defaultEncoder;
+        for (size_t i = 1; i < entries.size(); ++i) {
+            const QString entry = QString::fromStdString(entries[i]);
+            if (FormatTakesEncoder(format, EncoderNameOf(entry)))
+                ComboBox2->addItem(entry);
+        }
+        ComboBox2->setCurrentIndex(0);
+        for (int i = 0; i < ComboBox2->count(); ++i)
+            if (EncoderNameOf(ComboBox2->itemText(i)) == wanted) {
+                ComboBox2->setCurrentIndex(i);
+                break;
+            }
+        ComboBox3Change();
+        ComboBox2Change();
+        return;
+    }
     for (const std::string& entry : entries)
         ComboBox2->addItem(QString::fromStdString(entry));
     ComboBox2->setCurrentIndex(0);
@@ -108,9 +161,24 @@ void TForm1::ComboBox1Change()
     FillEncoderList();
 }
 
+void TForm1::videoformatChange()
+{
+    const VideoFormatInfo& info = FormatInfo(FormatAt(videoformat));
+    suiButton5->setText(QString("Save to ") + info.name);
+    if (info.trueColourOnly) {
+        // Browsers and phones decode these containers' video in true colour only.
+        ComboBox1->setCurrentIndex(3);
+        AviWriter->SetPixelFormat(TPixelFormat::pf24bit);
+    }
+    ComboBox1->setEnabled(!info.trueColourOnly);
+    ComboBox1->setToolTip(info.trueColourOnly ? QString(info.name) + " takes 24-bit pictures only" : QString());
+    FillEncoderList();
+}
+
 void TForm1::ComboBox2Change()
 {
-    if (ComboBox2->currentIndex() < 1)
+    const int first = FormatAt(videoformat) == VideoFormat::Avi ? 1 : 0; // AVI's first entry is "No Compression"
+    if (ComboBox2->currentIndex() < first)
         AviWriter->SelectCompressor("");
     else
         AviWriter->SelectCompressor(ComboBox2->currentText().left(4).toStdString());
@@ -124,7 +192,7 @@ void TForm1::ComboBox3Change()
 
 void TForm1::suiButton1Click()
 {
-    if (ComboBox2->currentIndex() <= 0)
+    if (ComboBox2->currentIndex() < (FormatAt(videoformat) == VideoFormat::Avi ? 1 : 0))
         return;
     DialogOptionsEditor editor(this, *services_.dialogs);
     AviWriter->ConfigureCompressor(editor);
@@ -136,10 +204,44 @@ void TForm1::suiButton5Click()
         return;
     ComboBox3Change();
     ComboBox2Change();
-    const QString chosen = services_.dialogs->saveFileName(this, "*.avi (*.avi);;All Files (*)", "avi");
+    VideoFormat format = FormatAt(videoformat);
+    const QString extension = FormatInfo(format).extension;
+    const QString chosen = services_.dialogs->saveFileName(
+        this, QString("*.%1 (*.%1);;All Files (*)").arg(extension), extension);
     if (chosen.isEmpty())
         return;
-    PrepareVideoExport(*AviWriter, services_.files, chosen.toStdString());
+
+    // A typed extension of another format means that format, when it holds the chosen pictures.
+    const std::optional<VideoFormat> typed = FormatOfFileName(chosen.toStdString());
+    if (typed && *typed != format) {
+        const VideoFormatInfo& wanted = FormatInfo(*typed);
+        const QString encoder = ComboBox2->currentText();
+        const bool noCompression = AviWriter->compressorCode().empty();
+        const bool fits = *typed == VideoFormat::Avi ||
+            (!noCompression && FormatTakesEncoder(*typed, EncoderNameOf(encoder)) &&
+             (!wanted.trueColourOnly || ComboBox1->currentIndex() == 3));
+        if (!fits) {
+            QStringList takes;
+            for (const EncoderEntry& entry : services_.encoders->encoders())
+                if (FormatTakesEncoder(*typed, entry.name) &&
+                    services_.encoders->accepts(entry.code, AviWriter->Width, AviWriter->Height, 24, AviWriter->FrameTime))
+                    takes << QString::fromStdString(entry.code + " " + entry.name);
+            QString text = QString("%1 files take %2pictures of these encoders: %3. Choose one of them with the "
+                                   "format %1, or save as .%4.")
+                               .arg(wanted.name, wanted.trueColourOnly ? "24-bit " : "", takes.join(", "), extension);
+            ShowNotice(*services_.dialogs, this, text);
+            return;
+        }
+        videoformat->setCurrentIndex(IndexOfFormat(*typed));
+        videoformatChange();
+        const int kept = ComboBox2->findText(encoder);
+        if (kept >= 0)
+            ComboBox2->setCurrentIndex(kept);
+        ComboBox2Change();
+        format = *typed;
+    }
+    if (format == VideoFormat::Avi)
+        PrepareVideoExport(*AviWriter, services_.files, chosen.toStdString());
 
     const int frameCount = FrameCount;
     if (frameCount <= 0) {
@@ -147,7 +249,8 @@ void TForm1::suiButton5Click()
         return;
     }
     suiProgressBar1->setMaximum(ExportProgressMaximum(frameCount));
-    if (QFileInfo::exists(chosen) && !services_.dialogs->confirm(this, "File exists, overwrite?", "Save to AVI"))
+    if (QFileInfo::exists(chosen) &&
+        !services_.dialogs->confirm(this, "File exists, overwrite?", suiButton5->text()))
         return;
 
     // A device still open on the sound file would hold it incomplete.
@@ -155,13 +258,27 @@ void TForm1::suiButton5Click()
         MediaPlayer1->Close();
 
     VideoExportOptions options;
-    options.size = ZoomSizeFor(suiComboBox1->currentIndex());
+    // Sizes follow the recording's shape; the lists show them from here on.
+    ShowRecordingShape();
+    options.size = ZoomSizeFor(suiComboBox1->currentIndex(), RecordedSize, OriginalSides::Even);
     options.soundFile = audioenable->isChecked() ? services_.files.SoundFilePath() : "";
     options.target = chosen.toStdString();
     ExportProgress progress;
     progress.report = [this](int value) { suiProgressBar1->setValue(value); };
     progress.idle = [] { QCoreApplication::processEvents(); };
 
-    ExportLock lock(*this, AviExportRunning, {ComboBox1, ComboBox2, ComboBox3, suiComboBox1, suiButton1, suiButton5});
-    ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
+    ExportLock lock(*this, AviExportRunning,
+                    {videoformat, ComboBox1, ComboBox2, ComboBox3, suiComboBox1, suiButton1, suiButton5});
+    if (format == VideoFormat::Avi) {
+        ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
+        return;
+    }
+    ContainerExportOptions container;
+    container.format = format;
+    container.encoderCode = AviWriter->compressorCode();
+    container.quality = AviWriter->quality();
+    const int depth = ComboBox1->currentIndex();
+    container.pixelFormat = depth >= 0 && depth < 5 ? kColourDepths[depth] : TPixelFormat::pf24bit;
+    container.video = options;
+    ExportContainerVideo(*services_.encoders, services_.files, frameCount, container, progress);
 }

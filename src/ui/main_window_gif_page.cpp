@@ -37,7 +37,7 @@ void RadioPair(QWidget* page, QRadioButton*& first, QRadioButton*& second, const
 GifBuildOptions ReadGifOptions(const TForm1& form)
 {
     GifBuildOptions options;
-    const auto [width, height] = GifZoomSize(form.suiComboBox2->currentIndex());
+    const auto [width, height] = GifZoomSize(form.suiComboBox2->currentIndex(), form.RecordedSize);
     options.width = width;
     options.height = height;
     // Only the first button of each pair is read.
@@ -60,7 +60,7 @@ void TForm1::buildSaveGifPage(QWidget* page)
 {
     Put(page, new QLabel("Zoom:"), nullptr, 16, 14, 40, 20);
     suiComboBox2 = Put(page, new QComboBox, "suiComboBox2", 60, 12, 100, 22);
-    suiComboBox2->addItems({"560x420", "480x360", "360x270", "240x180", "120x90"});
+    suiComboBox2->addItems({"560x420", "480x360", "360x270", "240x180", "120x90", "Original size"});
     suiComboBox2->setCurrentIndex(0);
 
     RadioPair(page, suiRadioButton2, suiRadioButton5, "suiRadioButton2", "256Colors", "suiRadioButton5", "GrayScale", 16, 42, true);
@@ -99,6 +99,8 @@ bool TForm1::BuildGifPreview()
         ShowNotice(*services_.dialogs, this, "No images selected.");
         return false;
     }
+    // Sizes follow the recording's shape; the lists show them from here on.
+    ShowRecordingShape();
     // A range of 0..0 would show Qt's busy indicator instead of a bar.
     suiProgressBar2->setMaximum(std::max(FrameCount - 1, 1));
     QCoreApplication::processEvents();

@@ -55,6 +55,7 @@ void TForm1::SessionEnded(bool kept)
 {
     if (kept)
         suiButton5->setEnabled(true);
+    ShowRecordingShape();
     PageControl1->setCurrentIndex(0);
     show();
 }

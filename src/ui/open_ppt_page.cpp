@@ -1,9 +1,13 @@
 // Layout of the "Open PPT" page: recording options above, sound controls below.
 #include "ui/main_window.h"
+#include "ui/recorder_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardItemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,7 +46,40 @@ QSlider* VolumeBar(QWidget* page, const char* name, int y)
     return bar;
 }
 
+// The browser frame sizes a recording can have; the first is the classic layout.
+constexpr CaptureSize kCaptureSizes[] = {{595, 466}, {1280, 720}, {1920, 1080}};
+
 } // namespace
+
+void OfferCaptureSizes(QComboBox* list, QSize screen)
+{
+    auto* model = qobject_cast<QStandardItemModel*>(list->model());
+    for (const CaptureSize& size : kCaptureSizes) {
+        list->addItem(QStringLiteral("%1 x %2").arg(size.width).arg(size.height), QSize(size.width, size.height));
+        const QSize needed = TForm2::RecorderSizeFor(size);
+        if (screen.isEmpty() || (needed.width() <= screen.width() && needed.height() <= screen.height()))
+            continue;
+        QStandardItem* item = model->item(list->count() - 1);
+        item->setEnabled(false);
+        item->setToolTip(QStringLiteral("The Recorder needs a screen of at least %1 x %2 pixels for this size; this one is %3 x %4.")
+                             .arg(needed.width())
+                             .arg(needed.height())
+                             .arg(screen.width())
+                             .arg(screen.height()));
+    }
+    list->setCurrentIndex(0);
+}
+
+CaptureSize TForm1::RecordingCaptureSize() const
+{
+    // A size offered disabled (it does not fit the screen) is never recorded at.
+    const int index = capturesize->currentIndex();
+    const auto* model = qobject_cast<const QStandardItemModel*>(capturesize->model());
+    if (index < 0 || !model->item(index)->isEnabled())
+        return kCaptureSizes[0];
+    const QSize size = capturesize->itemData(index).toSize();
+    return {size.width(), size.height()};
+}
 
 void TForm1::buildOpenPptPage(QWidget* page)
 {
@@ -64,6 +101,13 @@ void TForm1::buildOpenPptPage(QWidget* page)
     Caption(page, "Latency(ms) For All Actions)", 168, 44);
 
     checkbox_cursor = Place(page, new QCheckBox("Cursor On"), "checkbox_cursor", 24, 64);
+
+    // Right of Cursor On, a free row of the upper box.
+    Caption(page, "Capture size:", 176, 66);
+    capturesize = Place(page, new QComboBox, "capturesize", 256, 62);
+    capturesize->setGeometry(256, 62, 129, 19);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    OfferCaptureSizes(capturesize, screen ? screen->geometry().size() : QSize());
 
     Edit1 = Place(page, new QLineEdit("Open file"), "Edit1", 24, 88);
     Edit1->setGeometry(24, 88, 217, 21);

@@ -21,7 +21,7 @@ void TForm2::NextAction()
     {
         Picture picture;
         services_.grabber->GrabScreen(picture, rect);
-        ended = ShowHasEnded(picture, pageState());
+        ended = ShowHasEnded(picture, pageState(), SampleScale::ForCapture(rect));
     }
     if (ended) {
         button_finishedClick();

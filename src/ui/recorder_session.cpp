@@ -65,7 +65,9 @@ void TForm2::button_startClick()
     host_->Files().EnsureWorkingDirectory();
 
     FrameRecorder recorder(*services_.grabber, *services_.cursor, *services_.input, host_->Files());
-    rect = TrimBlackBorder(recorder.Grab(rect), rect);
+    // The sample positions are those of the capture size, also after the trim.
+    const SampleScale scale = SampleScale::ForCapture(rect);
+    rect = TrimBlackBorder(recorder.Grab(rect), rect, scale);
 
     SoundSession sound(*host_, host_->AudioOn());
     SlotClock& clock = *services_.clock;
@@ -82,7 +84,7 @@ void TForm2::button_startClick()
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(i) * kFramePeriodMs;
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
-        const auto stored = recorder.CaptureSlot(rect, i, host_->CursorOn());
+        const auto stored = recorder.CaptureSlot(rect, i, host_->CursorOn(), scale);
         // The preview follows every fifth slot only: scaling costs more than the rest.
         if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1) {
             ScaleBitmapInPlace(recorder.current(), Image1->width(), Image1->height());

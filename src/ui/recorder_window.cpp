@@ -35,6 +35,12 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, int 
     return button;
 }
 
+// The classic layout is made for a 595 x 466 capture; the panel grows by what a larger
+// capture adds, the controls right of and below the browser frame move by as much.
+constexpr CaptureSize kClassicCapture{};
+constexpr int kPanel2Width = 825;
+constexpr int kPanel2Height = 537;
+
 QLabel* Text(QWidget* parent, const char* name, const char* text, int x, int y)
 {
     auto* label = new QLabel(text, parent);
@@ -77,7 +83,7 @@ void TForm2::buildLayout()
 
     suiPanel2 = new QFrame(suiPanel1);
     suiPanel2->setObjectName("suiPanel2");
-    suiPanel2->resize(825, 537);
+    suiPanel2->resize(kPanel2Width, kPanel2Height);
     suiPanel2->setStyleSheet("#suiPanel2 { background: white; border: 1px solid #686868; }");
     Text(suiPanel2, "suiPanel2Caption", "Do not switch to other programs, click finished to return.", 8, 4);
 
@@ -110,6 +116,37 @@ void TForm2::buildLayout()
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->resize(170, 3 * Label1->height());
+    placeControls();
+}
+
+QSize TForm2::RecorderSizeFor(CaptureSize capture)
+{
+    return {kPanel2Width + capture.width - kClassicCapture.width, kPanel2Height + capture.height - kClassicCapture.height};
+}
+
+void TForm2::SetCaptureSize(CaptureSize capture)
+{
+    if (capture == captureSize_)
+        return;
+    captureSize_ = capture;
+    placeControls();
+    FormShow();
+}
+
+void TForm2::placeControls()
+{
+    const int dx = captureSize_.width - kClassicCapture.width;
+    const int dy = captureSize_.height - kClassicCapture.height;
+    suiPanel2->resize(RecorderSizeFor(captureSize_));
+    Panel1->setGeometry(8, 24, PanelWidthFor(captureSize_.width), PanelHeightFor(captureSize_.height));
+    browserArea->setGeometry(2, 2, Panel1->width() - 4, Panel1->height() - 4);
+    if (browser_)
+        browser_->widget()->setGeometry(browserArea->rect());
+    title_caption->setGeometry(8, 512 + dy, 600 + dx, title_caption->height());
+    for (QPushButton* button : {suiButton2, button_start, button_finished, button_cancel})
+        button->move(672 + dx, button->y());
+    Panel2->move(648 + dx, 224);
+    Label1->move(648 + dx, 368);
 }
 
 void TForm2::connectHandlers()
@@ -156,6 +193,7 @@ void TForm2::updateStartRecord()
 
 void TForm2::PrepareSession()
 {
+    SetCaptureSize(host_->RecordingCaptureSize());
     button_finished->setEnabled(false);
     updateStartRecord();
 }

@@ -6,6 +6,7 @@
 #include "record/recorder_host.h"
 #include "record/recorder_services.h"
 
+#include <QSize>
 #include <QWidget>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     QFrame* suiPanel1 = nullptr;
     QFrame* suiPanel2 = nullptr;
     QFrame* Panel1 = nullptr;
-    QWidget* browserArea = nullptr; // 613 x 477 at (2, 2) inside Panel1, holds WebBrowser1
+    QWidget* browserArea = nullptr; // 613 x 477 at (2, 2) inside Panel1 (classic size), holds WebBrowser1
     QLabel* title_caption = nullptr;
     QPushButton* suiButton2 = nullptr;
     QPushButton* button_start = nullptr;
@@ -38,6 +39,13 @@ public:
 
     // The browser control, created on first use.
     BrowserControl* WebBrowser1();
+
+    // The browser frame records capture.width x capture.height screen pixels; the rest of the
+    // layout moves with it (595 x 466 is the classic layout).
+    void SetCaptureSize(CaptureSize capture);
+    CaptureSize captureSize() const { return captureSize_; }
+    // The least screen that holds the Recorder's panel around a capture of that size.
+    static QSize RecorderSizeFor(CaptureSize capture);
 
     void FormShow();
     // Shows the window over the whole screen, on top, with the keyboard focus.
@@ -79,6 +87,7 @@ protected:
 
 private:
     void buildLayout();
+    void placeControls();
     void connectHandlers();
     void endSession(bool enableSave);
     void showPreview(const Picture& picture);
@@ -94,4 +103,5 @@ private:
     int activeSession_ = 0;
     int sessionsStarted_ = 0;
     bool closingForSession_ = false; // the close comes from Finished or Cancel themselves
+    CaptureSize captureSize_;
 };

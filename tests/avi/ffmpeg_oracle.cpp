@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -104,6 +105,25 @@ std::vector<int16_t> DecodeAudioSamples(const std::string& path)
     std::vector<int16_t> samples(static_cast<size_t>(raw.size()) / 2);
     std::memcpy(samples.data(), raw.data(), samples.size() * 2);
     return samples;
+}
+
+StreamSpan ProbeStreamSpan(const std::string& path, const char* selector)
+{
+    const QByteArray csv = Run("ffprobe", {"-v", "error", "-select_streams", selector, "-show_entries",
+                                           "packet=pts_time,duration_time", "-of", "csv=p=0",
+                                           QString::fromStdString(path)});
+    StreamSpan span;
+    for (const QByteArray& line : csv.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() < 2)
+            continue;
+        const double pts = fields[0].toDouble();
+        const double end = pts + fields[1].toDouble();
+        span.start = span.packets == 0 ? pts : std::min(span.start, pts);
+        span.end = span.packets == 0 ? end : std::max(span.end, end);
+        ++span.packets;
+    }
+    return span;
 }
 
 double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)

@@ -38,5 +38,14 @@ std::vector<bool> VideoKeyFlags(const std::string& path);
 // The first audio stream decoded to interleaved 16-bit samples at its own rate and channels.
 std::vector<int16_t> DecodeAudioSamples(const std::string& path);
 
+// Where a stream's packets start and end in seconds, by their timestamps and durations
+// (selector as ffprobe takes it: "v:0", "a:0"); zeros when the stream has no packets.
+struct StreamSpan {
+    double start = 0;
+    double end = 0;
+    int packets = 0;
+};
+StreamSpan ProbeStreamSpan(const std::string& path, const char* selector);
+
 // Peak signal-to-noise ratio in dB of two equally sized byte images; 99 when equal.
 double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);

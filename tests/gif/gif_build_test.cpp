@@ -10,6 +10,7 @@
 #include "core/limited_file_size.h"
 #include "support/temp_program_folder.h"
 
+#include <cmath>
 #include <fstream>
 #include <random>
 #include <gtest/gtest.h>
@@ -334,4 +335,47 @@ TEST(GifBuild, AFrameWriteThatFailedPartWayCostsOnlyThatFrame)
     EXPECT_EQ(Delays(gif), (std::vector<int>{15, 30})) << "the lost slot lengthens the frame before it";
     ASSERT_EQ(gif.frames.size(), 2u);
     EXPECT_EQ(gif.frames[1].screen, Reduced(second, options));
+}
+
+// The zoom list follows the recording's shape: the whole build (logical screen and frames) comes
+// out at the size the list gives for the recorded frames, with no frame left at 4:3.
+TEST(GifBuild, AWideRecordingKeepsItsShapeAndAFourByThreeOneTheListedSizes)
+{
+    struct Case {
+        int width, height;
+    };
+    for (const Case recorded : {Case{595, 335}, Case{1280, 717}, Case{1920, 1077}, Case{595, 448}, Case{333, 251}}) {
+        SCOPED_TRACE(std::to_string(recorded.width) + "x" + std::to_string(recorded.height));
+        TempProgramFolder folder;
+        SaveFrame(folder.files(), SlidePicture(recorded.width, recorded.height, 100, 100), 1);
+        SaveFrame(folder.files(), SlidePicture(recorded.width, recorded.height, 160, 120), 3);
+        const ZoomSize shape{recorded.width, recorded.height};
+        const bool fourByThree = std::abs(static_cast<double>(recorded.width) / recorded.height * 3 / 4 - 1) <= 0.05;
+        for (int item = 0; item <= kOriginalSizeItem; ++item) {
+            GifBuildOptions o;
+            std::tie(o.width, o.height) = GifZoomSize(item, shape);
+            o.smallerSize = false;
+            const DecodedGif gif = Decode(*Build(folder.files(), 4, o));
+            ASSERT_EQ(gif.frames.size(), 2u);
+            for (const DecodedFrame& frame : gif.frames) {
+                EXPECT_EQ(frame.width, gif.width);
+                EXPECT_EQ(frame.height, gif.height);
+            }
+            if (item == kOriginalSizeItem) {
+                // A GIF takes odd sides: the recording exactly.
+                EXPECT_EQ(gif.width, recorded.width);
+                EXPECT_EQ(gif.height, recorded.height);
+                continue;
+            }
+            EXPECT_EQ(gif.width, kZoomSizes[item].width);
+            if (fourByThree) {
+                EXPECT_EQ(gif.height, kZoomSizes[item].height);
+                continue;
+            }
+            // The recording's shape, to the nearest even height.
+            const double exact = static_cast<double>(gif.width) * recorded.height / recorded.width;
+            EXPECT_EQ(gif.height % 2, 0);
+            EXPECT_LE(std::abs(gif.height - exact), 1.0) << gif.width << "x" << gif.height;
+        }
+    }
 }

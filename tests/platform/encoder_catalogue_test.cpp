@@ -7,6 +7,10 @@
 
 #include <QTemporaryDir>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -183,6 +187,31 @@ TEST(AviEncoderCatalogue, EncoderSettingsAreDescribedCheckedAndKept)
     const Outcome after = Compress(facility, "DIVX", 6000, dir.path().toStdString());
     EXPECT_NE(before.bytes, after.bytes);
     facility.setOption("DIVX", "mpeg_quant", "0");
+}
+
+// MP4, WebM and Matroska keep the codec's headers once, in the stream description; an AVI
+// stream carries them in its key frames.
+TEST(AviEncoderCatalogue, ContainerStreamsCarryTheirHeadersInTheDescription)
+{
+    FfmpegEncoderFacility facility;
+    for (const char* code : {"H264", "VP90"}) {
+        for (bool global : {false, true}) {
+            CompressorSettings settings;
+            settings.code = code;
+            settings.width = 160;
+            settings.height = 120;
+            settings.globalHeader = global;
+            settings.quick = true;
+            auto compressor = facility.openCompressor(settings);
+            AVCodecParameters* parameters = avcodec_parameters_alloc();
+            compressor->describeStream(parameters);
+            if (std::string(code) == "H264") {
+                EXPECT_EQ(parameters->extradata_size > 0, global) << code << " global " << global;
+            }
+            EXPECT_EQ(parameters->width, 160);
+            avcodec_parameters_free(&parameters);
+        }
+    }
 }
 
 } // namespace

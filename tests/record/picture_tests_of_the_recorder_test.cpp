@@ -88,6 +88,70 @@ TEST(SampleGrid, EndOfShowLooksAtEveryRowFrom151To350)
     EXPECT_TRUE(IsEndOfShow(Picture()));
 }
 
+// At other capture sizes the sample points sit on the same places of the slide: the rows and
+// columns of the classic layout scaled by capture size / 595 x 466.
+TEST(SampleGrid, TheClassicCaptureKeepsItsExactPositions)
+{
+    const SampleScale classic = SampleScale::ForCapture({100, 50, 695, 516});
+    for (int v = 0; v <= 600; ++v) {
+        EXPECT_EQ(classic.X(v), v);
+        EXPECT_EQ(classic.Y(v), v);
+    }
+    // An empty capture (a window not yet laid out) keeps the layout too.
+    EXPECT_EQ(SampleScale::ForCapture({0, 0, 0, 0}).X(480), 480);
+}
+
+TEST(SampleGrid, AtHdTheBlankTestLooksAtTheScaledRowsAndColumns)
+{
+    const ScreenRect hd{0, 0, 1280, 720};
+    const SampleScale scale = SampleScale::ForCapture(hd);
+    // Lit only below row 350 and right of column 480: what the classic grid never sees, the
+    // middle of a 1280 x 720 slide.
+    Picture p(1280, 720);
+    for (int y = 400; y < 540; ++y)
+        for (int x = 600; x < 1000; ++x)
+            p.scanLine(y)[3 * x] = 0x40;
+    EXPECT_FALSE(IsBlankPicture(p, scale));
+    EXPECT_FALSE(IsEndOfShow(p, scale));
+    // Lit only where the classic rows were (152..230): above the scaled band, so blank.
+    Picture top(1280, 720);
+    for (int y = 152; y < 230; ++y)
+        std::fill_n(top.scanLine(y), 3 * 1280, 0x40);
+    EXPECT_TRUE(IsBlankPicture(top, scale));
+    EXPECT_TRUE(IsEndOfShow(top, scale));
+    // The last scaled row of the blank test is the one row 350 becomes.
+    Picture last(1280, 720);
+    std::fill_n(last.scanLine(scale.Y(350)), 3 * 1280, 0x40);
+    EXPECT_FALSE(IsBlankPicture(last, scale));
+    Picture past(1280, 720);
+    std::fill_n(past.scanLine(scale.Y(350) + 2), 3 * 1280, 0x40);
+    EXPECT_TRUE(IsBlankPicture(past, scale));
+}
+
+TEST(SampleGrid, AtHdTheTrimRemovesALetterboxAtTheScaledRows)
+{
+    const ScreenRect hd{10, 20, 1930, 1100};
+    const SampleScale scale = SampleScale::ForCapture(hd);
+    // Black bars of 120 rows at the top and bottom of a 1920 x 1080 capture: out of reach of
+    // the classic rows (k <= 100), within that of the scaled ones.
+    Picture p = Lit(1920, 1080);
+    BlackRows(p, 0, 120);
+    BlackRows(p, 960, 1080);
+    const ScreenRect trimmed = TrimBlackBorder(p, hd, scale);
+    // Trimmed to the picture, give or take the step between scaled rows.
+    EXPECT_GE(trimmed.top, hd.top + 120);
+    EXPECT_LE(trimmed.top, hd.top + 124);
+    EXPECT_LE(trimmed.bottom, hd.top + 960 + 1);
+    EXPECT_GE(trimmed.bottom, hd.top + 960 - 3);
+    EXPECT_EQ(trimmed.left, hd.left);
+    EXPECT_EQ(trimmed.right, hd.right);
+    // Light right of the last classic column counts at HD.
+    Picture right(1920, 1080);
+    for (int y = 0; y < 1080; ++y)
+        right.scanLine(y)[3 * scale.X(480)] = 1;
+    EXPECT_EQ(TrimBlackBorder(right, hd, scale).top, hd.top + scale.Y(1) + 1);
+}
+
 TEST(CursorOverlay, BlendsPremultipliedArgbOverThePicture)
 {
     Picture p(4, 1);

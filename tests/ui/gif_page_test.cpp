@@ -112,9 +112,10 @@ TEST(SaveGifPage, ControlsStartAsTheLayoutSays)
     TForm1 form(TestAppServices());
     auto* zoom = form.findChild<QComboBox*>("suiComboBox2");
     ASSERT_NE(zoom, nullptr);
-    EXPECT_EQ(zoom->count(), 5);
+    EXPECT_EQ(zoom->count(), 6);
     EXPECT_EQ(zoom->itemText(0), "560x420");
     EXPECT_EQ(zoom->itemText(4), "120x90");
+    EXPECT_EQ(zoom->itemText(5), "Original size"); // last, so the listed items keep their indexes
     EXPECT_EQ(zoom->currentIndex(), 0);
     const std::vector<std::tuple<const char*, const char*, bool>> radios = {
         {"suiRadioButton2", "256Colors", true},     {"suiRadioButton5", "GrayScale", false},
@@ -145,6 +146,47 @@ TEST(SaveGifPage, ControlsStartAsTheLayoutSays)
     // Everything lies inside the page.
     for (QWidget* w : form.PageControl1->widget(2)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         EXPECT_LE(w->geometry().right(), 416) << w->objectName().toStdString();
+}
+
+// The GIF keeps the recording's shape; the lists show the real sizes once they are known, and
+// a 4:3 recording afterwards brings the listed sizes back exactly.
+TEST(SaveGifPage, AWideRecordingSavesInItsOwnShapeAndTheListsShowTheRealSizes)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    const auto save = [&](int item, const std::string& name) {
+        form.suiComboBox2->setCurrentIndex(item);
+        const std::string path = folder.path() + name;
+        dialogs.fileNames.push_back(QString::fromStdString(path));
+        form.Button7->click();
+        const DecodedGif gif = DecodeGif(ReadFileBytes(path));
+        EXPECT_TRUE(gif.ok) << gif.error;
+        return std::make_pair(gif.width, gif.height);
+    };
+    for (int slot : {1, 3})
+        SaveFrame(folder.files(), SlidePicture(595, 335, 30 * slot, 40, 0), slot);
+    form.FrameCount = 4;
+    EXPECT_EQ(save(0, "wide.gif"), std::make_pair(560, 316));
+    EXPECT_EQ(save(5, "original.gif"), std::make_pair(595, 335));
+    EXPECT_EQ(form.suiComboBox2->itemText(0), "560x316");
+    EXPECT_EQ(form.suiComboBox2->itemText(4), "120x68");
+    EXPECT_EQ(form.suiComboBox2->itemText(5), "Original size (595x335)");
+    // The video list: the same shape, and even sides for "Original size".
+    EXPECT_EQ(form.suiComboBox1->itemText(0), "560x316");
+    EXPECT_EQ(form.suiComboBox1->itemText(5), "Original size (594x334)");
+    EXPECT_EQ(form.suiComboBox1->count(), 6);
+
+    // The next recording is 4:3: the listed sizes exactly, selection kept.
+    form.FrameCount = 0;
+    folder.files().ClearWorkingFiles();
+    SaveFrame(folder.files(), SlidePicture(595, 448, 30, 40, 0), 2);
+    form.FrameCount = 2;
+    EXPECT_EQ(save(0, "classic.gif"), std::make_pair(560, 420));
+    EXPECT_EQ(form.suiComboBox2->itemText(0), "560x420");
+    EXPECT_EQ(form.suiComboBox2->itemText(5), "Original size (595x448)");
+    EXPECT_EQ(form.suiComboBox2->currentIndex(), 0);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text.toStdString();
 }
 
 TEST(SaveGifPage, WithoutFramesOnlyTheNoticeAppears)

@@ -14,6 +14,8 @@
 #include "support/test_services.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QStandardItemModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -358,7 +360,9 @@ public:
     void StartSound(const std::string& path) override { sound << "start " + QString::fromStdString(path); }
     void StopSound() override { sound << "stop"; }
     void SessionEnded(bool kept) override { ended << kept; }
+    CaptureSize RecordingCaptureSize() const override { return capture; }
 
+    CaptureSize capture; // the classic 595 x 466 unless a case chooses another
     int frameCount = 0;
     QStringList sound;
     QList<bool> ended;
@@ -390,6 +394,110 @@ TEST(RecorderHost, ARecordingRunsWithoutTheMainWindowAndEndsAtTheEndOfTheShow)
     EXPECT_TRUE(FrameExists(folder.files(), 1));
     EXPECT_EQ(host.sound, (QStringList{"start " + QString::fromStdString(folder.files().SoundFilePath()), "stop"}));
     EXPECT_EQ(fakes.input->clickPoints.size(), 1u);
+}
+
+// The capture size chosen on the Open PPT page: the browser frame takes it, the controls move
+// with it, and the session records pictures of that size and ends on the scaled end-of-show test.
+TEST(RecorderHost, AnHdCaptureSizeLaysOutTheRecorderAroundItAndRecordsAtThatSize)
+{
+    TempProgramFolder folder;
+    ScriptedHost host(folder.files());
+    host.capture = {1280, 720};
+    Fakes fakes;
+    TForm2 recorder(&host, fakes.services());
+    recorder.PrepareSession();
+    recorder.ShowRecorder();
+    const ScreenRect rect = recorder.CaptureRect();
+    EXPECT_EQ(rect.width(), 1280);
+    EXPECT_EQ(rect.height(), 720);
+    EXPECT_EQ(recorder.browserArea->size(), QSize(1280 + 18, 720 + 11));
+    // Nothing overlaps the browser frame, and everything stays inside the working panel.
+    const QRect frame = recorder.Panel1->geometry();
+    for (QWidget* right : {static_cast<QWidget*>(recorder.suiButton2), static_cast<QWidget*>(recorder.button_start),
+                           static_cast<QWidget*>(recorder.button_finished), static_cast<QWidget*>(recorder.button_cancel),
+                           static_cast<QWidget*>(recorder.Panel2), static_cast<QWidget*>(recorder.Label1)})
+        EXPECT_GT(right->x(), frame.right()) << right->objectName().toStdString();
+    EXPECT_GT(recorder.title_caption->y(), frame.bottom());
+    for (QWidget* child : recorder.suiPanel2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(QRect(QPoint(0, 0), recorder.suiPanel2->size()).contains(child->geometry()))
+            << child->objectName().toStdString();
+
+    // A slide in the middle of the frame, out of reach of the classic sample rows and columns;
+    // the first automatic action turns the frame black, the second finds it so and ends.
+    Picture slide(1280, 720);
+    for (int y = 380; y < 700; ++y)
+        std::fill_n(slide.scanLine(y) + 3 * 520, 3 * 600, 0xc0);
+    fakes.screen->origin = {rect.left, rect.top};
+    fakes.screen->content = slide;
+    fakes.input->onClick = [&] { fakes.screen->content = Picture(1280, 720); };
+    recorder.button_startClick();
+
+    EXPECT_EQ(host.ended, QList<bool>{true});
+    const std::vector<int> stored = [&] {
+        std::vector<int> found;
+        for (int n = 1; n <= host.frameCount; ++n)
+            if (FrameExists(folder.files(), n))
+                found.push_back(n);
+        return found;
+    }();
+    ASSERT_EQ(stored, std::vector<int>{1});
+    Picture first;
+    LoadFrame(folder.files(), 1, first);
+    EXPECT_EQ(first.width(), 1280);
+    // Trimmed at the scaled row 100 (row 155 of 720) at most.
+    EXPECT_GE(first.height(), 720 - 2 * 156);
+    EXPECT_LT(first.height(), 720);
+
+    // Back to the classic size: the classic layout, pixel for pixel.
+    host.capture = {};
+    recorder.PrepareSession();
+    EXPECT_EQ(recorder.suiPanel2->size(), QSize(825, 537));
+    EXPECT_EQ(recorder.Panel1->geometry(), QRect(8, 24, 617, 481));
+    EXPECT_EQ(recorder.browserArea->geometry(), QRect(2, 2, 613, 477));
+    EXPECT_EQ(recorder.button_start->geometry(), QRect(672, 96, 113, 33));
+    EXPECT_EQ(recorder.Panel2->geometry(), QRect(648, 224, 160, 120));
+    EXPECT_EQ(recorder.Label1->pos(), QPoint(648, 368));
+    EXPECT_EQ(recorder.title_caption->pos(), QPoint(8, 512));
+    EXPECT_EQ(recorder.CaptureRect().width(), 595);
+    EXPECT_EQ(recorder.CaptureRect().height(), 466);
+}
+
+TEST(OpenPptPage, CaptureSizesThatDoNotFitTheScreenAreOfferedDisabledWithTheReason)
+{
+    TForm1 form(TestAppServices());
+    auto* sizes = form.findChild<QComboBox*>("capturesize");
+    ASSERT_NE(sizes, nullptr);
+    // On the page, clear of the other controls of the upper box.
+    QWidget* page = sizes->parentWidget();
+    EXPECT_LE(sizes->geometry().right(), 401);
+    for (QWidget* other : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != sizes && other->objectName() != "upperBox") {
+            EXPECT_FALSE(other->geometry().intersects(sizes->geometry())) << other->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(form.RecordingCaptureSize(), (CaptureSize{595, 466}));
+
+    QComboBox onFullHd;
+    OfferCaptureSizes(&onFullHd, QSize(1920, 1080));
+    ASSERT_EQ(onFullHd.count(), 3);
+    EXPECT_EQ(onFullHd.itemText(0), "595 x 466");
+    EXPECT_EQ(onFullHd.itemText(1), "1280 x 720");
+    EXPECT_EQ(onFullHd.itemText(2), "1920 x 1080");
+    const auto* model = qobject_cast<QStandardItemModel*>(onFullHd.model());
+    EXPECT_TRUE(model->item(0)->isEnabled());
+    EXPECT_TRUE(model->item(1)->isEnabled());
+    EXPECT_FALSE(model->item(2)->isEnabled());
+    EXPECT_TRUE(model->item(1)->toolTip().isEmpty());
+    EXPECT_TRUE(model->item(2)->toolTip().contains("2150 x 1151")) << model->item(2)->toolTip().toStdString();
+    EXPECT_TRUE(model->item(2)->toolTip().contains("1920 x 1080")) << model->item(2)->toolTip().toStdString();
+
+    // The page's own list: a chosen size is what the Recorder gets, one that does not fit never.
+    sizes->clear();
+    OfferCaptureSizes(sizes, QSize(1920, 1080));
+    sizes->setCurrentIndex(1);
+    EXPECT_EQ(form.RecordingCaptureSize(), (CaptureSize{1280, 720}));
+    sizes->setCurrentIndex(2);
+    EXPECT_EQ(form.RecordingCaptureSize(), (CaptureSize{595, 466}));
 }
 
 TEST_F(RecorderLoop, OnThePresentationViewerOnlyItsEndScreenEndsTheShow)

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QProcess>
@@ -283,6 +284,74 @@ TEST_F(RecordingEndToEnd, ARecordedSessionExportsToAviWithItsSoundAndToGif)
     EXPECT_TRUE(picture.contains("gif") && picture.contains("560") && picture.contains("420"))
         << gifStreams[0].toStdString();
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.back().text.toStdString();
+}
+
+// An HD recording: the Recorder's browser frame takes 1280 x 720, the show is drawn at that size,
+// and the 16:9 frames export at their own shape: the video at "Original size" 1280 wide, at the
+// first zoom item 560 wide with the recording's shape, and the GIF as well.
+TEST_F(RecordingEndToEnd, AnHdRecordingExportsAtItsOwnSizeAndShape)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize needed = TForm2::RecorderSizeFor({1280, 720});
+    if (!screen || screen->geometry().width() < needed.width() || screen->geometry().height() < needed.height())
+        GTEST_SKIP() << "the display is too small for a 1280 x 720 capture";
+    form1_->capturesize->setCurrentIndex(1);
+    ASSERT_EQ(form1_->RecordingCaptureSize(), (CaptureSize{1280, 720}));
+    AutoRecordToTheEnd(false);
+    if (HasFatalFailure())
+        return;
+    const ScreenRect capture = form2_->CaptureRect();
+    EXPECT_EQ(capture.width(), 1280);
+    EXPECT_EQ(capture.height(), 720);
+    Picture first;
+    LoadFrame(files(), 1, first);
+    EXPECT_EQ(first.width(), 1280);
+    EXPECT_GE(first.height(), 600); // a 4:3 slide fills the height, between black side bars
+    // The slide's text is drawn at the frame's size, not scaled up from the classic one: its
+    // dark pixels are many, and the frame shows sharp edges (neighbours far apart in colour).
+    int sharpEdges = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 1; x < first.width(); ++x) {
+            const uint8_t* px = first.scanLine(y) + 3 * x;
+            sharpEdges += std::abs(px[0] - px[-3]) > 160;
+        }
+    EXPECT_GT(sharpEdges, 1000);
+
+    form1_->show();
+    // The lists show the recording's sizes.
+    const int evenHeight = first.height() & ~1;
+    EXPECT_EQ(form1_->suiComboBox1->itemText(5), QStringLiteral("Original size (1280x%1)").arg(evenHeight));
+    const int ruleHeight = 2 * static_cast<int>(std::lround(560.0 * first.height() / first.width() / 2));
+    EXPECT_EQ(form1_->suiComboBox2->itemText(0), QStringLiteral("560x%1").arg(ruleHeight));
+
+    ASSERT_TRUE(WaitFor([&] { return form1_->ComboBox2->count() > 1; }, 10000)) << "encoder list";
+    struct Export {
+        int item;
+        int width;
+        int height;
+    };
+    for (const Export e : {Export{5, 1280, evenHeight}, Export{0, 560, ruleHeight}}) {
+        const QString avi = folder_.filePath(QStringLiteral("hd-%1.avi").arg(e.item));
+        form1_->suiComboBox1->setCurrentIndex(e.item);
+        dialogs_.fileNames.push_back(avi);
+        form1_->suiButton5->click();
+        const QStringList streams = ProbeStreams(avi);
+        ASSERT_EQ(streams.size(), 1) << streams.join(" | ").toStdString();
+        const QStringList video = streams[0].split(',');
+        EXPECT_TRUE(video.contains(QString::number(e.width)) && video.contains(QString::number(e.height)))
+            << streams[0].toStdString() << " for item " << e.item;
+    }
+
+    const QString gif = folder_.filePath("hd.gif");
+    form1_->suiComboBox2->setCurrentIndex(0);
+    dialogs_.fileNames.push_back(gif);
+    form1_->Button7->click();
+    const QStringList gifStreams = ProbeStreams(gif);
+    ASSERT_EQ(gifStreams.size(), 1) << gifStreams.join(" | ").toStdString();
+    const QStringList picture = gifStreams[0].split(',');
+    EXPECT_TRUE(picture.contains("560") && picture.contains(QString::number(ruleHeight))) << gifStreams[0].toStdString();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.back().text.toStdString();
+    form1_->capturesize->setCurrentIndex(0);
 }
 
 // A window manager delays and reorders what synthetic input does; the session must not care.

@@ -68,14 +68,16 @@ TEST_F(AviSavePageTest, PageHoldsItsControlsInTheirInitialState)
     EXPECT_EQ(form->ComboBox3->currentText(), "Medium Quality");
     EXPECT_EQ(form->ComboBox2->count(), 0);
     EXPECT_EQ(form->ComboBox2->placeholderText(), "Video Encoder");
-    EXPECT_EQ(Items(form->suiComboBox1), QStringList({"560x420", "480x360", "360x270", "240x180", "120x90"}));
+    EXPECT_EQ(Items(form->suiComboBox1), QStringList({"560x420", "480x360", "360x270", "240x180", "120x90", "Original size"}));
     EXPECT_EQ(form->suiComboBox1->currentIndex(), 0);
     EXPECT_EQ(form->suiButton1->text(), "Advance");
+    EXPECT_EQ(Items(form->videoformat), QStringList({"AVI", "MP4", "WebM", "MKV"}));
+    EXPECT_EQ(form->videoformat->currentText(), "AVI");
     EXPECT_EQ(form->suiButton5->text(), "Save to AVI");
     EXPECT_FALSE(form->suiButton5->isEnabled());
     EXPECT_EQ(form->suiProgressBar1->value(), 0);
-    for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "suiComboBox1", "suiButton1", "suiButton5",
-                             "suiProgressBar1"}) {
+    for (const char* name : {"videoformat", "ComboBox1", "ComboBox2", "ComboBox3", "suiComboBox1", "suiButton1",
+                             "suiButton5", "suiProgressBar1"}) {
         QWidget* control = page->findChild<QWidget*>(name);
         ASSERT_NE(control, nullptr) << name;
         EXPECT_LE(control->geometry().right(), 410) << name;
@@ -255,11 +257,12 @@ TEST_F(AviSaveCommandTest, AMissingFirstSlotStartsBlackAtTheZoomSize)
     save("zoom.avi");
     const std::vector<ProbedStream> streams = ProbeStreams(chosen("zoom.avi"));
     ASSERT_EQ(streams.size(), 1u);
+    // 240 wide in the 3:2 shape of the recording.
     EXPECT_EQ(streams[0].width, 240);
-    EXPECT_EQ(streams[0].height, 180);
-    const auto frames = DecodeVideoFrames(chosen("zoom.avi"), 240, 180);
+    EXPECT_EQ(streams[0].height, 160);
+    const auto frames = DecodeVideoFrames(chosen("zoom.avi"), 240, 160);
     ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0], std::vector<uint8_t>(240 * 180 * 3, 0));
+    EXPECT_EQ(frames[0], std::vector<uint8_t>(240 * 160 * 3, 0));
 }
 
 TEST_F(AviSaveCommandTest, ProgressRunsThroughTheFramesAndTheCompression)
@@ -388,6 +391,131 @@ TEST_F(AviSaveCommandTest, ASecondStartWhileSavingDoesNothing)
     form.suiButton5Click();
     EXPECT_EQ(dialogs.fileNames.size(), 1u);
     form.AviExportRunning = false;
+}
+
+void ChooseFormat(TForm1& form, const QString& name)
+{
+    form.videoformat->setCurrentIndex(form.videoformat->findText(name));
+    form.videoformatChange();
+}
+
+TEST_F(AviSaveCommandTest, FormatsOfferWhatTheirContainerHoldsAndTheirOwnEncoder)
+{
+    ChooseFormat(form, "MP4");
+    EXPECT_EQ(form.ComboBox2->currentText(), "H264 libx264");
+    EXPECT_EQ(form.ComboBox2->findText("No Compression"), -1);
+    EXPECT_EQ(form.ComboBox2->findText("WMV2 wmv2"), -1) << "MP4 holds no WMV";
+    EXPECT_EQ(form.ComboBox1->currentText(), "24 Bit");
+    EXPECT_FALSE(form.ComboBox1->isEnabled());
+    EXPECT_EQ(form.suiButton5->text(), "Save to MP4");
+    EXPECT_EQ(form.AviWriter->compressorCode(), "H264");
+
+    ChooseFormat(form, "WebM");
+    EXPECT_EQ(form.ComboBox2->currentText(), "VP90 libvpx-vp9");
+    for (const QString& entry : Items(form.ComboBox2))
+        EXPECT_TRUE(entry.contains("libvpx") || entry.contains("av1")) << entry.toStdString();
+    EXPECT_EQ(form.suiButton5->text(), "Save to WebM");
+
+    ChooseFormat(form, "MKV");
+    EXPECT_EQ(form.ComboBox2->currentText(), "H264 libx264");
+    EXPECT_TRUE(form.ComboBox1->isEnabled());
+
+    ChooseFormat(form, "AVI");
+    EXPECT_EQ(form.ComboBox2->itemText(0), "No Compression");
+    EXPECT_EQ(form.ComboBox2->currentText(), "DIVX mpeg4");
+    EXPECT_EQ(form.suiButton5->text(), "Save to AVI");
+}
+
+TEST_F(AviSaveCommandTest, SaveToMp4WritesH264AndAacAndMovesTheBar)
+{
+    for (int slot = 1; slot <= 8; ++slot)
+        SaveFrame(folder.files(), SlidePicture(120, 90, slot), slot);
+    form.FrameCount = 8;
+    form.audioenable->setChecked(true);
+    WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_IMA_ADPCM, 11025, 1, 1.2);
+    ChooseFormat(form, "MP4");
+    std::vector<int> positions;
+    QObject::connect(form.suiProgressBar1, &QProgressBar::valueChanged, [&](int value) { positions.push_back(value); });
+    save("talk.mp4");
+    EXPECT_TRUE(dialogs.lastFilter.startsWith("*.mp4"));
+    EXPECT_EQ(dialogs.lastInitialName, "mp4");
+    const std::vector<ProbedStream> streams = ProbeStreams(chosen("talk.mp4"));
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[0].codec, "h264");
+    EXPECT_EQ(streams[0].packets, 8);
+    EXPECT_EQ(streams[1].codec, "aac");
+    EXPECT_GE(positions.size(), 8u);
+    EXPECT_EQ(form.suiProgressBar1->value(), form.suiProgressBar1->maximum());
+    EXPECT_TRUE(form.videoformat->isEnabled());
+}
+
+TEST_F(AviSaveCommandTest, ATypedExtensionSwitchesTheFormatWhenTheEncoderFits)
+{
+    SaveFrame(folder.files(), SlidePicture(120, 90, 0), 1);
+    form.FrameCount = 3;
+    selectEncoder("H264 libx264");
+    form.ComboBox2Change();
+    save("talk.mkv");
+    EXPECT_EQ(form.videoformat->currentText(), "MKV");
+    EXPECT_EQ(form.ComboBox2->currentText(), "H264 libx264");
+    EXPECT_EQ(form.suiButton5->text(), "Save to MKV");
+    std::ifstream file(chosen("talk.mkv"), std::ios::binary);
+    std::string magic(4, '\0');
+    file.read(magic.data(), 4);
+    EXPECT_EQ(magic, "\x1A\x45\xDF\xA3") << "a Matroska file";
+    const std::vector<ProbedStream> streams = ProbeStreams(chosen("talk.mkv"));
+    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(streams[0].codec, "h264");
+}
+
+TEST_F(AviSaveCommandTest, ATypedExtensionOfAFormatThatCannotHoldTheEncoderSaysWhichItTakes)
+{
+    SaveFrame(folder.files(), SlidePicture(120, 90, 0), 1);
+    form.FrameCount = 3;
+    selectEncoder("DIVX mpeg4");
+    form.ComboBox2Change();
+    save("talk.webm");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("WebM files take 24-bit pictures of these encoders:"))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains("VP90 libvpx-vp9"));
+    EXPECT_FALSE(dialogs.messages[0].text.contains("DIVX"));
+    EXPECT_FALSE(fs::exists(chosen("talk.webm")));
+    EXPECT_EQ(form.videoformat->currentText(), "AVI");
+    EXPECT_EQ(form.ComboBox2->currentText(), "DIVX mpeg4");
+}
+
+TEST_F(AviSaveCommandTest, AdvanceOpensTheSettingsOfEveryEncoderOfAFormatsList)
+{
+    ChooseFormat(form, "MP4");
+    ASSERT_GT(form.ComboBox2->count(), 0);
+    form.ComboBox2->setCurrentIndex(0); // no "No Compression" entry here: the first is an encoder
+    form.ComboBox2Change();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = true;
+        dialog->reject();
+    });
+    form.suiButton1->click();
+    EXPECT_TRUE(shown) << form.ComboBox2->currentText().toStdString();
+}
+
+TEST_F(AviSaveCommandTest, AFailedWebmExportKeepsTheUsersFile)
+{
+    SaveFrame(folder.files(), SlidePicture(120, 90, 0), 1);
+    form.FrameCount = 3;
+    form.audioenable->setChecked(true);
+    std::ofstream(folder.files().SoundFilePath()) << "no sound in here";
+    std::ofstream(chosen("kept.webm")) << "precious";
+    ChooseFormat(form, "WebM");
+    dialogs.confirmations.push_back(true);
+    EXPECT_THROW(save("kept.webm"), DeckrecError);
+    std::ifstream kept(chosen("kept.webm"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "precious");
+    EXPECT_TRUE(form.suiButton5->isEnabled());
+    EXPECT_TRUE(form.videoformat->isEnabled());
 }
 
 } // namespace
