@@ -2,6 +2,7 @@
 // for a changed picture, the frame file. Run under X (scripts/test-services.sh start_display);
 // without a display the grab is a copy from memory. Each case runs at the classic capture size,
 // 595 x 466, and at 1920 x 1080 (a display of at least that size).
+#include "core/frame_store.h"
 #include "core/working_files.h"
 #include "bench_pictures.h"
 #include "platform/x11_cursor_source.h"
@@ -159,6 +160,17 @@ void BM_GrabOnly(benchmark::State& state)
     state.SetLabel(window.ok() ? "X11 grab" : "no display");
 }
 
+// The frame file alone (BMP image, zlib level 1, write): the part of a changed slot that grows
+// with the picture beside the grab.
+void BM_StoreOnly(benchmark::State& state)
+{
+    BenchFolder folder;
+    const Picture page = TextPagePicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 0);
+    int slot = 1;
+    for (auto _ : state)
+        SaveFrame(folder.files(), page, slot++);
+}
+
 } // namespace
 
 // Capture sizes: the classic one and the largest HD choice.
@@ -170,4 +182,5 @@ void CaptureSizes(benchmark::internal::Benchmark* bench)
 BENCHMARK(BM_SlotUnchangedPicture)->Apply(CaptureSizes);
 BENCHMARK(BM_SlotChangedTextPage)->Apply(CaptureSizes);
 BENCHMARK(BM_GrabOnly)->Apply(CaptureSizes);
+BENCHMARK(BM_StoreOnly)->Apply(CaptureSizes);
 BENCHMARK_MAIN();

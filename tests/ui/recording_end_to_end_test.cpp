@@ -307,8 +307,8 @@ TEST_F(RecordingEndToEnd, AnHdRecordingExportsAtItsOwnSizeAndShape)
     LoadFrame(files(), 1, first);
     EXPECT_EQ(first.width(), 1280);
     EXPECT_GE(first.height(), 600); // a 4:3 slide fills the height, between black side bars
-    // The slide's text is drawn at the frame's size, not scaled up from the classic one: its
-    // dark pixels are many, and the frame shows sharp edges (neighbours far apart in colour).
+    // The slide is drawn over the large frame, its text crisp: many sharp edges (neighbours
+    // far apart in colour), which a blurred or empty frame would not have.
     int sharpEdges = 0;
     for (int y = 0; y < first.height(); ++y)
         for (int x = 1; x < first.width(); ++x) {
@@ -341,6 +341,19 @@ TEST_F(RecordingEndToEnd, AnHdRecordingExportsAtItsOwnSizeAndShape)
         EXPECT_TRUE(video.contains(QString::number(e.width)) && video.contains(QString::number(e.height)))
             << streams[0].toStdString() << " for item " << e.item;
     }
+
+    // The HD recording as MP4 at its own size, the way it goes on a web page.
+    const QString mp4 = folder_.filePath("hd.mp4");
+    form1_->videoformat->setCurrentIndex(form1_->videoformat->findText("MP4"));
+    form1_->videoformatChange();
+    form1_->suiComboBox1->setCurrentIndex(5);
+    dialogs_.fileNames.push_back(mp4);
+    form1_->suiButton5->click();
+    const QStringList mp4Streams = ProbeStreams(mp4);
+    ASSERT_EQ(mp4Streams.size(), 1) << mp4Streams.join(" | ").toStdString();
+    const QStringList mp4Video = mp4Streams[0].split(',');
+    EXPECT_TRUE(mp4Video.contains("h264") && mp4Video.contains("1280") && mp4Video.contains(QString::number(evenHeight)))
+        << mp4Streams[0].toStdString();
 
     const QString gif = folder_.filePath("hd.gif");
     form1_->suiComboBox2->setCurrentIndex(0);
