@@ -1,7 +1,9 @@
 // X image rows of every true-colour layout become 24-bit B,G,R pictures.
 #include "platform/x11_pixels.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 // Xlib's macros (None, Bool) clash with gtest's names: it comes last.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -60,4 +62,41 @@ TEST(XImageRows, TrueColourLayoutsBecomeBgr)
     EXPECT_EQ(Pixel(q, 0, 0), 0xff0000u);
     EXPECT_EQ(Pixel(q, 1, 0), 0x00ff00u);
     EXPECT_EQ(Pixel(q, 2, 0), 0x0082ffu); // green 32 of 63 -> 130
+}
+
+TEST(XImageRows, LongBgrxRowsKeepEveryPixelAndLeaveTheRestOfThePicture)
+{
+    // Rows longer than one block of four, with a tail, placed at an offset in a larger picture.
+    constexpr int kWidth = 11;
+    std::vector<uint8_t> bgrx(2 * kWidth * 4);
+    for (size_t i = 0; i < bgrx.size(); ++i)
+        bgrx[i] = static_cast<uint8_t>(i % 4 == 3 ? 0xee : 7 * i + 1);
+    XImage image{};
+    image.width = kWidth;
+    image.height = 2;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(bgrx.data());
+    image.byte_order = LSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = LSBFirst;
+    image.bitmap_pad = 32;
+    image.depth = 24;
+    image.bits_per_pixel = 32;
+    image.bytes_per_line = kWidth * 4;
+    image.red_mask = 0xff0000;
+    image.green_mask = 0xff00;
+    image.blue_mask = 0xff;
+    ASSERT_TRUE(XInitImage(&image));
+    Picture p(kWidth + 2, 4);
+    std::fill(p.bits(), p.bits() + p.byteCount(), 0x55);
+    CopyXImageToPicture(&image, p, 1, 1);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* s = &bgrx[static_cast<size_t>((y * kWidth + x) * 4)];
+            EXPECT_EQ(Pixel(p, x + 1, y + 1), uint32_t(s[2]) << 16 | uint32_t(s[1]) << 8 | s[0]) << x << "," << y;
+        }
+    EXPECT_EQ(Pixel(p, 0, 1), 0x555555u);
+    EXPECT_EQ(Pixel(p, kWidth + 1, 2), 0x555555u);
+    EXPECT_EQ(Pixel(p, 3, 0), 0x555555u);
+    EXPECT_EQ(Pixel(p, 3, 3), 0x555555u);
 }
