@@ -1,5 +1,6 @@
 #include "avi/avi_output_file.h"
 
+#include "avi/libav_support.h"
 #include "avi/wav_audio_source.h"
 
 extern "C" {
@@ -40,12 +41,6 @@ struct OutputFree {
 };
 struct DecoderFree {
     void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 
 AVPixelFormat RawFormat(int bitCount)

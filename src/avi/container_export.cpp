@@ -2,6 +2,7 @@
 
 #include "avi/container_sound.h"
 #include "avi/frame_fitting.h"
+#include "avi/libav_support.h"
 #include "avi/wav_audio_source.h"
 #include "core/deckrec_error.h"
 #include "core/file_replacement.h"
@@ -22,22 +23,6 @@ namespace {
 
 constexpr int kFrameTime = 150; // milliseconds per frame slot
 
-std::string ErrorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-void Check(int result, const std::string& what)
-{
-    if (result < 0)
-        throw DeckrecError(what + ": " + ErrorText(result));
-}
-
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
 
 // The output context with its file; closed and freed on every path.
 struct Output {
@@ -69,7 +54,7 @@ std::string WavCodecName(const std::string& path)
 // The fitted picture as a BGR24 or BGRA frame; an indexed picture in its palette's colours.
 void FillFrame(AVFrame* frame, const Picture& bitmap)
 {
-    Check(av_frame_make_writable(frame), "Frame buffer");
+    CheckLibav(av_frame_make_writable(frame), "Frame buffer");
     const int bits = BitsPerPixel(bitmap.pixelFormat());
     const std::vector<uint32_t>& colours = FramePalette(bitmap.pixelFormat());
     for (int y = 0; y < bitmap.height(); ++y) {
@@ -153,7 +138,7 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
 
     PendingReplacement part(target);
     Output output;
-    Check(avformat_alloc_output_context2(&output.context, nullptr, info.muxer, part.path().c_str()),
+    CheckLibav(avformat_alloc_output_context2(&output.context, nullptr, info.muxer, part.path().c_str()),
           "Could not create " + target);
     AVFormatContext* oc = output.context;
 
@@ -184,20 +169,20 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
         sound.emplace(options.video.soundFile, oc, soundEncoder);
     }
 
-    Check(avio_open(&oc->pb, part.path().c_str(), AVIO_FLAG_WRITE), "Could not write " + target);
+    CheckLibav(avio_open(&oc->pb, part.path().c_str(), AVIO_FLAG_WRITE), "Could not write " + target);
     AVDictionary* muxerOptions = nullptr;
     if (options.format == VideoFormat::Mp4)
         av_dict_set(&muxerOptions, "movflags", "+faststart", 0); // the index first: plays while it downloads
     const int header = avformat_write_header(oc, &muxerOptions);
     av_dict_free(&muxerOptions);
-    Check(header, "Could not write " + target);
+    CheckLibav(header, "Could not write " + target);
 
     const PacketSink sink = [oc, video, slotBase](AVPacket* packet) {
         packet->stream_index = video->index;
         if (packet->duration <= 0)
             packet->duration = 1;
         av_packet_rescale_ts(packet, slotBase, video->time_base);
-        Check(av_interleaved_write_frame(oc, packet), "Could not write the video");
+        CheckLibav(av_interleaved_write_frame(oc, packet), "Could not write the video");
     };
 
     std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
@@ -206,7 +191,7 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
     frame->width = width;
     frame->height = height;
     frame->format = bits == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    Check(av_frame_get_buffer(frame.get(), 0), "Out of memory");
+    CheckLibav(av_frame_get_buffer(frame.get(), 0), "Out of memory");
 
     // Only stored slots are read and fitted; a still slide costs one file and one fitting.
     Picture previous;
@@ -231,8 +216,8 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
     if (sound)
         sound->finish(int64_t{frameCount} * kFrameTime);
     Report(progress, frameCount + frameCount / 4);
-    Check(av_write_trailer(oc), "Could not write " + target);
-    Check(avio_closep(&oc->pb), "Could not write " + target);
+    CheckLibav(av_write_trailer(oc), "Could not write " + target);
+    CheckLibav(avio_closep(&oc->pb), "Could not write " + target);
     part.Commit();
     Report(progress, ExportProgressMaximum(frameCount));
 }

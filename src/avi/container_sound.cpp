@@ -1,5 +1,6 @@
 #include "avi/container_sound.h"
 
+#include "avi/libav_support.h"
 #include "avi/wav_audio_source.h"
 #include "core/deckrec_error.h"
 
@@ -16,28 +17,6 @@ extern "C" {
 
 namespace {
 
-std::string ErrorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-void Check(int result, const std::string& what)
-{
-    if (result < 0)
-        throw DeckrecError(what + ": " + ErrorText(result));
-}
-
-struct CodecFree {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 struct ResamplerFree {
     void operator()(SwrContext* swr) const { swr_free(&swr); }
 };
@@ -79,8 +58,8 @@ struct ContainerSound::State {
     bool copy = false;
     bool sourceDone = false;
     bool pendingCopy = false; // packet holds a WAV packet not written yet
-    std::unique_ptr<AVCodecContext, CodecFree> decoder;
-    std::unique_ptr<AVCodecContext, CodecFree> encoder;
+    std::unique_ptr<AVCodecContext, CodecContextFree> decoder;
+    std::unique_ptr<AVCodecContext, CodecContextFree> encoder;
     std::unique_ptr<SwrContext, ResamplerFree> resampler;
     std::unique_ptr<AVAudioFifo, FifoFree> fifo;
     std::unique_ptr<AVFrame, FrameFree> frame = std::unique_ptr<AVFrame, FrameFree>(av_frame_alloc());
@@ -94,7 +73,7 @@ struct ContainerSound::State {
     {
         p->stream_index = stream->index;
         av_packet_rescale_ts(p, from, stream->time_base);
-        Check(av_interleaved_write_frame(output, p), "Could not write the sound");
+        CheckLibav(av_interleaved_write_frame(output, p), "Could not write the sound");
     }
 
     // Copies the WAV's packets that start before the limit; the first one at or past it
@@ -106,7 +85,7 @@ struct ContainerSound::State {
             if (!pendingCopy) {
                 int error = 0;
                 if (!source.read(packet.get(), error)) {
-                    Check(error, "Could not read the sound");
+                    CheckLibav(error, "Could not read the sound");
                     sourceDone = true;
                     break;
                 }
@@ -132,19 +111,19 @@ struct ContainerSound::State {
         while (!sourceDone && samplesQueued < limit) {
             int error = 0;
             if (!source.read(packet.get(), error)) {
-                Check(error, "Could not read the sound");
+                CheckLibav(error, "Could not read the sound");
                 sourceDone = true;
-                Check(avcodec_send_packet(decoder.get(), nullptr), "Could not decode the sound");
+                CheckLibav(avcodec_send_packet(decoder.get(), nullptr), "Could not decode the sound");
             } else {
                 const int sent = avcodec_send_packet(decoder.get(), packet.get());
                 av_packet_unref(packet.get());
-                Check(sent, "Could not decode the sound");
+                CheckLibav(sent, "Could not decode the sound");
             }
             for (;;) {
                 const int got = avcodec_receive_frame(decoder.get(), frame.get());
                 if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
                     break;
-                Check(got, "Could not decode the sound");
+                CheckLibav(got, "Could not decode the sound");
                 queue(frame.get());
                 av_frame_unref(frame.get());
             }
@@ -155,7 +134,7 @@ struct ContainerSound::State {
     {
         const int room = swr_get_out_samples(resampler.get(), decoded->nb_samples);
         uint8_t** planes = nullptr;
-        Check(av_samples_alloc_array_and_samples(&planes, nullptr, encoder->ch_layout.nb_channels, room,
+        CheckLibav(av_samples_alloc_array_and_samples(&planes, nullptr, encoder->ch_layout.nb_channels, room,
                                                  encoder->sample_fmt, 0),
               "Out of memory");
         const int converted = swr_convert(resampler.get(), planes, room,
@@ -165,7 +144,7 @@ struct ContainerSound::State {
             result = av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes), converted);
         av_freep(&planes[0]);
         av_freep(&planes);
-        Check(result, "Could not convert the sound");
+        CheckLibav(result, "Could not convert the sound");
         samplesQueued += std::max(converted, 0);
     }
 
@@ -184,12 +163,12 @@ struct ContainerSound::State {
             chunk->nb_samples = take;
             chunk->format = encoder->sample_fmt;
             chunk->sample_rate = encoder->sample_rate;
-            Check(av_channel_layout_copy(&chunk->ch_layout, &encoder->ch_layout), "Out of memory");
-            Check(av_frame_get_buffer(chunk.get(), 0), "Out of memory");
-            Check(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(chunk->data), take), "Could not convert the sound");
+            CheckLibav(av_channel_layout_copy(&chunk->ch_layout, &encoder->ch_layout), "Out of memory");
+            CheckLibav(av_frame_get_buffer(chunk.get(), 0), "Out of memory");
+            CheckLibav(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(chunk->data), take), "Could not convert the sound");
             chunk->pts = samplesEncoded;
             samplesEncoded += take;
-            Check(avcodec_send_frame(encoder.get(), chunk.get()), "Could not encode the sound");
+            CheckLibav(avcodec_send_frame(encoder.get(), chunk.get()), "Could not encode the sound");
             drainPackets();
             if (take < frameSize)
                 break;
@@ -202,7 +181,7 @@ struct ContainerSound::State {
             const int got = avcodec_receive_packet(encoder.get(), packet.get());
             if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
                 return;
-            Check(got, "Could not encode the sound");
+            CheckLibav(got, "Could not encode the sound");
             write(packet.get(), encoder->time_base);
             av_packet_unref(packet.get());
         }
@@ -222,7 +201,7 @@ ContainerSound::ContainerSound(const std::string& wavPath, AVFormatContext* outp
     const AVCodecParameters* in = s.source.stream()->codecpar;
     if (encoderName.empty()) {
         s.copy = true;
-        Check(avcodec_parameters_copy(s.stream->codecpar, in), "Sound stream");
+        CheckLibav(avcodec_parameters_copy(s.stream->codecpar, in), "Sound stream");
         s.stream->codecpar->codec_tag = 0;
         s.stream->time_base = s.source.stream()->time_base;
         return;
@@ -234,8 +213,8 @@ ContainerSound::ContainerSound(const std::string& wavPath, AVFormatContext* outp
     s.decoder.reset(avcodec_alloc_context3(decoderCodec));
     if (!s.decoder)
         throw DeckrecError("Out of memory");
-    Check(avcodec_parameters_to_context(s.decoder.get(), in), "Sound stream");
-    Check(avcodec_open2(s.decoder.get(), decoderCodec, nullptr), "Could not decode the sound");
+    CheckLibav(avcodec_parameters_to_context(s.decoder.get(), in), "Sound stream");
+    CheckLibav(avcodec_open2(s.decoder.get(), decoderCodec, nullptr), "Could not decode the sound");
 
     const AVCodec* encoderCodec = avcodec_find_encoder_by_name(encoderName.c_str());
     if (!encoderCodec)
@@ -253,8 +232,8 @@ ContainerSound::ContainerSound(const std::string& wavPath, AVFormatContext* outp
         enc->bit_rate = 64000 * channels;
     if (output->oformat->flags & AVFMT_GLOBALHEADER)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    Check(avcodec_open2(enc, encoderCodec, nullptr), "The sound encoder would not open");
-    Check(avcodec_parameters_from_context(s.stream->codecpar, enc), "Sound stream");
+    CheckLibav(avcodec_open2(enc, encoderCodec, nullptr), "The sound encoder would not open");
+    CheckLibav(avcodec_parameters_from_context(s.stream->codecpar, enc), "Sound stream");
     s.stream->time_base = enc->time_base;
 
     SwrContext* swr = nullptr;
@@ -262,13 +241,13 @@ ContainerSound::ContainerSound(const std::string& wavPath, AVFormatContext* outp
     if (in->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || in->ch_layout.nb_channels <= 0)
         av_channel_layout_default(&inLayout, std::max(in->ch_layout.nb_channels, 1));
     else
-        Check(av_channel_layout_copy(&inLayout, &in->ch_layout), "Out of memory");
+        CheckLibav(av_channel_layout_copy(&inLayout, &in->ch_layout), "Out of memory");
     const int made = swr_alloc_set_opts2(&swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout,
                                          s.decoder->sample_fmt, in->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     s.resampler.reset(swr);
-    Check(made, "Sound conversion");
-    Check(swr_init(swr), "Sound conversion");
+    CheckLibav(made, "Sound conversion");
+    CheckLibav(swr_init(swr), "Sound conversion");
     s.fifo.reset(av_audio_fifo_alloc(enc->sample_fmt, enc->ch_layout.nb_channels, 4096));
     if (!s.fifo)
         throw DeckrecError("Out of memory");
@@ -302,7 +281,7 @@ void ContainerSound::finish(int64_t milliseconds)
         const int room = swr_get_out_samples(s.resampler.get(), 0);
         if (room > 0) {
             uint8_t** planes = nullptr;
-            Check(av_samples_alloc_array_and_samples(&planes, nullptr, s.encoder->ch_layout.nb_channels, room,
+            CheckLibav(av_samples_alloc_array_and_samples(&planes, nullptr, s.encoder->ch_layout.nb_channels, room,
                                                      s.encoder->sample_fmt, 0),
                   "Out of memory");
             const int flushed = swr_convert(s.resampler.get(), planes, room, nullptr, 0);
@@ -313,6 +292,6 @@ void ContainerSound::finish(int64_t milliseconds)
         }
     }
     s.encodeUntil(limit, true);
-    Check(avcodec_send_frame(s.encoder.get(), nullptr), "Could not encode the sound");
+    CheckLibav(avcodec_send_frame(s.encoder.get(), nullptr), "Could not encode the sound");
     s.drainPackets();
 }
