@@ -3,6 +3,7 @@
 #include "platform/presentation_converter.h"
 #include "platform/viewer_pages.h"
 #include "support/temp_program_folder.h"
+#include "support/wait_for.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,21 +17,6 @@
 #include <sys/types.h>
 
 namespace {
-
-// Runs the event loop until done() or the time limit; false on timeout.
-bool WaitFor(const std::function<bool()>& done, int limitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 // A process that has ended; one its new parent has not reaped yet counts as ended.
 bool ProcessGone(pid_t pid)

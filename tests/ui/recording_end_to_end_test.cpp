@@ -13,6 +13,7 @@
 #include "ui/recorder_window.h"
 #include "support/fake_dialogs.h"
 #include "support/test_services.h"
+#include "support/wait_for.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,21 +43,6 @@
 #endif
 
 namespace {
-
-// Runs the event loop until done() or the time limit; false on timeout.
-bool WaitFor(const std::function<bool()>& done, int limitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 void Pause(int ms)
 {
