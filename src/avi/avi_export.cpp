@@ -1,6 +1,7 @@
 #include "avi/avi_export.h"
 
 #include "avi/avi_writer.h"
+#include "avi/wav_audio_source.h"
 #include "core/deckrec_error.h"
 #include "core/file_replacement.h"
 #include "core/frame_store.h"
@@ -42,6 +43,12 @@ std::string TemporaryVideoPath(const WorkingFiles& files)
     return files.WorkingDirectory() + "~AWTemp" + kIntermediateName;
 }
 
+// The bar's value after k of frameCount slots.
+int SlotsDone(int k, int frameCount)
+{
+    return static_cast<int>(int64_t{k} * ExportProgressMaximum(frameCount) / frameCount);
+}
+
 void Idle(const ExportProgress& progress)
 {
     if (progress.idle)
@@ -55,6 +62,12 @@ void Report(const ExportProgress& progress, int value)
 }
 
 } // namespace
+
+void StopWhenCancelled(const ExportProgress& progress)
+{
+    if (progress.cancelled && progress.cancelled())
+        throw ExportCancelled();
+}
 
 void AppendFrameSlots(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const std::function<void(int k)>& beforeSlot)
 {
@@ -102,32 +115,39 @@ void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount
     // The encoder list was made at another size and frame time; an encoder that cannot take
     // these frames would fail only in the closing save, after the whole frame loop.
     writer.CheckCompressorFits();
+    // Likewise a sound file that cannot be read: its error, before the frames rather than after.
+    if (!options.soundFile.empty())
+        WavAudioSource readable(options.soundFile);
 
-    // The finished video leaves the working directory on every path: moved to the target,
-    // or removed when the export fails.
+    // The video leaves the working directory on every path: moved to the target, or removed
+    // (with the part written so far) when the export fails or is cancelled.
     struct IntermediateRemoval {
-        const std::string& path;
+        TAviWriter_2& writer;
         ~IntermediateRemoval()
         {
+            writer.AbandonVideo();
             std::error_code ignored;
-            fs::remove(path, ignored);
+            fs::remove(writer.filename, ignored);
         }
-    } removal{writer.filename};
+    } removal{writer};
 
+    const int slots = frameCount > 0 ? frameCount : 1;
     writer.OpenVideo();
-    AppendFrameSlots(writer, files, frameCount, [&progress](int k) {
-        Report(progress, k);
+    AppendFrameSlots(writer, files, frameCount, [&progress, slots](int k) {
+        StopWhenCancelled(progress);
+        Report(progress, SlotsDone(k, slots));
         Idle(progress);
         Idle(progress);
     });
     Idle(progress);
     Idle(progress);
+    StopWhenCancelled(progress);
     writer.EndFrames();
     Idle(progress);
     Idle(progress);
-    // The compression fills the part of the bar above the frame count.
-    writer.OnSaveProgress = [&progress, frameCount](int percent) {
-        Report(progress, frameCount + percent * (frameCount / 2) / 100);
+    // The closing save only adds the rest of the sound and the index.
+    writer.OnSaveProgress = [&progress, slots](int percent) {
+        Report(progress, SlotsDone(slots, slots) * percent / 100);
         Idle(progress);
     };
     struct ProgressReset {

@@ -3,6 +3,7 @@
 // frame slot, and the whole export from the working files to the chosen file. Any front end
 // calls it; the windows only gather the options and show the progress.
 
+#include "core/deckrec_error.h"
 #include "core/working_files.h"
 #include "core/zoom_sizes.h"
 
@@ -28,19 +29,33 @@ struct VideoExportOptions {
     std::string target;    // the file the user chose; replaced only when the export succeeded
 };
 
-// Progress of an export on a bar of 0..ExportProgressMaximum(frameCount): one step per frame
-// slot, the rest for the compression. idle() runs between steps, so a window can handle its
-// messages there.
+// Progress of an export on a bar of 0..ExportProgressMaximum(frameCount), moving evenly with
+// the frame slots. idle() runs between steps, so a window can handle its messages there.
+// cancelled() is asked before each frame slot and once more before the file is completed;
+// true stops the export with ExportCancelled: the target keeps what it held and no part of
+// the new video stays on disk.
 struct ExportProgress {
     std::function<void(int value)> report;
     std::function<void()> idle;
+    std::function<bool()> cancelled;
 };
+
+// The export was stopped by ExportProgress::cancelled.
+class ExportCancelled : public DeckrecError {
+public:
+    ExportCancelled() : DeckrecError("The export was cancelled.") {}
+};
+
+// Throws ExportCancelled when progress says the export was cancelled.
+void StopWhenCancelled(const ExportProgress& progress);
 int ExportProgressMaximum(int frameCount);
 
 // Writes frame slots 1..frameCount of files through the writer's chosen encoder, colour depth
 // and quality, at options.size with 150 ms per slot, adds the sound and moves the result to
-// options.target. Call PrepareVideoExport first. An encoder that cannot take frames of that
-// size fails before the first frame. Errors pass through as exceptions; the target is then
-// untouched and the finished video does not stay in the working directory.
+// options.target. One pass: each slot is compressed as it is read, and the only file that
+// grows is the video itself. Call PrepareVideoExport first. An encoder that cannot take
+// frames of that size fails before the first frame. Errors (and a cancel) pass through as
+// exceptions; the target is then untouched and nothing of the video stays in the working
+// directory.
 void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const VideoExportOptions& options,
                  const ExportProgress& progress);

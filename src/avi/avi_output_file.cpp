@@ -10,10 +10,7 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
 namespace {
@@ -28,9 +25,6 @@ void Check(int result)
         throw LibraryFailure{result};
 }
 
-struct InputFree {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
-};
 struct OutputFree {
     void operator()(AVFormatContext* ctx) const
     {
@@ -39,209 +33,217 @@ struct OutputFree {
         avformat_free_context(ctx);
     }
 };
-struct DecoderFree {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
 
 AVPixelFormat RawFormat(int bitCount)
 {
     return bitCount <= 8 ? AV_PIX_FMT_PAL8 : bitCount == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
 }
 
-class OutputJob {
-public:
-    OutputJob(const AviOutputPlan& plan, EncoderFacility& facility) : plan_(plan), facility_(facility) {}
+void PutPalette(uint8_t* table, const std::vector<uint32_t>& palette)
+{
+    std::memset(table, 0, AVPALETTE_SIZE);
+    for (size_t i = 0; i < palette.size() && i < AVPALETTE_COUNT; ++i) {
+        const uint32_t argb = 0xFF000000u | palette[i];
+        std::memcpy(table + 4 * i, &argb, 4);
+    }
+}
 
-    void run()
+// Runs one step, turning every failure into the library's code.
+template <typename F>
+int Guarded(F&& step)
+{
+    try {
+        step();
+    } catch (const LibraryFailure& failure) {
+        return failure.code;
+    } catch (const EncoderError& failure) {
+        return failure.code() < 0 ? failure.code() : AVERROR_UNKNOWN;
+    } catch (const std::bad_alloc&) {
+        return AVERROR(ENOMEM);
+    }
+    return 0;
+}
+
+} // namespace
+
+class AviOutputFile::Job {
+public:
+    void create(const std::string& path)
     {
-        openInput();
-        openOutput();
-        Check(avio_open(&output_->pb, plan_.outputPath.c_str(), AVIO_FLAG_WRITE));
-        created_ = true;
+        AVFormatContext* output = nullptr;
+        Check(avformat_alloc_output_context2(&output, nullptr, "avi", path.c_str()));
+        output_.reset(output);
+        Check(avio_open(&output_->pb, path.c_str(), AVIO_FLAG_WRITE));
+    }
+
+    void start(const AviStreamPlan& plan, EncoderFacility& facility)
+    {
+        plan_ = plan;
+        frameBase_ = AVRational{plan.frameTime, 1000};
+        video_ = avformat_new_stream(output_.get(), nullptr);
+        if (!video_)
+            throw std::bad_alloc();
+        video_->time_base = frameBase_;
+        if (plan.compress) {
+            compressor_ = facility.openCompressor(plan.compression);
+            compressor_->describeStream(video_->codecpar);
+            prepareFrame();
+        } else {
+            describeStoredFrames();
+        }
+        if (plan.audio)
+            addAudioStream();
         AVDictionary* options = nullptr;
-        if (!plan_.compress)
-            av_dict_set(&options, "flipped_raw_rgb", "1", 0);
+        if (!plan.compress)
+            av_dict_set(&options, "flipped_raw_rgb", "1", 0); // rows are stored bottom-up, as in a DIB
         const int header = avformat_write_header(output_.get(), &options);
         av_dict_free(&options);
         Check(header);
+        started_ = true;
         readAudio();
-        transferVideo();
+    }
+
+    void writeFrame(const Picture& frame)
+    {
+        if (compressor_) {
+            fillFrame(frame);
+            compressor_->compress(frame_.get(), sink());
+        } else {
+            storeFrame(frame);
+        }
+        ++frames_;
+    }
+
+    void finish()
+    {
+        if (compressor_)
+            compressor_->compress(nullptr, sink());
         writeAudioUntil(INT64_MAX, AVRational{1, 1});
         Check(av_write_trailer(output_.get()));
         Check(avio_closep(&output_->pb));
+        output_.reset();
     }
 
-    bool created() const { return created_; }
+    bool open() const { return output_ != nullptr; }
+    bool started() const { return started_; }
 
 private:
-    void openInput()
+    void describeStoredFrames()
     {
-        AVFormatContext* input = nullptr;
-        Check(avformat_open_input(&input, plan_.temporaryPath.c_str(), nullptr, nullptr));
-        input_.reset(input);
-        if (input_->nb_streams < 1 || input_->streams[0]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
-            throw LibraryFailure{AVERROR_INVALIDDATA};
-        videoIn_ = input_->streams[0];
-        packet_.reset(av_packet_alloc());
-        if (!packet_)
-            throw std::bad_alloc();
-    }
-
-    void openOutput()
-    {
-        AVFormatContext* output = nullptr;
-        Check(avformat_alloc_output_context2(&output, nullptr, "avi", plan_.outputPath.c_str()));
-        output_.reset(output);
-        videoOut_ = avformat_new_stream(output_.get(), nullptr);
-        if (!videoOut_)
-            throw std::bad_alloc();
-        if (plan_.compress)
-            prepareCompression();
-        else
-            prepareCopy();
-        if (plan_.audio)
-            addAudioStream();
-    }
-
-    void prepareCopy()
-    {
-        // A clean description of the frames: the reader's extras (such as its bottom-up
-        // marker) must not end up in the format block.
-        const AVCodecParameters* in = videoIn_->codecpar;
-        AVCodecParameters* out = videoOut_->codecpar;
+        AVCodecParameters* out = video_->codecpar;
         out->codec_type = AVMEDIA_TYPE_VIDEO;
         out->codec_id = AV_CODEC_ID_RAWVIDEO;
-        out->codec_tag = 0;
-        out->width = in->width;
-        out->height = in->height;
-        out->bits_per_coded_sample = in->bits_per_coded_sample;
-        out->format = RawFormat(in->bits_per_coded_sample);
-        videoOut_->time_base = videoIn_->time_base;
+        out->codec_tag = 0; // BI_RGB
+        out->width = plan_.width;
+        out->height = plan_.height;
+        // Packed 1- and 4-bit rows are declared as PAL8 too: the muxer then writes the colour
+        // table, and the bit count tells readers how the rows are packed.
+        out->bits_per_coded_sample = plan_.bitCount;
+        out->format = RawFormat(plan_.bitCount);
     }
 
-    void prepareCompression()
+    // One frame buffer the pictures are copied into, top-down, for the encoder.
+    void prepareFrame()
     {
-        const AVCodec* raw = avcodec_find_decoder(AV_CODEC_ID_RAWVIDEO);
-        decoder_.reset(avcodec_alloc_context3(raw));
-        if (!decoder_)
-            throw std::bad_alloc();
-        Check(avcodec_parameters_to_context(decoder_.get(), videoIn_->codecpar));
-        decoder_->pix_fmt = RawFormat(videoIn_->codecpar->bits_per_coded_sample);
-        Check(avcodec_open2(decoder_.get(), raw, nullptr));
         frame_.reset(av_frame_alloc());
         if (!frame_)
             throw std::bad_alloc();
-        compressor_ = facility_.openCompressor(plan_.compression);
-        compressor_->describeStream(videoOut_->codecpar);
-        videoOut_->time_base = AVRational{plan_.compression.frameTime, 1000};
+        frame_->width = plan_.width;
+        frame_->height = plan_.height;
+        frame_->format = RawFormat(plan_.bitCount);
+        Check(av_frame_get_buffer(frame_.get(), 0));
     }
 
-    void addAudioStream()
+    void fillFrame(const Picture& bitmap)
     {
-        audioOut_ = avformat_new_stream(output_.get(), nullptr);
-        if (!audioOut_)
-            throw std::bad_alloc();
-        const AVStream* in = plan_.audio->stream();
-        Check(avcodec_parameters_copy(audioOut_->codecpar, in->codecpar));
-        audioOut_->codecpar->codec_tag = 0; // the AVI table's tag for the codec
-        MendAudioByteRate(audioOut_->codecpar);
-        audioOut_->time_base = in->time_base;
-        audioPacket_.reset(av_packet_alloc());
-        if (!audioPacket_)
-            throw std::bad_alloc();
-    }
-
-    void transferVideo()
-    {
-        int64_t frames = 0;
-        for (;;) {
-            const int result = av_read_frame(input_.get(), packet_.get());
-            if (result == AVERROR_EOF)
-                break;
-            Check(result);
-            if (packet_->stream_index == videoIn_->index) {
-                if (plan_.compress)
-                    decodeAndCompress(packet_.get());
-                else
-                    copyFrame(packet_.get(), frames);
-                reportProgress(++frames);
+        Check(av_frame_make_writable(frame_.get()));
+        const int bits = plan_.bitCount;
+        for (int y = 0; y < plan_.height; ++y) {
+            const uint8_t* src = bitmap.scanLine(y);
+            uint8_t* dst = frame_->data[0] + y * frame_->linesize[0];
+            if (bits >= 24) {
+                std::memcpy(dst, src, static_cast<size_t>(plan_.width * bits / 8));
+                continue;
             }
-            av_packet_unref(packet_.get());
+            // One palette index a byte; packed rows hold the leftmost pixel in the highest bits.
+            for (int x = 0; x < plan_.width; ++x) {
+                const int bit = x * bits;
+                dst[x] = static_cast<uint8_t>((src[bit / 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1));
+            }
         }
-        if (plan_.compress) {
-            decodeAndCompress(nullptr);
-            compressor_->compress(nullptr, sink());
-        }
+        if (bits <= 8)
+            PutPalette(frame_->data[1], plan_.palette);
     }
 
-    void copyFrame(AVPacket* packet, int64_t index)
+    void storeFrame(const Picture& bitmap)
     {
-        if (index == 0 && !plan_.palette.empty())
-            attachPalette(packet);
-        packet->stream_index = videoOut_->index;
-        packet->pos = -1;
-        av_packet_rescale_ts(packet, videoIn_->time_base, videoOut_->time_base);
-        writeVideo(packet);
-    }
-
-    // The frames' own colour table rides on the first frame into the format block.
-    void attachPalette(AVPacket* packet)
-    {
-        size_t size = 0;
-        uint8_t* side = av_packet_get_side_data(packet, AV_PKT_DATA_PALETTE, &size);
-        if (!side || size < AVPALETTE_SIZE)
-            side = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
-        if (!side)
+        std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+        if (!packet)
             throw std::bad_alloc();
-        std::memset(side, 0, AVPALETTE_SIZE);
-        for (size_t i = 0; i < plan_.palette.size() && i < AVPALETTE_COUNT; ++i) {
-            const uint32_t argb = 0xFF000000u | plan_.palette[i];
-            std::memcpy(side + 4 * i, &argb, 4);
+        const size_t stride = static_cast<size_t>(bitmap.bytesPerLine());
+        Check(av_new_packet(packet.get(), static_cast<int>(stride * static_cast<size_t>(bitmap.height()))));
+        // Rows bottom-up, as a device-independent bitmap stores them.
+        for (int y = 0; y < bitmap.height(); ++y)
+            std::memcpy(packet->data + static_cast<size_t>(bitmap.height() - 1 - y) * stride, bitmap.scanLine(y), stride);
+        packet->pts = packet->dts = frames_;
+        packet->duration = 1;
+        packet->flags |= AV_PKT_FLAG_KEY;
+        // The colour table rides on the first frame into the format block.
+        if (frames_ == 0 && !plan_.palette.empty()) {
+            uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+            if (!side)
+                throw std::bad_alloc();
+            PutPalette(side, plan_.palette);
         }
-    }
-
-    void decodeAndCompress(AVPacket* packet)
-    {
-        Check(avcodec_send_packet(decoder_.get(), packet));
-        for (;;) {
-            const int result = avcodec_receive_frame(decoder_.get(), frame_.get());
-            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-                return;
-            Check(result);
-            compressor_->compress(frame_.get(), sink());
-            av_frame_unref(frame_.get());
-        }
+        packet->stream_index = video_->index;
+        av_packet_rescale_ts(packet.get(), frameBase_, video_->time_base);
+        writeVideo(packet.get());
     }
 
     PacketSink sink()
     {
         return [this](AVPacket* packet) {
-            packet->stream_index = videoOut_->index;
+            packet->stream_index = video_->index;
             if (packet->duration <= 0)
                 packet->duration = 1;
-            av_packet_rescale_ts(packet, AVRational{plan_.compression.frameTime, 1000}, videoOut_->time_base);
+            av_packet_rescale_ts(packet, frameBase_, video_->time_base);
             writeVideo(packet);
         };
+    }
+
+    void addAudioStream()
+    {
+        audio_ = avformat_new_stream(output_.get(), nullptr);
+        if (!audio_)
+            throw std::bad_alloc();
+        const AVStream* in = plan_.audio->stream();
+        Check(avcodec_parameters_copy(audio_->codecpar, in->codecpar));
+        audio_->codecpar->codec_tag = 0; // the AVI table's tag for the codec
+        MendAudioByteRate(audio_->codecpar);
+        audio_->time_base = in->time_base;
+        audioPacket_.reset(av_packet_alloc());
+        if (!audioPacket_)
+            throw std::bad_alloc();
     }
 
     void writeVideo(AVPacket* packet)
     {
         const int64_t when = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
         if (when != AV_NOPTS_VALUE)
-            writeAudioUntil(when, videoOut_->time_base);
+            writeAudioUntil(when, video_->time_base);
         Check(av_interleaved_write_frame(output_.get(), packet));
     }
 
-    // Audio goes in beside the video it plays with, so that the file interleaves.
+    // Sound goes in beside the pictures it plays with, so that the file interleaves.
     void writeAudioUntil(int64_t time, AVRational timeBase)
     {
         while (audioPending_) {
             const int64_t at = audioPacket_->pts != AV_NOPTS_VALUE ? audioPacket_->pts : 0;
             if (time != INT64_MAX && av_compare_ts(at, plan_.audio->stream()->time_base, time, timeBase) > 0)
                 return;
-            audioPacket_->stream_index = audioOut_->index;
+            audioPacket_->stream_index = audio_->index;
             audioPacket_->pos = -1;
-            av_packet_rescale_ts(audioPacket_.get(), plan_.audio->stream()->time_base, audioOut_->time_base);
+            av_packet_rescale_ts(audioPacket_.get(), plan_.audio->stream()->time_base, audio_->time_base);
             Check(av_interleaved_write_frame(output_.get(), audioPacket_.get()));
             readAudio();
         }
@@ -257,54 +259,66 @@ private:
         Check(error);
     }
 
-    void reportProgress(int64_t frames)
-    {
-        if (!plan_.progress || plan_.frameCount <= 0)
-            return;
-        const int percent = static_cast<int>(std::min<int64_t>(100, frames * 100 / plan_.frameCount));
-        if (percent != lastPercent_) {
-            lastPercent_ = percent;
-            plan_.progress(percent);
-        }
-    }
-
-    const AviOutputPlan& plan_;
-    EncoderFacility& facility_;
-    std::unique_ptr<AVFormatContext, InputFree> input_;
+    AviStreamPlan plan_;
+    AVRational frameBase_{1, 1};
     std::unique_ptr<AVFormatContext, OutputFree> output_;
-    std::unique_ptr<AVCodecContext, DecoderFree> decoder_;
-    std::unique_ptr<AVPacket, PacketFree> packet_;
-    std::unique_ptr<AVPacket, PacketFree> audioPacket_;
-    std::unique_ptr<AVFrame, FrameFree> frame_;
     std::unique_ptr<FrameCompressor> compressor_;
-    AVStream* videoIn_ = nullptr;
-    AVStream* videoOut_ = nullptr;
-    AVStream* audioOut_ = nullptr;
+    std::unique_ptr<AVFrame, FrameFree> frame_;
+    std::unique_ptr<AVPacket, PacketFree> audioPacket_;
+    AVStream* video_ = nullptr;
+    AVStream* audio_ = nullptr;
+    int64_t frames_ = 0;
     bool audioPending_ = false;
-    bool created_ = false;
-    int lastPercent_ = -1;
+    bool started_ = false;
 };
 
-} // namespace
+AviOutputFile::AviOutputFile(EncoderFacility& facility) : facility_(facility) {}
 
-int WriteAviOutput(const AviOutputPlan& plan, EncoderFacility& facility)
+AviOutputFile::~AviOutputFile() = default;
+
+int AviOutputFile::create(const std::string& path)
 {
-    int code = 0;
-    bool created = false;
-    {
-        OutputJob job(plan, facility);
-        try {
-            job.run();
-        } catch (const LibraryFailure& failure) {
-            code = failure.code;
-        } catch (const EncoderError& failure) {
-            code = failure.code() < 0 ? failure.code() : AVERROR_UNKNOWN;
-        } catch (const std::bad_alloc&) {
-            code = AVERROR(ENOMEM);
-        }
-        created = job.created();
-    } // the job closes its files here
-    if (code < 0 && created)
-        std::remove(plan.outputPath.c_str());
-    return code;
+    job_ = std::make_unique<Job>();
+    const int result = Guarded([&] { job_->create(path); });
+    if (result < 0)
+        job_.reset();
+    return result;
+}
+
+int AviOutputFile::start(const AviStreamPlan& plan)
+{
+    if (!job_ || job_->started())
+        return AVERROR(EINVAL);
+    return Guarded([&] { job_->start(plan, facility_); });
+}
+
+int AviOutputFile::writeFrame(const Picture& frame)
+{
+    if (!job_ || !job_->started())
+        return AVERROR(EINVAL);
+    return Guarded([&] { job_->writeFrame(frame); });
+}
+
+int AviOutputFile::finish()
+{
+    if (!job_ || !job_->started())
+        return AVERROR(EINVAL);
+    const int result = Guarded([&] { job_->finish(); });
+    job_.reset();
+    return result;
+}
+
+void AviOutputFile::abandon()
+{
+    job_.reset();
+}
+
+bool AviOutputFile::isOpen() const
+{
+    return job_ && job_->open();
+}
+
+bool AviOutputFile::started() const
+{
+    return job_ && job_->started();
 }

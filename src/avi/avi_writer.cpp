@@ -42,6 +42,13 @@ std::string DefaultTemporaryPath()
     return folder + "~AWTemp.avi";
 }
 
+bool SamePicture(const Picture& a, const Picture& b)
+{
+    return a.width() == b.width() && a.height() == b.height() && a.pixelFormat() == b.pixelFormat() &&
+           a.palette() == b.palette() && a.byteCount() == b.byteCount() &&
+           (a.byteCount() == 0 || std::memcmp(a.bits(), b.bits(), a.byteCount()) == 0);
+}
+
 } // namespace
 
 uint32_t StringToFourcc(const std::string& code)
@@ -64,14 +71,15 @@ std::string HexCode(int code)
 }
 
 TAviWriter_2::TAviWriter_2(EncoderFacility& facility, int screenWidth, int screenHeight)
-    : Width(screenWidth / 10), Height(screenHeight / 10), TempFileName(DefaultTemporaryPath()), facility_(facility)
+    : Width(screenWidth / 10), Height(screenHeight / 10), TempFileName(DefaultTemporaryPath()), facility_(facility),
+      output_(facility)
 {
 }
 
 TAviWriter_2::~TAviWriter_2()
 {
     formatBlock_.clear();
-    temp_.abandon();
+    output_.abandon();
     sound_.reset();
     DeleteTemporaryFile();
 }
@@ -103,8 +111,9 @@ void TAviWriter_2::SetWavFileName(const std::string& name)
 void TAviWriter_2::OpenVideo()
 {
     // A file left open by a run that failed is closed here, so that it can be deleted.
-    temp_.abandon();
+    output_.abandon();
     sound_.reset();
+    soundError_ = nullptr;
     if (FrameTime <= 0)
         throw DeckrecError("FrameTime must be a positive number of milliseconds");
     if (Width <= 0 || Height <= 0)
@@ -113,7 +122,7 @@ void TAviWriter_2::OpenVideo()
     if (fs::exists(TempFileName, error) && !fs::remove(TempFileName, error))
         throw DeckrecError("Could not delete " + TempFileName +
                            " file might be in use. Try to close the folder if it's open in Explorer");
-    if (const int result = temp_.create(TempFileName))
+    if (const int result = output_.create(TempFileName))
         throw DeckrecError("Failed to create AVI video file. Err: $" + HexCode(result));
 
     header_ = StreamHeader{};
@@ -124,8 +133,6 @@ void TAviWriter_2::OpenVideo()
     header_.dwQuality = quality_;
     header_.rcFrame[2] = Width;
     header_.rcFrame[3] = Height;
-    if (temp_.addStream(FrameTime) != 0)
-        throw DeckrecError("Failed to create AVI video stream");
 
     frameCounter_ = 0;
     initialised_ = true;
@@ -139,24 +146,24 @@ void TAviWriter_2::AppendFrame(const Picture& picture)
     // The stream's size and format are those of its first frame: a change of the settings
     // while frames are added cannot make frames the file's format block does not describe.
     const bool first = frameCounter_ == 0;
-    const Picture frame = FitPicture(picture, first ? Width : frameWidth_, first ? Height : frameHeight_,
-                                     first ? pixelFormat_ : frameFormat_);
-    WriteFrame(frame, true);
+    // Most slots of a recording repeat the picture before them: that one is fitted once.
+    if (first || !SamePicture(picture, lastPicture_)) {
+        lastFrame_ = FitPicture(picture, first ? Width : frameWidth_, first ? Height : frameHeight_,
+                                first ? pixelFormat_ : frameFormat_);
+        lastPicture_ = picture;
+    }
+    WriteFrame(lastFrame_);
 }
 
-void TAviWriter_2::WriteFrame(const Picture& bitmap, bool keyFrame)
+void TAviWriter_2::WriteFrame(const Picture& bitmap)
 {
-    if (frameCounter_ == 0)
+    if (frameCounter_ == 0) {
         PrepareVideoFormat(bitmap);
+        StartOutput(bitmap);
+    }
     int result = 0;
     try {
-        // Rows bottom-up, as a device-independent bitmap stores them.
-        const size_t stride = static_cast<size_t>(bitmap.bytesPerLine());
-        frameBytes_.resize(stride * static_cast<size_t>(bitmap.height()));
-        for (int y = 0; y < bitmap.height(); ++y)
-            std::memcpy(frameBytes_.data() + static_cast<size_t>(bitmap.height() - 1 - y) * stride,
-                        bitmap.scanLine(y), stride);
-        result = temp_.writeFrame(frameBytes_.data(), frameBytes_.size(), frameCounter_, keyFrame);
+        result = output_.writeFrame(bitmap);
     } catch (const std::exception&) {
         result = kWriteException;
     }
@@ -196,8 +203,40 @@ void TAviWriter_2::PrepareVideoFormat(const Picture& bitmap)
     frameWidth_ = bitmap.width();
     frameHeight_ = bitmap.height();
     frameFormat_ = bitmap.pixelFormat();
-    if (temp_.setFormat(bitmap.width(), bitmap.height(), bits, palette) != 0)
+}
+
+void TAviWriter_2::StartOutput(const Picture& bitmap)
+{
+    // The sound stream is part of the file's header. A sound file that cannot be read does not
+    // stop the frames: the closing save reports it, as it always has, and writes nothing.
+    if (!wavFileName_.empty()) {
+        try {
+            OpenSoundStream();
+        } catch (const DeckrecError&) {
+            soundError_ = std::current_exception();
+        }
+    }
+    AviStreamPlan plan;
+    plan.width = bitmap.width();
+    plan.height = bitmap.height();
+    plan.bitCount = BitsPerPixel(bitmap.pixelFormat());
+    plan.frameTime = static_cast<int>(header_.dwScale);
+    plan.palette = FramePalette(bitmap.pixelFormat());
+    plan.compress = !compressionCode_.empty();
+    plan.compression.code = compressionCode_;
+    plan.compression.width = plan.width;
+    plan.compression.height = plan.height;
+    plan.compression.bitCount = plan.bitCount;
+    plan.compression.frameTime = plan.frameTime;
+    plan.compression.quality = options_.dwQuality;
+    plan.compression.keyFrameEvery = static_cast<int>(options_.dwKeyFrameEvery);
+    plan.audio = sound_.get();
+    if (const int result = output_.start(plan)) {
+        // An encoder that refuses to start fails as its compression always has.
+        if (plan.compress)
+            throw DeckrecError("Unable to write output file. Error " + HexCode(result));
         throw DeckrecError("Failed to set AVI stream format");
+    }
 }
 
 void TAviWriter_2::DeleteTemporaryFile()

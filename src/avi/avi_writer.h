@@ -1,16 +1,19 @@
 #pragma once
-// TAviWriter_2 turns a sequence of pictures into an AVI file. Frames go uncompressed into a
-// temporary video file while they are added; the closing save (CloseVideo) compresses them
-// with the chosen encoder and puts the WAV file's sound beside them in the output file.
+// TAviWriter_2 turns a sequence of pictures into an AVI file in one pass. Each frame is
+// compressed with the chosen encoder as it is added (or stored as it is without one) and goes
+// into the video file under its temporary name, the WAV file's sound interleaved beside it;
+// the closing save (CloseVideo) adds the rest of the sound and the index and renames the
+// complete file to the output name. No uncompressed copy of the video is ever written.
 //
 // Call order: settings, OpenVideo, AppendFrame one or more times, EndFrames, CloseVideo, and
 // OpenVideo again for the next file. Every failure raises DeckrecError with a fixed text.
 
 #include "core/picture.h"
-#include "avi/raw_video_file.h"
+#include "avi/avi_output_file.h"
 #include "platform/encoder_facility.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,7 +72,8 @@ public:
     int Height;
     int FrameTime = 1000; // milliseconds per frame
     std::string filename; // the output file
-    // The temporary video file: the system's temporary folder + "~AWTemp.avi" until replaced.
+    // The video file while it is written: the system's temporary folder + "~AWTemp.avi" until
+    // replaced. The output name holds only a complete file.
     std::string TempFileName;
     // Told the closing save's progress, 0..100.
     std::function<void(int percent)> OnSaveProgress;
@@ -85,8 +89,11 @@ public:
     // Stretches picture (any size and format) to the frame size and format and writes it.
     void AppendFrame(const Picture& picture);
     void EndFrames();
-    // Writes filename and releases the temporary video file and the sound.
+    // Completes the video, renames it to filename and releases the sound.
     void CloseVideo();
+    // Stops a video at any point of the call order: the file written so far is deleted, the
+    // output name is untouched, and OpenVideo may follow.
+    void AbandonVideo();
 
     // Encoder catalogue: "No Compression" and each encoder that takes the frames as they are
     // set now ("FOURCC name").
@@ -112,8 +119,9 @@ public:
     bool framesComplete() const { return framesComplete_; }
 
 private:
-    void WriteFrame(const Picture& bitmap, bool keyFrame);
+    void WriteFrame(const Picture& bitmap);
     void PrepareVideoFormat(const Picture& bitmap);
+    void StartOutput(const Picture& bitmap);
     void OpenSoundStream();
     void SaveOutput();
     void ReleaseAfterSave();
@@ -122,13 +130,17 @@ private:
     EncoderFacility& facility_;
     TPixelFormat pixelFormat_ = TPixelFormat::pf24bit;
     std::string wavFileName_;
-    RawVideoFile temp_;
+    AviOutputFile output_;
     std::unique_ptr<WavAudioSource> sound_;
+    // A sound file that failed to open when the frames began; the closing save reports it,
+    // where the sound is due.
+    std::exception_ptr soundError_;
     StreamHeader header_;
     CompressOptions options_;
     std::string compressionCode_; // the code the compression options name
     std::vector<uint8_t> formatBlock_;
-    std::vector<uint8_t> frameBytes_;
+    Picture lastPicture_; // the picture last appended, and its fitted frame
+    Picture lastFrame_;
     int frameCounter_ = 0;
     std::string compressorCode_;
     int quality_ = 5000;

@@ -1,10 +1,10 @@
-// The writer's closing save: sound, output file and release.
+// The writer's closing save: the rest of the sound, the index, the output name and release.
 #include "avi/avi_writer.h"
 
 #include "core/deckrec_error.h"
-#include "avi/avi_output_file.h"
-#include "avi/frame_fitting.h"
 #include "avi/wav_audio_source.h"
+
+#include <cerrno>
 
 #include <filesystem>
 
@@ -29,12 +29,14 @@ void TAviWriter_2::OpenSoundStream()
 void TAviWriter_2::CloseVideo()
 {
     if (!framesComplete_) {
-        temp_.abandon();
+        output_.abandon();
         throw DeckrecError("Video must be finalized");
     }
     try {
-        if (!wavFileName_.empty())
-            OpenSoundStream();
+        if (soundError_)
+            std::rethrow_exception(soundError_);
+        if (!wavFileName_.empty() && !sound_)
+            OpenSoundStream(); // a video of no frames never opened it
         std::error_code error;
         if (fs::exists(filename, error) && !fs::remove(filename, error))
             throw DeckrecError("File " + fs::path(filename).filename().string() +
@@ -52,33 +54,42 @@ void TAviWriter_2::SaveOutput()
     // A file of no frames is no video; the save command never asks for one.
     if (frameCounter_ == 0)
         throw DeckrecError("The video holds no frames");
-    int result = temp_.isOpen() ? temp_.finish() : -1;
+    int result = output_.started() ? output_.finish() : -1;
     if (result == 0) {
-        AviOutputPlan plan;
-        plan.temporaryPath = TempFileName;
-        plan.outputPath = filename;
-        plan.frameCount = frameCounter_;
-        plan.compress = !compressionCode_.empty();
-        plan.compression.code = compressionCode_;
-        plan.compression.width = frameWidth_;
-        plan.compression.height = frameHeight_;
-        plan.compression.bitCount = BitsPerPixel(frameFormat_);
-        plan.compression.frameTime = static_cast<int>(header_.dwScale);
-        plan.compression.quality = options_.dwQuality;
-        plan.compression.keyFrameEvery = static_cast<int>(options_.dwKeyFrameEvery);
-        plan.palette = FramePalette(frameFormat_);
-        plan.audio = sound_.get();
-        plan.progress = OnSaveProgress;
-        result = WriteAviOutput(plan, facility_);
+        // The complete file takes the output name in one step; from another file system it is
+        // copied, and a copy that failed part way is removed.
+        std::error_code error;
+        fs::rename(TempFileName, filename, error);
+        if (error == std::errc::cross_device_link) {
+            error.clear();
+            fs::copy_file(TempFileName, filename, fs::copy_options::overwrite_existing, error);
+            if (error) {
+                std::error_code ignored;
+                fs::remove(filename, ignored);
+            }
+        }
+        if (error)
+            result = -(error.value() ? error.value() : EIO);
     }
     if (result != 0)
         throw DeckrecError("Unable to write output file. Error " + HexCode(result));
+    if (OnSaveProgress)
+        OnSaveProgress(100);
 }
 
 void TAviWriter_2::ReleaseAfterSave()
 {
+    output_.abandon();
     sound_.reset();
-    temp_.abandon();
+    soundError_ = nullptr;
+    lastPicture_ = Picture();
+    lastFrame_ = Picture();
     DeleteTemporaryFile();
     framesComplete_ = false;
+}
+
+void TAviWriter_2::AbandonVideo()
+{
+    ReleaseAfterSave();
+    initialised_ = false;
 }

@@ -193,22 +193,26 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
     frame->format = bits == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     CheckLibav(av_frame_get_buffer(frame.get(), 0), "Out of memory");
 
-    // Only stored slots are read and fitted; a still slide costs one file and one fitting.
+    // Only stored slots are read, fitted and converted; a slot without a frame file shows the
+    // picture before it, which the encoder gets again as a frame of its own.
     Picture previous;
     Picture current;
     bool fitted = false;
     for (int k = 0; k < frameCount; ++k) {
+        StopWhenCancelled(progress);
         Report(progress, k);
         if (FrameExists(files, k + 1)) {
             LoadFrame(files, k + 1, current);
             std::swap(previous, current);
             fitted = false;
         }
-        if (!fitted) {
+        if (fitted) {
+            compressor->compressSame(frame.get(), sink);
+        } else {
             FillFrame(frame.get(), FitPicture(previous, width, height, options.pixelFormat));
             fitted = true;
+            compressor->compress(frame.get(), sink);
         }
-        compressor->compress(frame.get(), sink);
         if (sound)
             sound->writeUntil(int64_t{k + 1} * kFrameTime);
     }
@@ -216,6 +220,7 @@ void ExportContainerVideo(EncoderFacility& facility, const WorkingFiles& files, 
     if (sound)
         sound->finish(int64_t{frameCount} * kFrameTime);
     Report(progress, frameCount + frameCount / 4);
+    StopWhenCancelled(progress);
     CheckLibav(av_write_trailer(oc), "Could not write " + target);
     CheckLibav(avio_closep(&oc->pb), "Could not write " + target);
     part.Commit();

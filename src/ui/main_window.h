@@ -76,6 +76,10 @@ public:
     // Handlers of the shell
     void FormCreate();
     void suitempButton1Click();
+    // A deck named on the command line ("Open with..."), chosen as if picked with Browse; a
+    // name that is no file is reported and changes nothing.
+    void OpenPresentation(const QString& path);
+    void ChoosePresentation(const QString& path);
 
     // Recording (main_window_record.cpp)
     void recordernowClick();
@@ -114,6 +118,8 @@ public:
     class QProgressBar* suiProgressBar1 = nullptr;
     std::shared_ptr<class TAviWriter_2> AviWriter;
     bool AviExportRunning = false; // Save to AVI is writing; a second start is refused
+    QPushButton* button_cancel_avi = nullptr; // "Cancel": stops a running export at once
+    bool AviExportCancelled = false;          // asked by the running export before each slot
 
     // Save GIF page (main_window_gif_page.cpp). The save dialog is the dialog service's saveFileName.
     QComboBox* suiComboBox2 = nullptr;      // zoom
@@ -123,14 +129,17 @@ public:
     QRadioButton* suiRadioButton8 = nullptr;
     QRadioButton* suiRadioButton3 = nullptr; // "FloydSteinberg" (its pair: suiRadioButton4 "Nearest")
     QRadioButton* suiRadioButton4 = nullptr;
+    QCheckBox* checkbox_hifi = nullptr;      // "High Fidelity", unchecked: the classic build
     QPushButton* Button9 = nullptr;          // "Preview GIF"
     QPushButton* Button7 = nullptr;          // "Save to GIF"
+    QPushButton* button_cancel_gif = nullptr; // "Cancel": stops a running build or save
     class QProgressBar* suiProgressBar2 = nullptr;
     class QScrollArea* ScrollBox3 = nullptr;
     class GifImageView* imageanimate = nullptr;
     void Button9Click();
     void Button7Click();
     bool GifBuildRunning = false; // Preview or Save to GIF is building; a second start is refused
+    bool GifCancelRequested = false; // set by "Cancel", read by the running build or save
 
     // Zoom lists (main_window_zoom.cpp): the size of the last recording's pictures, which the
     // listed sizes and "Original size" follow. Read again from the frame store by
@@ -157,6 +166,8 @@ private:
 
     // Builds the animation into the preview; false when there was nothing to show.
     bool BuildGifPreview();
+    // Writes the preview's animation to target with "Saving..." progress; GifCancelled when stopped.
+    void SaveGifPicture(const std::string& target);
 
     AppServices services_;
     TForm2* Form2 = nullptr;

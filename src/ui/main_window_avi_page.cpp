@@ -100,10 +100,12 @@ void TForm1::buildSaveAviPage(QWidget* page)
 
     suiButton5 = Put(page, new QPushButton("Save to AVI"), "suiButton5", 296, 164, 89, 33);
     suiButton5->setEnabled(false); // enabled when a recording session has finished
-    suiProgressBar1 = Put(page, new QProgressBar, "suiProgressBar1", 16, 212, 377, 19);
+    suiProgressBar1 = Put(page, new QProgressBar, "suiProgressBar1", 16, 212, 293, 19);
     suiProgressBar1->setRange(0, 100);
     suiProgressBar1->setValue(0);
     suiProgressBar1->setTextVisible(false);
+    button_cancel_avi = Put(page, new QPushButton("Cancel"), "button_cancel_avi", 317, 209, 76, 25);
+    button_cancel_avi->setEnabled(false); // enabled while an export runs
 
     connect(videoformat, &QComboBox::activated, this, &TForm1::videoformatChange);
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
@@ -111,6 +113,8 @@ void TForm1::buildSaveAviPage(QWidget* page)
     connect(ComboBox3, &QComboBox::activated, this, &TForm1::ComboBox3Change);
     connect(suiButton1, &QPushButton::clicked, this, &TForm1::suiButton1Click);
     connect(suiButton5, &QPushButton::clicked, this, &TForm1::suiButton5Click);
+    // The export asks the flag between its frame slots, while it lets the window work.
+    connect(button_cancel_avi, &QPushButton::clicked, this, [this] { AviExportCancelled = true; });
 }
 
 void TForm1::FillEncoderList()
@@ -266,19 +270,32 @@ void TForm1::suiButton5Click()
     ExportProgress progress;
     progress.report = [this](int value) { suiProgressBar1->setValue(value); };
     progress.idle = [] { QCoreApplication::processEvents(); };
+    progress.cancelled = [this] { return AviExportCancelled; };
 
     ExportLock lock(*this, AviExportRunning,
                     {videoformat, ComboBox1, ComboBox2, ComboBox3, suiComboBox1, suiButton1, suiButton5});
-    if (format == VideoFormat::Avi) {
-        ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
-        return;
+    // Cancel works only while this export runs; it is off again on every way out.
+    AviExportCancelled = false;
+    button_cancel_avi->setEnabled(true);
+    struct CancelOff {
+        QPushButton* button;
+        ~CancelOff() { button->setEnabled(false); }
+    } cancelOff{button_cancel_avi};
+    try {
+        if (format == VideoFormat::Avi) {
+            ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
+            return;
+        }
+        ContainerExportOptions container;
+        container.format = format;
+        container.encoderCode = AviWriter->compressorCode();
+        container.quality = AviWriter->quality();
+        const int depth = ComboBox1->currentIndex();
+        container.pixelFormat = depth >= 0 && depth < 5 ? kColourDepths[depth] : TPixelFormat::pf24bit;
+        container.video = options;
+        ExportContainerVideo(*services_.encoders, services_.files, frameCount, container, progress);
+    } catch (const ExportCancelled&) {
+        // Asked for: the user's file is as it was and there is nothing to report.
+        suiProgressBar1->setValue(0);
     }
-    ContainerExportOptions container;
-    container.format = format;
-    container.encoderCode = AviWriter->compressorCode();
-    container.quality = AviWriter->quality();
-    const int depth = ComboBox1->currentIndex();
-    container.pixelFormat = depth >= 0 && depth < 5 ? kColourDepths[depth] : TPixelFormat::pf24bit;
-    container.video = options;
-    ExportContainerVideo(*services_.encoders, services_.files, frameCount, container, progress);
 }

@@ -1,7 +1,10 @@
 // The video export from the working files to the user's file: what it reads after a failed
-// recording, which targets it refuses, and what it leaves behind when it fails.
+// recording, which targets it refuses, what disk it takes, and what it leaves behind when it
+// fails or is cancelled.
 #include "avi/avi_export.h"
 #include "avi/avi_writer.h"
+#include "avi/container_export.h"
+#include "avi/wav_audio_source.h"
 #include "avi_test_media.h"
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
@@ -28,26 +31,42 @@ std::string Contents(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+uintmax_t FolderBytes(const std::string& folder)
+{
+    uintmax_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            total += entry.file_size();
+    return total;
+}
+
 class AviExportTest : public ::testing::Test {
 protected:
     std::string chosen(const std::string& name) const { return folder.path() + name; }
 
     // Exports frameCount slots at 120 x 90 without sound; the slots read are counted.
-    void exportTo(TAviWriter_2& target, const std::string& path, int frameCount)
+    void exportTo(TAviWriter_2& target, const std::string& path, int frameCount, ExportProgress progress = {})
     {
         PrepareVideoExport(target, folder.files(), path);
         VideoExportOptions options;
         options.size = {120, 90};
         options.target = path;
-        ExportProgress progress;
-        progress.report = [this, frameCount](int value) {
-            if (value < frameCount)
-                ++slotsRead;
-        };
+        progress.report = [this](int) { ++slotsRead; };
         ExportVideo(target, folder.files(), frameCount, options, progress);
     }
 
-    void exportTo(const std::string& path, int frameCount) { exportTo(writer, path, frameCount); }
+    // Cancels when the given number of slots has been read.
+    ExportProgress cancelledAfter(int count)
+    {
+        ExportProgress progress;
+        progress.cancelled = [this, count] { return slotsRead >= count; };
+        return progress;
+    }
+
+    void exportTo(const std::string& path, int frameCount, ExportProgress progress = {})
+    {
+        exportTo(writer, path, frameCount, std::move(progress));
+    }
 
     std::vector<std::string> workingDirectoryNames() const
     {
@@ -185,6 +204,84 @@ TEST_F(AviExportTest, AnEncoderThatCannotTakeTheSizeFailsBeforeTheFirstFrame)
     EXPECT_TRUE(fake.opened.empty());
     EXPECT_EQ(Contents(chosen("kept.avi")), "the old video");
     EXPECT_EQ(workingDirectoryNames().size(), 4u);
+}
+
+TEST_F(AviExportTest, ASoundFileThatCannotBeReadFailsBeforeTheFirstFrame)
+{
+    SaveFrame(folder.files(), SlidePicture(120, 90, 0), 1);
+    std::ofstream(folder.files().SoundFilePath()) << "not a sound";
+    PrepareVideoExport(writer, folder.files(), chosen("talk.avi"));
+    VideoExportOptions options;
+    options.size = {120, 90};
+    options.soundFile = folder.files().SoundFilePath();
+    options.target = chosen("talk.avi");
+    ExportProgress progress;
+    progress.report = [this](int) { ++slotsRead; };
+    EXPECT_THROW(ExportVideo(writer, folder.files(), 3, options, progress), AudioFileOpenError);
+    EXPECT_EQ(slotsRead, 0);
+    EXPECT_FALSE(fs::exists(chosen("talk.avi")));
+}
+
+TEST_F(AviExportTest, AnExportTakesNoMoreDiskThanTheVideoItWrites)
+{
+    // A minute of slides would take megabytes uncompressed; the export writes only the file
+    // the user gets ("No Compression": that file is the uncompressed one).
+    for (int slot = 1; slot <= 40; slot += 4)
+        SaveFrame(folder.files(), SlidePicture(120, 90, slot), slot);
+    const uintmax_t recording = FolderBytes(folder.path());
+    for (const char* code : {"DIVX", "MPNG", ""}) {
+        writer.SelectCompressor(code);
+        uintmax_t peak = 0;
+        ExportProgress progress;
+        progress.idle = [&] { peak = std::max(peak, FolderBytes(folder.path()) - recording); };
+        exportTo(writer, chosen("talk.avi"), 40, progress);
+        const uintmax_t output = fs::file_size(chosen("talk.avi"));
+        EXPECT_LE(peak, output + 4096) << "encoder \"" << code << "\"";
+        EXPECT_EQ(DecodeVideoFrames(chosen("talk.avi"), 120, 90).size(), 40u);
+        fs::remove(chosen("talk.avi"));
+    }
+    EXPECT_LT(FolderBytes(folder.path()), recording + 1) << "nothing left behind";
+}
+
+TEST_F(AviExportTest, ACancelledExportKeepsTheUsersFileAndLeavesNothing)
+{
+    for (int slot = 1; slot <= 12; ++slot)
+        SaveFrame(folder.files(), SlidePicture(120, 90, slot), slot);
+    const std::vector<std::string> recording = workingDirectoryNames();
+    std::ofstream(chosen("kept.avi")) << "the old video";
+    std::ofstream(chosen("kept.mp4")) << "the old video";
+    for (const char* code : {"DIVX", ""}) {
+        writer.SelectCompressor(code);
+        slotsRead = 0;
+        EXPECT_THROW(exportTo(chosen("kept.avi"), 12, cancelledAfter(5)), ExportCancelled);
+        EXPECT_EQ(slotsRead, 5) << "stopped at once";
+        EXPECT_EQ(Contents(chosen("kept.avi")), "the old video");
+        EXPECT_EQ(workingDirectoryNames(), recording);
+    }
+    // Cancelled while completing the file: still nothing.
+    writer.SelectCompressor("DIVX");
+    slotsRead = 0;
+    EXPECT_THROW(exportTo(chosen("kept.avi"), 12, cancelledAfter(12)), ExportCancelled);
+    EXPECT_EQ(Contents(chosen("kept.avi")), "the old video");
+    EXPECT_EQ(workingDirectoryNames(), recording);
+
+    ContainerExportOptions mp4;
+    mp4.encoderCode = "H264";
+    mp4.video.size = {120, 90};
+    mp4.video.target = chosen("kept.mp4");
+    int steps = 0;
+    ExportProgress progress;
+    progress.report = [&](int) { ++steps; };
+    progress.cancelled = [&] { return steps >= 5; };
+    EXPECT_THROW(ExportContainerVideo(facility, folder.files(), 12, mp4, progress), ExportCancelled);
+    EXPECT_EQ(Contents(chosen("kept.mp4")), "the old video");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3)
+        << "temp/, kept.avi and kept.mp4 alone";
+
+    // The writer is ready for the next export.
+    slotsRead = 0;
+    exportTo(chosen("kept.avi"), 12);
+    EXPECT_EQ(DecodeVideoFrames(chosen("kept.avi"), 120, 90).size(), 12u);
 }
 
 } // namespace

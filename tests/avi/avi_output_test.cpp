@@ -259,6 +259,49 @@ TEST_F(AviOutputTest, SoundIsCopiedWholeAsTheSecondStream)
     }
 }
 
+TEST_F(AviOutputTest, CompressedPicturesAndSoundInterleaveWithTheirTiming)
+{
+    // Frames are compressed as they come and the sound goes in beside them: the file holds
+    // both streams from the start, every picture at its slot and the whole sound.
+    const std::string wav = path("talk.wav");
+    WriteToneWav(wav, SF_FORMAT_IMA_ADPCM, 22050, 1, 3.0);
+    writer.Width = 160;
+    writer.Height = 120;
+    writer.SelectCompressor("DIVX");
+    writer.SetQuality(10000);
+    writer.SetWavFileName(wav);
+    const std::vector<Picture> pictures = slides(15, 160, 120);
+    write(pictures);
+
+    const std::vector<ProbedStream> streams = ProbeStreams(writer.filename);
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[0].tag, "DIVX");
+    EXPECT_EQ(streams[0].packets, 15);
+    EXPECT_EQ(streams[1].codec, "adpcm_ima_wav");
+    std::vector<bool> keys(15, false);
+    keys[0] = keys[7] = keys[14] = true;
+    EXPECT_EQ(VideoKeyFlags(writer.filename), keys);
+    const StreamSpan video = ProbeStreamSpan(writer.filename, "v:0");
+    EXPECT_DOUBLE_EQ(video.start, 0.0);
+    EXPECT_NEAR(video.end, 2.25, 1e-6);
+    EXPECT_NEAR(ProbeStreamSpan(writer.filename, "a:0").start, 0.0, 1e-6);
+    EXPECT_TRUE(DecodeAudioSamples(writer.filename) == DecodeAudioSamples(wav));
+    const auto frames = DecodeVideoFrames(writer.filename, 160, 120);
+    ASSERT_EQ(frames.size(), 15u);
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_GT(Psnr(frames[i], PackedBgr(pictures[i])), 30.0) << "frame " << i;
+
+    // Interleaved: sound chunks lie between the pictures, not all after them.
+    const AviChunks chunks = ReadAviChunks(writer.filename);
+    const auto firstSound = std::find_if(chunks.index.begin(), chunks.index.end(),
+                                         [](const AviIndexEntry& e) { return e.id.substr(2) == "wb"; });
+    const auto lastPicture = std::find_if(chunks.index.rbegin(), chunks.index.rend(),
+                                          [](const AviIndexEntry& e) { return e.id.substr(2) == "dc"; });
+    ASSERT_NE(firstSound, chunks.index.end());
+    ASSERT_NE(lastPicture, chunks.index.rend());
+    EXPECT_LT(firstSound - chunks.index.begin(), chunks.index.rend() - lastPicture - 1);
+}
+
 TEST_F(AviOutputTest, AdpcmByteRateIsComputedFromTheBlocks)
 {
     const std::string wav = path("ima.wav");

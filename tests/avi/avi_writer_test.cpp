@@ -249,6 +249,22 @@ TEST_F(AviWriterTest, AnExistingOutputIsReplaced)
     EXPECT_EQ(std::string(head, 4), "RIFF");
 }
 
+TEST_F(AviWriterTest, TheVideoReachesAnOutputOnAnotherFileSystem)
+{
+    // /dev/shm is a file system of its own on Linux: the video cannot simply be renamed there.
+    QTemporaryDir other(QStringLiteral("/dev/shm/deckrec-writer-XXXXXX"));
+    if (!other.isValid())
+        GTEST_SKIP() << "no second file system";
+    writer.filename = other.path().toStdString() + "/out.avi";
+    writeFrames(2);
+    writer.CloseVideo();
+    std::ifstream in(writer.filename, std::ios::binary);
+    char head[4] = {};
+    in.read(head, 4);
+    EXPECT_EQ(std::string(head, 4), "RIFF");
+    EXPECT_FALSE(fs::exists(writer.TempFileName));
+}
+
 TEST_F(AviWriterTest, SoundFileFailuresNameTheCauseAndWriteNothing)
 {
     writer.SetWavFileName(path("missing.wav"));
