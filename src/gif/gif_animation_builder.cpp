@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 
 std::pair<int, int> GifZoomSize(int itemIndex, ZoomSize recorded)
 {
@@ -33,6 +34,8 @@ int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraph
     if (control)
         *control = gce.get();
     frame.Extensions.Add(std::move(gce));
+    // Finished: from here on the frame only needs what the file holds.
+    frame.Pack();
     return index;
 }
 
@@ -99,9 +102,16 @@ FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& p
     return result;
 }
 
-GifAnimationBuilder::GifAnimationBuilder()
-    : animation_(std::make_unique<TGIFImage>())
+GifAnimationBuilder::GifAnimationBuilder(const std::string& spillFolder, size_t memoryBound)
+    : spillFolder_(spillFolder), memoryBound_(memoryBound)
 {
+    NewAnimation();
+}
+
+void GifAnimationBuilder::NewAnimation()
+{
+    animation_ = std::make_unique<TGIFImage>();
+    animation_->SetSpillFolder(spillFolder_, memoryBound_);
 }
 
 GifAnimationBuilder::~GifAnimationBuilder() = default;
@@ -109,6 +119,11 @@ GifAnimationBuilder::~GifAnimationBuilder() = default;
 void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& options)
 {
     ScaleBitmapInPlace(picture, options.width, options.height);
+    if (options.highFidelity) {
+        AddHighFidelityFrame(picture);
+        return;
+    }
+    hifi_.Forget();
     auto current = std::make_unique<TGIFImage>();
     current->PaletteMode = options.grayScale ? pmGray256 : pmOptimal;
     current->DiffusionMode = options.floydSteinberg ? dfFloydSteinberg : dfNearest;
@@ -148,6 +163,24 @@ void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparis
         AddGifFrame(*animation_, current, -1, &lastFrameControl_);
     else
         AddDifferenceFrame(current, t);
+    if (leadingDelay_ > 0) {
+        const long long leading = leadingDelay_;
+        leadingDelay_ = 0;
+        ExtendDelay(leading);
+    }
+}
+
+void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled)
+{
+    // The other mode's next frame has nothing to compare with.
+    previousFrame_.reset();
+    GifHifiFrame next = hifi_.Next(*animation_, scaled);
+    if (!next.frame) {
+        ExtendDelay(GifFrameDelay);
+        return;
+    }
+    const int index = animation_->Add(std::move(next.frame));
+    FinishFrame(*animation_, index, next.transparentIndex, &lastFrameControl_);
     if (leadingDelay_ > 0) {
         const long long leading = leadingDelay_;
         leadingDelay_ = 0;
@@ -214,28 +247,51 @@ void GifAnimationBuilder::AppendRepeatFrame()
 std::unique_ptr<TGIFImage> GifAnimationBuilder::TakeAnimation()
 {
     auto animation = std::move(animation_);
-    animation_ = std::make_unique<TGIFImage>();
+    NewAnimation();
     previousFrame_.reset();
     lastFrameControl_ = nullptr;
     leadingDelay_ = 0;
+    hifi_.Reset();
     return animation;
 }
 
+namespace {
+
+struct ReadSlot {
+    bool stored = false;
+    Picture picture;
+};
+
+} // namespace
+
 std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks)
 {
-    GifAnimationBuilder builder;
+    GifAnimationBuilder builder(files.WorkingDirectory(), hooks.memoryBound);
+    // The next slot's frame file is read and decompressed on a thread of its own while this
+    // slot is reduced and coded; its errors come out at that slot's turn.
+    auto read = [&files](int slot) {
+        ReadSlot result;
+        result.stored = FrameExists(files, slot);
+        if (result.stored)
+            LoadFrame(files, slot, result.picture);
+        return result;
+    };
+    std::future<ReadSlot> next;
+    if (frameCount > 0)
+        next = std::async(std::launch::async, read, 1);
     for (int k = 0; k < frameCount; ++k) {
         if (hooks.beforeSlot)
             hooks.beforeSlot(k);
+        if (hooks.cancelled && hooks.cancelled())
+            throw GifCancelled();
         const GifBuildOptions options = hooks.readOptions ? hooks.readOptions() : GifBuildOptions{};
-        const int slot = k + 1;
-        if (FrameExists(files, slot)) {
-            Picture picture;
-            LoadFrame(files, slot, picture);
-            builder.AddStoredSlot(std::move(picture), options);
-        } else {
+        ReadSlot current = next.get();
+        if (k + 1 < frameCount)
+            next = std::async(std::launch::async, read, k + 2);
+        if (current.stored)
+            builder.AddStoredSlot(std::move(current.picture), options);
+        else
             builder.AddMissingSlot(options);
-        }
     }
     return builder.TakeAnimation();
 }

@@ -6,17 +6,23 @@
 #include "core/picture.h"
 #include "core/working_files.h"
 #include "core/zoom_sizes.h"
+#include "gif/gif_hifi_builder.h"
+#include "gif/gif_cancelled.h"
 #include "gif/gif_image.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 // Display time of every new frame in hundredths: one frame slot of 150 ms.
 constexpr int GifFrameDelay = 15;
 // Largest delay the 16-bit field holds.
 constexpr int kMaxGifDelay = 65535;
+// Coded frame data a build keeps in memory before the rest goes to the working directory.
+constexpr size_t kGifFramesInMemory = size_t{32} << 20;
 
 struct GifBuildOptions {
     int width = 560;
@@ -24,6 +30,7 @@ struct GifBuildOptions {
     bool grayScale = false;      // "GrayScale" instead of "256Colors"
     bool smallerSize = true;     // difference frames ("Smaller Size") or whole ones ("Best Quality")
     bool floydSteinberg = false; // error diffusion instead of the nearest colour
+    bool highFidelity = false;   // exact colours, shared palette, smaller difference frames
 };
 
 // Output size of a zoom list item for a recording of the given size: 480 x 360, 360 x 270,
@@ -53,7 +60,9 @@ FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& p
 // The build, one slot at a time; the caller reads the frame store.
 class GifAnimationBuilder {
 public:
-    GifAnimationBuilder();
+    // Finished frames are packed; with a spill folder their coded data beyond memoryBound
+    // bytes goes to a file there (see TGIFImage::SetSpillFolder).
+    explicit GifAnimationBuilder(const std::string& spillFolder = "", size_t memoryBound = kGifFramesInMemory);
     ~GifAnimationBuilder();
 
     // A slot with a picture of its own (24-bit, any size: it is scaled to the zoom size).
@@ -64,25 +73,37 @@ public:
     std::unique_ptr<TGIFImage> TakeAnimation();
 
 private:
+    void NewAnimation();
     void AddFrame(const TGIFImage& current, const FrameComparison& comparison);
     void AddDifferenceFrame(const TGIFImage& current, int transparentIndex);
+    void AddHighFidelityFrame(const Picture& scaled);
     void ExtendDelay(long long hundredths);
     void AppendRepeatFrame();
 
+    std::string spillFolder_;
+    size_t memoryBound_;
     std::unique_ptr<TGIFImage> animation_;
     // The last reduced frame, whole: what the screen shows after the last frame.
     std::unique_ptr<TGIFImage> previousFrame_;
     TGIFGraphicControlExtension* lastFrameControl_ = nullptr;
     // Time of slots met before the first frame, given to that frame when it comes.
     long long leadingDelay_ = 0;
+    // What "High Fidelity" knows of the screen; forgotten when the other mode adds a frame.
+    GifHifiFrames hifi_;
 };
 
-// Called before each slot k (0-based) and once more with the slot's options.
+// Called before each slot k (0-based) and once more with the slot's options; cancelled is
+// asked right after beforeSlot, and true ends the build.
 struct GifBuildHooks {
     std::function<void(int slot)> beforeSlot;
     std::function<GifBuildOptions()> readOptions;
+    std::function<bool()> cancelled;
+    // Coded frame data kept in memory; the rest goes to a file in the working directory.
+    size_t memoryBound = kGifFramesInMemory;
 };
 
 // Builds the animation from frame slots 1..frameCount of the frame store. Errors of the
-// frame store pass through; nothing of the build is kept then.
+// frame store pass through, a cancelled build raises GifCancelled; nothing of the build is
+// kept then. The animation's frames are packed; those beyond hooks.memoryBound live in a
+// nameless file in the working directory until the animation is released.
 std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks);

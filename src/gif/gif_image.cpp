@@ -3,6 +3,7 @@
 
 #include "gif/gif_exception.h"
 #include "gif/gif_painter.h"
+#include "gif/gif_spill_file.h"
 
 #include <algorithm>
 
@@ -33,7 +34,9 @@ void TGIFHeader::SaveToStream(GifOutput& stream)
         throw GIFException(gif_messages::kUnsupportedVersion);
     stream.Write(version == gv89a ? "GIF89a" : "GIF87a", 6);
 
-    const int bits = std::max(image_ ? image_->BitsPerPixel() : ColorMap.BitsPerPixel(), 1);
+    // The size field tells how many entries of the shared table follow, so it is that table's
+    // own size; without a shared table no decoder reads it, and it holds the widest local one.
+    const int bits = std::max(ColorMap.Empty() && image_ ? image_->BitsPerPixel() : ColorMap.BitsPerPixel(), 1);
     Flags = static_cast<uint8_t>((ColorMap.Empty() ? 0 : 0x80) | (ColorMap.Sorted() ? 0x08 : 0) | (((bits - 1) & 0x07) << 4) |
                                  ((bits - 1) & 0x07));
     stream.WriteWord(ScreenWidth);
@@ -165,6 +168,47 @@ void TGIFImage::Clear()
     StopPainters();
     Images.Clear();
     Header.Clear();
+    spill_.reset();
+    codeInMemory_ = 0;
+}
+
+void TGIFImage::SetSpillFolder(const std::string& folder, size_t memoryBound)
+{
+    spillFolder_ = folder;
+    memoryBound_ = memoryBound;
+}
+
+bool TGIFImage::SpillCode(const std::vector<uint8_t>& code, long long& offset)
+{
+    // Counted as packed, never taken back: a frame unpacked again only brings spilling nearer.
+    if (spillFolder_.empty() || codeInMemory_ + code.size() <= memoryBound_) {
+        codeInMemory_ += code.size();
+        return false;
+    }
+    if (!spill_)
+        spill_ = std::make_unique<GifSpillFile>(spillFolder_);
+    offset = spill_->Append(code);
+    return true;
+}
+
+void TGIFImage::ReadSpilled(long long offset, size_t size, std::vector<uint8_t>& code) const
+{
+    if (!spill_)
+        throw GIFException(gif_messages::kPrematureEnd);
+    spill_->Read(offset, size, code);
+}
+
+size_t TGIFImage::HeldBytes() const
+{
+    size_t bytes = 0;
+    for (const auto& frame : Images)
+        bytes += frame->HeldBytes();
+    return bytes;
+}
+
+long long TGIFImage::SpilledBytes() const
+{
+    return spill_ ? spill_->Size() : 0;
 }
 
 Picture TGIFImage::Bitmap() const
@@ -191,7 +235,7 @@ int TGIFImage::BitsPerPixel() const
     return bits;
 }
 
-void TGIFImage::SaveToStream(GifOutput& stream)
+void TGIFImage::SaveToStream(GifOutput& stream, const std::function<void(int written, int count)>& afterFrame)
 {
     if (Version() == gvUnknown)
         throw GIFException(gif_messages::kUnsupportedVersion);
@@ -200,6 +244,8 @@ void TGIFImage::SaveToStream(GifOutput& stream)
     for (int i = 0; i < count; ++i) {
         Images[i].SaveToStream(stream);
         Progress(psRunning, (i + 1) * 100 / count, "Saving...");
+        if (afterFrame)
+            afterFrame(i + 1, count);
     }
     TGIFTrailer(this).SaveToStream(stream);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // An animated GIF in memory: the header with the logical screen, and the frames with their
 // position, indexed pixels, local colour table and extensions. Written as GIF87a or GIF89a,
-// the image data of each frame LZW-coded.
+// the image data of each frame LZW-coded. A finished frame can be packed: it then keeps only
+// its coded image data (what the file needs), in memory or, past the image's memory bound, in
+// a spill file, and its pixels are decoded again whenever they are asked for.
 
 #include "core/picture.h"
 #include "gif/color_reduction.h"
@@ -11,9 +13,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+class GifSpillFile;
 class TGIFPainter;
 
 // The header and the logical screen descriptor; the flags byte is computed when written.
@@ -58,12 +63,27 @@ public:
     uint8_t Flags() const { return flags_; }
     void SetFlags(uint8_t flags) { flags_ = flags; }
 
-    bool Empty() const { return data_.empty() || width_ == 0 || height_ == 0; }
-    uint8_t* Data() { return data_.data(); }
-    const uint8_t* Data() const { return data_.data(); }
+    bool Empty() const { return (data_.empty() && !Packed()) || width_ == 0 || height_ == 0; }
+    // Writable pixels: a packed frame is unpacked first.
+    uint8_t* Data();
+    // Readable pixels: a packed frame decodes them into a copy it keeps until it changes.
+    // Whoever reads many frames once (playback) should use ReadPixels instead.
+    const uint8_t* Data() const;
     // Raise "Image is empty" and "Invalid pixel coordinates".
     uint8_t Pixel(int x, int y) const;
     uint8_t* ScanLine(int y);
+    // Width x height indices, rows from the top, into a buffer of the caller's (empty for an
+    // empty frame); decodes a packed frame without keeping anything.
+    void ReadPixels(std::vector<uint8_t>& pixels) const;
+
+    // Keeps only the coded image data, the way SaveToStream writes it, and drops the pixels;
+    // an empty frame stays as it is. A frame without a local table is coded for the shared
+    // table's size at that moment. Changing the pixels or the size unpacks it; a table (its
+    // own or the shared one) of another size when written codes the pixels again.
+    void Pack();
+    bool Packed() const { return codeSize_ > 0; }
+    // Bytes of pixels, decoded copy and coded data this frame keeps in memory.
+    size_t HeldBytes() const;
 
     TGIFLocalColorMap ColorMap;
     TGIFExtensionList Extensions;
@@ -100,6 +120,13 @@ private:
     void Resize();
     void ImportIndexed(const Picture& bitmap);
     void ImportTrueColor(const Picture& bitmap);
+    // Back to plain pixels (no-op for a frame that is not packed).
+    void Unpack();
+    void DropCode();
+    // The coded data as Pack stored it.
+    void ReadCode(std::vector<uint8_t>& code) const;
+    // Colour table bits and count the coder gets for this frame now.
+    std::pair<int, int> CodingTable() const;
 
     int left_ = 0;
     int top_ = 0;
@@ -109,6 +136,14 @@ private:
     std::vector<uint8_t> data_;
     bool transparent_ = false;
     TGIFGraphicControlExtension* controlExtension_ = nullptr;
+    // Packed: the coded data in code_, or codeSize_ bytes at codeOffset_ of the image's
+    // spill file; the table it was coded for.
+    std::vector<uint8_t> code_;
+    long long codeOffset_ = -1;
+    size_t codeSize_ = 0;
+    std::pair<int, int> codeTable_{0, 0};
+    mutable std::mutex decodedLock_;
+    mutable std::vector<uint8_t> decoded_;
 };
 
 using TGIFImageList = TGIFList<TGIFSubImage>;
@@ -168,12 +203,24 @@ public:
     TGIFVersion Version() const;
     // Largest bits per pixel among the global and all local colour tables.
     int BitsPerPixel() const;
-    // Raises "Unsupported GIF version" for an image without frames.
-    void SaveToStream(GifOutput& stream);
+    // Raises "Unsupported GIF version" for an image without frames. afterFrame (when set) is
+    // called after each frame with the frames written and their count; what it throws ends
+    // the writing and passes through.
+    void SaveToStream(GifOutput& stream, const std::function<void(int written, int count)>& afterFrame = {});
     void SaveToFile(const std::string& path);
 
     // Called by frames whose edges moved.
     void GrowScreen(const TGIFSubImage& frame);
+
+    // Packed frames keep their coded data in memory up to memoryBound bytes in all; beyond
+    // that it goes to a spill file in folder (created when first needed, gone with the
+    // image). Without a folder everything stays in memory.
+    void SetSpillFolder(const std::string& folder, size_t memoryBound);
+    // Bytes of pixels and coded data the frames keep in memory (colour tables and extensions
+    // not counted).
+    size_t HeldBytes() const;
+    // Bytes of coded data written to the spill file.
+    long long SpilledBytes() const;
 
     TPaletteMode PaletteMode = pmWeb216;
     int PaletteBits = 8;
@@ -191,7 +238,16 @@ public:
     void StopPainters();
 
 private:
+    friend class TGIFSubImage;
+    // Where a frame's coded data goes: false when it stays in memory, else its spill offset.
+    bool SpillCode(const std::vector<uint8_t>& code, long long& offset);
+    void ReadSpilled(long long offset, size_t size, std::vector<uint8_t>& code) const;
     void Progress(TGIFProgressStage stage, int percent, const char* message);
+
+    std::string spillFolder_;
+    size_t memoryBound_ = 0;
+    size_t codeInMemory_ = 0;
+    std::unique_ptr<GifSpillFile> spill_;
 
     std::mutex paintersLock_;
     std::vector<TGIFPainter*> painters_;

@@ -31,10 +31,13 @@ void TGIFRenderer::DrawFrame(int index)
     const TGIFGraphicControlExtension* control = frame.GraphicControlExtension();
     const int transparent = control && control->Transparent() ? control->TransparentColorIndex() : -1;
 
+    // Packed frames are decoded into the renderer's one buffer, so that playing keeps no
+    // frame's pixels but the one drawn.
+    frame.ReadPixels(pixels_);
     const int right = std::min(frame.Left() + frame.Width(), canvas_.width());
     const int bottom = std::min(frame.Top() + frame.Height(), canvas_.height());
     for (int y = frame.Top(); y < bottom; ++y) {
-        const uint8_t* src = frame.Data() + static_cast<size_t>(y - frame.Top()) * frame.Width();
+        const uint8_t* src = pixels_.data() + static_cast<size_t>(y - frame.Top()) * frame.Width();
         auto* dst = reinterpret_cast<uint32_t*>(canvas_.scanLine(y));
         for (int x = frame.Left(); x < right; ++x) {
             const uint8_t pixel = src[x - frame.Left()];

@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class TGIFImage;
 class TGIFSubImage;
@@ -26,6 +27,7 @@ public:
 private:
     const TGIFImage& image_;
     Picture canvas_;
+    std::vector<uint8_t> pixels_;
 };
 
 // Hundredths a frame stays in the preview: 10 without a graphic control extension or with

@@ -1,6 +1,8 @@
-// One frame of a GIF image: geometry, pixels, import from bitmaps, cropping and writing.
+// One frame of a GIF image: geometry, pixels, import from bitmaps, cropping, packing and
+// writing.
 #include "gif/gif_exception.h"
 #include "gif/gif_image.h"
+#include "gif/lzw_decoder.h"
 #include "gif/lzw_encoder.h"
 
 #include <algorithm>
@@ -76,6 +78,7 @@ void TGIFSubImage::SetHeight(int height)
 
 void TGIFSubImage::Resize()
 {
+    DropCode();
     data_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
 }
 
@@ -85,7 +88,7 @@ uint8_t TGIFSubImage::Pixel(int x, int y) const
         throw GIFException(gif_messages::kImageEmpty);
     if (x < 0 || x >= width_ || y < 0 || y >= height_)
         throw GIFException(gif_messages::kInvalidPixelCoordinates);
-    return data_[static_cast<size_t>(y) * width_ + x];
+    return Data()[static_cast<size_t>(y) * width_ + x];
 }
 
 uint8_t* TGIFSubImage::ScanLine(int y)
@@ -94,7 +97,111 @@ uint8_t* TGIFSubImage::ScanLine(int y)
         throw GIFException(gif_messages::kImageEmpty);
     if (y < 0 || y >= height_)
         throw GIFException(gif_messages::kInvalidPixelCoordinates);
-    return data_.data() + static_cast<size_t>(y) * width_;
+    return Data() + static_cast<size_t>(y) * width_;
+}
+
+uint8_t* TGIFSubImage::Data()
+{
+    Unpack();
+    return data_.data();
+}
+
+const uint8_t* TGIFSubImage::Data() const
+{
+    if (!Packed())
+        return data_.data();
+    std::lock_guard guard(decodedLock_);
+    if (decoded_.empty())
+        ReadPixels(decoded_);
+    return decoded_.data();
+}
+
+void TGIFSubImage::ReadPixels(std::vector<uint8_t>& pixels) const
+{
+    if (Empty()) {
+        pixels.clear();
+        return;
+    }
+    if (!Packed()) {
+        pixels = data_;
+        return;
+    }
+    std::vector<uint8_t> code;
+    ReadCode(code);
+    pixels.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));
+    DecodeLzwImage(code.data(), code.size(), pixels.data(), pixels.size());
+}
+
+std::pair<int, int> TGIFSubImage::CodingTable() const
+{
+    if (ColorMap.Empty()) {
+        // The shared table as the header writes it; without one, the widest table of the file.
+        int bits = 8;
+        if (image_)
+            bits = image_->Header.ColorMap.Empty() ? image_->BitsPerPixel() : image_->Header.ColorMap.BitsPerPixel();
+        return {bits, 1 << bits};
+    }
+    return {ColorMap.BitsPerPixel(), ColorMap.Count()};
+}
+
+void TGIFSubImage::Pack()
+{
+    if (Packed() || Empty())
+        return;
+    codeTable_ = CodingTable();
+    GifMemoryStream coded;
+    try {
+        TLZWEncoder encoder;
+        encoder.EncodeImage(coded, static_cast<uint8_t>(codeTable_.first), codeTable_.second, data_.data(), height_, width_);
+    } catch (const GIFException&) {
+        // A pixel outside the table: the frame stays as it is, and writing it reports that.
+        return;
+    }
+    codeSize_ = coded.bytes.size();
+    long long offset = -1;
+    if (image_ && image_->SpillCode(coded.bytes, offset)) {
+        codeOffset_ = offset;
+    } else {
+        code_ = std::move(coded.bytes);
+        code_.shrink_to_fit();
+    }
+    data_.clear();
+    data_.shrink_to_fit();
+}
+
+void TGIFSubImage::Unpack()
+{
+    if (!Packed())
+        return;
+    std::vector<uint8_t> pixels;
+    ReadPixels(pixels);
+    DropCode();
+    data_ = std::move(pixels);
+}
+
+void TGIFSubImage::DropCode()
+{
+    code_.clear();
+    code_.shrink_to_fit();
+    codeOffset_ = -1;
+    codeSize_ = 0;
+    std::lock_guard guard(decodedLock_);
+    decoded_.clear();
+    decoded_.shrink_to_fit();
+}
+
+void TGIFSubImage::ReadCode(std::vector<uint8_t>& code) const
+{
+    if (codeOffset_ < 0)
+        code = code_;
+    else
+        image_->ReadSpilled(codeOffset_, codeSize_, code);
+}
+
+size_t TGIFSubImage::HeldBytes() const
+{
+    std::lock_guard guard(decodedLock_);
+    return data_.capacity() + code_.capacity() + decoded_.capacity();
 }
 
 int TGIFSubImage::ActiveColorCount() const
@@ -127,6 +234,7 @@ void TGIFSubImage::Clear()
 {
     Extensions.Clear();
     ColorMap.Clear();
+    DropCode();
     data_.clear();
     data_.shrink_to_fit();
     width_ = height_ = 0;
@@ -224,7 +332,7 @@ void TGIFSubImage::AssignIndexed(const TGIFSubImage& source)
     else if (source.image_)
         ColorMap.Assign(source.image_->Header.ColorMap);
     ColorMap.SetSorted(false);
-    data_ = source.data_;
+    source.ReadPixels(data_);
 }
 
 void TGIFSubImage::Copy(const TGIFSubImage& source)
@@ -236,7 +344,7 @@ void TGIFSubImage::Copy(const TGIFSubImage& source)
     SetHeight(source.height_);
     flags_ = source.flags_;
     transparent_ = source.transparent_;
-    data_ = source.data_;
+    source.ReadPixels(data_);
     ColorMap.Assign(source.ColorMap);
     // Extensions travel through their own bytes, which recreates each one unchanged.
     GifMemoryStream bytes;
@@ -251,6 +359,7 @@ void TGIFSubImage::CropToOpaque()
 {
     if (!transparent_ || Empty() || !controlExtension_)
         return;
+    Unpack();
     const uint8_t t = controlExtension_->TransparentColorIndex();
     auto columnHas = [&](int x) {
         for (int y = 0; y < height_; ++y)
@@ -301,8 +410,10 @@ Picture TGIFSubImage::IndexedPicture() const
     if (Empty())
         return {};
     Picture picture(width_, height_, TPixelFormat::pf8bit);
+    std::vector<uint8_t> pixels;
+    ReadPixels(pixels);
     for (int y = 0; y < height_; ++y)
-        std::memcpy(picture.scanLine(y), data_.data() + static_cast<size_t>(y) * width_, static_cast<size_t>(width_));
+        std::memcpy(picture.scanLine(y), pixels.data() + static_cast<size_t>(y) * width_, static_cast<size_t>(width_));
     auto& palette = picture.palette();
     const int count = ActiveColorCount();
     for (int i = 0; i < count; ++i) {
@@ -340,13 +451,21 @@ void TGIFSubImage::SaveToStream(GifOutput& stream)
     stream.WriteByte(flags);
     ColorMap.SaveToStream(stream);
 
-    int bits = ColorMap.BitsPerPixel();
-    int count = ColorMap.Count();
-    if (ColorMap.Empty()) {
-        bits = image_ ? image_->BitsPerPixel() : 8;
-        count = 1 << bits;
+    const auto [bits, count] = CodingTable();
+    if (Packed() && codeTable_ == std::pair{bits, count}) {
+        // Coded when packed, for this very table: the bytes are written as they are.
+        std::vector<uint8_t> code;
+        ReadCode(code);
+        stream.Write(code.data(), code.size());
+        return;
     }
     // The run-length scheme is not built: every frame is LZW-coded, which any decoder reads.
+    std::vector<uint8_t> pixels;
+    const uint8_t* data = data_.data();
+    if (Packed()) {
+        ReadPixels(pixels);
+        data = pixels.data();
+    }
     TLZWEncoder encoder;
-    encoder.EncodeImage(stream, static_cast<uint8_t>(bits), count, data_.data(), height_, width_);
+    encoder.EncodeImage(stream, static_cast<uint8_t>(bits), count, data, height_, width_);
 }

@@ -4,13 +4,14 @@
 #include "ui/page_layout.h"
 
 #include "core/deckrec_error.h"
-#include "core/file_replacement.h"
 #include "ui/dialogs.h"
 #include "ui/export_lock.h"
 #include "gif/gif_animation_builder.h"
+#include "gif/gif_save.h"
 #include "ui/gif_image_view.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -44,6 +45,7 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
     options.grayScale = !form.suiRadioButton2->isChecked();
     options.smallerSize = form.suiRadioButton7->isChecked();
     options.floydSteinberg = form.suiRadioButton3->isChecked();
+    options.highFidelity = form.checkbox_hifi->isChecked();
     return options;
 }
 
@@ -51,8 +53,29 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
 std::vector<QWidget*> GifPageControls(TForm1& form)
 {
     return {form.suiComboBox2, form.suiRadioButton2, form.suiRadioButton5, form.suiRadioButton7,
-            form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.Button9, form.Button7};
+            form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.checkbox_hifi, form.Button9, form.Button7};
 }
+
+// "Cancel" is live while a build or a save runs; its click is seen before the next slot or
+// after the frame being written.
+class CancelScope {
+public:
+    explicit CancelScope(TForm1& form) : form_(form)
+    {
+        form_.GifCancelRequested = false;
+        form_.button_cancel_gif->setEnabled(true);
+    }
+    ~CancelScope()
+    {
+        form_.button_cancel_gif->setEnabled(false);
+        form_.GifCancelRequested = false;
+    }
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+
+private:
+    TForm1& form_;
+};
 
 } // namespace
 
@@ -70,10 +93,17 @@ void TForm1::buildSaveGifPage(QWidget* page)
     Button9 = Put(page, new QPushButton("Preview GIF"), "Button9", 176, 8, 108, 28);
     Button7 = Put(page, new QPushButton("Save to GIF"), "Button7", 292, 8, 108, 28);
 
-    suiProgressBar2 = Put(page, new QProgressBar, "suiProgressBar2", 8, 90, 393, 18);
+    // The bar's row also holds the High Fidelity box and Cancel, so that the preview keeps its size.
+    suiProgressBar2 = Put(page, new QProgressBar, "suiProgressBar2", 8, 90, 205, 18);
+    button_cancel_gif = Put(page, new QPushButton("Cancel"), "button_cancel_gif", 325, 87, 76, 24);
+    button_cancel_gif->setEnabled(false);
     suiProgressBar2->setRange(0, 100);
     suiProgressBar2->setValue(0);
     suiProgressBar2->setTextVisible(true);
+
+    // Exact colours, one shared palette and smaller difference frames; off: the classic build.
+    checkbox_hifi = Put(page, new QCheckBox("High Fidelity"), "checkbox_hifi", 219, 89, 102, 20);
+    checkbox_hifi->setChecked(false);
 
     ScrollBox3 = Put(page, new QScrollArea, "ScrollBox3", 8, 114, 393, 177);
     ScrollBox3->setWidgetResizable(false);
@@ -83,6 +113,7 @@ void TForm1::buildSaveGifPage(QWidget* page)
 
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(button_cancel_gif, &QPushButton::clicked, this, [this] { GifCancelRequested = true; });
 }
 
 void TForm1::Button9Click()
@@ -90,7 +121,13 @@ void TForm1::Button9Click()
     if (ExportRunning())
         return;
     ExportLock lock(*this, GifBuildRunning, GifPageControls(*this));
-    BuildGifPreview();
+    CancelScope cancel(*this);
+    try {
+        BuildGifPreview();
+    } catch (const GifCancelled&) {
+        // Stopped by the user: the preview keeps what it showed.
+        suiProgressBar2->setValue(0);
+    }
 }
 
 bool TForm1::BuildGifPreview()
@@ -112,6 +149,7 @@ bool TForm1::BuildGifPreview()
         QCoreApplication::processEvents();
     };
     hooks.readOptions = [this] { return ReadGifOptions(*this); };
+    hooks.cancelled = [this] { return GifCancelRequested; };
     std::unique_ptr<TGIFImage> animation = BuildGifAnimation(services_.files, FrameCount, hooks);
 
     if (animation->Empty()) {
@@ -136,13 +174,38 @@ void TForm1::Button7Click()
     if (services_.files.IsWorkingFile(target))
         throw DeckrecError("Cannot save to " + target + ": Deckrec keeps the recording there. Choose another name or folder.");
     ExportLock lock(*this, GifBuildRunning, GifPageControls(*this));
-    // Only the animation just built is saved: after "No images selected." the preview still
-    // shows an earlier recording, which must not be written under the new name.
-    if (!BuildGifPreview())
-        return;
-    // Written beside the target and renamed over it when complete: a failed save leaves the
-    // user's old file as it was and no partial file.
-    PendingReplacement output(target);
-    imageanimate->picture()->SaveToFile(output.path());
-    output.Commit();
+    CancelScope cancel(*this);
+    try {
+        // Only the animation just built is saved: after "No images selected." the preview
+        // still shows an earlier recording, which must not be written under the new name.
+        if (!BuildGifPreview())
+            return;
+        SaveGifPicture(target);
+    } catch (const GifCancelled&) {
+        suiProgressBar2->setValue(0);
+    }
+}
+
+void TForm1::SaveGifPicture(const std::string& target)
+{
+    // The same bar shows the frames written; the window stays live between frames.
+    const QString format = suiProgressBar2->format();
+    suiProgressBar2->setFormat("Saving... %p%");
+    suiProgressBar2->setMaximum(std::max(imageanimate->picture()->Count(), 1));
+    suiProgressBar2->setValue(0);
+    GifSaveHooks hooks;
+    hooks.progress = [this](int written, int) {
+        suiProgressBar2->setValue(written);
+        QCoreApplication::processEvents();
+    };
+    hooks.cancelled = [this] { return GifCancelRequested; };
+    try {
+        // Written beside the target and renamed over it when complete: a failed or cancelled
+        // save leaves the user's old file as it was and no partial file.
+        SaveGifFile(*imageanimate->picture(), target, hooks);
+    } catch (...) {
+        suiProgressBar2->setFormat(format);
+        throw;
+    }
+    suiProgressBar2->setFormat(format);
 }

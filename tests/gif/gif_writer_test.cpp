@@ -109,6 +109,37 @@ TEST(GifWriter, ScreenDescriptorFlagsFor256EntryLocalTablesAre0x77)
     EXPECT_EQ(Slice(bytes, 6, 7), (std::vector<uint8_t>{5, 0, 4, 0, 0x77, 0, 0}));
 }
 
+TEST(GifWriter, SharedTableKeepsItsOwnSizeBesideWiderLocalOnesAndItsFramesPack)
+{
+    TGIFImage image;
+    for (int i = 0; i < 3; ++i)
+        image.Header.ColorMap.Add(TGIFColor{static_cast<uint8_t>(i * 100), 7, 9});
+    auto shared = std::make_unique<TGIFSubImage>(&image);
+    shared->SetWidth(3);
+    shared->SetHeight(1);
+    for (int x = 0; x < 3; ++x)
+        shared->ScanLine(0)[x] = static_cast<uint8_t>(2 - x);
+    image.Add(std::move(shared));
+    image.Add(Indexed(3, 1, 256, 200));
+    const std::vector<uint8_t> plain = Bytes(image);
+    // Two bits of size, so four entries follow, not the 256 of the local table.
+    EXPECT_EQ(plain[10], 0x91);
+    DecodedGif gif = DecodeGif(plain);
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.frames[0].screen, (std::vector<uint32_t>{0xC80709, 0x640709, 0x000709}));
+
+    // Packed, the shared table's frame writes the same bytes, and still the right pixels
+    // after the table grows.
+    image.Images[0].Pack();
+    ASSERT_TRUE(image.Images[0].Packed());
+    EXPECT_EQ(Bytes(image), plain);
+    for (int i = 3; i < 40; ++i)
+        image.Header.ColorMap.Add(TGIFColor{1, 2, static_cast<uint8_t>(i)});
+    gif = DecodeGif(Bytes(image));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.frames[0].indices, (std::vector<uint8_t>{2, 1, 0}));
+}
+
 TEST(GifWriter, LoopExtensionBytes)
 {
     TGIFSubImage frame(nullptr);

@@ -438,3 +438,57 @@ TEST(SaveGifPage, SaveAfterASessionWithoutAStoredFrameWritesNothing)
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
+
+TEST(SaveGifPage, CancelStopsABuildOrASaveAndKeepsTheOldFile)
+{
+    TempProgramFolder folder;
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+    for (int slot = 1; slot <= 4; ++slot)
+        SaveFrame(folder.files(), SlidePicture(300, 200, 40 * slot, 10), slot);
+    form.FrameCount = 4;
+    form.suiComboBox2->setCurrentIndex(4);
+    form.suiRadioButton8->setChecked(true); // Best Quality: four frames to write
+    auto* cancel = form.findChild<QPushButton*>("button_cancel_gif");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), "Cancel");
+    EXPECT_FALSE(cancel->isEnabled());
+    const std::string path = folder.path() + "talk.gif";
+    std::ofstream(path) << "the old animation";
+
+    // During the build: clicked from the build's own message processing.
+    bool enabledDuring = false;
+    QTimer::singleShot(0, &form, [&] {
+        enabledDuring = cancel->isEnabled();
+        cancel->click();
+    });
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    EXPECT_TRUE(enabledDuring);
+    EXPECT_EQ(form.imageanimate->picture(), nullptr) << "the build stopped before the preview";
+
+    // During the save: clicked when the bar shows the first frame written.
+    std::vector<QString> formats;
+    auto connection = QObject::connect(form.suiProgressBar2, &QProgressBar::valueChanged, [&](int) {
+        formats.push_back(form.suiProgressBar2->format());
+        if (form.suiProgressBar2->format().startsWith("Saving"))
+            cancel->click();
+    });
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    QObject::disconnect(connection);
+    EXPECT_NE(form.imageanimate->picture(), nullptr);
+    EXPECT_EQ(std::count(formats.begin(), formats.end(), "Saving... %p%"), 1) << "stopped after one frame";
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Contents(path), "the old animation");
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"talk.gif", "temp"}));
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_TRUE(form.Button7->isEnabled());
+
+    // Not cancelled, the same save replaces the file.
+    dialogs.fileNames.push_back(QString::fromStdString(path));
+    form.Button7->click();
+    EXPECT_EQ(ReadFileBytes(path), PreviewBytes(form));
+    EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"talk.gif", "temp"}));
+}

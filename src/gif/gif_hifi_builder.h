@@ -1,0 +1,48 @@
+#pragma once
+// The "High Fidelity" frames of the animation build. Colours are kept exactly wherever a frame
+// has no more than a palette holds: new colours join one palette shared by the frames (the
+// global colour table), a frame with only a few colours gets a small table of its own, and only
+// a frame with more colours than that gets a palette made for it, mapped by an exact nearest-
+// colour search. After the first frame each frame holds only the rectangle whose shown colours
+// change; inside it, pixels that keep their colour are transparent or repeat their neighbour,
+// whichever continues the run, which LZW codes in few bytes.
+
+#include "core/picture.h"
+#include "gif/exact_color_search.h"
+#include "gif/gif_image.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct GifHifiFrame {
+    // Not set when the picture shows nothing new.
+    std::unique_ptr<TGIFSubImage> frame;
+    // The index that shows what was there before; -1 for a whole frame.
+    int transparentIndex = -1;
+};
+
+class GifHifiFrames {
+public:
+    // The frame (of animation, not yet added) that makes the screen show picture: 24-bit,
+    // already at the output size. A frame of another size starts again with a whole frame.
+    GifHifiFrame Next(TGIFImage& animation, const Picture& picture);
+    // What a viewer shows is no longer known: the next frame is whole.
+    void Forget();
+    // Forget, and the shared table too: the next frame starts another animation.
+    void Reset();
+
+private:
+    struct Table;
+    void BindGlobalTable(const TGIFImage& animation);
+    void WriteGlobalTable(TGIFImage& animation) const;
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint32_t> source_; // the last picture, 0xRRGGBB
+    std::vector<uint32_t> screen_; // what a viewer shows now
+    // The shared table of the animation this builder last added to: colour -> index.
+    const TGIFImage* boundTo_ = nullptr;
+    std::vector<uint32_t> globalColors_; // entries in use, the transparent one first
+    ColorTable24 global_;
+};
