@@ -21,5 +21,8 @@ start_sound_server
 cd build
 ctest --output-on-failure -j"$(nproc)" --timeout 600
 
+# The Debian package, unpacked and run from a scratch root; its menu entry and AppStream metadata.
+bash "$root/scripts/test-package.sh" "$root/build"
+
 # The same unit tests under the sanitizers, while the display and sound server are still up.
 bash "$root/scripts/test-sanitizers.sh"

@@ -9,7 +9,12 @@ std::string PageTemplatePath(const WorkingFiles& files)
 
 std::string GeneratedPagePath(const WorkingFiles& files)
 {
-    return files.ProgramFolder() + "main_go.htm";
+    // Beside its template while the recording lives in the program folder's own "temp/";
+    // a run with a working folder elsewhere (an installed program, the command line) never
+    // writes the program folder, and two such runs never share a page.
+    if (files.WorkingDirectory() == files.ProgramFolder() + "temp/")
+        return files.ProgramFolder() + "main_go.htm";
+    return files.WorkingDirectory() + "main_go.htm";
 }
 
 void WriteGeneratedPage(const WorkingFiles& files, const std::string& presentationPath)

@@ -7,7 +7,8 @@
 
 constexpr const char* kPagePlaceholder = "[right.htm]";
 
-// ProgramFolder() + "main.htm" and ProgramFolder() + "main_go.htm".
+// ProgramFolder() + "main.htm"; the generated page "main_go.htm" beside it while the working
+// directory is the program folder's temp/, else in the working directory.
 std::string PageTemplatePath(const WorkingFiles& files);
 std::string GeneratedPagePath(const WorkingFiles& files);
 

@@ -5,15 +5,34 @@
 #include "core/presentation_page.h"
 #include "platform/presentation_preparer.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
 void TForm1::suitempButton1Click()
 {
     // Besides PowerPoint's own, every deck format the presentation engine opens.
-    const QString path = services_.dialogs->openFileName(this, "PowerPoint (*.ppt *.pptx *.pps *.ppsx *.odp)", "*.ppt");
+    const QString path = services_.dialogs->openFileName(this, "PowerPoint (*.ppt *.pptx *.pps *.ppsx *.odp *.fodp)", "*.ppt");
     if (path.isEmpty())
         return;
+    ChoosePresentation(path);
+}
+
+void TForm1::OpenPresentation(const QString& path)
+{
+    // A name from the command line may be relative, or no file at all; the dialog gives
+    // neither.
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        services_.dialogs->message(this, QString("Cannot open \"%1\": there is no such file.").arg(path),
+                                   "Deckrec", DialogService::Icon::Error);
+        return;
+    }
+    ChoosePresentation(file.absoluteFilePath());
+}
+
+void TForm1::ChoosePresentation(const QString& path)
+{
     Edit1->setText(path);
     WriteGeneratedPage(services_.files, path.toLocal8Bit().toStdString());
     recordernow->setEnabled(true);

@@ -1,3 +1,7 @@
+#include "ui/windows_main.h"
+
+#include "core/deckrec_error.h"
+#include "core/program_layout.h"
 #include "core/working_files.h"
 #include "platform/browser_environment.h"
 #include "platform/ffmpeg_encoder_facility.h"
@@ -10,7 +14,9 @@
 #include "ui/real_services.h"
 #include "ui/recorder_window.h"
 
-int main(int argc, char** argv)
+#include <memory>
+
+int RunWindows(int argc, char** argv, const std::string& deck)
 {
     // The browser's environment and URL scheme must be in place before the application exists.
     PrepareBrowserEnvironment();
@@ -26,7 +32,16 @@ int main(int argc, char** argv)
     services.mixer = &mixer;
     services.soundInput = &soundInput;
     services.encoders = &encoders;
-    services.files = WorkingFiles::InProgramFolder(ExecutableFolder());
+    // Run from the build tree, the program folder and its temp/; installed, a working directory
+    // of this window's own under the user's cache folder, removed when the window closes.
+    std::unique_ptr<ProgramLayout> layout;
+    try {
+        layout = std::make_unique<ProgramLayout>(ExecutableFolder());
+    } catch (const DeckrecError& error) {
+        dialogs.message(nullptr, QString::fromLocal8Bit(error.what()), "Deckrec", DialogService::Icon::Error);
+        return 1;
+    }
+    services.files = layout->Files();
     // One converter for Browse and the Recorder's browser: LibreOffice runs once per deck version.
     PresentationConverter shows(QString::fromLocal8Bit(services.files.WorkingDirectory().c_str()));
     services.presentations = &shows;
@@ -35,5 +50,7 @@ int main(int argc, char** argv)
     TForm2 form2(&form1, RealRecorderServices(services.files, &shows));
     form1.setRecorder(&form2);
     form1.show();
+    if (!deck.empty())
+        form1.OpenPresentation(QString::fromLocal8Bit(deck.c_str()));
     return app.exec();
 }

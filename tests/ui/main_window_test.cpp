@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -85,6 +86,37 @@ TEST(MainWindow, BrowseWritesTheGeneratedPageAndEnablesRecordNow)
     std::ifstream page(GeneratedPagePath(folder.files()));
     std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "deck=/decks/talk one.ppt\r\n");
+}
+
+TEST(MainWindow, ADeckFromTheCommandLineIsChosenAsBrowseWouldAndAMissingOneIsReported)
+{
+    TempProgramFolder folder;
+    std::ofstream(PageTemplatePath(folder.files())) << "deck=[right.htm]";
+    FakeDialogs dialogs;
+    TForm1 form(TestAppServices(&dialogs, folder.files()));
+
+    form.OpenPresentation(QString::fromStdString(folder.path() + "absent.fodp"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("absent.fodp"));
+    EXPECT_EQ(form.Edit1->text(), "Open file");
+    EXPECT_FALSE(form.recordernow->isEnabled());
+    EXPECT_FALSE(std::ifstream(GeneratedPagePath(folder.files())).good());
+
+    // "Open with..." may hand a name relative to the current folder; the page needs it whole.
+    std::ofstream(folder.path() + "talk.fodp") << "deck";
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.path()));
+    form.OpenPresentation("talk.fodp");
+    QDir::setCurrent(previous);
+    EXPECT_EQ(form.Edit1->text().toStdString(), folder.path() + "talk.fodp");
+    EXPECT_TRUE(form.recordernow->isEnabled());
+    std::ifstream page(GeneratedPagePath(folder.files()));
+    std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "deck=" + folder.path() + "talk.fodp\r\n");
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+
+    form.Button1->click(); // Browse offers the flat OpenDocument decks too
+    EXPECT_TRUE(dialogs.lastFilter.contains("*.fodp"));
 }
 
 TEST(MainWindow, AnExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)

@@ -1,0 +1,90 @@
+#include "core/program_layout.h"
+
+#include "core/private_working_directory.h"
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <sys/types.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A window's directory is "window-" + its process id + "-" + six random characters, so that
+// a later start can tell whether its owner still runs.
+const std::string kWindowTag = "window-";
+
+std::string WindowDirectoryTag()
+{
+    return kWindowTag + std::to_string(getpid());
+}
+
+// The process id in a window directory's name, or 0 for any other name.
+pid_t OwnerOf(const std::string& name)
+{
+    if (name.compare(0, kWindowTag.size(), kWindowTag) != 0)
+        return 0;
+    const size_t dash = name.find('-', kWindowTag.size());
+    if (dash == std::string::npos || dash == kWindowTag.size() || dash > kWindowTag.size() + 9 ||
+        name.size() != dash + 7)
+        return 0;
+    pid_t pid = 0;
+    for (size_t i = kWindowTag.size(); i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    return pid;
+}
+
+bool ProcessRuns(pid_t pid)
+{
+    // EPERM: the process exists but belongs to someone else.
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+std::string InstalledDataFolder(const std::string& executableFolder)
+{
+    std::error_code ec;
+    const fs::path data = fs::path(executableFolder) / ".." / "share" / "deckrec";
+    if (!fs::is_regular_file(data / "main.htm", ec))
+        return "";
+    return fs::weakly_canonical(data, ec).string() + "/";
+}
+
+ProgramLayout::ProgramLayout(const std::string& executableFolder)
+    : privateDirectory_([&] {
+        if (InstalledDataFolder(executableFolder).empty())
+            return std::string();
+        RemoveStaleWorkingDirectories();
+        return CreatePrivateWorkingDirectory(WindowDirectoryTag());
+    }())
+    , files_(privateDirectory_.empty()
+                 ? WorkingFiles::InProgramFolder(executableFolder)
+                 : WorkingFiles(InstalledDataFolder(executableFolder), privateDirectory_))
+{
+}
+
+ProgramLayout::~ProgramLayout()
+{
+    if (!privateDirectory_.empty())
+        RemovePrivateWorkingDirectory(privateDirectory_);
+}
+
+void RemoveStaleWorkingDirectories()
+{
+    std::vector<std::string> stale;
+    std::error_code ec;
+    for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const pid_t owner = OwnerOf(it->path().filename().string());
+        if (owner > 0 && !ProcessRuns(owner))
+            stale.push_back(it->path().string());
+    }
+    for (const std::string& directory : stale)
+        RemovePrivateWorkingDirectory(directory);
+}
