@@ -145,6 +145,7 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(const std::string& input, in
     auto c = PulseConnection::Connect("Deckrec", kPulseConnectTimeoutMs, &error);
     if (!c)
         return nullptr;
+    std::string chosen = input;
     {
         // The input must exist now: a device unplugged since the list was filled records nothing.
         PulseConnection::Lock lock(*c);
@@ -153,11 +154,20 @@ std::unique_ptr<SoundCapture> PulseSoundInput::open(const std::string& input, in
             error = "No sound input";
             return nullptr;
         }
-        if (!input.empty() && std::none_of(state.sources.begin(), state.sources.end(),
+        if (input == kDefaultOutputMonitor) {
+            const auto monitor = std::find_if(state.sources.begin(), state.sources.end(), [&](const ServerObject& o) {
+                return !state.defaultSink.empty() && o.monitorOf == state.defaultSink;
+            });
+            if (monitor == state.sources.end()) {
+                error = "The default sound output has no monitor to record";
+                return nullptr;
+            }
+            chosen = monitor->name;
+        } else if (!input.empty() && std::none_of(state.sources.begin(), state.sources.end(),
                                            [&](const ServerObject& o) { return o.name == input; })) {
             error = "The sound input " + input + " is not there";
             return nullptr;
         }
     }
-    return std::make_unique<PulseSoundCapture>(std::move(c), input, sampleFormat);
+    return std::make_unique<PulseSoundCapture>(std::move(c), chosen, sampleFormat);
 }

@@ -30,6 +30,10 @@ public:
     virtual void stop() = 0;
 };
 
+// The input name that means "what the default output plays" (its monitor), whichever output
+// that is when the recording starts.
+constexpr const char* kDefaultOutputMonitor = "@DEFAULT_MONITOR@";
+
 class SoundInputService {
 public:
     virtual ~SoundInputService() = default;

@@ -85,6 +85,7 @@ void TForm2::button_startClick()
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
         const auto stored = recorder.CaptureSlot(rect, i, host_->CursorOn(), scale);
+        clock.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
         // The preview follows every fifth slot only: scaling costs more than the rest.
         if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1) {
             ScaleBitmapInPlace(recorder.current(), Image1->width(), Image1->height());
@@ -99,6 +100,7 @@ void TForm2::button_startClick()
             const long long due = static_cast<long long>(host_->LatencyMs()) * a;
             if (static_cast<long long>(clock.TickCount() - t0) >= due) {
                 NextAction();
+                clock.ActionPerformed();
                 ++a;
             }
         }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that every source file under src/ includes only what its folder's layer may see, so
 # the libraries keep linking bottom-up: core knows nothing of Qt, the exporters know nothing of
-# each other, and only the windows (ui) know everything.
+# each other, and only the windows (ui) and the command line above them (cli) know everything.
 #
 #   usage: check_include_layers.sh SRC_DIR
 #
@@ -23,13 +23,14 @@ declare -A MAY_INCLUDE=(
     [avi]="core platform avi"
     [gif]="core gif"
     [ui]="core platform record audio avi gif ui"
+    [cli]="core platform record audio avi gif ui cli"
 )
 
 # Folders that may not include any Qt header at all.
 NO_QT_FOLDERS="core"
 
 # Folders that may include Qt Widgets and Qt WebEngine headers.
-WIDGETS_FOLDERS="ui"
+WIDGETS_FOLDERS="ui cli"
 
 # Files elsewhere that may include them too, as "folder:file name pattern": the browser that
 # plays the presentation is built on Qt WebEngine and its widgets.

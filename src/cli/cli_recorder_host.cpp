@@ -1,0 +1,83 @@
+#include "cli/cli_recorder_host.h"
+
+#include "audio/media_player.h"
+#include "audio/sound_file.h"
+#include "cli/terminal.h"
+#include "platform/sound_input.h"
+
+namespace {
+
+// "ADPCM 44100Hz x1", the windows' default record format.
+constexpr int kDefaultRecordFormat = 2;
+
+} // namespace
+
+CliRecorderHost::CliRecorderHost(const CommandLine& command, WorkingFiles files, SoundInputService* soundInput,
+                                 Terminal& terminal)
+    : command_(command)
+    , files_(std::move(files))
+    , soundInput_(soundInput)
+    , terminal_(terminal)
+{
+}
+
+CliRecorderHost::~CliRecorderHost() = default;
+
+void CliRecorderHost::SetFrameCount(int frameCount)
+{
+    frameCount_ = frameCount;
+    const long long elapsedMs = static_cast<long long>(frameCount) * 150;
+    // Auto Record acts once per latency: the slide action count follows from the time.
+    const long long slide = elapsedMs / command_.latencyMs + 1;
+    std::string text = "Recording slide " + std::to_string(slide);
+    const std::string title = title_ ? title_() : std::string();
+    if (!title.empty())
+        text += " (" + title + ")";
+    text += "  " + DurationText(elapsedMs);
+    terminal_.Status(text);
+}
+
+void CliRecorderHost::StartSound(const std::string& path)
+{
+    if (!soundInput_) {
+        soundError_ = "no sound input";
+        return;
+    }
+    try {
+        PrepareSoundFile(files_.ProgramFolder(), TemplateForRecordFormat(kDefaultRecordFormat), path);
+        player_ = std::make_unique<TMediaPlayer>(nullptr, *soundInput_);
+        player_->DeviceType = dtAutoSelect;
+        player_->FileName = QString::fromStdString(path);
+        player_->InputName = QString::fromStdString(command_.audioSource.empty() ? kDefaultOutputMonitor
+                                                                                 : command_.audioSource);
+        player_->Open();
+        player_->StartRecording();
+        if (player_->Error() != 0)
+            soundError_ = "the sound input " + player_->InputName.toStdString() + " cannot be recorded";
+    } catch (const std::exception& e) {
+        soundError_ = e.what();
+    }
+    if (!soundError_.empty() && onSoundFailure_)
+        onSoundFailure_();
+}
+
+void CliRecorderHost::StopSound()
+{
+    if (!player_)
+        return;
+    try {
+        player_->Stop();
+        player_->Save();
+        player_->Close();
+    } catch (const std::exception& e) {
+        if (soundError_.empty())
+            soundError_ = std::string("cannot save the sound: ") + e.what();
+    }
+    player_.reset();
+}
+
+void CliRecorderHost::SessionEnded(bool kept)
+{
+    ended_ = true;
+    kept_ = kept;
+}

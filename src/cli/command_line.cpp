@@ -1,0 +1,331 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <functional>
+#include <map>
+
+#ifndef DECKREC_VERSION
+#define DECKREC_VERSION "0"
+#endif
+
+namespace {
+
+bool ParseInt(const std::string& text, int& value)
+{
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+// "WxH" with both sides in 1..8192.
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return false;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width > 0 && height > 0 &&
+           width <= 8192 && height <= 8192;
+}
+
+// Qt options the windows pass on to the application object, and whether each takes a value.
+const std::map<std::string, bool>& ToolkitOptions()
+{
+    static const std::map<std::string, bool> options = {
+        {"-platform", true}, {"-display", true}, {"-style", true},       {"-stylesheet", true},
+        {"-geometry", true}, {"-qwindowgeometry", true}, {"-reverse", false},
+    };
+    return options;
+}
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+    ParsedCommandLine Run()
+    {
+        ParsedCommandLine parsed;
+        CommandLine& c = parsed.command;
+        if (!args_.empty() && (args_[0] == "convert" || args_[0] == "export")) {
+            c.command = args_[0] == "convert" ? Command::Convert : Command::Export;
+            ++next_;
+        }
+        while (next_ < args_.size() && error_.empty()) {
+            const std::string arg = args_[next_++];
+            if (arg == "--help" || arg == "-h")
+                c.command = Command::Help;
+            else if (arg == "--version")
+                c.command = Command::Version;
+            else if (c.command == Command::Windows)
+                WindowsArgument(c, arg);
+            else
+                ConversionArgument(c, arg);
+        }
+        if (error_.empty() && (c.command == Command::Convert || c.command == Command::Export))
+            CheckConversion(c);
+        parsed.error = error_;
+        return parsed;
+    }
+
+private:
+    void WindowsArgument(CommandLine& c, const std::string& arg)
+    {
+        const auto toolkit = ToolkitOptions().find(arg);
+        if (toolkit != ToolkitOptions().end()) {
+            c.toolkitArguments.push_back(arg);
+            if (toolkit->second) {
+                if (next_ >= args_.size())
+                    return Fail(arg + " needs a value");
+                c.toolkitArguments.push_back(args_[next_++]);
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            Fail("unknown option " + arg);
+        } else if (!c.input.empty()) {
+            Fail("only one deck can be opened at a time");
+        } else {
+            c.input = arg;
+        }
+    }
+
+    std::string Value(const std::string& option)
+    {
+        if (next_ >= args_.size()) {
+            Fail(option + " needs a value");
+            return {};
+        }
+        return args_[next_++];
+    }
+
+    void ConversionArgument(CommandLine& c, const std::string& arg)
+    {
+        // --option=value is the same as --option value.
+        std::string option = arg;
+        const size_t equals = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+            option = arg.substr(0, equals);
+            args_.insert(args_.begin() + static_cast<long>(next_), arg.substr(equals + 1));
+        }
+        const std::map<std::string, std::function<void()>> flags = {
+            {"--cursor", [&] { c.cursor = true; }},          {"--audio", [&] { c.audio = true; }},
+            {"--quiet", [&] { c.quiet = true; }},            {"-q", [&] { c.quiet = true; }},
+            {"--fast", [&] { c.fast = true; }},              {"--headless", [&] { c.headless = true; }},
+            {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
+        };
+        if (const auto flag = flags.find(option); flag != flags.end()) {
+            if (option != arg)
+                return Fail(option + " takes no value");
+            return flag->second();
+        }
+        if (option == "-o" || option == "--output")
+            c.outputs.push_back(Value(option));
+        else if (option == "--latency")
+            Number(option, Value(option), 100, 600000, c.latencyMs);
+        else if (option == "--audio-source") {
+            c.audioSource = Value(option);
+            c.audio = true;
+        } else if (option == "--capture")
+            Capture(c, Value(option));
+        else if (option == "--size")
+            Size(c, Value(option));
+        else if (option == "--colors")
+            Choice(option, Value(option), {{"256", false}, {"gray", true}}, c.grayScale);
+        else if (option == "--dither")
+            Choice(option, Value(option), {{"nearest", false}, {"floyd-steinberg", true}}, c.floydSteinberg);
+        else if (option == "--gif-mode")
+            Choice(option, Value(option), {{"smaller", false}, {"best", true}}, c.gifBestQuality);
+        else if (option == "--encoder")
+            Encoder(c, Value(option));
+        else if (option == "--quality") {
+            int quality = 0;
+            if (Number(option, Value(option), 0, 10000, quality))
+                c.quality = quality;
+        } else if (option == "--bits")
+            Bits(c, Value(option));
+        else if (option == "--keep-recording")
+            c.keepRecording = Value(option);
+        else if (!arg.empty() && arg[0] == '-' && arg != "-")
+            Fail("unknown option " + arg);
+        else if (!c.input.empty())
+            Fail("unexpected argument " + arg + " (outputs are given with -o)");
+        else
+            c.input = arg;
+    }
+
+    bool Number(const std::string& option, const std::string& text, int low, int high, int& value)
+    {
+        if (!error_.empty())
+            return false;
+        int parsed = 0;
+        if (!ParseInt(text, parsed) || parsed < low || parsed > high) {
+            Fail(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                 ", not \"" + text + "\"");
+            return false;
+        }
+        value = parsed;
+        return true;
+    }
+
+    void Choice(const std::string& option, const std::string& text, const std::map<std::string, bool>& choices,
+                bool& value)
+    {
+        if (!error_.empty())
+            return;
+        const auto found = choices.find(text);
+        if (found == choices.end()) {
+            std::string names;
+            for (const auto& [name, unused] : choices)
+                names += (names.empty() ? "" : " or ") + name;
+            return Fail(option + " takes " + names + ", not \"" + text + "\"");
+        }
+        value = found->second;
+    }
+
+    void Capture(CommandLine& c, const std::string& text)
+    {
+        for (const CaptureSize size : {CaptureSize{595, 466}, CaptureSize{1280, 720}, CaptureSize{1920, 1080}})
+            if (text == std::to_string(size.width) + "x" + std::to_string(size.height)) {
+                c.capture = size;
+                return;
+            }
+        if (error_.empty())
+            Fail("--capture takes 595x466, 1280x720 or 1920x1080, not \"" + text + "\"");
+    }
+
+    void Size(CommandLine& c, const std::string& text)
+    {
+        if (text == "original") {
+            c.size.kind = OutputSize::Kind::Original;
+        } else if (ParseSize(text, c.size.width, c.size.height)) {
+            c.size.kind = OutputSize::Kind::Exact;
+        } else if (error_.empty()) {
+            Fail("--size takes WIDTHxHEIGHT (e.g. 640x480) or original, not \"" + text + "\"");
+        }
+    }
+
+    void Encoder(CommandLine& c, const std::string& text)
+    {
+        if (error_.empty() && text.size() != 4)
+            return Fail("--encoder takes a four-character code such as DIVX or H264, not \"" + text + "\"");
+        c.encoder = text;
+    }
+
+    void Bits(CommandLine& c, const std::string& text)
+    {
+        int bits = 0;
+        if (error_.empty() && (!ParseInt(text, bits) || (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)))
+            return Fail("--bits takes 1, 4, 8, 24 or 32, not \"" + text + "\"");
+        c.bits = bits;
+    }
+
+    void CheckConversion(const CommandLine& c)
+    {
+        const char* what = c.command == Command::Convert ? "a deck" : "a recording folder";
+        if (c.input.empty())
+            return Fail(std::string("name ") + what + " to " + (c.command == Command::Convert ? "convert" : "export"));
+        if (c.outputs.empty())
+            return Fail("name at least one output with -o FILE");
+        if (c.fast && c.audio)
+            return Fail("--fast cannot record sound: a fast run does not play in real time");
+        if (c.command == Command::Export && !c.keepRecording.empty())
+            return Fail("--keep-recording belongs to convert: export reads a kept recording");
+        if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
+            return Fail("cannot convert " + c.input + ": decks are .ppt, .pptx, .pps, .ppsx, .odp or .fodp files");
+        for (const std::string& output : c.outputs) {
+            const std::string extension = LowerExtension(output);
+            if (extension != "gif" && extension != "avi" && extension != "mp4" && extension != "webm" &&
+                extension != "mkv")
+                return Fail("cannot write " + output + ": outputs are .gif, .avi, .mp4, .webm or .mkv files");
+        }
+        std::vector<std::string> sorted = c.outputs;
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+            return Fail("the same output is named twice");
+    }
+
+    void Fail(const std::string& message)
+    {
+        if (error_.empty())
+            error_ = message;
+    }
+
+    std::vector<std::string> args_;
+    size_t next_ = 0;
+    std::string error_;
+};
+
+} // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
+{
+    return Parser(args).Run();
+}
+
+std::string LowerExtension(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return extension;
+}
+
+bool IsDeckExtension(const std::string& extension)
+{
+    for (const char* deck : {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"})
+        if (extension == deck)
+            return true;
+    return false;
+}
+
+std::string VersionText()
+{
+    return std::string("deckrec ") + DECKREC_VERSION + "\n";
+}
+
+std::string ShortUsageText()
+{
+    const std::string usage = UsageText();
+    return usage.substr(0, usage.find("\n\n") + 1);
+}
+
+std::string UsageText()
+{
+    return R"(Usage:
+  deckrec [DECK]                                   open the windows, with DECK chosen
+  deckrec convert DECK -o OUTPUT [-o OUTPUT ...] [options]
+  deckrec export RECORDING_DIR -o OUTPUT [-o OUTPUT ...] [options]
+  deckrec --help | --version
+
+convert plays DECK (.ppt .pptx .pps .ppsx .odp .fodp) with Auto Record and writes every
+OUTPUT from one recording; export writes new outputs from a recording kept with
+--keep-recording. The format follows the extension: .gif .avi .mp4 .webm .mkv.
+
+Recording (convert):
+  --latency MS            time between slide actions [5000]
+  --cursor                draw the pointer into the frames
+  --audio                 record the sound the computer plays
+  --audio-source NAME     record another sound server source (e.g. a microphone)
+  --capture WxH           595x466, 1280x720 or 1920x1080 [595x466]
+  --fast                  do not wait in real time while nothing changes (no sound)
+  --headless              use a private display even when DISPLAY is set
+  --keep-recording DIR    keep the recording in DIR (new or empty) for export
+
+Outputs:
+  --size WxH|original     output size [560 wide, the recording's shape]
+  --colors 256|gray       GIF colours [256]
+  --dither nearest|floyd-steinberg                 GIF colour mapping [nearest]
+  --gif-mode smaller|best difference frames or whole frames [smaller]
+  --gif-hifi              high-fidelity GIF colours
+  --encoder CODE          video encoder by its four-character code (e.g. DIVX, H264, VP90)
+  --quality 0..10000      video quality [4000]
+  --bits 1|4|8|24|32      video colour depth [24]
+  -q, --quiet             print errors only
+
+Exit status: 0 every output written, 1 a failure while running, 2 a usage error,
+130 interrupted.
+)";
+}

@@ -1,0 +1,64 @@
+#pragma once
+// What the program was asked to do: open the windows (perhaps with a deck), print its usage or
+// version, convert a deck, or export a kept recording. Parsed before any application object
+// exists, so that --help and a usage error need no display.
+
+#include "record/recorder_host.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class Command { Windows, Help, Version, Convert, Export };
+
+// The outputs' size: a list width of the windows (shape kept), an exact size, or the recording's own.
+struct OutputSize {
+    enum class Kind { FirstListItem, Exact, Original } kind = Kind::FirstListItem;
+    int width = 0;
+    int height = 0;
+};
+
+struct CommandLine {
+    Command command = Command::Windows;
+    // Convert: the deck. Export: the recording folder. Windows: a deck to open, or empty.
+    std::string input;
+    std::vector<std::string> outputs;
+
+    int latencyMs = 5000;
+    bool cursor = false;
+    bool audio = false;
+    std::string audioSource; // a sound server source; empty: the monitor of the default output
+    CaptureSize capture;
+    OutputSize size;
+    bool grayScale = false;
+    bool floydSteinberg = false;
+    bool gifBestQuality = false; // whole frames instead of difference frames
+    bool gifHighFidelity = false;
+    std::string encoder;         // a FourCC; empty: the format's default
+    std::optional<int> quality;  // 0..10000; unset: the windows' default
+    int bits = 24;
+    std::string keepRecording;
+    bool quiet = false;
+    bool fast = false;
+    bool headless = false;
+    // Options for the windows' application object (Qt's own, such as -platform), passed on.
+    std::vector<std::string> toolkitArguments;
+};
+
+struct ParsedCommandLine {
+    CommandLine command;
+    std::string error; // a usage error: the one line to print before the usage; empty when fine
+};
+
+// args without the program name.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+// The usage lines alone, for a usage error.
+std::string ShortUsageText();
+std::string VersionText();
+
+// The deck formats the slide show engine opens, by extension (lower case, without the dot).
+bool IsDeckExtension(const std::string& extension);
+// The extension of path in lower case, without the dot; empty when it has none.
+std::string LowerExtension(const std::string& path);

@@ -1,0 +1,179 @@
+#include "cli/convert_command.h"
+
+#include "cli/display_lock.h"
+#include "cli/interruption.h"
+#include "cli/output_plan.h"
+#include "cli/private_display.h"
+#include "cli/private_sound_server.h"
+#include "cli/record_deck.h"
+#include "cli/recording_manifest.h"
+#include "cli/run_outputs.h"
+#include "cli/scoped_folder.h"
+#include "cli/terminal.h"
+#include "cli/terminal_dialogs.h"
+#include "core/deckrec_error.h"
+#include "core/presentation_page.h"
+#include "cli/program_data_folder.h"
+#include "core/working_files.h"
+#include "platform/browser_environment.h"
+#include "platform/ffmpeg_encoder_facility.h"
+#include "platform/pulse_sound_input.h"
+#include "ui/application.h"
+#include "ui/recorder_window.h"
+
+#include <QLoggingCategory>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The deck, as an absolute path; throws DeckrecError when it cannot be read.
+std::string ReadableDeck(const std::string& deck)
+{
+    std::error_code ec;
+    if (!fs::exists(deck, ec))
+        throw DeckrecError("cannot convert " + deck + ": no such file");
+    if (!fs::is_regular_file(deck, ec))
+        throw DeckrecError("cannot convert " + deck + ": not a file");
+    if (!std::ifstream(deck, std::ios::binary).good())
+        throw DeckrecError("cannot convert " + deck + ": the file cannot be read");
+    return fs::absolute(deck, ec).lexically_normal().string();
+}
+
+// The folder --keep-recording names, made when new; throws DeckrecError unless new or empty.
+std::string KeptRecordingFolder(const std::string& folder)
+{
+    std::error_code ec;
+    if (fs::exists(folder, ec)) {
+        if (!fs::is_directory(folder, ec))
+            throw DeckrecError("cannot keep the recording in " + folder + ": it is not a folder");
+        if (!fs::is_empty(folder, ec))
+            throw DeckrecError("cannot keep the recording in " + folder + ": the folder is not empty");
+    } else if (!fs::create_directories(folder, ec) || ec) {
+        throw DeckrecError("cannot keep the recording in " + folder + ": " + ec.message());
+    }
+    return fs::absolute(folder, ec).lexically_normal().string() + "/";
+}
+
+bool NoDesktopDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return !display || !*display;
+}
+
+// The servers a run without a desktop starts for itself, stopped in reverse order at the end.
+struct PrivateServers {
+    std::unique_ptr<PrivateDisplay> display;
+    std::unique_ptr<ScopedWorkingFolder> soundFolder;
+    std::unique_ptr<PrivateSoundServer> sound;
+};
+
+void StartPrivateServers(const CommandLine& command, const std::string& logFolder, PrivateServers& servers)
+{
+    const QSize recorder = TForm2::RecorderSizeFor(command.capture);
+    servers.display = std::make_unique<PrivateDisplay>(std::max(1024, recorder.width() + 16),
+                                                       std::max(768, recorder.height() + 16),
+                                                       logFolder + "display.log");
+    setenv("DISPLAY", servers.display->name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    if (!command.audio)
+        return;
+    // A socket path must stay short: the server's folder lives in /tmp, not in the cache.
+    servers.soundFolder = std::make_unique<ScopedWorkingFolder>("sound");
+    servers.sound = std::make_unique<PrivateSoundServer>(servers.soundFolder->path(), logFolder + "sound.log");
+    setenv("PULSE_SERVER", servers.sound->address().c_str(), 1);
+}
+
+int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
+{
+    const std::string deck = ReadableDeck(command.input);
+    FfmpegEncoderFacility encoders;
+    const std::vector<PlannedOutput> plan = PlanOutputs(command, encoders);
+
+    ScopedWorkingFolder scratch("convert");
+    const std::string recordingFolder =
+        command.keepRecording.empty() ? scratch.path() + "recording/" : KeptRecordingFolder(command.keepRecording);
+    const WorkingFiles files(ProgramDataFolder(), recordingFolder);
+    files.EnsureWorkingDirectory();
+
+    PrivateServers servers;
+    std::unique_ptr<DisplayLock> lock;
+    if (command.headless || NoDesktopDisplay()) {
+        StartPrivateServers(command, scratch.path(), servers);
+    } else {
+        lock = std::make_unique<DisplayLock>(
+            std::getenv("DISPLAY"),
+            [&] { terminal.Status(std::string("Waiting for another conversion on display ") + std::getenv("DISPLAY") +
+                                  " to finish..."); },
+            Interrupted);
+        if (!lock->held())
+            return kExitInterrupted;
+    }
+    // The capture reads the X screen, whatever session the desktop runs.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The terminal is for the run's own progress: the browser engine's start-up report and
+    // the toolkit's note on a missing runtime folder say nothing a user can act on.
+    setenv("XDG_RUNTIME_DIR", scratch.path().c_str(), 0);
+
+
+    PrepareBrowserEnvironment();
+    int argc = 1;
+    char* argv[] = {programPath, nullptr};
+    DeckrecApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    // The browser engine's start-up report (its settings, the sandbox) says nothing a user
+    // can act on; warnings and errors still show, and QT_LOGGING_RULES still counts.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
+    TerminalDialogs dialogs(terminal);
+    app.setDialogs(&dialogs);
+
+    std::unique_ptr<PulseSoundInput> soundInput;
+    if (command.audio)
+        soundInput = std::make_unique<PulseSoundInput>();
+    DeckRecording recording;
+    try {
+        recording = RecordDeck(command, deck, files, scratch.path() + "shows/", soundInput.get(), terminal);
+    } catch (const InterruptedError&) {
+        terminal.Error("interrupted; nothing was written");
+        return kExitInterrupted;
+    }
+    // The page that showed the deck is no part of the recording.
+    std::error_code ec;
+    fs::remove(GeneratedPagePath(files), ec);
+    if (!command.keepRecording.empty()) {
+        RecordingManifest manifest;
+        manifest.frameCount = recording.frameCount;
+        const ZoomSize size = RecordingSize(files, recording.frameCount);
+        manifest.width = size.width;
+        manifest.height = size.height;
+        manifest.deck = deck;
+        manifest.audio = recording.withSound;
+        WriteRecordingManifest(recordingFolder, manifest);
+    }
+    const RecordingToExport toExport{files, recording.frameCount, recording.withSound};
+    const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
+    return dialogs.failed() && status == kExitSuccess ? kExitFailure : status;
+}
+
+} // namespace
+
+int RunConvert(const CommandLine& command, char* programPath)
+{
+    CatchInterruptions();
+    Terminal terminal(command.quiet);
+    try {
+        return Convert(command, programPath, terminal);
+    } catch (const OutputOptionsError& e) {
+        terminal.Error(e.what());
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        terminal.Error(e.what());
+        return kExitFailure;
+    }
+}

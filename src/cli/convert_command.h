@@ -1,0 +1,7 @@
+#pragma once
+// deckrec convert DECK -o OUTPUT ...: records the deck once and writes every output.
+
+#include "cli/command_line.h"
+
+// programPath is argv[0], for the application object. Returns the exit status.
+int RunConvert(const CommandLine& command, char* programPath);

@@ -1,0 +1,71 @@
+#include "cli/export_command.h"
+
+#include "cli/interruption.h"
+#include "cli/output_plan.h"
+#include "cli/recording_manifest.h"
+#include "cli/run_outputs.h"
+#include "cli/scoped_folder.h"
+#include "cli/terminal.h"
+#include "core/deckrec_error.h"
+#include "core/frame_store.h"
+#include "cli/program_data_folder.h"
+#include "core/working_files.h"
+#include "platform/ffmpeg_encoder_facility.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The recording's files, linked into the export's own working folder: the exporters keep their
+// intermediate files in the working folder, and the kept recording must stay as it is.
+void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, int frameCount, bool withSound)
+{
+    std::error_code ec;
+    for (int n = 0; n <= frameCount; ++n)
+        if (fs::exists(kept.FrameFilePath(n), ec))
+            fs::create_symlink(kept.FrameFilePath(n), work.FrameFilePath(n));
+    if (withSound && fs::exists(kept.SoundFilePath(), ec))
+        fs::create_symlink(kept.SoundFilePath(), work.SoundFilePath());
+}
+
+int Export(const CommandLine& command, char* programPath, Terminal& terminal)
+{
+    std::error_code ec;
+    if (!fs::is_directory(command.input, ec))
+        throw DeckrecError("cannot export " + command.input + ": no such folder");
+    const RecordingManifest manifest = ReadRecordingManifest(command.input);
+    const WorkingFiles kept(ProgramDataFolder(), fs::absolute(command.input, ec).lexically_normal().string());
+
+    int argc = 1;
+    char* argv[] = {programPath, nullptr};
+    QCoreApplication app(argc, argv);
+    FfmpegEncoderFacility encoders;
+    const std::vector<PlannedOutput> plan = PlanOutputs(command, encoders);
+
+    ScopedWorkingFolder scratch("export");
+    const WorkingFiles files(ProgramDataFolder(), scratch.path());
+    const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
+    LinkRecording(kept, files, manifest.frameCount, withSound);
+    const RecordingToExport recording{files, manifest.frameCount, withSound};
+    return WriteOutputs(plan, command, recording, encoders, terminal);
+}
+
+} // namespace
+
+int RunExport(const CommandLine& command, char* programPath)
+{
+    CatchInterruptions();
+    Terminal terminal(command.quiet);
+    try {
+        return Export(command, programPath, terminal);
+    } catch (const OutputOptionsError& e) {
+        terminal.Error(e.what());
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        terminal.Error(e.what());
+        return kExitFailure;
+    }
+}

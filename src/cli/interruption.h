@@ -1,0 +1,31 @@
+#pragma once
+// Ctrl+C (SIGINT) and SIGTERM during a run: the signal only sets a flag and wakes the event
+// loop; the run then ends its session or export at the next step and cleans up as on any
+// other end, its display and sound servers included.
+
+class QObject;
+
+// Installs the handlers; call once, early.
+void CatchInterruptions();
+bool Interrupted();
+// Calls onInterrupt in the event loop of the running application as soon as a signal comes
+// (at once when one came already). The notifier belongs to owner.
+template <typename F> void OnInterruption(QObject* owner, F onInterrupt);
+
+// The descriptor that becomes readable when a signal came (for a notifier).
+int InterruptionDescriptor();
+
+#include <QSocketNotifier>
+
+template <typename F> void OnInterruption(QObject* owner, F onInterrupt)
+{
+    auto* notifier = new QSocketNotifier(InterruptionDescriptor(), QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [notifier, onInterrupt] {
+        notifier->setEnabled(false);
+        onInterrupt();
+    });
+    if (Interrupted()) {
+        notifier->setEnabled(false);
+        onInterrupt();
+    }
+}

@@ -1,0 +1,144 @@
+#include "cli/output_writer.h"
+
+#include "avi/avi_export.h"
+#include "avi/avi_writer.h"
+#include "avi/container_export.h"
+#include "cli/terminal.h"
+#include "core/zoom_sizes.h"
+#include "gif/gif_animation_builder.h"
+#include "gif/gif_save.h"
+
+#include <filesystem>
+
+namespace {
+
+// The windows' quality list runs 10000..2000; "Medium Quality" is their default.
+constexpr int kDefaultQuality = 4000;
+
+std::string FileName(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+long long FileBytes(const std::string& path)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<long long>(size);
+}
+
+TPixelFormat PixelFormatOfBits(int bits)
+{
+    switch (bits) {
+    case 1:
+        return TPixelFormat::pf1bit;
+    case 4:
+        return TPixelFormat::pf4bit;
+    case 8:
+        return TPixelFormat::pf8bit;
+    case 32:
+        return TPixelFormat::pf32bit;
+    default:
+        return TPixelFormat::pf24bit;
+    }
+}
+
+ZoomSize RecordedSizeOf(const RecordingToExport& recording)
+{
+    try {
+        return RecordingSize(recording.files, recording.frameCount);
+    } catch (const std::exception&) {
+        // An unreadable first frame fails the export that reads it, with its own message.
+        return kUnknownRecording;
+    }
+}
+
+std::string WriteGif(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
+                     Terminal& terminal, const std::function<bool()>& interrupted, int& frames)
+{
+    const ZoomSize size = GifOutputSize(command.size, RecordedSizeOf(recording));
+    GifBuildOptions options;
+    options.width = size.width;
+    options.height = size.height;
+    options.grayScale = command.grayScale;
+    options.smallerSize = !command.gifBestQuality;
+    options.floydSteinberg = command.floydSteinberg;
+    options.highFidelity = command.gifHighFidelity;
+    const std::string label = FileName(output.path);
+    GifBuildHooks hooks;
+    hooks.beforeSlot = [&](int slot) { terminal.Progress(label + " building", slot, recording.frameCount); };
+    hooks.readOptions = [options] { return options; };
+    hooks.cancelled = interrupted;
+    GifSaveHooks save;
+    save.progress = [&](int written, int count) { terminal.Progress(label + " writing", written, count); };
+    save.cancelled = interrupted;
+    try {
+        std::unique_ptr<TGIFImage> animation = BuildGifAnimation(recording.files, recording.frameCount, hooks);
+        if (animation->Empty())
+            throw DeckrecError("cannot write " + output.path + ": the recording holds no picture");
+        frames = animation->Count();
+        SaveGifFile(*animation, output.path, save);
+    } catch (const GifCancelled&) {
+        throw InterruptedError();
+    }
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+void WriteVideoFile(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
+                    EncoderFacility& encoders, const VideoExportOptions& options, const ExportProgress& progress)
+{
+    const int quality = command.quality.value_or(kDefaultQuality);
+    if (output.format == VideoFormat::Avi) {
+        TAviWriter_2 writer(encoders);
+        // The writer's settings as the windows keep them; the export sets the real ones.
+        writer.Width = 102;
+        writer.Height = 76;
+        writer.FrameTime = 1000;
+        writer.SetPixelFormat(PixelFormatOfBits(command.bits));
+        writer.SelectCompressor(output.encoderCode);
+        writer.SetQuality(quality);
+        PrepareVideoExport(writer, recording.files, output.path);
+        ExportVideo(writer, recording.files, recording.frameCount, options, progress);
+    } else {
+        ContainerExportOptions container;
+        container.format = output.format;
+        container.encoderCode = output.encoderCode;
+        container.quality = quality;
+        container.pixelFormat = PixelFormatOfBits(command.bits);
+        container.video = options;
+        ExportContainerVideo(encoders, recording.files, recording.frameCount, container, progress);
+    }
+}
+
+std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
+                       EncoderFacility& encoders, Terminal& terminal, const std::function<bool()>& interrupted)
+{
+    VideoExportOptions options;
+    options.size = VideoOutputSize(command.size, RecordedSizeOf(recording));
+    options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
+    options.target = output.path;
+    const std::string label = FileName(output.path);
+    const long long maximum = ExportProgressMaximum(recording.frameCount);
+    ExportProgress progress;
+    progress.report = [&](int value) { terminal.Progress(label, value, maximum); };
+    progress.cancelled = interrupted;
+    try {
+        WriteVideoFile(output, command, recording, encoders, options, progress);
+    } catch (const ExportCancelled&) {
+        throw InterruptedError();
+    }
+    return std::to_string(options.size.width) + "x" + std::to_string(options.size.height) + " " + output.encoderCode;
+}
+
+} // namespace
+
+std::string WriteOutput(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
+                        EncoderFacility& encoders, Terminal& terminal, const std::function<bool()>& interrupted)
+{
+    int frames = recording.frameCount;
+    const std::string detail = output.gif ? WriteGif(output, command, recording, terminal, interrupted, frames)
+                                          : WriteVideo(output, command, recording, encoders, terminal, interrupted);
+    const long long durationMs = static_cast<long long>(recording.frameCount) * 150;
+    return output.path + ": " + FileSizeText(FileBytes(output.path)) + ", " + detail + ", " + std::to_string(frames) +
+           " frames, " + DurationText(durationMs);
+}

@@ -1,0 +1,20 @@
+#pragma once
+// recording.json beside a kept recording: what an export needs to know of it besides the frame
+// files and the sound.
+
+#include <string>
+
+struct RecordingManifest {
+    int frameCount = 0;
+    int framePeriodMs = 150;
+    int width = 0;  // of the stored frames
+    int height = 0;
+    std::string deck;
+    bool audio = false;
+};
+
+// Writes folder/recording.json. Throws DeckrecError when it cannot.
+void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest);
+// Reads folder/recording.json. Throws DeckrecError naming what is wrong: no such file, not
+// JSON, or no positive "FrameCount".
+RecordingManifest ReadRecordingManifest(const std::string& folder);

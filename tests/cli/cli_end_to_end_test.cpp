@@ -1,0 +1,214 @@
+// The built program run as a user runs it: the sample deck converted under the test display
+// and on private displays, a kept recording exported again, the fast mode against real time,
+// the errors, and Ctrl+C.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <set>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QProcess* Start(const QStringList& args, bool desktop, const QString& mark = {})
+{
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!desktop)
+        env.remove("DISPLAY");
+    if (!mark.isEmpty())
+        env.insert("DECKREC_TEST_MARK", mark);
+    process->setProcessEnvironment(env);
+    process->start(DECKREC_PROGRAM, args);
+    process->waitForStarted();
+    return process;
+}
+
+Outcome Finish(QProcess* process, int timeoutMs = 180000)
+{
+    Outcome run;
+    if (process->waitForFinished(timeoutMs) && process->exitStatus() == QProcess::NormalExit)
+        run.status = process->exitCode();
+    run.out = QString::fromLocal8Bit(process->readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process->readAllStandardError());
+    delete process;
+    return run;
+}
+
+Outcome Deckrec(const QStringList& args, bool desktop = true)
+{
+    return Finish(Start(args, desktop));
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The numbers N of the tempN.bmp files of a recording.
+std::set<int> StoredSlots(const QString& folder)
+{
+    std::set<int> numbers;
+    static const QRegularExpression frame("^temp(\\d+)\\.bmp$");
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        if (const auto match = frame.match(name); match.hasMatch())
+            numbers.insert(match.captured(1).toInt());
+    return numbers;
+}
+
+int FrameCountOf(const QString& folder)
+{
+    static const QRegularExpression count("\"FrameCount\": (\\d+)");
+    return count.match(QString::fromUtf8(Bytes(folder + "/recording.json"))).captured(1).toInt();
+}
+
+// Names, sizes and times of a folder's files, to see that nothing changed.
+QStringList Listing(const QString& folder)
+{
+    QStringList listing;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
+        listing << QString("%1 %2 %3").arg(file.fileName()).arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+    return listing;
+}
+
+// The command lines of processes still carrying the environment mark of a run.
+QStringList ProcessesMarked(const QString& mark)
+{
+    QStringList found;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
+        if (Bytes("/proc/" + pid + "/environ").contains(("DECKREC_TEST_MARK=" + mark).toUtf8()))
+            found << QString::fromLocal8Bit(Bytes("/proc/" + pid + "/cmdline").replace('\0', ' '));
+    return found;
+}
+
+// The browser engine's helper processes end on their own a moment after the program: what
+// is still there after five seconds outlived the run.
+QStringList ProcessesLeft(const QString& mark)
+{
+    for (int k = 0; k < 50 && !ProcessesMarked(mark).isEmpty(); ++k)
+        QThread::msleep(100);
+    return ProcessesMarked(mark);
+}
+
+const QString kDeck = DECKREC_SAMPLE_DECK;
+
+} // namespace
+
+TEST(CommandLineEndToEnd, OneRunWritesGifMp4AndAviAndItsKeptRecordingExportsTheSameGif)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const Outcome convert = Deckrec({"convert", kDeck, "--latency", "800", "-o", d + "s.gif", "-o", d + "s.mp4", "-o",
+                                 d + "s.avi", "--keep-recording", d + "rec"});
+    ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
+    EXPECT_TRUE(Bytes(d + "s.gif").startsWith("GIF89a"));
+    EXPECT_EQ(Bytes(d + "s.mp4").mid(4, 4), "ftyp");
+    EXPECT_EQ(Bytes(d + "s.avi").mid(8, 4), "AVI ");
+    EXPECT_EQ(convert.out.count("\n"), 4) << "a line for the recording and one per output";
+    // The deck has four slides: each gives at least one stored picture.
+    EXPECT_GE(StoredSlots(d + "rec").size(), 4u);
+    EXPECT_GT(FrameCountOf(d + "rec"), 20);
+    EXPECT_FALSE(QFile::exists(d + "rec/main_go.htm"));
+
+    const QStringList kept = Listing(d + "rec");
+    const Outcome again = Deckrec({"export", d + "rec", "-o", d + "e.gif", "-o", d + "e.webm"}, false);
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(Bytes(d + "e.gif"), Bytes(d + "s.gif"));
+    EXPECT_TRUE(Bytes(d + "e.webm").startsWith("\x1a\x45\xdf\xa3"));
+    EXPECT_EQ(Listing(d + "rec"), kept);
+}
+
+TEST(CommandLineEndToEnd, WithoutADisplayRunsAtOnceAndFastKeepsTheSlotsOfRealTime)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const QString mark = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // Two conversions at once, each on a display of its own: one in real time, one fast.
+    QProcess* real = Start({"convert", kDeck, "--latency", "1500", "-o", d + "r.gif", "--keep-recording", d + "real"},
+                           false, mark);
+    QProcess* fast = Start({"convert", kDeck, "--latency", "1500", "--fast", "-o", d + "f.gif", "--keep-recording",
+                            d + "fast"},
+                           false, mark);
+    const Outcome fastRun = Finish(fast);
+    const Outcome realRun = Finish(real);
+    ASSERT_EQ(realRun.status, 0) << realRun.err.toStdString();
+    ASSERT_EQ(fastRun.status, 0) << fastRun.err.toStdString();
+    EXPECT_TRUE(Bytes(d + "r.gif").startsWith("GIF89a"));
+    EXPECT_TRUE(Bytes(d + "f.gif").startsWith("GIF89a"));
+    EXPECT_EQ(ProcessesLeft(mark), QStringList()) << "a display, sound or LibreOffice process outlived its run";
+
+    // The first stored slot after each action within one slot of real time.
+    const std::set<int> realSlots = StoredSlots(d + "real");
+    const std::set<int> fastSlots = StoredSlots(d + "fast");
+    ASSERT_EQ(realSlots.size(), fastSlots.size());
+    for (auto r = realSlots.begin(), f = fastSlots.begin(); r != realSlots.end(); ++r, ++f)
+        EXPECT_LE(std::abs(*r - *f), 1) << "real " << *r << ", fast " << *f;
+    EXPECT_LE(std::abs(FrameCountOf(d + "real") - FrameCountOf(d + "fast")), 1);
+}
+
+TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    QFile bad(d + "broken.ppt");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("this is no presentation");
+    bad.close();
+    QFile(d + "file").open(QIODevice::WriteOnly);
+
+    struct Case {
+        QStringList args;
+        int status;
+        QString message;
+    };
+    const QString out = d + "out.gif";
+    const std::vector<Case> cases = {
+        {{"convert", d + "missing.odp", "-o", out}, 1, "no such file"},
+        {{"convert", kDeck, "-o", d + "nofolder/out.gif"}, 1, "does not exist"},
+        {{"convert", kDeck, "-o", d + "file/out.gif"}, 1, "does not exist"},
+        {{"convert", kDeck, "-o", d + "out.mov"}, 2, "outputs are .gif"},
+        {{"convert", kDeck, "-o", out, "--frobnicate"}, 2, "unknown option --frobnicate"},
+        {{"convert", kDeck, "-o", d + "out.webm", "--encoder", "DIVX"}, 2, "do not hold DIVX"},
+        {{"convert", kDeck, "-o", d + "out.mp4", "--bits", "8"}, 2, "24-bit pictures only"},
+        {{"convert", kDeck, "-o", out, "--fast", "--audio"}, 2, "--fast cannot record sound"},
+        {{"convert", kDeck, "-o", out, "--keep-recording", d + "file"}, 1, "not a folder"},
+        {{"export", d, "-o", out}, 1, "holds no kept recording"},
+        {{"convert", d + "broken.ppt", "-o", out, "--latency", "500"}, 1, "cannot show"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = Deckrec(c.args, false);
+        EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out) || QFile::exists(d + "out.webm") || QFile::exists(d + "out.mp4"));
+    }
+}
+
+TEST(CommandLineEndToEnd, CtrlCEndsTheRunWith130AndLeavesNoServerOrFileBehind)
+{
+    QTemporaryDir dir;
+    const QString mark = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QProcess* run = Start({"convert", kDeck, "--audio", "--latency", "3000", "-o", dir.path() + "/x.gif"}, false, mark);
+    run->setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("Recording slide") && run->waitForReadyRead(60000))
+        err += run->readAllStandardError();
+    ASSERT_TRUE(err.contains("Recording slide")) << err.toStdString();
+    ::kill(static_cast<pid_t>(run->processId()), SIGINT);
+    const Outcome ended = Finish(run, 30000);
+    EXPECT_EQ(ended.status, 130) << ended.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
+    EXPECT_EQ(ProcessesLeft(mark), QStringList()) << "a display, sound or LibreOffice process outlived its run";
+}

@@ -1,0 +1,91 @@
+// What the command line refuses, with the one line it prints; what it accepts, as the settings
+// the windows would use.
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ParsedCommandLine Parse(std::vector<std::string> args)
+{
+    return ParseCommandLine(args);
+}
+
+} // namespace
+
+TEST(CommandLine, UsageErrorsNameWhatIsWrong)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"convert", "a.odp", "-o", "x.gif", "--bogus"}, "unknown option --bogus"},
+        {{"convert", "a.odp"}, "name at least one output"},
+        {{"convert", "-o", "x.gif"}, "name a deck"},
+        {{"convert", "a.key", "-o", "x.gif"}, "decks are .ppt"},
+        {{"convert", "a.odp", "-o", "x.mov"}, "outputs are .gif"},
+        {{"convert", "a.odp", "-o", "noextension"}, "outputs are .gif"},
+        {{"convert", "a.odp", "-o", "x.gif", "-o", "x.gif"}, "named twice"},
+        {{"convert", "a.odp", "-o", "x.gif", "--fast", "--audio"}, "--fast cannot record sound"},
+        {{"convert", "a.odp", "-o", "x.gif", "--fast", "--audio-source", "mic"}, "--fast cannot record sound"},
+        {{"convert", "a.odp", "-o", "x.gif", "--latency", "fast"}, "--latency takes a whole number"},
+        {{"convert", "a.odp", "-o", "x.gif", "--latency"}, "--latency needs a value"},
+        {{"convert", "a.odp", "-o", "x.gif", "--capture", "800x600"}, "--capture takes 595x466"},
+        {{"convert", "a.odp", "-o", "x.gif", "--size", "640"}, "--size takes WIDTHxHEIGHT"},
+        {{"convert", "a.odp", "-o", "x.gif", "--size", "0x10"}, "--size takes WIDTHxHEIGHT"},
+        {{"convert", "a.odp", "-o", "x.gif", "--colors", "16"}, "--colors takes 256 or gray"},
+        {{"convert", "a.odp", "-o", "x.gif", "--bits", "16"}, "--bits takes 1, 4, 8, 24 or 32"},
+        {{"convert", "a.odp", "-o", "x.gif", "--quality", "10001"}, "--quality takes a whole number"},
+        {{"convert", "a.odp", "-o", "x.gif", "--encoder", "H26"}, "four-character code"},
+        {{"convert", "a.odp", "-o", "x.gif", "--cursor=yes"}, "--cursor takes no value"},
+        {{"export", "dir", "-o", "x.gif", "--keep-recording", "k"}, "--keep-recording belongs to convert"},
+        {{"a.odp", "b.odp"}, "only one deck"},
+        {{"-platform"}, "-platform needs a value"},
+    };
+    for (const auto& [args, expected] : cases) {
+        const ParsedCommandLine parsed = Parse(args);
+        EXPECT_NE(parsed.error.find(expected), std::string::npos) << "got \"" << parsed.error << "\" for " << args.back();
+    }
+}
+
+TEST(CommandLine, ConvertTakesEveryOptionAndDefaultsToTheWindowsSettings)
+{
+    const ParsedCommandLine defaults = Parse({"convert", "talk.PPTX", "-o", "a.gif", "--output", "b.MP4"});
+    ASSERT_EQ(defaults.error, "");
+    const CommandLine& d = defaults.command;
+    EXPECT_EQ(d.command, Command::Convert);
+    EXPECT_EQ(d.outputs, (std::vector<std::string>{"a.gif", "b.MP4"}));
+    EXPECT_EQ(d.latencyMs, 5000);
+    EXPECT_EQ(d.capture, (CaptureSize{595, 466}));
+    EXPECT_EQ(d.size.kind, OutputSize::Kind::FirstListItem);
+    EXPECT_FALSE(d.audio || d.cursor || d.fast || d.grayScale || d.floydSteinberg || d.gifBestQuality);
+    EXPECT_EQ(d.bits, 24);
+    EXPECT_FALSE(d.quality.has_value());
+
+    const ParsedCommandLine all = Parse({"convert", "t.fodp", "-o", "a.webm", "--latency=1500", "--cursor",
+                                         "--audio-source", "mic", "--capture", "1280x720", "--size", "original",
+                                         "--colors", "gray", "--dither", "floyd-steinberg", "--gif-mode", "best",
+                                         "--encoder", "VP90", "--quality", "0", "--bits", "8", "--keep-recording",
+                                         "rec", "--quiet", "--headless", "--gif-hifi"});
+    ASSERT_EQ(all.error, "");
+    const CommandLine& c = all.command;
+    EXPECT_EQ(c.latencyMs, 1500);
+    EXPECT_TRUE(c.cursor && c.audio && c.grayScale && c.floydSteinberg && c.gifBestQuality && c.quiet &&
+                c.headless && c.gifHighFidelity);
+    EXPECT_EQ(c.audioSource, "mic");
+    EXPECT_EQ(c.capture, (CaptureSize{1280, 720}));
+    EXPECT_EQ(c.size.kind, OutputSize::Kind::Original);
+    EXPECT_EQ(c.encoder, "VP90");
+    EXPECT_EQ(c.quality, 0);
+    EXPECT_EQ(c.bits, 8);
+    EXPECT_EQ(c.keepRecording, "rec");
+}
+
+TEST(CommandLine, HelpAndVersionWinAndTheWindowsTakeADeckAndToolkitOptions)
+{
+    EXPECT_EQ(Parse({"convert", "--help"}).command.command, Command::Help);
+    EXPECT_EQ(Parse({"--version"}).command.command, Command::Version);
+    const ParsedCommandLine windows = Parse({"-platform", "offscreen", "talk.odp"});
+    ASSERT_EQ(windows.error, "");
+    EXPECT_EQ(windows.command.command, Command::Windows);
+    EXPECT_EQ(windows.command.input, "talk.odp");
+    EXPECT_EQ(windows.command.toolkitArguments, (std::vector<std::string>{"-platform", "offscreen"}));
+}
