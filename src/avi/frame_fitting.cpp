@@ -192,7 +192,10 @@ int NearestColourIndex(TPixelFormat format, uint8_t r, uint8_t g, uint8_t b)
 Picture FitPicture(const Picture& picture, int width, int height, TPixelFormat format)
 {
     Picture rgb = picture.pixelFormat() == TPixelFormat::pf24bit ? picture : As24Bit(picture);
-    ScaleBitmapInPlace(rgb, width, height);
+    // A capture exported at its own size needs no stretch, and a stretch onto the same size
+    // would only copy every pixel once more.
+    if (rgb.width() != width || rgb.height() != height)
+        ScaleBitmapInPlace(rgb, width, height);
     if (format == TPixelFormat::pf24bit)
         return rgb;
     Picture out(width, height, format);

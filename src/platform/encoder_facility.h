@@ -50,7 +50,8 @@ struct CompressorSettings {
     // description (MP4, WebM, Matroska), rather than before key frames.
     bool globalHeader = false;
     // Encode at the encoder's quickest settings where it has them (VP9: realtime deadline,
-    // top speed, row threads); a setting chosen with the encoder's own options still wins.
+    // top speed, row threads; x264 below the best qualities: preset "veryfast"); a setting
+    // chosen with the encoder's own options still wins.
     bool quick = false;
 };
 
@@ -66,6 +67,10 @@ public:
     // and the bit depth of CompressorSettings). nullptr drains the encoder at the end.
     // Failures raise DeckrecError-derived exceptions carrying the library's code.
     virtual void compress(const AVFrame* frame, const PacketSink& sink) = 0;
+    // Compresses frame as the next frame where the caller knows it shows the same picture as
+    // the previous call's (a slot that repeats the one before): an encoder may keep its
+    // converted copy instead of converting it again. The default compresses it afresh.
+    virtual void compressSame(const AVFrame* frame, const PacketSink& sink) { compress(frame, sink); }
 };
 
 // A failure of the encoding library; code is the library's (negative) error number.

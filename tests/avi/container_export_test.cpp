@@ -161,6 +161,23 @@ TEST_F(AviContainerExportTest, Mp4HoldsH264AndAacWithTheIndexBeforeThePictures)
     EXPECT_EQ(namesIn(folder.path() + "out"), std::vector<std::string>{"talk.mp4"});
 }
 
+// Most slots of a long session repeat the picture before them; each one is still a frame
+// of its own, and the first stored picture after a run of repeats replaces the old one.
+TEST_F(AviContainerExportTest, Mp4KeepsEveryRepeatedSlotAsAFrameOfItsOwn)
+{
+    const int frameCount = 30;
+    std::vector<Picture> pictures;
+    for (int k = 1; k <= frameCount; ++k) {
+        if (k != 1 && k != 2 && k != 12 && k != 25) {
+            pictures.push_back(pictures.back());
+            continue;
+        }
+        pictures.push_back(SlidePicture(kWidth, kHeight, k));
+        SaveFrame(folder.files(), pictures.back(), k);
+    }
+    exportAndJudge(optionsFor(VideoFormat::Mp4, "H264", chosen("still.mp4")), frameCount, pictures, "h264", "");
+}
+
 TEST_F(AviContainerExportTest, WebmHoldsVp9AndOpus)
 {
     const int frameCount = 12;
