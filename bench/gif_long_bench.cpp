@@ -2,7 +2,8 @@
 // "Smaller Size", build and save to a file. Reports the process's peak resident memory during
 // the export (the high-water mark is reset after the recording is generated) and the stored
 // frames exported per second (wall clock, and CPU seconds of all threads: the build reads the
-// next frame file on a second thread, so on a busy machine the wall clock says little).
+// next frame file and codes the last finished frame on threads of their own, so on a busy
+// machine the wall clock says little).
 #include "gif/gif_animation_builder.h"
 #include "gif/gif_image.h"
 #include "gif/gif_save.h"

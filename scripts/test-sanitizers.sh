@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The unit tests once more under AddressSanitizer + UndefinedBehaviorSanitizer, and the preview
-# painter and the sound input under ThreadSanitizer. Any finding fails the run. Sourced by
-# scripts/test.sh after the main test run, with its display and sound server still up.
+# painter, the GIF build's coding thread and the sound input under ThreadSanitizer. Any finding
+# fails the run. Sourced by scripts/test.sh after the main test run, with its display and sound
+# server still up.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 supp="$root/tests/sanitizers"
@@ -22,8 +23,8 @@ cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DDECKREC_WERROR
   -DDECKREC_SANITIZE=thread >/dev/null
 cmake --build "$root/build-tsan" -j"$(nproc)" --target gif_tests audio_tests platform_pulse_server_tests
 tsan="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
-echo "== the preview painter under ThreadSanitizer"
-QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/gif_tests" --gtest_filter='Playback.*' --gtest_brief=1
+echo "== the preview painter and the GIF build's coding thread under ThreadSanitizer"
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/gif_tests" --gtest_filter='Playback.*:FramePacker.*:PackedFrames.*:GifBuild.*' --gtest_brief=1
 echo "== the sound input under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/audio_tests" --gtest_filter='AudioRecorder.*' --gtest_brief=1
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/platform_pulse_server_tests" --gtest_brief=1

@@ -32,14 +32,12 @@ int TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue) const
 
 uint8_t TFastColorLookup::MapColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& outRed, uint8_t& outGreen, uint8_t& outBlue)
 {
-    int16_t& cell = inverse_[CellKey(red, green, blue)];
-    if (cell == -1)
-        cell = static_cast<int16_t>(Search(red, green, blue));
-    const PaletteEntry& e = palette_[cell];
+    const uint8_t index = MapIndex(red, green, blue);
+    const PaletteEntry& e = palette_[index];
     outRed = e.red;
     outGreen = e.green;
     outBlue = e.blue;
-    return static_cast<uint8_t>(cell);
+    return index;
 }
 
 uint8_t TGrayScaleLookup::MapColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& outRed, uint8_t& outGreen, uint8_t& outBlue)

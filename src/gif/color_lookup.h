@@ -20,10 +20,18 @@ protected:
 // Nearest colour by the sum of channel distances, remembered per 32 x 32 x 32 cell: every
 // colour of a cell maps to the first palette entry inside the cell, or else to the entry
 // nearest to the first colour of the cell that was looked up.
-class TFastColorLookup : public TColorLookup {
+class TFastColorLookup final : public TColorLookup {
 public:
     explicit TFastColorLookup(const ColorPalette& palette);
     uint8_t MapColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& outRed, uint8_t& outGreen, uint8_t& outBlue) override;
+    // MapColor without the colour out, for the mapper's loop over a whole picture.
+    uint8_t MapIndex(uint8_t red, uint8_t green, uint8_t blue)
+    {
+        int16_t& cell = inverse_[CellKey(red, green, blue)];
+        if (cell == -1)
+            cell = static_cast<int16_t>(Search(red, green, blue));
+        return static_cast<uint8_t>(cell);
+    }
 
     static int CellKey(uint8_t red, uint8_t green, uint8_t blue)
     {

@@ -100,6 +100,31 @@ void MapRows(const Picture& picture, TDitherEngine& engine, Picture& result)
     }
 }
 
+// The nearest colour through the cell table, without a call per pixel. Which entry a cell
+// gets depends on the first colour looked up in it, so the rows go in the same alternating
+// directions as MapRows; a pixel like the one before it takes that one's index.
+void MapRowsNearest(const Picture& picture, TFastColorLookup& lookup, Picture& result)
+{
+    const int width = picture.width();
+    uint32_t last = 0xFFFFFFFFu;
+    uint8_t lastIndex = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const uint8_t* src = picture.scanLine(y);
+        uint8_t* dst = result.scanLine(y);
+        const bool leftToRight = y % 2 == 0;
+        for (int i = 0; i < width; ++i) {
+            const int x = leftToRight ? i : width - 1 - i;
+            const uint8_t* px = src + 3 * x;
+            const uint32_t color = px[0] | (px[1] << 8) | (px[2] << 16);
+            if (color != last) {
+                last = color;
+                lastIndex = lookup.MapIndex(px[2], px[1], px[0]);
+            }
+            dst[x] = lastIndex;
+        }
+    }
+}
+
 } // namespace
 
 void ConvertTo24Bit(Picture& picture)
@@ -154,6 +179,10 @@ Picture ReduceToIndexed(Picture& picture, TPaletteMode mode, TDiffusionMode diff
     for (size_t i = 0; i < colors.size() && i < 256; ++i)
         table[i] = (static_cast<uint32_t>(colors[i].red) << 16) | (colors[i].green << 8) | colors[i].blue;
 
-    MapRows(picture, *engine, result);
+    auto* fast = dynamic_cast<TFastColorLookup*>(lookup.get());
+    if (fast && diffusion == dfNearest)
+        MapRowsNearest(picture, *fast, result);
+    else
+        MapRows(picture, *engine, result);
     return result;
 }

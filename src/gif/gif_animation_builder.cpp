@@ -16,7 +16,9 @@ std::pair<int, int> GifZoomSize(int itemIndex, ZoomSize recorded)
 
 namespace {
 
-int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraphicControlExtension** control)
+// packer null: the frame is packed before this returns.
+int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraphicControlExtension** control,
+                GifFramePacker* packer = nullptr)
 {
     TGIFSubImage& frame = animation.Images[index];
     if (index == 0) {
@@ -35,7 +37,10 @@ int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraph
         *control = gce.get();
     frame.Extensions.Add(std::move(gce));
     // Finished: from here on the frame only needs what the file holds.
-    frame.Pack();
+    if (packer)
+        packer->Pack(frame);
+    else
+        frame.Pack();
     return index;
 }
 
@@ -160,7 +165,7 @@ void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparis
         return;
     }
     if (pixels * 3 / 10 >= comparison.unchanged || t < 0)
-        AddGifFrame(*animation_, current, -1, &lastFrameControl_);
+        FinishFrame(*animation_, animation_->Add(current), -1, &lastFrameControl_, &packer_);
     else
         AddDifferenceFrame(current, t);
     if (leadingDelay_ > 0) {
@@ -180,7 +185,7 @@ void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled)
         return;
     }
     const int index = animation_->Add(std::move(next.frame));
-    FinishFrame(*animation_, index, next.transparentIndex, &lastFrameControl_);
+    FinishFrame(*animation_, index, next.transparentIndex, &lastFrameControl_, &packer_);
     if (leadingDelay_ > 0) {
         const long long leading = leadingDelay_;
         leadingDelay_ = 0;
@@ -205,7 +210,7 @@ void GifAnimationBuilder::AddDifferenceFrame(const TGIFImage& current, int trans
             if (nowColors[row[x]] == beforeColors[was[x]])
                 row[x] = static_cast<uint8_t>(transparentIndex);
     }
-    AddGifFrame(*animation_, difference, transparentIndex, &lastFrameControl_);
+    FinishFrame(*animation_, animation_->Add(difference), transparentIndex, &lastFrameControl_, &packer_);
 }
 
 void GifAnimationBuilder::ExtendDelay(long long hundredths)
@@ -246,6 +251,7 @@ void GifAnimationBuilder::AppendRepeatFrame()
 
 std::unique_ptr<TGIFImage> GifAnimationBuilder::TakeAnimation()
 {
+    packer_.Finish();
     auto animation = std::move(animation_);
     NewAnimation();
     previousFrame_.reset();

@@ -8,6 +8,7 @@
 #include "core/zoom_sizes.h"
 #include "gif/gif_hifi_builder.h"
 #include "gif/gif_cancelled.h"
+#include "gif/gif_frame_packer.h"
 #include "gif/gif_image.h"
 
 #include <cstddef>
@@ -60,7 +61,7 @@ FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& p
 // The build, one slot at a time; the caller reads the frame store.
 class GifAnimationBuilder {
 public:
-    // Finished frames are packed; with a spill folder their coded data beyond memoryBound
+    // Finished frames are packed (the last one by TakeAnimation); with a spill folder their coded data beyond memoryBound
     // bytes goes to a file there (see TGIFImage::SetSpillFolder).
     explicit GifAnimationBuilder(const std::string& spillFolder = "", size_t memoryBound = kGifFramesInMemory);
     ~GifAnimationBuilder();
@@ -90,6 +91,9 @@ private:
     long long leadingDelay_ = 0;
     // What "High Fidelity" knows of the screen; forgotten when the other mode adds a frame.
     GifHifiFrames hifi_;
+    // Codes the last finished frame while the next one is made; declared after animation_,
+    // so that it is done with that frame before the frame goes.
+    GifFramePacker packer_;
 };
 
 // Called before each slot k (0-based) and once more with the slot's options; cancelled is

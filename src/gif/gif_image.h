@@ -82,6 +82,14 @@ public:
     // own or the shared one) of another size when written codes the pixels again.
     void Pack();
     bool Packed() const { return codeSize_ > 0; }
+    // Pack in two steps, so that the coding can run on another thread: CodingTable is the
+    // colour table bits and count the coder gets for this frame now, CodePixels reads only the
+    // pixels it is given (false for a pixel outside the table), StoreCode keeps the code of
+    // this frame's pixels, which must not have changed since they were coded.
+    std::pair<int, int> CodingTable() const;
+    static bool CodePixels(const uint8_t* pixels, int width, int height, std::pair<int, int> table,
+                           std::vector<uint8_t>& code);
+    void StoreCode(std::pair<int, int> table, std::vector<uint8_t> code);
     // Bytes of pixels, decoded copy and coded data this frame keeps in memory.
     size_t HeldBytes() const;
 
@@ -125,8 +133,6 @@ private:
     void DropCode();
     // The coded data as Pack stored it.
     void ReadCode(std::vector<uint8_t>& code) const;
-    // Colour table bits and count the coder gets for this frame now.
-    std::pair<int, int> CodingTable() const;
 
     int left_ = 0;
     int top_ = 0;

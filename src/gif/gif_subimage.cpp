@@ -148,21 +148,38 @@ void TGIFSubImage::Pack()
 {
     if (Packed() || Empty())
         return;
-    codeTable_ = CodingTable();
+    const std::pair<int, int> table = CodingTable();
+    std::vector<uint8_t> code;
+    if (CodePixels(data_.data(), width_, height_, table, code))
+        StoreCode(table, std::move(code));
+}
+
+bool TGIFSubImage::CodePixels(const uint8_t* pixels, int width, int height, std::pair<int, int> table,
+                              std::vector<uint8_t>& code)
+{
     GifMemoryStream coded;
     try {
         TLZWEncoder encoder;
-        encoder.EncodeImage(coded, static_cast<uint8_t>(codeTable_.first), codeTable_.second, data_.data(), height_, width_);
+        encoder.EncodeImage(coded, static_cast<uint8_t>(table.first), table.second, pixels, height, width);
     } catch (const GIFException&) {
         // A pixel outside the table: the frame stays as it is, and writing it reports that.
-        return;
+        return false;
     }
-    codeSize_ = coded.bytes.size();
+    code = std::move(coded.bytes);
+    return true;
+}
+
+void TGIFSubImage::StoreCode(std::pair<int, int> table, std::vector<uint8_t> code)
+{
+    if (Packed() || Empty())
+        return;
+    codeTable_ = table;
+    codeSize_ = code.size();
     long long offset = -1;
-    if (image_ && image_->SpillCode(coded.bytes, offset)) {
+    if (image_ && image_->SpillCode(code, offset)) {
         codeOffset_ = offset;
     } else {
-        code_ = std::move(coded.bytes);
+        code_ = std::move(code);
         code_.shrink_to_fit();
     }
     data_.clear();

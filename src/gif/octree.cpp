@@ -7,6 +7,7 @@ TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
 {
     reducible_.fill(-1);
     nodes_.reserve(1024);
+    memo_.resize(kMemoSize);
     root_ = NewNode(0);
 }
 
@@ -45,7 +46,13 @@ void TColorQuantizer::AddColor(uint8_t red, uint8_t green, uint8_t blue, uint64_
 
 void TColorQuantizer::InsertColor(uint8_t red, uint8_t green, uint8_t blue, uint64_t count)
 {
+    // Text and anti-aliased edges bring a few colours back again and again, in short runs:
+    // the memo spares them the walk down the tree.
+    const uint32_t color = (static_cast<uint32_t>(red) << 16) | (green << 8) | blue;
+    LeafMemo& memo = memo_[MemoSlot(color)];
     int node = root_;
+    if (memo.generation == generation_ && memo.color == color)
+        node = memo.node;
     for (int level = 0;; ++level) {
         TOctreeNode& n = nodes_[node];
         if (n.leaf) {
@@ -53,6 +60,7 @@ void TColorQuantizer::InsertColor(uint8_t red, uint8_t green, uint8_t blue, uint
             n.redSum += static_cast<uint64_t>(red) * count;
             n.greenSum += static_cast<uint64_t>(green) * count;
             n.blueSum += static_cast<uint64_t>(blue) * count;
+            memo = {color, generation_, node};
             return;
         }
         const int shift = 7 - level;
@@ -74,6 +82,7 @@ bool TColorQuantizer::MergeDeepestNode()
     const int index = reducible_[level];
     if (index < 0)
         return false;
+    ++generation_;
     TOctreeNode& node = nodes_[index];
     reducible_[level] = node.nextReducible;
     node.nextReducible = -1;

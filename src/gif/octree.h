@@ -37,6 +37,16 @@ private:
     void ReleaseNode(int node);
     void Collect(int node, ColorPalette& out) const;
 
+    // The leaf each recently inserted colour reached. Adding nodes never moves a colour to
+    // another leaf, merging does: a merge starts a new generation and so empties the memo.
+    struct LeafMemo {
+        uint32_t color = 0;
+        uint32_t generation = 0;
+        int node = -1;
+    };
+    static constexpr size_t kMemoSize = 1024;
+    static size_t MemoSlot(uint32_t color) { return ((color * 2654435761u) >> 22) & (kMemoSize - 1); }
+
     // Nodes live in one pool and refer to each other by index; released ones are reused.
     std::vector<TOctreeNode> nodes_;
     std::vector<int> freeNodes_;
@@ -45,6 +55,8 @@ private:
     int maxColors_;
     int colorBits_;
     std::array<int, 9> reducible_{};
+    std::vector<LeafMemo> memo_;
+    uint32_t generation_ = 1;
 };
 
 // Palette of exactly maxColors entries for a 24-bit picture: the collected colours first, the
