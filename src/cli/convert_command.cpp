@@ -165,15 +165,5 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
 
 int RunConvert(const CommandLine& command, char* programPath)
 {
-    CatchInterruptions();
-    Terminal terminal(command.quiet);
-    try {
-        return Convert(command, programPath, terminal);
-    } catch (const OutputOptionsError& e) {
-        terminal.Error(e.what());
-        return kExitUsage;
-    } catch (const std::exception& e) {
-        terminal.Error(e.what());
-        return kExitFailure;
-    }
+    return RunReportingErrors(command, [&](Terminal& terminal) { return Convert(command, programPath, terminal); });
 }

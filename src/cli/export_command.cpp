@@ -1,6 +1,5 @@
 #include "cli/export_command.h"
 
-#include "cli/interruption.h"
 #include "cli/output_plan.h"
 #include "cli/recording_manifest.h"
 #include "cli/run_outputs.h"
@@ -57,15 +56,5 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
 
 int RunExport(const CommandLine& command, char* programPath)
 {
-    CatchInterruptions();
-    Terminal terminal(command.quiet);
-    try {
-        return Export(command, programPath, terminal);
-    } catch (const OutputOptionsError& e) {
-        terminal.Error(e.what());
-        return kExitUsage;
-    } catch (const std::exception& e) {
-        terminal.Error(e.what());
-        return kExitFailure;
-    }
+    return RunReportingErrors(command, [&](Terminal& terminal) { return Export(command, programPath, terminal); });
 }

@@ -1,6 +1,7 @@
 #include "cli/run_outputs.h"
 
 #include "cli/interruption.h"
+#include "cli/output_plan.h"
 #include "cli/terminal.h"
 
 ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLine& command,
@@ -19,4 +20,19 @@ ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLin
         }
     }
     return status;
+}
+
+int RunReportingErrors(const CommandLine& command, const std::function<int(Terminal&)>& body)
+{
+    CatchInterruptions();
+    Terminal terminal(command.quiet);
+    try {
+        return body(terminal);
+    } catch (const OutputOptionsError& e) {
+        terminal.Error(e.what());
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        terminal.Error(e.what());
+        return kExitFailure;
+    }
 }

@@ -4,9 +4,14 @@
 
 #include "cli/output_writer.h"
 
+#include <functional>
 #include <vector>
 
 enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2, kExitInterrupted = 130 };
+
+// Runs a command with Ctrl+C caught and a terminal of its own: an error that escapes it is one
+// line on stderr and kExitUsage when the options are at fault, else kExitFailure.
+int RunReportingErrors(const CommandLine& command, const std::function<int(Terminal&)>& body);
 
 // kExitSuccess when every output was written, kExitFailure when one failed, kExitInterrupted
 // after Ctrl+C (the output being written is left as it was).
