@@ -3,9 +3,9 @@
 // missing (a slot the recorder did not store), exported at 560 x 420.
 #include "core/frame_store.h"
 #include "core/working_files.h"
-#include "avi/avi_export.h"
-#include "avi/avi_writer.h"
-#include "platform/ffmpeg_encoder_facility.h"
+#include "video/avi_export.h"
+#include "video/avi_writer.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "bench_pictures.h"
 
 #include <benchmark/benchmark.h>

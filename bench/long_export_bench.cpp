@@ -2,10 +2,10 @@
 // resident memory and peak extra disk while exporting. "DIVX" AVI at 560 x 420 and MP4
 // H.264 of a 1280 x 720 capture. The recordings are generated once, as the recorder stores
 // them (long_recording.h).
-#include "avi/avi_export.h"
-#include "avi/avi_writer.h"
-#include "avi/container_export.h"
-#include "platform/ffmpeg_encoder_facility.h"
+#include "video/avi_export.h"
+#include "video/avi_writer.h"
+#include "video/container_export.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "long_recording.h"
 
 #include <benchmark/benchmark.h>

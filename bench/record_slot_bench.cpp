@@ -5,9 +5,9 @@
 #include "core/frame_store.h"
 #include "core/working_files.h"
 #include "bench_pictures.h"
-#include "platform/x11_cursor_source.h"
-#include "platform/x11_screen_grabber.h"
-#include "platform/xtest_input_injector.h"
+#include "platform/x11/x11_cursor_source.h"
+#include "platform/x11/x11_screen_grabber.h"
+#include "platform/x11/xtest_input_injector.h"
 #include "record/frame_recorder.h"
 
 #include <benchmark/benchmark.h>

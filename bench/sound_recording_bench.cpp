@@ -3,7 +3,7 @@
 #include "core/working_files.h"
 #include "audio/sound_file.h"
 #include "audio/wave_recorder.h"
-#include "platform/pulse_sound_input.h"
+#include "platform/pulse/pulse_sound_input.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

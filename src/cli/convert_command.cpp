@@ -15,9 +15,9 @@
 #include "core/presentation_page.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
-#include "platform/browser_environment.h"
-#include "platform/ffmpeg_encoder_facility.h"
-#include "platform/pulse_sound_input.h"
+#include "platform/webengine/browser_environment.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
+#include "platform/pulse/pulse_sound_input.h"
 #include "ui/application.h"
 #include "ui/recorder_window.h"
 

@@ -9,7 +9,7 @@
 #include "core/frame_store.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
-#include "platform/ffmpeg_encoder_facility.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <QCoreApplication>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "cli/output_writer.h"
 
-#include "avi/avi_export.h"
-#include "avi/avi_writer.h"
-#include "avi/container_export.h"
+#include "video/avi_export.h"
+#include "video/avi_writer.h"
+#include "video/container_export.h"
 #include "cli/terminal.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"

@@ -7,7 +7,7 @@
 #include "core/deckrec_error.h"
 #include "core/presentation_page.h"
 #include "platform/browser_control.h"
-#include "platform/presentation_converter.h"
+#include "platform/webengine/presentation_converter.h"
 #include "record/fast_forward_clock.h"
 #include "ui/real_services.h"
 #include "ui/recorder_window.h"

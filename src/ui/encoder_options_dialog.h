@@ -3,7 +3,7 @@
 // from its description. OK hands every changed value to the encoder facility, which keeps it
 // for every later save with that encoder.
 
-#include "avi/avi_writer.h"
+#include "video/avi_writer.h"
 #include "platform/encoder_facility.h"
 #include "ui/dialogs.h"
 

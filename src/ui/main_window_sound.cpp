@@ -1,7 +1,7 @@
 // Main-window handlers of the sound controls and of sound recording.
 //
 // Mixer device 0's destination 0 is playback and destination 1 recording (see
-// platform/pulse_mixer_service.h for what they are on the sound server). Every handler makes
+// platform/pulse/pulse_mixer_service.h for what they are on the sound server). Every handler makes
 // its own mixer object and frees it before it returns; one more lives with the window only to
 // hear of inputs that come and go. "Record Device:" items carry the device name of their
 // input, so that a choice stays with its device whatever the server's order, and sound is

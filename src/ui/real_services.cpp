@@ -1,9 +1,9 @@
 #include "ui/real_services.h"
 
-#include "platform/webengine_browser.h"
-#include "platform/x11_cursor_source.h"
-#include "platform/x11_screen_grabber.h"
-#include "platform/xtest_input_injector.h"
+#include "platform/webengine/webengine_browser.h"
+#include "platform/x11/x11_cursor_source.h"
+#include "platform/x11/x11_screen_grabber.h"
+#include "platform/x11/xtest_input_injector.h"
 
 RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationConverter* shows)
 {

@@ -15,32 +15,29 @@ export LC_ALL=C
 # include from, as #include "<folder>/...".
 #
 #   folder        may include from
+# The platform's backends: each a folder of its own under platform/, a layer of its own.
+BACKENDS="platform/x11 platform/pulse platform/webengine platform/ffmpeg"
 declare -A MAY_INCLUDE=(
     [core]="core"
     [platform]="core platform"
+    [platform/x11]="core platform platform/x11"
+    [platform/pulse]="core platform platform/pulse"
+    [platform/webengine]="core platform platform/webengine"
+    [platform/ffmpeg]="core platform platform/ffmpeg"
     [record]="core platform record"
     [audio]="core platform audio"
-    [avi]="core platform avi"
+    [video]="core platform video"
     [gif]="core gif"
-    [ui]="core platform record audio avi gif ui"
-    [cli]="core platform record audio avi gif ui cli"
+    [ui]="core platform $BACKENDS record audio video gif ui"
+    [cli]="core platform $BACKENDS record audio video gif ui cli"
 )
 
 # Folders that may not include any Qt header at all.
 NO_QT_FOLDERS="core"
 
-# Folders that may include Qt Widgets and Qt WebEngine headers.
-WIDGETS_FOLDERS="ui cli"
-
-# Files elsewhere that may include them too, as "folder:file name pattern": the browser that
-# plays the presentation is built on Qt WebEngine and its widgets.
-WIDGETS_FILE_EXCEPTIONS=(
-    "platform:webengine_*"
-    "platform:browser_environment*"
-    "platform:presentation_scheme*"
-    "platform:viewer_pages*"
-    "platform:presentation_converter*"
-)
+# Folders that may include Qt Widgets and Qt WebEngine headers: the windows, the command line
+# that shows the browser, and the browser backend that plays the presentation.
+WIDGETS_FOLDERS="ui cli platform/webengine"
 
 # Headers of the Qt Widgets module (lower case, so <qwidget.h> is caught as well as
 # <QWidget>). QShortcut, QAction, QActionGroup, QUndoStack and QFileSystemModel are Qt Gui
@@ -85,15 +82,8 @@ in_list() { # word, list
     return 1
 }
 
-may_use_widgets() { # folder, file name
-    in_list "$1" "$WIDGETS_FOLDERS" && return 0
-    local entry
-    for entry in "${WIDGETS_FILE_EXCEPTIONS[@]}"; do
-        # The pattern is unquoted on purpose: it is a glob.
-        # shellcheck disable=SC2053
-        [ "${entry%%:*}" = "$1" ] && [[ "$2" == ${entry#*:} ]] && return 0
-    done
-    return 1
+may_use_widgets() { # folder
+    in_list "$1" "$WIDGETS_FOLDERS"
 }
 
 # Is the header (as written between <> or "") one of Qt Widgets' or Qt WebEngine's?
@@ -108,6 +98,19 @@ is_widgets_or_webengine() {
     [ -n "${is_widgets_header[$lower]:-}" ]
 }
 
+# The layer of a path below src/: its first folder, or platform/<backend> for a file in a
+# backend's folder.
+layer_of() { # path below src
+    local p="$1" first rest
+    first="${p%%/*}"
+    rest="${p#*/}"
+    if [ "$first" = platform ] && [[ "$rest" == */* ]]; then
+        echo "platform/${rest%%/*}"
+    else
+        echo "$first"
+    fi
+}
+
 # The project folder an include names, or nothing when it is not a project include. Both
 # "gif/x.h" and <gif/x.h> resolve through src/ on the include path; "../gif/x.h" is resolved
 # from the including file's folder.
@@ -116,12 +119,12 @@ project_folder_of() { # header, including file's folder (absolute)
     if [[ "$h" == ../* || "$h" == ./* || "$h" == */../* ]]; then
         resolved="$(realpath -m "$dir/$h")"
         case "$resolved" in
-            "$src_abs"/*/*) resolved="${resolved#"$src_abs"/}"; echo "${resolved%%/*}" ;;
+            "$src_abs"/*/*) layer_of "${resolved#"$src_abs"/}" ;;
         esac
         return
     fi
     [[ "$h" == */* ]] || return
-    first="${h%%/*}"
+    first="$(layer_of "$h")"
     if [ -n "${MAY_INCLUDE[$first]:-}" ] || [ -d "$src_abs/$first" ]; then
         echo "$first"
     fi
@@ -143,8 +146,7 @@ while IFS= read -r -d '' file; do
         report "$file" 1 "(file)" "outside every layer folder"
         continue
     fi
-    folder="${rel%%/*}"
-    name="${rel##*/}"
+    folder="$(layer_of "$rel")"
     if [ -z "${MAY_INCLUDE[$folder]:-}" ]; then
         report "$file" 1 "(file)" "folder '$folder' is not in the layer table"
         continue
@@ -172,7 +174,7 @@ while IFS= read -r -d '' file; do
 
         if [ "$bracket" = "<" ] && [[ "$header" == Q* ]] && in_list "$folder" "$NO_QT_FOLDERS"; then
             report "$file" "$lineno" "$shown" "$folder may not include Qt"
-        elif is_widgets_or_webengine "$header" && ! may_use_widgets "$folder" "$name"; then
+        elif is_widgets_or_webengine "$header" && ! may_use_widgets "$folder"; then
             report "$file" "$lineno" "$shown" "Qt Widgets/WebEngine outside ui"
         fi
     done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file")

@@ -44,22 +44,24 @@ expect_caught() { # folder, include line
 expect_caught gif '#include "ui/main_window.h"'
 expect_caught core '#include <QWidget>'
 expect_caught core '#include <QString>'
-expect_caught record '#include "../avi/avi_writer.h"'
+expect_caught record '#include "../video/avi_writer.h"'
+expect_caught video '#include <QWidget>'
+expect_caught platform/x11 '#include "platform/pulse/pulse_connection.h"'
 
 # A tree that keeps every rule.
 clean="$scratch/clean"
 rm -rf "$clean"
-mkdir -p "$clean"/{core,platform,record,audio,avi,gif,ui}
+mkdir -p "$clean"/{core,platform/webengine,record,audio,video,gif,ui}
 printf '#include <vector>\n#include "core/picture.h"\n' > "$clean/core/picture.h"
 printf '#include "core/picture.h"\n#include "platform/sound_input.h"\n#include <QString>\n' \
     > "$clean/platform/sound_input.h"
 printf '#include <QWebEngineView>\n#include <QWidget>\n#include <QShortcut>\n' \
-    > "$clean/platform/webengine_browser.cpp"
-printf '#include <QtWebEngineCore/QWebEngineUrlScheme>\n' > "$clean/platform/presentation_scheme.cpp"
+    > "$clean/platform/webengine/webengine_browser.cpp"
+printf '#include <QtWebEngineCore/QWebEngineUrlScheme>\n' > "$clean/platform/webengine/presentation_scheme.cpp"
 printf '#include "record/frame_recorder.h"\n#include <QGuiApplication>\n#include <QScreen>\n#include <QImage>\n#include <QPixmap>\n' \
     > "$clean/record/frame_recorder.cpp"
 printf '#include "gif/gif_image.h"\n#include "core/picture.h"\n#include <X11/Xlib.h>\n' > "$clean/gif/gif_image.cpp"
-printf '#include "gif/gif_image.h"\n#include "avi/avi_writer.h"\n#include <QWidget>\n#include <QtWidgets/QDialog>\n' \
+printf '#include "gif/gif_image.h"\n#include "video/avi_writer.h"\n#include <QWidget>\n#include <QtWidgets/QDialog>\n' \
     > "$clean/ui/main_window.cpp"
 if ! output="$(bash "$check" "$clean" 2>&1)"; then
     fail "a tree that keeps every rule was rejected:"$'\n'"$output"

@@ -1,9 +1,9 @@
 // The FFmpeg encoder catalogue: codes, acceptance, quality scales and encoder settings.
 #include "core/deckrec_error.h"
-#include "avi/avi_writer.h"
+#include "video/avi_writer.h"
 #include "avi_test_media.h"
 #include "ffmpeg_oracle.h"
-#include "platform/ffmpeg_encoder_facility.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 // Without a sound server, or with one that never answers: the start-up step and the session's
 // sound report what they can't do and go on, without hanging.
 #include "ui/main_window.h"
-#include "platform/pulse_mixer_service.h"
-#include "platform/pulse_sound_input.h"
+#include "platform/pulse/pulse_mixer_service.h"
+#include "platform/pulse/pulse_sound_input.h"
 #include "support/fake_dialogs.h"
 #include "support/temp_program_folder.h"
 #include "support/test_services.h"

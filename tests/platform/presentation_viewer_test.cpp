@@ -1,7 +1,7 @@
 // The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
 #include "core/working_files.h"
-#include "platform/presentation_converter.h"
-#include "platform/viewer_pages.h"
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/viewer_pages.h"
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 

@@ -6,7 +6,7 @@
 #include "audio/audio_mixer.h"
 #include "audio/media_player.h"
 #include "support/fake_dialogs.h"
-#include "platform/pulse_mixer_service.h"
+#include "platform/pulse/pulse_mixer_service.h"
 #include "support/temp_program_folder.h"
 #include "support/test_services.h"
 #include "wave_inspect.h"

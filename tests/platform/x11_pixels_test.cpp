@@ -1,5 +1,5 @@
 // X image rows of every true-colour layout become 24-bit B,G,R pictures.
-#include "platform/x11_pixels.h"
+#include "platform/x11/x11_pixels.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The X11 services on a real display: grab, cursor image and synthetic input.
-#include "platform/x11_cursor_source.h"
-#include "platform/x11_screen_grabber.h"
-#include "platform/xtest_input_injector.h"
+#include "platform/x11/x11_cursor_source.h"
+#include "platform/x11/x11_screen_grabber.h"
+#include "platform/x11/xtest_input_injector.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
 #include "support/test_services.h"
 
-#include "platform/ffmpeg_encoder_facility.h"
-#include "platform/pulse_mixer_service.h"
-#include "platform/pulse_sound_input.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
+#include "platform/pulse/pulse_mixer_service.h"
+#include "platform/pulse/pulse_sound_input.h"
 #include "support/fake_dialogs.h"
 #include "ui/application.h"
 

@@ -3,7 +3,7 @@
 #include "core/frame_store.h"
 #include "ui/main_window.h"
 #include "core/working_files.h"
-#include "avi/avi_writer.h"
+#include "video/avi_writer.h"
 #include "avi_test_media.h"
 #include "fake_encoder_facility.h"
 #include "ffmpeg_oracle.h"

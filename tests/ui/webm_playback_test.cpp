@@ -1,10 +1,10 @@
 // A WebM the program writes plays to its end in a real browser engine (Qt WebEngine, under
 // the test run's X display), with the length the recording had.
-#include "avi/container_export.h"
+#include "video/container_export.h"
 #include "avi_test_media.h"
 #include "core/frame_store.h"
-#include "platform/browser_environment.h"
-#include "platform/ffmpeg_encoder_facility.h"
+#include "platform/webengine/browser_environment.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "support/temp_program_folder.h"
 
 #include <QElapsedTimer>

@@ -1,0 +1,190 @@
+#include "platform/webengine/presentation_converter.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <csignal>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Cache files of one presentation share the prefix; the rest names its version.
+QString CachePrefix(const QFileInfo& info)
+{
+    const QByteArray hash = QCryptographicHash::hash(info.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QString::fromLatin1(hash.left(20)) + QLatin1Char('-');
+}
+
+void RemoveOtherVersions(const QString& keep)
+{
+    const QFileInfo info(keep);
+    const QString prefix = info.fileName().section(QLatin1Char('-'), 0, 0) + QLatin1Char('-');
+    QDir folder = info.dir();
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.svg")}, QDir::Files))
+        if (name != info.fileName())
+            folder.remove(name);
+}
+
+// LibreOffice's export of an Impress document carries its slide show script; other exports
+// (a drawing, a text document) do not and cannot be played.
+bool IsSlideShow(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return false;
+    const QByteArray content = file.readAll();
+    return content.contains("theMetaDoc") && content.contains("ooo:meta_slides");
+}
+
+ConversionResult Failure(const QString& reason)
+{
+    return {false, QString(), reason};
+}
+
+} // namespace
+
+PresentationConverter::PresentationConverter(const QString& workingDirectory, QObject* parent)
+    : QObject(parent)
+    , workingDirectory_(workingDirectory.endsWith(QLatin1Char('/')) ? workingDirectory : workingDirectory + QLatin1Char('/'))
+{
+}
+
+PresentationConverter::~PresentationConverter()
+{
+    for (const QPointer<QProcess>& process : running_) {
+        if (!process || process->state() == QProcess::NotRunning)
+            continue;
+        // Quiet first, so that no caller hears of it; the work folder goes when the
+        // handlers holding it are dropped, after LibreOffice is gone.
+        process->blockSignals(true);
+        StopProcessGroup(process);
+        process->waitForFinished(5000);
+        process->disconnect(this);
+    }
+}
+
+void PresentationConverter::Prepare(const QString& presentationPath)
+{
+    Convert(presentationPath, [](const ConversionResult&) {});
+}
+
+void PresentationConverter::StopProcessGroup(QProcess* process)
+{
+    // The group keeps the leader's id for as long as any of its processes lives.
+    const qint64 group = process->property("processGroup").toLongLong();
+    if (group > 0)
+        ::kill(-static_cast<pid_t>(group), SIGKILL);
+    if (process->state() != QProcess::NotRunning)
+        process->kill();
+}
+
+QString PresentationConverter::ShowsFolder() const
+{
+    return workingDirectory_ + QStringLiteral("shows/");
+}
+
+bool PresentationConverter::IsPresentationFile(const QString& path)
+{
+    static const QStringList kExtensions = {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"};
+    return kExtensions.contains(QFileInfo(path).suffix().toLower());
+}
+
+QString PresentationConverter::CachedShowPath(const QString& presentationPath) const
+{
+    const QFileInfo info(presentationPath);
+    if (!info.isFile())
+        return {};
+    return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
+        + QString::number(info.size()) + QStringLiteral(".svg");
+}
+
+void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> done)
+{
+    const QFileInfo info(presentationPath);
+    if (!info.exists())
+        return done(Failure(tr("The file does not exist.")));
+    if (!info.isFile() || !info.isReadable())
+        return done(Failure(tr("The file cannot be read.")));
+    if (!IsPresentationFile(presentationPath))
+        return done(Failure(tr("It is not a presentation: the viewer shows .ppt, .pptx, .pps, .ppsx and .odp files.")));
+    const QString target = CachedShowPath(presentationPath);
+    if (QFileInfo::exists(target))
+        return done({true, target, QString()});
+    if (QStandardPaths::findExecutable(program_).isEmpty() && !QFileInfo(program_).isExecutable())
+        return done(Failure(tr("LibreOffice Impress is not installed (the program %1 was not found).").arg(program_)));
+
+    auto& callbacks = waiting_[target];
+    callbacks.push_back(std::move(done));
+    if (callbacks.size() == 1)
+        start(info.absoluteFilePath(), target);
+}
+
+void PresentationConverter::start(const QString& path, const QString& target)
+{
+    QDir().mkpath(ShowsFolder());
+    // A profile of its own per conversion: two conversions sharing one fail silently, and a
+    // LibreOffice the user has open stays out of it.
+    auto work = std::make_shared<QTemporaryDir>(ShowsFolder() + QStringLiteral("convert-XXXXXX"));
+    if (!work->isValid())
+        return finish(target, Failure(tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
+    const QString outDir = work->filePath(QStringLiteral("out"));
+    const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
+
+    auto* process = new QProcess(this);
+    running_.erase(std::remove(running_.begin(), running_.end(), nullptr), running_.end());
+    running_.push_back(process);
+    // The leader of a new session and process group, whose id is its own.
+    process->setChildProcessModifier([] { ::setsid(); });
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
+    connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target](int, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if (status != QProcess::NormalExit && !limit->isActive())
+            return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(timeLimitMs_ / 1000.0)));
+        limit->stop();
+        // LibreOffice exits with 0 when it fails too: only the written show counts.
+        const QStringList shows = QDir(outDir).entryList({QStringLiteral("*.svg")}, QDir::Files);
+        const QString written = shows.isEmpty() ? QString() : outDir + QLatin1Char('/') + shows.first();
+        if (written.isEmpty() || !IsSlideShow(written))
+            return finish(target, Failure(tr("LibreOffice could not make a slide show of it; the file may be damaged or not a presentation.")));
+        QFile::remove(target);
+        if (!QFile::rename(written, target) && !QFile::copy(written, target))
+            return finish(target, Failure(tr("The slide show cannot be stored in %1.").arg(ShowsFolder())));
+        RemoveOtherVersions(target);
+        finish(target, {true, target, QString()});
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process, limit, target](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return; // a crash or a kill also ends in finished()
+        limit->stop();
+        process->deleteLater();
+        finish(target, Failure(tr("LibreOffice could not be started: %1").arg(process->errorString())));
+    });
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program_, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
+                              QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("svg"),
+                              QStringLiteral("--outdir"), outDir,
+                              QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)});
+    // The child has its id as soon as it is forked, before LibreOffice starts its own.
+    if (process->processId() > 0)
+        process->setProperty("processGroup", process->processId());
+    limit->start(timeLimitMs_);
+}
+
+void PresentationConverter::finish(const QString& target, const ConversionResult& result)
+{
+    const auto callbacks = waiting_.take(target);
+    for (const auto& done : callbacks)
+        done(result);
+}

@@ -1,0 +1,56 @@
+#include "platform/webengine/presentation_scheme.h"
+
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/viewer_pages.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPointer>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+void RegisterPresentationScheme()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    QWebEngineUrlScheme scheme(kPresentationScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Local like file: so that the generated page, a local file, may embed it.
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+namespace {
+
+void Reply(QWebEngineUrlRequestJob* job, const QByteArray& type, const QByteArray& content)
+{
+    auto* buffer = new QBuffer(job);
+    buffer->setData(content);
+    job->reply(type, buffer);
+}
+
+} // namespace
+
+PresentationSchemeHandler::PresentationSchemeHandler(PresentationConverter& converter, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent)
+    , converter_(converter)
+{
+}
+
+void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
+    const QString path = job->requestUrl().path();
+    QPointer<QWebEngineUrlRequestJob> pending(job);
+    converter_.Convert(path, [pending, path](const ConversionResult& result) {
+        if (!pending)
+            return; // the frame navigated elsewhere meanwhile
+        if (!result.ok)
+            return Reply(pending, "text/html", CannotShowPage(path, result.reason));
+        QFile show(result.showPath);
+        if (!show.open(QIODevice::ReadOnly))
+            return Reply(pending, "text/html", CannotShowPage(path, QObject::tr("The converted slide show cannot be read.")));
+        Reply(pending, "image/svg+xml", WithViewerScript(show.readAll()));
+    });
+}

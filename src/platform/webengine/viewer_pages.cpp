@@ -1,0 +1,125 @@
+#include "platform/webengine/viewer_pages.h"
+
+namespace {
+
+// Runs inside LibreOffice's slide show, after its own script and before its onload start.
+const char kViewerScript[] = R"JS(
+(function () {
+  var ended = false;
+  var endScreen = null;
+
+  // The program learns where the show stands from here, not from the colours on screen: a dark
+  // slide or a fade through black is not the end. A state is told once it is painted, so that
+  // a recording started on it sees what it was told.
+  function tell(state) {
+    requestAnimationFrame(function () {
+      requestAnimationFrame(function () { parent.postMessage({ deckrecShowState: state }, '*'); });
+    });
+  }
+
+  // The frame tells the page about its URL; the page passes it on to the program.
+  function report() {
+    var href = location.href.split('#')[0];
+    var hash = location.hash.slice(1);
+    try { hash = decodeURIComponent(hash); } catch (e) {}
+    parent.postMessage({ deckrecFrameUrl: hash ? href + '#' + hash : href }, '*');
+  }
+
+  function slideTitle(metaSlide) {
+    var title = metaSlide.slideElement && metaSlide.slideElement.querySelector('.TitleText');
+    return title ? title.textContent.replace(/\s+/g, ' ').trim() : '';
+  }
+
+  var setCurrentSlide = MetaDocument.prototype.setCurrentSlide;
+  MetaDocument.prototype.setCurrentSlide = function () {
+    var result = setCurrentSlide.apply(this, arguments);
+    var slide = this.aMetaSlideSet[nCurSlide];
+    if (slide) {
+      location.replace('#' + slide.slideId + ',' + (nCurSlide + 1) + ',' + encodeURIComponent(slideTitle(slide)));
+      report();
+      if (!ended) tell('slide');
+    }
+    return result;
+  };
+
+  function showEndScreen() {
+    ended = true;
+    if (!endScreen) {
+      endScreen = document.createElementNS('http://www.w3.org/2000/svg', 'rect');
+      endScreen.setAttribute('x', '-1000000');
+      endScreen.setAttribute('y', '-1000000');
+      endScreen.setAttribute('width', '3000000');
+      endScreen.setAttribute('height', '3000000');
+      endScreen.setAttribute('fill', 'black');
+    }
+    document.documentElement.appendChild(endScreen);
+    tell('end');
+  }
+
+  // Past the last slide the show ends on black instead of starting again.
+  var displaySlide = SlideShow.prototype.displaySlide;
+  SlideShow.prototype.displaySlide = function (index) {
+    if (nCurSlide !== undefined && theMetaDoc && index >= theMetaDoc.nNumberOfSlides) {
+      showEndScreen();
+      return;
+    }
+    if (ended && endScreen && endScreen.parentNode) {
+      endScreen.parentNode.removeChild(endScreen);
+      ended = false;
+      tell('slide');
+    }
+    return displaySlide.apply(this, arguments);
+  };
+
+  // A click the page received outside this frame advances the show too.
+  window.addEventListener('message', function (event) {
+    if (event.data === 'deckrec-next' && typeof dispatchEffects === 'function') {
+      if (ended) return;
+      dispatchEffects(1);
+    }
+  });
+
+  // Letterbox: the slide keeps its proportions in the middle of the frame, the rest is black.
+  var root = document.documentElement;
+  root.setAttribute('width', '100%');
+  root.setAttribute('height', '100%');
+  root.setAttribute('preserveAspectRatio', 'xMidYMid meet');
+  root.style.background = 'black';
+  report();
+})();
+)JS";
+
+QByteArray HtmlEscaped(const QString& text)
+{
+    return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&#39;")).toUtf8();
+}
+
+} // namespace
+
+QByteArray WithViewerScript(const QByteArray& show)
+{
+    const QByteArray script = QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kViewerScript + "]]></script>\n";
+    QByteArray result = show;
+    const qsizetype end = result.lastIndexOf("</svg>");
+    if (end < 0)
+        return result;
+    result.insert(end, script);
+    return result;
+}
+
+QByteArray CannotShowPage(const QString& presentationPath, const QString& reason)
+{
+    QByteArray page =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Cannot show the presentation</title>\n"
+        "<style>html,body{margin:0;height:100%;background:#f2f2f2;color:#202020;font:15px sans-serif}"
+        "div{padding:40px 32px}h1{font-size:20px;margin:0 0 16px}p{margin:8px 0;word-break:break-all}</style>"
+        "</head><body><div><h1>This presentation cannot be shown</h1><p><b>File:</b> ";
+    page += HtmlEscaped(presentationPath);
+    page += "</p><p><b>Reason:</b> ";
+    page += HtmlEscaped(reason);
+    page += "</p></div><script>parent.postMessage({ deckrecFrameUrl: location.href }, '*');"
+            // Told once painted, as the show's states are.
+            "addEventListener('load', function () { requestAnimationFrame(function () { requestAnimationFrame(function () {"
+            " parent.postMessage({ deckrecShowState: 'cannot-show' }, '*'); }); }); });</script></body></html>\n";
+    return page;
+}

@@ -1,0 +1,219 @@
+#include "platform/webengine/webengine_browser.h"
+
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/presentation_scheme.h"
+
+#include <QFile>
+#include <QWebChannel>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+// Runs in the main frame of every page: frames' reports, queued until the channel is open. A
+// frame reports its URL, and the presentation viewer also where its show stands; a state is
+// passed on once the page shows the frame (a page may hide it while it loads), so that what the
+// program is told is what a grab of the screen sees.
+const char kFrameRelay[] = R"JS(
+(function () {
+  var queue = [];
+  var bridge = null;
+  function pass(data) {
+    if (typeof data.deckrecFrameUrl === 'string') bridge.frameNavigated(data.deckrecFrameUrl);
+    if (typeof data.deckrecShowState === 'string') bridge.showStateChanged(data.deckrecShowState);
+  }
+  function deliver(data) {
+    if (bridge) pass(data); else queue.push(data);
+  }
+  function frameOf(source) {
+    var frames = document.getElementsByTagName('iframe');
+    for (var i = 0; i < frames.length; ++i)
+      if (frames[i].contentWindow === source) return frames[i];
+    return null;
+  }
+  function whenShown(frame, then) {
+    if (!frame || !frame.isConnected || getComputedStyle(frame).visibility === 'visible')
+      requestAnimationFrame(function () { requestAnimationFrame(then); });
+    else
+      requestAnimationFrame(function () { whenShown(frame, then); });
+  }
+  window.addEventListener('message', function (event) {
+    var data = event.data;
+    if (!data) return;
+    if (typeof data.deckrecFrameUrl === 'string') deliver({ deckrecFrameUrl: data.deckrecFrameUrl });
+    if (typeof data.deckrecShowState === 'string')
+      whenShown(frameOf(event.source), function () { deliver({ deckrecShowState: data.deckrecShowState }); });
+  });
+  function open() {
+    if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+      bridge = channel.objects.deckrecBrowser;
+      queue.splice(0).forEach(pass);
+    });
+    return true;
+  }
+  if (!open()) document.addEventListener('DOMContentLoaded', open);
+})();
+)JS";
+
+QString ChannelScriptSource()
+{
+    QFile library(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+    if (!library.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(library.readAll()) + QString::fromUtf8(kFrameRelay);
+}
+
+} // namespace
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& workingDirectory)
+    : BrowserControl(parent)
+{
+    build(parent, *new PresentationConverter(workingDirectory, this));
+}
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, PresentationConverter& converter)
+    : BrowserControl(parent)
+{
+    build(parent, converter);
+}
+
+void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
+{
+    RegisterPresentationScheme();
+    // Off the record: nothing of the shown pages is kept on disk.
+    profile_ = new QWebEngineProfile(this);
+    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
+
+    view_ = new QWebEngineView(parent);
+    auto* page = new QWebEnginePage(profile_, view_);
+    view_->setPage(page);
+    // A right click would step the show back and open a menu over the slide.
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    page->setBackgroundColor(Qt::black);
+
+    auto* channel = new QWebChannel(page);
+    channel->registerObject(QStringLiteral("deckrecBrowser"), this);
+    page->setWebChannel(channel);
+    QWebEngineScript relay;
+    relay.setName(QStringLiteral("deckrec-frame-relay"));
+    relay.setSourceCode(ChannelScriptSource());
+    relay.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    relay.setWorldId(QWebEngineScript::MainWorld);
+    relay.setRunsOnSubFrames(false);
+    page->scripts().insert(relay);
+
+    connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::pageLoaded);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
+    connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowser::urlChanged);
+}
+
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // The page must go before its profile.
+    delete view_;
+}
+
+QWidget* WebEngineBrowser::widget()
+{
+    return view_;
+}
+
+void WebEngineBrowser::Navigate(const QString& target)
+{
+    if (!view_)
+        return;
+    const QUrl url = target.startsWith(QStringLiteral("about:")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    ++navigation_;
+    requestedUrl_ = url;
+    setState(PageState::Loading);
+    view_->setUrl(url);
+}
+
+PageState WebEngineBrowser::State() const
+{
+    return state_;
+}
+
+void WebEngineBrowser::setState(PageState state)
+{
+    if (state == state_)
+        return;
+    state_ = state;
+    emit StateChanged(state);
+}
+
+void WebEngineBrowser::showStateChanged(const QString& state)
+{
+    // A report of a viewer that is on its way out.
+    if (requestedUrl_.scheme() == QLatin1String("about"))
+        return;
+    if (state == QLatin1String("slide"))
+        setState(PageState::Slide);
+    else if (state == QLatin1String("end"))
+        setState(PageState::EndScreen);
+    else if (state == QLatin1String("cannot-show"))
+        setState(PageState::CannotShow);
+}
+
+void WebEngineBrowser::FocusPresentation()
+{
+    if (!view_)
+        return;
+    view_->setFocus(Qt::OtherFocusReason);
+    view_->page()->runJavaScript(QStringLiteral("window.deckrecFocusPresentation && deckrecFocusPresentation();"));
+}
+
+void WebEngineBrowser::frameNavigated(const QString& url)
+{
+    emit NavigateComplete2(url);
+}
+
+// The page's navigation completes when its document arrives, before its frames have loaded
+// (the end of loading waits for them): the URL change reports it, the end of loading only when
+// the URL did not change, so that a frame's report never comes before its page's.
+void WebEngineBrowser::pageLoaded()
+{
+    if (view_ && view_->url() != reportedUrl_)
+        reportPage(view_->url());
+}
+
+void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& load)
+{
+    // Only the load of the page asked for last: the end of an earlier one (about:blank just
+    // before the generated page) can arrive after the next has begun.
+    if (!view_ || load.status() != QWebEngineLoadingInfo::LoadSucceededStatus || load.url() != requestedUrl_
+        || state_ != PageState::Loading)
+        return;
+    // A page that holds a presentation stays Loading until its viewer reports; any other page
+    // is ready now.
+    const int navigation = navigation_;
+    QPointer<WebEngineBrowser> self(this);
+    view_->page()->runJavaScript(QStringLiteral("!!document.querySelector('[data-presentation]')"),
+        [self, navigation](const QVariant& holdsPresentation) {
+            if (!self || !self->view_ || navigation != self->navigation_ || self->state_ != PageState::Loading)
+                return;
+            if (!holdsPresentation.toBool())
+                self->setState(PageState::Page);
+        });
+}
+
+void WebEngineBrowser::urlChanged(const QUrl& url)
+{
+    // Also a jump within the page (its fragment), which completes without a load.
+    if (url != reportedUrl_)
+        reportPage(url);
+}
+
+void WebEngineBrowser::reportPage(const QUrl& url)
+{
+    reportedUrl_ = url;
+    emit NavigateComplete2(url.toString());
+}
