@@ -9,6 +9,7 @@
 #include "platform/x11/x11_screen_grabber.h"
 #include "platform/x11/xtest_input_injector.h"
 #include "record/frame_recorder.h"
+#include "record/screen_frame_source.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>
@@ -98,6 +99,18 @@ public:
     Picture shown;
 };
 
+// The show at a fixed place of the screen.
+class FixedShow : public ShowOnScreen {
+public:
+    explicit FixedShow(ScreenRect rect) : rect_(rect) {}
+    ScreenRect CaptureRect() const override { return rect_; }
+    QPoint ClickPoint() const override { return {rect_.left + rect_.width() / 2, rect_.top + rect_.height() / 2}; }
+    PageState State() const override { return PageState::Slide; }
+
+private:
+    ScreenRect rect_;
+};
+
 void RunSlots(benchmark::State& state, bool changing)
 {
     const int width = static_cast<int>(state.range(0));
@@ -111,9 +124,9 @@ void RunSlots(benchmark::State& state, bool changing)
     X11CursorSource cursor;
     XTestInputInjector input;
     input.SetCursorPos({300, 200}); // over the slide, so the cursor is drawn into it
-    FrameRecorder recorder(grabber, cursor, input, folder.files());
-    const ScreenRect rect{0, 0, width, height};
-    const SampleScale scale = SampleScale::ForCapture(rect);
+    const FixedShow place({0, 0, width, height});
+    ScreenFrameSource source(grabber, cursor, input, place);
+    FrameRecorder recorder(source, folder.files());
 
     auto show = [&](int page) {
         if (window.ok())
@@ -122,7 +135,8 @@ void RunSlots(benchmark::State& state, bool changing)
             memory.shown = pages[page];
     };
     show(0);
-    recorder.CaptureSlot(rect, 1, true, scale);
+    source.BeginSession();
+    recorder.CaptureSlot(1, true);
     int slot = 2;
     int stored = 0;
     for (auto _ : state) {
@@ -131,7 +145,7 @@ void RunSlots(benchmark::State& state, bool changing)
             show(slot % 2);
             state.ResumeTiming();
         }
-        stored += recorder.CaptureSlot(rect, slot, true, scale) == FrameRecorder::SlotResult::Stored;
+        stored += recorder.CaptureSlot(slot, true) == FrameRecorder::SlotResult::Stored;
         ++slot;
     }
     state.counters["stored_share"] = static_cast<double>(stored) / static_cast<double>(state.iterations());

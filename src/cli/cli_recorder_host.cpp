@@ -3,6 +3,7 @@
 #include "audio/media_player.h"
 #include "audio/sound_file.h"
 #include "cli/terminal.h"
+#include "core/frame_period.h"
 #include "platform/sound_input.h"
 
 namespace {
@@ -26,7 +27,7 @@ CliRecorderHost::~CliRecorderHost() = default;
 void CliRecorderHost::SetFrameCount(int frameCount)
 {
     frameCount_ = frameCount;
-    const long long elapsedMs = static_cast<long long>(frameCount) * 150;
+    const long long elapsedMs = SlotsDurationMs(frameCount, FramePeriodMs());
     // Auto Record acts once per latency: the slide action count follows from the time.
     const long long slide = elapsedMs / command_.latencyMs + 1;
     std::string text = "Recording slide " + std::to_string(slide);

@@ -1,5 +1,6 @@
 #include "cli/convert_command.h"
 
+#include "cli/cli_application.h"
 #include "cli/display_lock.h"
 #include "cli/interruption.h"
 #include "cli/output_plan.h"
@@ -9,8 +10,8 @@
 #include "cli/recording_manifest.h"
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
+#include "cli/show_window.h"
 #include "cli/terminal.h"
-#include "cli/terminal_dialogs.h"
 #include "core/deckrec_error.h"
 #include "core/presentation_page.h"
 #include "cli/program_data_folder.h"
@@ -18,8 +19,6 @@
 #include "platform/webengine/browser_environment.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "platform/pulse/pulse_sound_input.h"
-#include "ui/application.h"
-#include "ui/recorder_window.h"
 
 #include <QLoggingCategory>
 #include <algorithm>
@@ -76,9 +75,8 @@ struct PrivateServers {
 
 void StartPrivateServers(const CommandLine& command, const std::string& logFolder, PrivateServers& servers)
 {
-    const QSize recorder = TForm2::RecorderSizeFor(command.capture);
-    servers.display = std::make_unique<PrivateDisplay>(std::max(1024, recorder.width() + 16),
-                                                       std::max(768, recorder.height() + 16),
+    const QSize window = ShowWindow::ScreenSizeFor(command.capture);
+    servers.display = std::make_unique<PrivateDisplay>(std::max(1024, window.width()), std::max(768, window.height()),
                                                        logFolder + "display.log");
     setenv("DISPLAY", servers.display->name().c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
@@ -125,13 +123,11 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     PrepareBrowserEnvironment();
     int argc = 1;
     char* argv[] = {programPath, nullptr};
-    DeckrecApplication app(argc, argv);
+    CliApplication app(argc, argv, terminal);
     app.setQuitOnLastWindowClosed(false);
     // The browser engine's start-up report (its settings, the sandbox) says nothing a user
     // can act on; warnings and errors still show, and QT_LOGGING_RULES still counts.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
-    TerminalDialogs dialogs(terminal);
-    app.setDialogs(&dialogs);
 
     std::unique_ptr<PulseSoundInput> soundInput;
     if (command.audio)
@@ -154,11 +150,12 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.height = size.height;
         manifest.deck = deck;
         manifest.audio = recording.withSound;
+        manifest.framePeriodMs = recording.framePeriodMs;
         WriteRecordingManifest(recordingFolder, manifest);
     }
     const RecordingToExport toExport{files, recording.frameCount, recording.withSound};
     const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
-    return dialogs.failed() && status == kExitSuccess ? kExitFailure : status;
+    return app.failed() && status == kExitSuccess ? kExitFailure : status;
 }
 
 } // namespace

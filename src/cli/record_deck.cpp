@@ -3,21 +3,26 @@
 #include "cli/cli_recorder_host.h"
 #include "cli/interruption.h"
 #include "cli/output_writer.h"
+#include "cli/show_window.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
+#include "core/frame_period.h"
 #include "core/presentation_page.h"
 #include "platform/browser_control.h"
+#include "platform/slot_clock.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/webengine_browser.h"
+#include "platform/x11/x11_cursor_source.h"
+#include "platform/x11/x11_screen_grabber.h"
+#include "platform/x11/xtest_input_injector.h"
 #include "record/fast_forward_clock.h"
-#include "ui/real_services.h"
-#include "ui/recorder_window.h"
+#include "record/recording_session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QLabel>
-#include <QPushButton>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -39,6 +44,58 @@ bool WaitFor(const std::function<bool()>& ready, int timeoutMs)
     return true;
 }
 
+// The X11 services a screen recording works through, and the frame clock.
+struct ScreenServices {
+    X11ScreenGrabber grabber;
+    X11CursorSource cursor;
+    XTestInputInjector input;
+    EventLoopSlotClock realClock;
+    std::unique_ptr<FastForwardSlotClock> fastClock;
+
+    explicit ScreenServices(bool fast)
+    {
+        if (fast)
+            fastClock = std::make_unique<FastForwardSlotClock>(realClock);
+    }
+    SlotClock& clock() { return fastClock ? static_cast<SlotClock&>(*fastClock) : realClock; }
+};
+
+// Opens the deck's page in the window and waits for its first slide (or the page that says why
+// there is none), as Record Now does: the presentation gets the keyboard focus now and again
+// once the page has had time to load.
+void OpenShow(ShowWindow& window, const RecordingSession& session, const WorkingFiles& files, const std::string& deck,
+              Terminal& terminal)
+{
+    files.EnsureWorkingDirectory();
+    WriteGeneratedPage(files, deck);
+    window.browser().Navigate(QStringLiteral("about:blank"));
+    window.ShowOnTop();
+    for (int k = 0; k < 4; ++k)
+        QCoreApplication::processEvents();
+    window.browser().FocusPresentation();
+    QTimer::singleShot(500, &window, [&window, &session] {
+        if (window.isVisible() && !session.Active())
+            window.browser().FocusPresentation();
+    });
+    window.browser().Navigate(QString::fromStdString(GeneratedPagePath(files)));
+
+    terminal.Status("Opening " + deck);
+    // A late report of about:blank or of the generated page itself is no slide yet.
+    const bool ready = WaitFor(
+        [&window] {
+            const PageState state = window.State();
+            return state == PageState::Slide || state == PageState::CannotShow;
+        },
+        kShowReadyTimeoutMs);
+    if (Interrupted())
+        throw InterruptedError();
+    if (!ready)
+        throw DeckrecError("cannot show " + deck + ": the slide show did not start within " +
+                           std::to_string(kShowReadyTimeoutMs / 1000) + " seconds");
+    if (window.State() == PageState::CannotShow)
+        throw DeckrecError("cannot show " + deck + ": LibreOffice cannot open it as a presentation");
+}
+
 } // namespace
 
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
@@ -47,70 +104,42 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     PresentationConverter shows(QString::fromStdString(converterFolder));
     shows.Prepare(QString::fromStdString(deck));
 
-    RecorderServices services = RealRecorderServices(files, &shows);
-    // The real clock stays alive beside the fast one that reads it.
-    std::unique_ptr<SlotClock> realClock;
-    if (command.fast) {
-        realClock = std::move(services.clock);
-        services.clock = std::make_unique<FastForwardSlotClock>(*realClock);
-    }
+    ScreenServices services(command.fast);
+    ShowWindow window(command.capture, [&shows](QWidget* parent) { return new WebEngineBrowser(parent, shows); });
+    ScreenFrameSource source(services.grabber, services.cursor, services.input, window);
     CliRecorderHost host(command, files, soundInput, terminal);
-    TForm2 recorder(&host, std::move(services));
-    host.setTitleSource([&recorder] { return recorder.title_caption->text().trimmed().toStdString(); });
-    host.setSoundFailureHandler([&recorder] {
-        QTimer::singleShot(0, &recorder, [&recorder] {
-            if (recorder.SessionActive())
-                recorder.button_cancelClick();
+    SessionEvents events;
+    RecordingSession session(host, source, services.clock(), events);
+    host.setTitleSource([&window] { return window.caption().toStdString(); });
+    host.setSoundFailureHandler([&window, &session] {
+        QTimer::singleShot(0, &window, [&session] {
+            if (session.Active())
+                session.Cancel();
         });
     });
 
-    files.EnsureWorkingDirectory();
-    WriteGeneratedPage(files, deck);
-    recorder.PrepareSession();
-    recorder.WebBrowser1()->Navigate(QStringLiteral("about:blank"));
-    recorder.ShowRecorder();
-    for (int k = 0; k < 4; ++k)
-        QCoreApplication::processEvents();
-    // As Record Now does: the chord now and again once the page has had time to load.
-    recorder.SendAltO();
-    QTimer::singleShot(500, &recorder, [&recorder] {
-        if (recorder.isVisible() && !recorder.SessionActive())
-            recorder.SendAltO();
+    OpenShow(window, session, files, deck, terminal);
+    OnInterruption(&window, [&session] {
+        if (session.Active())
+            session.Cancel();
     });
-    recorder.WebBrowser1()->Navigate(QString::fromStdString(GeneratedPagePath(files)));
-
-    terminal.Status("Opening " + deck);
-    // The show's first slide (or the page that says why there is none), not just any loaded
-    // page: a late report of about:blank or of the generated page itself also enables Start.
-    const bool ready = WaitFor(
-        [&recorder] {
-            const PageState state = recorder.WebBrowser1()->State();
-            return recorder.button_start->isEnabled() && (state == PageState::Slide || state == PageState::CannotShow);
-        },
-        kShowReadyTimeoutMs);
-    if (Interrupted())
-        throw InterruptedError();
-    if (!ready)
-        throw DeckrecError("cannot show " + deck + ": the slide show did not start within " +
-                           std::to_string(kShowReadyTimeoutMs / 1000) + " seconds");
-    if (recorder.WebBrowser1()->State() == PageState::CannotShow)
-        throw DeckrecError("cannot show " + deck + ": LibreOffice cannot open it as a presentation");
-
-    OnInterruption(&recorder, [&recorder] {
-        if (recorder.SessionActive())
-            recorder.button_cancelClick();
-    });
-    recorder.button_startClick();
+    session.Run();
+    DeckRecording recording;
+    recording.reachedSlotLimit = session.reachedSlotLimit();
+    recording.lastCaption = window.caption().toStdString();
     // The slot limit ends the loop without ending the session.
-    if (recorder.SessionActive())
-        recorder.button_finishedClick();
+    if (session.Active())
+        session.Finish();
     if (Interrupted())
         throw InterruptedError();
     if (!host.soundError().empty())
         throw DeckrecError("cannot record sound: " + host.soundError());
     if (!host.kept())
         throw DeckrecError("the recording was cancelled");
-    terminal.Summary("Recorded " + std::to_string(host.frameCount()) + " slots (" +
-                     DurationText(static_cast<long long>(host.frameCount()) * 150) + ")");
-    return {host.frameCount(), command.audio};
+    recording.frameCount = host.frameCount();
+    recording.withSound = command.audio;
+    recording.framePeriodMs = host.FramePeriodMs();
+    terminal.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
+                     DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");
+    return recording;
 }

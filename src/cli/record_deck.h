@@ -1,8 +1,10 @@
 #pragma once
-// A deck played once through the Recorder with Auto Record, on whatever display the run has,
-// until its show ends: the same window, capture loop and frame store as the windows use.
+// A deck played once with Auto Record, on whatever display the run has, until its show ends:
+// the same recording session, frame source and frame store as the windows use, in a window of
+// the command line's own.
 
 #include "cli/command_line.h"
+#include "core/frame_period.h"
 #include "core/working_files.h"
 
 #include <string>
@@ -13,10 +15,15 @@ class Terminal;
 struct DeckRecording {
     int frameCount = 0;
     bool withSound = false;
+    int framePeriodMs = kDefaultFramePeriodMs;
+    // The session stopped at the slot limit before the show ended; lastCaption tells how far
+    // the show got ("4,Results").
+    bool reachedSlotLimit = false;
+    std::string lastCaption;
 };
 
 // deck is an absolute path; the slide show's conversion is cached in converterFolder. Needs the
 // application object. Throws DeckrecError when the deck cannot be shown or the recording fails,
-// InterruptedError after Ctrl+C; the Recorder is closed and LibreOffice stopped either way.
+// InterruptedError after Ctrl+C; the window is closed and LibreOffice stopped either way.
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
                          const std::string& converterFolder, SoundInputService* soundInput, Terminal& terminal);

@@ -2,35 +2,23 @@
 
 #include "core/frame_store.h"
 #include "core/picture_ops.h"
-#include "record/cursor_overlay.h"
 #include "record/sample_grid.h"
 
 #include <utility>
 
-FrameRecorder::FrameRecorder(ScreenGrabber& grabber, CursorSource& cursor, InputInjector& input, WorkingFiles files)
-    : grabber_(grabber)
-    , cursorSource_(cursor)
-    , input_(input)
+FrameRecorder::FrameRecorder(FrameSource& source, WorkingFiles files)
+    : source_(source)
     , files_(std::move(files))
 {
 }
 
-Picture& FrameRecorder::Grab(const ScreenRect& rect)
+FrameRecorder::SlotResult FrameRecorder::CaptureSlot(int slot, bool drawCursor)
 {
-    grabber_.GrabScreen(current_, rect);
-    return current_;
-}
-
-FrameRecorder::SlotResult FrameRecorder::CaptureSlot(const ScreenRect& rect, int slot, bool drawCursor,
-                                                     const SampleScale& scale)
-{
-    // The pointer is read before the grab, so that the drawn cursor matches the picture's moment.
-    const QPoint pointer = input_.CursorPos();
-    grabber_.GrabScreen(current_, rect);
-    const bool blank = IsBlankPicture(current_, scale);
-    // The cursor is drawn into blank pictures too; they are just not stored.
-    if (drawCursor && cursorSource_.CurrentCursor(cursor_))
-        DrawCursorOverlay(current_, pointer.x() - rect.left, pointer.y() - rect.top, cursor_);
+    source_.Grab(current_);
+    const bool blank = IsBlankPicture(current_, source_.Scale());
+    // The pointer is drawn into blank pictures too; they are just not stored.
+    if (drawCursor)
+        source_.DrawPointer(current_);
     if (blank)
         return SlotResult::Blank;
     if (SameImage(current_, lastStored_))

@@ -3,6 +3,7 @@
 // recording goes, the sound recording beside it, and the news that the session is over. The
 // Main window is one host; the command line and tests are others.
 
+#include "core/frame_period.h"
 #include "core/working_files.h"
 
 #include <string>
@@ -13,6 +14,9 @@ struct CaptureSize {
     int height = 466;
     bool operator==(const CaptureSize&) const = default;
 };
+
+// A session takes at most 9999 slots unless its host allows more.
+constexpr int kDefaultSlotLimit = 10000;
 
 class RecorderHost {
 public:
@@ -30,6 +34,10 @@ public:
     virtual bool CursorOn() const = 0;
     // Read once, when the session starts.
     virtual bool AudioOn() const = 0;
+    // Read once, when the session starts: milliseconds from one slot to the next.
+    virtual int FramePeriodMs() const { return kDefaultFramePeriodMs; }
+    // Read once, when the session starts: the loop takes slots 1 .. SlotLimit() - 1.
+    virtual int SlotLimit() const { return kDefaultSlotLimit; }
 
     // Where frames and sound are stored.
     virtual const WorkingFiles& Files() const = 0;

@@ -3,7 +3,6 @@
 
 #include "platform/browser_control.h"
 #include "record/page_title.h"
-#include "record/show_state.h"
 
 #include <QLabel>
 
@@ -14,25 +13,7 @@ void TForm2::suiButton2Click()
 
 void TForm2::NextAction()
 {
-    // Always the untrimmed rectangle: the end screen fills the whole frame.
-    const ScreenRect rect = CaptureRect();
-    host_->Files().EnsureWorkingDirectory();
-    bool ended = false;
-    {
-        Picture picture;
-        services_.grabber->GrabScreen(picture, rect);
-        ended = ShowHasEnded(picture, pageState(), SampleScale::ForCapture(rect));
-    }
-    if (ended) {
-        button_finishedClick();
-        return;
-    }
-    InputInjector& input = *services_.input;
-    const QPoint back = input.CursorPos();
-    input.SetCursorPos(BrowserFrameCentre());
-    input.LeftButton(true);
-    input.LeftButton(false);
-    input.SetCursorPos(back);
+    session_.NextAction();
 }
 
 void TForm2::SendAltO()

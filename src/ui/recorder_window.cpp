@@ -61,6 +61,8 @@ TForm2::TForm2(RecorderHost* host, RecorderServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , host_(host)
     , services_(std::move(services))
+    , frameSource_(*services_.grabber, *services_.cursor, *services_.input, *this)
+    , session_(*host_, frameSource_, *services_.clock, *this)
 {
     setObjectName("Form2");
     setWindowTitle("Deckrec Recorder");

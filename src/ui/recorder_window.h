@@ -5,6 +5,8 @@
 #include "platform/screen_grabber.h"
 #include "record/recorder_host.h"
 #include "record/recorder_services.h"
+#include "record/recording_session.h"
+#include "record/screen_frame_source.h"
 
 #include <QSize>
 #include <QWidget>
@@ -15,7 +17,7 @@ class QLabel;
 class QPushButton;
 class Picture;
 
-class TForm2 : public QWidget {
+class TForm2 : public QWidget, private ShowOnScreen, private SessionEvents {
     Q_OBJECT
 public:
     // host (not owned) gives the settings and takes the recording; with the real X11 and
@@ -55,9 +57,9 @@ public:
     void PrepareSession();
     // From Start Record until Finished, Cancel or the end of the show, a stop at the slot
     // limit included.
-    bool SessionActive() const { return activeSession_ != 0; }
+    bool SessionActive() const { return session_.Active(); }
 
-    // Recording session (recorder_session.cpp)
+    // Recording session (recorder_session.cpp): the buttons' side of the session.
     void button_startClick();
     void button_finishedClick();
     void button_cancelClick();
@@ -69,15 +71,12 @@ public:
     void WebBrowser1NavigateComplete2(const QString& url);
 
     // The capture rectangle from the panel's position on the screen now, before any trim.
-    ScreenRect CaptureRect() const;
+    ScreenRect CaptureRect() const override;
     // The screen point in the middle of the browser frame.
     QPoint BrowserFrameCentre() const;
 
     // How late each slot of the last session was grabbed, in ms after its due time.
-    const std::vector<int>& slotLateness() const { return slotLateness_; }
-
-    static constexpr int kFramePeriodMs = 150;
-    static constexpr int kSlotLimit = 10000;
+    const std::vector<int>& slotLateness() const { return session_.slotLateness(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -89,19 +88,24 @@ private:
     void buildLayout();
     void placeControls();
     void connectHandlers();
-    void endSession(bool enableSave);
     void showPreview(const Picture& picture);
     void updateStartRecord();
     PageState pageState() const;
 
+    // Where the show is (ShowOnScreen)
+    QPoint ClickPoint() const override { return BrowserFrameCentre(); }
+    PageState State() const override { return pageState(); }
+    // What the session shows (SessionEvents)
+    void PreviewReady(Picture& picture) override;
+    void StatisticsChanged(const SessionStatistics& statistics) override;
+    void SessionEnding(bool kept) override;
+    void SessionEnded(bool kept) override;
+
     RecorderHost* host_;
     RecorderServices services_;
     BrowserControl* browser_ = nullptr;
-    std::vector<int> slotLateness_;
-    // The number of the running session, 0 when none: a capture loop runs only while its own
-    // session is the active one, so a new session never revives an old loop.
-    int activeSession_ = 0;
-    int sessionsStarted_ = 0;
+    ScreenFrameSource frameSource_;
+    RecordingSession session_;
     bool closingForSession_ = false; // the close comes from Finished or Cancel themselves
     CaptureSize captureSize_;
 };

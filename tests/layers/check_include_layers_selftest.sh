@@ -46,6 +46,7 @@ expect_caught core '#include <QWidget>'
 expect_caught core '#include <QString>'
 expect_caught record '#include "../video/avi_writer.h"'
 expect_caught video '#include <QWidget>'
+expect_caught cli '#include "ui/recorder_window.h"'
 expect_caught platform/x11 '#include "platform/pulse/pulse_connection.h"'
 
 # A tree that keeps every rule.

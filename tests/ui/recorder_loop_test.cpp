@@ -390,7 +390,7 @@ TEST(RecorderHost, ARecordingRunsWithoutTheMainWindowAndEndsAtTheEndOfTheShow)
 
     EXPECT_TRUE(recorder.button_start->isEnabled());
     EXPECT_EQ(host.ended, QList<bool>{true});
-    EXPECT_GE(host.frameCount, 600 / TForm2::kFramePeriodMs);
+    EXPECT_GE(host.frameCount, 600 / kDefaultFramePeriodMs);
     EXPECT_TRUE(FrameExists(folder.files(), 1));
     EXPECT_EQ(host.sound, (QStringList{"start " + QString::fromStdString(folder.files().SoundFilePath()), "stop"}));
     EXPECT_EQ(fakes.input->clickPoints.size(), 1u);

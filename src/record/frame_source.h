@@ -1,0 +1,31 @@
+#pragma once
+// Where a recording's pictures come from, bound to the show rather than to a screen: the
+// session asks it for the show's picture of each slot and tells it to perform the slide
+// actions. A grab of the browser's area of the screen is one source; a rendering of the
+// browser view itself would be another, and neither the session nor the exporters ask which
+// one they have.
+
+#include "core/picture.h"
+#include "record/sample_grid.h"
+
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+
+    // A session starts: fixes the part of the show that is recorded, and with it the size of
+    // every picture until the next call.
+    virtual void BeginSession() = 0;
+    // The show's picture now, 24-bit at the capture size, without the pointer. Never throws:
+    // a picture that cannot be taken comes out black.
+    virtual void Grab(Picture& picture) = 0;
+    // Draws the pointer into the picture of the last Grab, where it stood at that grab; a
+    // source that has no pointer leaves the picture as it is.
+    virtual void DrawPointer(Picture& picture) = 0;
+    // Where the blank test looks in this source's pictures.
+    virtual SampleScale Scale() const = 0;
+
+    // True when the show is over (the viewer's end screen). Asked also outside a session.
+    virtual bool ShowHasEnded() = 0;
+    // Moves the show on by one step, as a click into it does.
+    virtual void PerformSlideAction() = 0;
+};

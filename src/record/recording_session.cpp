@@ -1,0 +1,123 @@
+#include "record/recording_session.h"
+
+#include "record/frame_recorder.h"
+
+#include <cstdint>
+
+namespace {
+
+// Stops the sound recording however the loop ends, an error from the frame store included.
+class SoundSession {
+public:
+    SoundSession(RecorderHost& host, bool enabled)
+        : host_(host)
+        , enabled_(enabled)
+    {
+        if (enabled_)
+            host_.StartSound(host_.Files().SoundFilePath());
+    }
+    ~SoundSession()
+    {
+        if (enabled_)
+            host_.StopSound();
+    }
+    SoundSession(const SoundSession&) = delete;
+    SoundSession& operator=(const SoundSession&) = delete;
+
+private:
+    RecorderHost& host_;
+    bool enabled_;
+};
+
+} // namespace
+
+RecordingSession::RecordingSession(RecorderHost& host, FrameSource& source, SlotClock& clock, SessionEvents& events)
+    : host_(host)
+    , source_(source)
+    , clock_(clock)
+    , events_(events)
+{
+}
+
+SessionStatistics RecordingSession::Statistics(int actions, int frames, int framePeriodMs)
+{
+    return {actions, frames, SlotsDurationMs(frames, framePeriodMs) / 1000};
+}
+
+void RecordingSession::Run()
+{
+    if (Active())
+        return;
+    const int session = ++sessionsStarted_;
+    active_ = session;
+    reachedSlotLimit_ = false;
+    host_.Files().EnsureWorkingDirectory();
+    source_.BeginSession();
+    FrameRecorder recorder(source_, host_.Files());
+
+    SoundSession sound(host_, host_.AudioOn());
+    const int period = host_.FramePeriodMs();
+    const int slotLimit = host_.SlotLimit();
+    int i = 1; // the slot
+    int a = 1; // the next automatic action
+    const uint32_t t0 = clock_.TickCount();
+    slotLateness_.clear();
+    // Finished, Cancel and the end of the show end the session; the loop stops at the top of
+    // its next pass.
+    const auto running = [this, session] { return active_ == session; };
+
+    while (i < slotLimit && running()) {
+        host_.SetFrameCount(i);
+        const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(SlotsDurationMs(i, period));
+        slotLateness_.push_back(static_cast<int>(clock_.TickCount() - t0 - due));
+
+        const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
+        clock_.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
+        // The preview follows every fifth slot only: scaling costs more than the rest.
+        if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
+            events_.PreviewReady(recorder.current());
+        ++i;
+        clock_.WaitUntilElapsed(t0, static_cast<uint32_t>(SlotsDurationMs(i, period)));
+
+        // A session ended during the wait sends no more input: the click would land in
+        // whatever is under the hidden recorder.
+        if (running() && host_.AutoRecord()) {
+            const long long due = static_cast<long long>(host_.LatencyMs()) * a;
+            if (static_cast<long long>(clock_.TickCount() - t0) >= due) {
+                NextAction();
+                clock_.ActionPerformed();
+                ++a;
+            }
+        }
+        events_.StatisticsChanged(Statistics(a, i, period));
+    }
+    reachedSlotLimit_ = running();
+}
+
+void RecordingSession::NextAction()
+{
+    host_.Files().EnsureWorkingDirectory();
+    if (source_.ShowHasEnded()) {
+        Finish();
+        return;
+    }
+    source_.PerformSlideAction();
+}
+
+void RecordingSession::Finish()
+{
+    End(true);
+}
+
+void RecordingSession::Cancel()
+{
+    End(false);
+}
+
+void RecordingSession::End(bool kept)
+{
+    active_ = 0;
+    events_.SessionEnding(kept);
+    host_.SessionEnded(kept);
+    events_.SessionEnded(kept);
+}

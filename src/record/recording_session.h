@@ -1,0 +1,73 @@
+#pragma once
+// One recording session without a window: Start Record's slot loop, the automatic slide
+// actions, the end of the show, Finished and Cancel, and the statistics. The Recorder window
+// and the command line both run it with the frame source and clock they hand in, and hear of
+// it through SessionEvents; the host gives the settings and takes the recording.
+
+#include "core/picture.h"
+#include "platform/slot_clock.h"
+#include "record/frame_source.h"
+#include "record/recorder_host.h"
+
+#include <vector>
+
+struct SessionStatistics {
+    int actions = 0; // the number of the next automatic action
+    int frames = 0;  // the number of the next slot
+    long long seconds = 0;
+};
+
+// What a front end shows of a session. Every call runs on the session's thread, inside the
+// loop or inside Finish and Cancel.
+class SessionEvents {
+public:
+    virtual ~SessionEvents() = default;
+    // A stored slot to show small; the receiver may change the picture (scale it).
+    virtual void PreviewReady(Picture& picture) { (void)picture; }
+    // After each pass of the loop.
+    virtual void StatisticsChanged(const SessionStatistics& statistics) { (void)statistics; }
+    // The session is over and the host is about to hear of it: the page stops here.
+    virtual void SessionEnding(bool kept) { (void)kept; }
+    // The host has heard of it: the Recorder closes here.
+    virtual void SessionEnded(bool kept) { (void)kept; }
+};
+
+class RecordingSession {
+public:
+    // Nothing is owned; all outlive the session.
+    RecordingSession(RecorderHost& host, FrameSource& source, SlotClock& clock, SessionEvents& events);
+
+    // Start Record: records until Finish, Cancel, the end of the show or the slot limit. The
+    // slot limit ends the loop but not the session: Active() stays true until Finish or
+    // Cancel. Does nothing while a session is active. Errors of the frame store pass through
+    // with the session still active; the sound recording is stopped either way.
+    void Run();
+    // Finished and Cancel: end the session (also when none runs), keeping the recording or not.
+    void Finish();
+    void Cancel();
+    // Next Action: ends the session as Finished does when the show is over, otherwise moves
+    // the show on by one step.
+    void NextAction();
+
+    bool Active() const { return active_ != 0; }
+    // The last Run stopped at the slot limit rather than by an end of the session.
+    bool reachedSlotLimit() const { return reachedSlotLimit_; }
+    // How late each slot of the last Run was taken, in ms after its due time.
+    const std::vector<int>& slotLateness() const { return slotLateness_; }
+
+    static SessionStatistics Statistics(int actions, int frames, int framePeriodMs);
+
+private:
+    void End(bool kept);
+
+    RecorderHost& host_;
+    FrameSource& source_;
+    SlotClock& clock_;
+    SessionEvents& events_;
+    std::vector<int> slotLateness_;
+    // The number of the running session, 0 when none: a loop runs only while its own session
+    // is the active one, so a session started inside a nested handler never revives an old loop.
+    int active_ = 0;
+    int sessionsStarted_ = 0;
+    bool reachedSlotLimit_ = false;
+};
