@@ -1,0 +1,177 @@
+// A whole recording session without a window: a fake frame source whose show moves on with each
+// slide action, a clock that jumps to each deadline, and a host that records what it hears.
+#include "core/frame_store.h"
+#include "record/recording_session.h"
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A show of numbered steps: each slide action shows the next step, and after `steps` steps the
+// end screen. Pictures are lit where the blank test looks, in a shade per step.
+class FakeShow : public FrameSource {
+public:
+    void BeginSession() override { ++sessions; }
+    void Grab(Picture& picture) override
+    {
+        picture.reset(595, 466);
+        std::fill(picture.bits(), picture.bits() + picture.byteCount(), static_cast<uint8_t>(10 + 20 * step));
+    }
+    void DrawPointer(Picture& picture) override { picture.scanLine(0)[0] = 1; }
+    SampleScale Scale() const override { return {}; }
+    bool ShowHasEnded() override { return step >= steps; }
+    void PerformSlideAction() override { ++step; }
+
+    int steps = 3;
+    int step = 0;
+    int sessions = 0;
+};
+
+class StepClock : public SlotClock {
+public:
+    uint32_t TickCount() override { return now; }
+    void WaitUntilElapsed(uint32_t t0, uint32_t elapsedMs) override
+    {
+        if (now - t0 < elapsedMs)
+            now = t0 + elapsedMs;
+        waitTimes.push_back(now - t0);
+        if (onWait)
+            onWait(static_cast<int>(waitTimes.size()));
+    }
+    uint32_t now = 4294966000u; // wraps during the session
+    std::vector<uint32_t> waitTimes;
+    std::function<void(int wait)> onWait;
+};
+
+class RecordingHost : public RecorderHost {
+public:
+    explicit RecordingHost(const WorkingFiles& files) : files_(files) {}
+    int LatencyMs() const override { return latency; }
+    bool AutoRecord() const override { return autoRecord; }
+    bool CursorOn() const override { return false; }
+    bool AudioOn() const override { return true; }
+    int FramePeriodMs() const override { return period; }
+    int SlotLimit() const override { return slotLimit; }
+    const WorkingFiles& Files() const override { return files_; }
+    void SetFrameCount(int n) override { frameCount = n; }
+    void StartSound(const std::string&) override { log.push_back("sound on"); }
+    void StopSound() override { log.push_back("sound off"); }
+    void SessionEnded(bool kept) override { log.push_back(kept ? "host: kept" : "host: discarded"); }
+
+    int latency = 1000;
+    bool autoRecord = true;
+    int period = 100;
+    int slotLimit = kDefaultSlotLimit;
+    int frameCount = 0;
+    std::vector<std::string> log;
+
+private:
+    WorkingFiles files_;
+};
+
+class EventLog : public SessionEvents {
+public:
+    explicit EventLog(std::vector<std::string>& log) : log_(log) {}
+    void PreviewReady(Picture&) override { ++previews; }
+    void StatisticsChanged(const SessionStatistics& s) override { last = s; }
+    void SessionEnding(bool) override { log_.push_back("ending"); }
+    void SessionEnded(bool) override { log_.push_back("ended"); }
+    int previews = 0;
+    SessionStatistics last;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class Session : public ::testing::Test {
+protected:
+    std::vector<int> StoredSlots() const
+    {
+        std::vector<int> found;
+        for (int n = 1; n <= host.frameCount + 1; ++n)
+            if (FrameExists(files, n))
+                found.push_back(n);
+        return found;
+    }
+
+    QTemporaryDir dir;
+    WorkingFiles files{dir.path().toStdString(), dir.path().toStdString() + "/rec"};
+    FakeShow show;
+    StepClock clock;
+    RecordingHost host{files};
+    EventLog events{host.log};
+    RecordingSession session{host, show, clock, events};
+};
+
+} // namespace
+
+TEST_F(Session, AutoRecordActsAtMultiplesOfTheLatencyOnTheRecordingsPeriodUntilTheShowEnds)
+{
+    session.Run();
+
+    // Actions at 1000, 2000 and 3000 ms of a 100 ms period; the fourth finds the end screen.
+    EXPECT_EQ(show.step, 3);
+    EXPECT_EQ(StoredSlots(), (std::vector<int>{1, 10, 20, 30}));
+    EXPECT_EQ(host.frameCount, 39);
+    EXPECT_EQ(clock.waitTimes.front(), 200u);
+    EXPECT_EQ(clock.waitTimes.back(), 4000u);
+    EXPECT_FALSE(session.Active());
+    EXPECT_FALSE(session.reachedSlotLimit());
+    EXPECT_EQ(host.log, (std::vector<std::string>{"sound on", "ending", "host: kept", "ended", "sound off"}));
+    EXPECT_EQ(events.previews, 1); // slot 1 only: the others are not 1 mod 5
+    EXPECT_EQ(events.last.actions, 5);
+    EXPECT_EQ(events.last.frames, 40);
+    EXPECT_EQ(events.last.seconds, 4);
+}
+
+TEST_F(Session, FinishedAndCancelEndTheLoopAtOnceAndTellTheHostWhetherToKeep)
+{
+    for (const bool keep : {true, false}) {
+        host.log.clear();
+        host.autoRecord = false;
+        clock.onWait = [&](int wait) {
+            if (wait == 5)
+                keep ? session.Finish() : session.Cancel();
+        };
+        clock.waitTimes.clear();
+        session.Run();
+        EXPECT_EQ(clock.waitTimes.size(), 5u);
+        EXPECT_EQ(show.step, 0) << "Custom Record never acts by itself";
+        EXPECT_FALSE(session.Active());
+        const std::string told = keep ? "host: kept" : "host: discarded";
+        EXPECT_EQ(host.log, (std::vector<std::string>{"sound on", "ending", told, "ended", "sound off"}));
+    }
+    EXPECT_EQ(show.sessions, 2);
+}
+
+TEST_F(Session, TheSlotLimitEndsTheLoopButLeavesTheSessionToItsFrontEnd)
+{
+    host.slotLimit = 6;
+    host.latency = 100000;
+    session.Run();
+    EXPECT_EQ(host.frameCount, 5);
+    EXPECT_TRUE(session.Active());
+    EXPECT_TRUE(session.reachedSlotLimit());
+    // A second Start while it is active does nothing.
+    session.Run();
+    EXPECT_EQ(show.sessions, 1);
+    session.Finish();
+    EXPECT_FALSE(session.Active());
+}
+
+TEST_F(Session, AFrameStoreThatCannotWriteStopsTheLoopWithItsErrorAndTheSoundOff)
+{
+    std::filesystem::remove_all(files.WorkingDirectory());
+    std::FILE* blocker = std::fopen(files.WorkingDirectory().substr(0, files.WorkingDirectory().size() - 1).c_str(), "w");
+    ASSERT_NE(blocker, nullptr);
+    std::fclose(blocker);
+    EXPECT_THROW(session.Run(), std::exception);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"sound on", "sound off"}));
+    EXPECT_EQ(host.frameCount, 1);
+}
