@@ -30,6 +30,7 @@ public:
     bool AutoRecord() const override { return true; }
     bool CursorOn() const override { return command_.cursor; }
     bool AudioOn() const override { return command_.audio; }
+    double FramePeriodMs() const override { return FramePeriodOfRate(command_.framesPerSecond); }
     const WorkingFiles& Files() const override { return files_; }
     void SetFrameCount(int frameCount) override;
     void StartSound(const std::string& path) override;

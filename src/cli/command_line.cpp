@@ -110,6 +110,7 @@ private:
             {"--cursor", [&] { c.cursor = true; }},          {"--audio", [&] { c.audio = true; }},
             {"--quiet", [&] { c.quiet = true; }},            {"-q", [&] { c.quiet = true; }},
             {"--fast", [&] { c.fast = true; }},              {"--headless", [&] { c.headless = true; }},
+            {"--realtime", [&] { c.realtime = true; }},
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
@@ -144,6 +145,8 @@ private:
             Bits(c, Value(option));
         else if (option == "--keep-recording")
             c.keepRecording = Value(option);
+        else if (option == "--fps")
+            FramesPerSecond(c, Value(option));
         else if (!arg.empty() && arg[0] == '-' && arg != "-")
             Fail("unknown option " + arg);
         else if (!c.input.empty())
@@ -203,6 +206,20 @@ private:
         }
     }
 
+    // 1 to 60 frames a second, decimals allowed.
+    void FramesPerSecond(CommandLine& c, const std::string& text)
+    {
+        if (!error_.empty())
+            return;
+        double fps = 0;
+        const char* end = text.data() + text.size();
+        const auto result = std::from_chars(text.data(), end, fps);
+        if (text.empty() || result.ec != std::errc() || result.ptr != end || !(fps >= 1.0 && fps <= 60.0))
+            return Fail("--fps takes a frame rate from 1 to 60 (e.g. 30 or 12.5), not \"" + text + "\"");
+        c.framesPerSecond = fps;
+        fpsGiven_ = true;
+    }
+
     void Encoder(CommandLine& c, const std::string& text)
     {
         if (error_.empty() && text.size() != 4)
@@ -227,6 +244,10 @@ private:
             return Fail("name at least one output with -o FILE");
         if (c.fast && c.audio)
             return Fail("--fast cannot record sound: a fast run does not play in real time");
+        if (c.fast && c.realtime)
+            return Fail("--fast and --realtime ask for opposite things: choose one");
+        if (c.command == Command::Export && (c.realtime || fpsGiven_))
+            return Fail("--realtime and --fps belong to convert: an export keeps the recording's frame rate");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
         if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
@@ -252,6 +273,7 @@ private:
     std::vector<std::string> args_;
     size_t next_ = 0;
     std::string error_;
+    bool fpsGiven_ = false;
 };
 
 } // namespace
@@ -310,7 +332,12 @@ Recording (convert):
   --audio                 record the sound the computer plays
   --audio-source NAME     record another sound server source (e.g. a microphone)
   --capture WxH           595x466, 1280x720 or 1920x1080 [595x466]
-  --fast                  do not wait in real time while nothing changes (no sound)
+  --fps N                 frames a second, 1 to 60, decimals allowed [6.67: one every 150 ms]
+  --realtime              record on the wall clock, as the windows do; without it (and
+                          without --audio) the show runs on the recorder's own clock: every
+                          frame shows exactly its moment, as fast as the machine draws it, the
+                          capture size needs no screen of that size, and no pointer is drawn
+  --fast                  the same as the default; kept for older scripts
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
 

@@ -3,6 +3,7 @@
 // version, convert a deck, or export a kept recording. Parsed before any application object
 // exists, so that --help and a usage error need no display.
 
+#include "core/frame_period.h"
 #include "record/recorder_host.h"
 
 #include <optional>
@@ -39,11 +40,20 @@ struct CommandLine {
     int bits = 24;
     std::string keepRecording;
     bool quiet = false;
-    bool fast = false;
+    bool fast = false;       // accepted for older scripts: the show's own time is as fast
+    bool realtime = false;   // record on the wall clock even without sound
+    double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
     bool headless = false;
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };
+
+// A conversion plays the show on its own clock, frame by frame as fast as it renders, unless it
+// records sound or is asked for real time.
+inline bool RecordsOnShowTime(const CommandLine& c)
+{
+    return !c.audio && !c.realtime;
+}
 
 struct ParsedCommandLine {
     CommandLine command;

@@ -15,8 +15,11 @@
 #include "platform/x11/x11_cursor_source.h"
 #include "platform/x11/x11_screen_grabber.h"
 #include "platform/x11/xtest_input_injector.h"
-#include "record/fast_forward_clock.h"
+#include "platform/webengine/webengine_show_renderer.h"
 #include "record/recording_session.h"
+#include "record/screen_frame_source.h"
+#include "record/show_time_clock.h"
+#include "record/view_frame_source.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -44,32 +47,54 @@ bool WaitFor(const std::function<bool()>& ready, int timeoutMs)
     return true;
 }
 
-// The X11 services a screen recording works through, and the frame clock.
-struct ScreenServices {
-    X11ScreenGrabber grabber;
-    X11CursorSource cursor;
-    XTestInputInjector input;
-    EventLoopSlotClock realClock;
-    std::unique_ptr<FastForwardSlotClock> fastClock;
+// Where the pictures come from and what moves the slots on: the screen and the wall clock, or
+// the view's own rendering and the show's own time.
+class Rig {
+public:
+    virtual ~Rig() = default;
+    virtual FrameSource& source() = 0;
+    virtual SlotClock& clock() = 0;
+    virtual void Show(ShowWindow& window) = 0;
+};
 
-    explicit ScreenServices(bool fast)
-    {
-        if (fast)
-            fastClock = std::make_unique<FastForwardSlotClock>(realClock);
-    }
-    SlotClock& clock() { return fastClock ? static_cast<SlotClock&>(*fastClock) : realClock; }
+class ScreenRig : public Rig {
+public:
+    explicit ScreenRig(const ShowWindow& window) : source_(grabber_, cursor_, input_, window) {}
+    FrameSource& source() override { return source_; }
+    SlotClock& clock() override { return clock_; }
+    void Show(ShowWindow& window) override { window.ShowOnTop(); }
+
+private:
+    X11ScreenGrabber grabber_;
+    X11CursorSource cursor_;
+    XTestInputInjector input_;
+    EventLoopSlotClock clock_;
+    ScreenFrameSource source_;
+};
+
+class ShowTimeRig : public Rig {
+public:
+    explicit ShowTimeRig(WebEngineBrowser& browser) : renderer_(browser), clock_(renderer_), source_(renderer_) {}
+    FrameSource& source() override { return source_; }
+    SlotClock& clock() override { return clock_; }
+    void Show(ShowWindow& window) override { window.ShowFrameOnly(); }
+
+private:
+    WebEngineShowRenderer renderer_;
+    ShowTimeClock clock_;
+    ViewFrameSource source_;
 };
 
 // Opens the deck's page in the window and waits for its first slide (or the page that says why
 // there is none), as Record Now does: the presentation gets the keyboard focus now and again
 // once the page has had time to load.
-void OpenShow(ShowWindow& window, const RecordingSession& session, const WorkingFiles& files, const std::string& deck,
-              Terminal& terminal)
+void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, const WorkingFiles& files,
+              const std::string& deck, Terminal& terminal)
 {
     files.EnsureWorkingDirectory();
     WriteGeneratedPage(files, deck);
     window.browser().Navigate(QStringLiteral("about:blank"));
-    window.ShowOnTop();
+    rig.Show(window);
     for (int k = 0; k < 4; ++k)
         QCoreApplication::processEvents();
     window.browser().FocusPresentation();
@@ -104,12 +129,22 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     PresentationConverter shows(QString::fromStdString(converterFolder));
     shows.Prepare(QString::fromStdString(deck));
 
-    ScreenServices services(command.fast);
-    ShowWindow window(command.capture, [&shows](QWidget* parent) { return new WebEngineBrowser(parent, shows); });
-    ScreenFrameSource source(services.grabber, services.cursor, services.input, window);
+    const bool showTime = RecordsOnShowTime(command);
+    WebEngineBrowser* browser = nullptr;
+    ShowWindow window(command.capture, [&](QWidget* parent) {
+        browser = new WebEngineBrowser(parent, shows);
+        if (showTime)
+            browser->UseShowClock();
+        return browser;
+    });
+    std::unique_ptr<Rig> rig;
+    if (showTime)
+        rig = std::make_unique<ShowTimeRig>(*browser);
+    else
+        rig = std::make_unique<ScreenRig>(window);
     CliRecorderHost host(command, files, soundInput, terminal);
     SessionEvents events;
-    RecordingSession session(host, source, services.clock(), events);
+    RecordingSession session(host, rig->source(), rig->clock(), events);
     host.setTitleSource([&window] { return window.caption().toStdString(); });
     host.setSoundFailureHandler([&window, &session] {
         QTimer::singleShot(0, &window, [&session] {
@@ -118,7 +153,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         });
     });
 
-    OpenShow(window, session, files, deck, terminal);
+    OpenShow(window, *rig, session, files, deck, terminal);
     OnInterruption(&window, [&session] {
         if (session.Active())
             session.Cancel();

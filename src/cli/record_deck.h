@@ -15,7 +15,7 @@ class Terminal;
 struct DeckRecording {
     int frameCount = 0;
     bool withSound = false;
-    int framePeriodMs = kDefaultFramePeriodMs;
+    double framePeriodMs = kDefaultFramePeriodMs;
     // The session stopped at the slot limit before the show ended; lastCaption tells how far
     // the show got ("4,Results").
     bool reachedSlotLimit = false;

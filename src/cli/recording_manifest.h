@@ -2,11 +2,13 @@
 // recording.json beside a kept recording: what an export needs to know of it besides the frame
 // files and the sound.
 
+#include "core/frame_period.h"
+
 #include <string>
 
 struct RecordingManifest {
     int frameCount = 0;
-    int framePeriodMs = 150;
+    double framePeriodMs = kDefaultFramePeriodMs;
     int width = 0;  // of the stored frames
     int height = 0;
     std::string deck;

@@ -63,6 +63,12 @@ void ShowWindow::ShowOnTop()
     activateWindow();
 }
 
+void ShowWindow::ShowFrameOnly()
+{
+    setGeometry(0, 0, panel_->width(), panel_->height());
+    show();
+}
+
 void ShowWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -26,8 +26,11 @@ public:
     static QSize ScreenSizeFor(CaptureSize capture);
 
     BrowserControl& browser() { return *browser_; }
-    // Covers the screen, on top, with the keyboard focus.
+    // Covers the screen, on top, with the keyboard focus: a screen grab records it.
     void ShowOnTop();
+    // Shows the frame alone, at the screen's top left corner, also where it is larger than
+    // the screen: the view's own rendering records it.
+    void ShowFrameOnly();
     // The slide's number and title as the page reports them ("4,Results"), empty before the
     // first navigation.
     QString caption() const { return caption_; }

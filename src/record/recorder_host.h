@@ -35,7 +35,7 @@ public:
     // Read once, when the session starts.
     virtual bool AudioOn() const = 0;
     // Read once, when the session starts: milliseconds from one slot to the next.
-    virtual int FramePeriodMs() const { return kDefaultFramePeriodMs; }
+    virtual double FramePeriodMs() const { return kDefaultFramePeriodMs; }
     // Read once, when the session starts: the loop takes slots 1 .. SlotLimit() - 1.
     virtual int SlotLimit() const { return kDefaultSlotLimit; }
 

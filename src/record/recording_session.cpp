@@ -39,7 +39,7 @@ RecordingSession::RecordingSession(RecorderHost& host, FrameSource& source, Slot
 {
 }
 
-SessionStatistics RecordingSession::Statistics(int actions, int frames, int framePeriodMs)
+SessionStatistics RecordingSession::Statistics(int actions, int frames, double framePeriodMs)
 {
     return {actions, frames, SlotsDurationMs(frames, framePeriodMs) / 1000};
 }
@@ -56,7 +56,7 @@ void RecordingSession::Run()
     FrameRecorder recorder(source_, host_.Files());
 
     SoundSession sound(host_, host_.AudioOn());
-    const int period = host_.FramePeriodMs();
+    const double period = host_.FramePeriodMs();
     const int slotLimit = host_.SlotLimit();
     int i = 1; // the slot
     int a = 1; // the next automatic action

@@ -55,7 +55,7 @@ public:
     // How late each slot of the last Run was taken, in ms after its due time.
     const std::vector<int>& slotLateness() const { return slotLateness_; }
 
-    static SessionStatistics Statistics(int actions, int frames, int framePeriodMs);
+    static SessionStatistics Statistics(int actions, int frames, double framePeriodMs);
 
 private:
     void End(bool kept);

@@ -56,7 +56,7 @@ public:
     bool AutoRecord() const override { return autoRecord; }
     bool CursorOn() const override { return false; }
     bool AudioOn() const override { return true; }
-    int FramePeriodMs() const override { return period; }
+    double FramePeriodMs() const override { return period; }
     int SlotLimit() const override { return slotLimit; }
     const WorkingFiles& Files() const override { return files_; }
     void SetFrameCount(int n) override { frameCount = n; }

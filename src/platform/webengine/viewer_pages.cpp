@@ -71,6 +71,15 @@ const char kViewerScript[] = R"JS(
     return displaySlide.apply(this, arguments);
   };
 
+  // The recorder's show clock asks here whether the show is over.
+  window.deckrecShowEnded = function () { return ended; };
+
+  // On the recorder's show clock time stands still while a script runs, so the engine's busy
+  // wait for its next frame time would never end: there the recorder paces the frames.
+  if (window.deckrecClock && typeof FrameSynchronization === 'function') {
+    FrameSynchronization.prototype.synchronize = function () { this.markCurrentFrame(); };
+  }
+
   // A click the page received outside this frame advances the show too.
   window.addEventListener('message', function (event) {
     if (event.data === 'deckrec-next' && typeof dispatchEffects === 'function') {

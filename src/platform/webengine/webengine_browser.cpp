@@ -2,6 +2,7 @@
 
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
+#include "platform/webengine/show_clock_script.h"
 
 #include <QFile>
 #include <QWebChannel>
@@ -26,6 +27,8 @@ const char kFrameRelay[] = R"JS(
   function pass(data) {
     if (typeof data.deckrecFrameUrl === 'string') bridge.frameNavigated(data.deckrecFrameUrl);
     if (typeof data.deckrecShowState === 'string') bridge.showStateChanged(data.deckrecShowState);
+    if (typeof data.deckrecAdvanced === 'number')
+      bridge.showAdvanced(data.deckrecAdvanced, data.ran, data.due, !!data.ended);
   }
   function deliver(data) {
     if (bridge) pass(data); else queue.push(data);
@@ -48,6 +51,8 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecFrameUrl === 'string') deliver({ deckrecFrameUrl: data.deckrecFrameUrl });
     if (typeof data.deckrecShowState === 'string')
       whenShown(frameOf(event.source), function () { deliver({ deckrecShowState: data.deckrecShowState }); });
+    if (typeof data.deckrecAdvanced === 'number')
+      deliver({ deckrecAdvanced: data.deckrecAdvanced, ran: data.ran, due: data.due, ended: data.ended });
   });
   function open() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
@@ -169,6 +174,30 @@ void WebEngineBrowser::FocusPresentation()
         return;
     view_->setFocus(Qt::OtherFocusReason);
     view_->page()->runJavaScript(QStringLiteral("window.deckrecFocusPresentation && deckrecFocusPresentation();"));
+}
+
+void WebEngineBrowser::UseShowClock()
+{
+    if (!view_)
+        return;
+    QWebEngineScript clock;
+    clock.setName(QStringLiteral("deckrec-show-clock"));
+    clock.setSourceCode(QString::fromUtf8(kShowClockScript));
+    clock.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    clock.setWorldId(QWebEngineScript::MainWorld);
+    clock.setRunsOnSubFrames(true);
+    view_->page()->scripts().insert(clock);
+}
+
+void WebEngineBrowser::RunScript(const QString& script)
+{
+    if (view_)
+        view_->page()->runJavaScript(script);
+}
+
+void WebEngineBrowser::showAdvanced(int step, int ran, double due, bool ended)
+{
+    emit ShowStepDone(step, ran, due < 0 ? -1 : static_cast<int>(due), ended);
 }
 
 void WebEngineBrowser::frameNavigated(const QString& url)

@@ -21,6 +21,11 @@ public:
     WebEngineBrowser(QWidget* parent, PresentationConverter& converter);
     // With a converter of its own that caches the shows in workingDirectory.
     WebEngineBrowser(QWidget* parent, const QString& workingDirectory);
+    // Every page opened from now on runs on a show clock that WebEngineShowRenderer can hold
+    // and move on; call before the first Navigate.
+    void UseShowClock();
+    // Runs script in the page's main frame, without waiting for it.
+    void RunScript(const QString& script);
     ~WebEngineBrowser() override;
 
     QWidget* widget() override;
@@ -32,6 +37,12 @@ public:
     Q_INVOKABLE void frameNavigated(const QString& url);
     // Called from the page when the presentation viewer reports: "slide", "end" or "cannot-show".
     Q_INVOKABLE void showStateChanged(const QString& state);
+    // Called from the page when a step of the show clock is done and painted: how many
+    // callbacks ran, ms until the next one is due (-1: none), whether the show is at its end.
+    Q_INVOKABLE void showAdvanced(int step, int ran, double due, bool ended);
+
+signals:
+    void ShowStepDone(int step, int ran, int due, bool ended);
 
 private:
     void build(QWidget* parent, PresentationConverter& converter);

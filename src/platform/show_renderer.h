@@ -1,0 +1,26 @@
+#pragma once
+// A show that runs on the recorder's clock and is drawn by the browser view itself, not taken
+// from a screen: the recorder moves its time on, performs its slide actions and takes the
+// view's rendering of each moment.
+
+#include "core/picture.h"
+
+class ShowRenderer {
+public:
+    virtual ~ShowRenderer() = default;
+
+    // Takes the show's time off the wall clock: from now on it moves only by Advance.
+    virtual void HoldClock() = 0;
+    // Moves the show's time on by ms, runs what falls due, and returns once the view has
+    // painted that moment; handles the window messages at least once. Throws DeckrecError when
+    // the page does not answer within a bounded wait.
+    virtual void Advance(int ms) = 0;
+    // A click into the show at its present moment, and what it starts at once, painted.
+    virtual void SlideAction() = 0;
+    // The view's rendering now, 24-bit, the whole view. Never throws.
+    virtual void Render(Picture& picture) = 0;
+    // Whether the show drew anything new since the last Render.
+    virtual bool ChangedSinceRender() const = 0;
+    // The show is at its end screen (as of the last Advance or SlideAction).
+    virtual bool Ended() const = 0;
+};

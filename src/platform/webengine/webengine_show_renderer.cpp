@@ -1,0 +1,88 @@
+#include "platform/webengine/webengine_show_renderer.h"
+
+#include "core/deckrec_error.h"
+#include "platform/webengine/webengine_browser.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <cstring>
+
+WebEngineShowRenderer::WebEngineShowRenderer(WebEngineBrowser& browser, int answerTimeoutMs)
+    : browser_(browser)
+    , answerTimeoutMs_(answerTimeoutMs)
+{
+}
+
+void WebEngineShowRenderer::HoldClock()
+{
+    browser_.RunScript(QStringLiteral("window.deckrecClock && deckrecClock.holdAll();"));
+    pendingMs_ = 0;
+    nextDueMs_ = 0;
+    changed_ = true;
+}
+
+void WebEngineShowRenderer::Advance(int ms)
+{
+    // Nothing falls due in this step: the page would draw what it drew.
+    if (nextDueMs_ < 0 || nextDueMs_ > ms) {
+        pendingMs_ += ms;
+        if (nextDueMs_ > 0)
+            nextDueMs_ -= ms;
+        QCoreApplication::processEvents();
+        return;
+    }
+    Step(ms, false);
+}
+
+void WebEngineShowRenderer::SlideAction()
+{
+    Step(0, true);
+}
+
+void WebEngineShowRenderer::Step(long long ms, bool click)
+{
+    const int step = ++steps_;
+    const long long total = pendingMs_ + ms;
+    pendingMs_ = 0;
+    bool answered = false;
+    QEventLoop loop;
+    const auto connection = QObject::connect(&browser_, &WebEngineBrowser::ShowStepDone, &loop,
+        [&](int done, int ran, int due, bool ended) {
+            if (done != step)
+                return;
+            answered = true;
+            changed_ = changed_ || ran > 0;
+            nextDueMs_ = due;
+            ended_ = ended;
+            loop.quit();
+        });
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(answerTimeoutMs_);
+    browser_.RunScript(QStringLiteral("window.deckrecClock && deckrecClock.advanceAll(%1, %2, %3);")
+                           .arg(total)
+                           .arg(step)
+                           .arg(click ? QStringLiteral("true") : QStringLiteral("false")));
+    loop.exec();
+    QObject::disconnect(connection);
+    if (!answered)
+        throw DeckrecError("the slide show did not draw its next moment within " +
+                           std::to_string(answerTimeoutMs_ / 1000) + " seconds");
+}
+
+void WebEngineShowRenderer::Render(Picture& picture)
+{
+    changed_ = false;
+    QWidget* view = browser_.widget();
+    const QImage image = view->grab().toImage().convertToFormat(QImage::Format_BGR888);
+    picture.reset(image.width(), image.height());
+    const size_t row = static_cast<size_t>(3) * static_cast<size_t>(image.width());
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(picture.scanLine(y), image.constScanLine(y), row);
+}
