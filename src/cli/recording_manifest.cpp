@@ -1,6 +1,7 @@
 #include "cli/recording_manifest.h"
 
 #include "core/deckrec_error.h"
+#include "core/frame_period.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -12,6 +13,25 @@ namespace {
 QString ManifestPath(const std::string& folder)
 {
     return QString::fromStdString(folder) + "/recording.json";
+}
+
+// A frame period far outside what any recorder uses is a damaged file, not a recording.
+constexpr int kShortestFramePeriodMs = 10;
+constexpr int kLongestFramePeriodMs = 60000;
+
+// A whole number from low to high, read as a double first so that a number too large for an
+// int is reported as out of range rather than as missing.
+int WholeNumber(const QJsonObject& json, const char* key, long long low, long long high, const std::string& path)
+{
+    const QJsonValue value = json[QLatin1String(key)];
+    if (!value.isDouble())
+        throw DeckrecError(path + " is damaged: it gives no " + key);
+    const double number = value.toDouble();
+    if (number != static_cast<double>(static_cast<long long>(number)) || number < static_cast<double>(low) ||
+        number > static_cast<double>(high))
+        throw DeckrecError(path + " is damaged: its " + key + " " + QString::number(number, 'g', 17).toStdString() +
+                           " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+    return static_cast<int>(number);
 }
 
 } // namespace
@@ -39,12 +59,15 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
                            file.errorString().toStdString() + ")");
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        throw DeckrecError(path.toStdString() + " is damaged: it is not a JSON object");
     const QJsonObject json = document.object();
     RecordingManifest manifest;
-    manifest.frameCount = json["FrameCount"].toInt(0);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject() || manifest.frameCount <= 0)
-        throw DeckrecError(path.toStdString() + " is damaged: it gives no FrameCount");
-    manifest.framePeriodMs = json["framePeriodMs"].toInt(150);
+    manifest.framePeriodMs = json.contains("framePeriodMs")
+        ? WholeNumber(json, "framePeriodMs", kShortestFramePeriodMs, kLongestFramePeriodMs, path.toStdString())
+        : kDefaultFramePeriodMs;
+    manifest.frameCount =
+        WholeNumber(json, "FrameCount", 1, MostSlotsARecordingCanHold(manifest.framePeriodMs), path.toStdString());
     manifest.width = json["width"].toInt(0);
     manifest.height = json["height"].toInt(0);
     manifest.deck = json["deck"].toString().toStdString();
