@@ -94,7 +94,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         throw DeckrecError("cannot show " + deck + ": the slide show did not start within " +
                            std::to_string(kShowReadyTimeoutMs / 1000) + " seconds");
     if (recorder.WebBrowser1()->State() == PageState::CannotShow)
-        throw DeckrecError("cannot show " + deck + ": LibreOffice cannot open it as a presentation");
+        throw DeckrecError("cannot show " + deck + ": " + shows.WhyCannotShow(QString::fromStdString(deck)).toStdString());
 
     OnInterruption(&recorder, [&recorder] {
         if (recorder.SessionActive())

@@ -168,6 +168,7 @@ TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
     bad.write("this is no presentation");
     bad.close();
     QFile(d + "file").open(QIODevice::WriteOnly);
+    QFile(d + "empty.pptx").open(QIODevice::WriteOnly);
 
     struct Case {
         QStringList args;
@@ -187,11 +188,19 @@ TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
         {{"convert", kDeck, "-o", out, "--keep-recording", d + "file"}, 1, "not a folder"},
         {{"export", d, "-o", out}, 1, "holds no kept recording"},
         {{"convert", d + "broken.ppt", "-o", out, "--latency", "500"}, 1, "cannot show"},
+        {{"convert", d + "empty.pptx", "-o", out, "--latency", "500"},
+         1,
+         "empty.pptx: It shows no content: LibreOffice could not read it as a presentation"},
+        {{"convert", "-o", out, "--", d + "-dash.fodp"}, 1, "-dash.fodp: no such file"},
     };
     for (const Case& c : cases) {
         const Outcome run = Deckrec(c.args, false);
         EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << "\n" << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        if (c.status == 2) {
+            EXPECT_TRUE(run.err.contains("deckrec export RECORDING_DIR")) << "the usage lines follow\n"
+                                                                           << run.err.toStdString();
+        }
         EXPECT_FALSE(QFile::exists(out) || QFile::exists(d + "out.webm") || QFile::exists(d + "out.mp4"));
     }
 }
