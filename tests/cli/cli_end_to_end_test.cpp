@@ -221,3 +221,27 @@ TEST(CommandLineEndToEnd, CtrlCEndsTheRunWith130AndLeavesNoServerOrFileBehind)
     EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
     EXPECT_EQ(ProcessesLeft(mark), QStringList()) << "a display, sound or LibreOffice process outlived its run";
 }
+
+TEST(CommandLineEndToEndDiskFull, AFullCacheDiskIsNamedAsSuchNotAsAnUnreadableDeck)
+{
+    // A private mount namespace with a nearly full 1 MB cache; only where the test may mount.
+    QTemporaryDir dir;
+    const QString cache = dir.path() + "/cache";
+    QDir().mkpath(cache);
+    const QString script = "mount -t tmpfs -o size=1m tmpfs '" + cache + "' || exit 77\n"
+                           "head -c 900000 /dev/zero > '" + cache + "/filler'\n"
+                           "XDG_CACHE_HOME='" + cache + "' exec '" DECKREC_PROGRAM "' convert '" + kDeck +
+                           "' -o '" + dir.path() + "/x.gif' --latency 500\n";
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    run.setProcessEnvironment(env);
+    run.start("unshare", {"-m", "sh", "-c", script});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+    if (run.exitCode() == 77 || run.error() == QProcess::FailedToStart || err.startsWith("unshare:"))
+        GTEST_SKIP() << "no private mount here: " << err.toStdString();
+    EXPECT_EQ(run.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("The disk is full: there is no room for the slide show in " + cache)) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
+}
