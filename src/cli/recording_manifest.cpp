@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cmath>
 
 namespace {
 
@@ -27,8 +28,8 @@ int WholeNumber(const QJsonObject& json, const char* key, long long low, long lo
     if (!value.isDouble())
         throw DeckrecError(path + " is damaged: it gives no " + key);
     const double number = value.toDouble();
-    if (number != static_cast<double>(static_cast<long long>(number)) || number < static_cast<double>(low) ||
-        number > static_cast<double>(high))
+    // The range first: a huge number does not fit the integer its wholeness is tested with.
+    if (!(number >= static_cast<double>(low) && number <= static_cast<double>(high)) || number != std::floor(number))
         throw DeckrecError(path + " is damaged: its " + key + " " + QString::number(number, 'g', 17).toStdString() +
                            " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
     return static_cast<int>(number);
