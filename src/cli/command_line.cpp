@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -53,7 +54,12 @@ public:
         }
         while (next_ < args_.size() && error_.empty()) {
             const std::string arg = args_[next_++];
-            if (arg == "--help" || arg == "-h")
+            // After "--" every argument is a name, so that a deck called "-talk.odp" can be given.
+            if (optionsEnded_)
+                Name(c, arg);
+            else if (arg == "--")
+                optionsEnded_ = true;
+            else if (arg == "--help" || arg == "-h")
                 c.command = Command::Help;
             else if (arg == "--version")
                 c.command = Command::Version;
@@ -81,11 +87,20 @@ private:
             }
         } else if (!arg.empty() && arg[0] == '-') {
             Fail("unknown option " + arg);
-        } else if (!c.input.empty()) {
-            Fail("only one deck can be opened at a time");
         } else {
-            c.input = arg;
+            Name(c, arg);
         }
+    }
+
+    // The deck or the recording folder.
+    void Name(CommandLine& c, const std::string& arg)
+    {
+        if (c.input.empty())
+            c.input = arg;
+        else if (c.command == Command::Windows)
+            Fail("only one deck can be opened at a time");
+        else
+            Fail("unexpected argument " + arg + " (outputs are given with -o)");
     }
 
     std::string Value(const std::string& option)
@@ -149,10 +164,8 @@ private:
             FramesPerSecond(c, Value(option));
         else if (!arg.empty() && arg[0] == '-' && arg != "-")
             Fail("unknown option " + arg);
-        else if (!c.input.empty())
-            Fail("unexpected argument " + arg + " (outputs are given with -o)");
         else
-            c.input = arg;
+            Name(c, arg);
     }
 
     bool Number(const std::string& option, const std::string& text, int low, int high, int& value)
@@ -258,10 +271,28 @@ private:
                 extension != "mkv")
                 return Fail("cannot write " + output + ": outputs are .gif, .avi, .mp4, .webm or .mkv files");
         }
-        std::vector<std::string> sorted = c.outputs;
-        std::sort(sorted.begin(), sorted.end());
-        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
-            return Fail("the same output is named twice");
+        // One file named twice, also by different paths (./a.gif, a link to the folder): the
+        // second export would replace the first.
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const std::string& output : c.outputs)
+            files.emplace_back(SameFileKey(output), output);
+        std::sort(files.begin(), files.end());
+        for (size_t i = 1; i < files.size(); ++i)
+            if (files[i].first == files[i - 1].first)
+                return Fail(files[i - 1].second == files[i].second
+                                ? "the same output is named twice: " + files[i].second
+                                : "the same output is named twice: " + files[i - 1].second + " and " + files[i].second);
+    }
+
+    // The path with links, "." and ".." resolved as far as it exists.
+    static std::string SameFileKey(const std::string& path)
+    {
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+        if (ec)
+            return path;
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, ec);
+        return ec ? absolute.lexically_normal().string() : resolved.string();
     }
 
     void Fail(const std::string& message)
@@ -272,6 +303,7 @@ private:
 
     std::vector<std::string> args_;
     size_t next_ = 0;
+    bool optionsEnded_ = false;
     std::string error_;
     bool fpsGiven_ = false;
 };
@@ -308,6 +340,11 @@ std::string VersionText()
     return std::string("deckrec ") + DECKREC_VERSION + "\n";
 }
 
+std::string UsageErrorText(const std::string& error)
+{
+    return "deckrec: " + error + "\n\n" + ShortUsageText() + "\nSee deckrec --help for the options.\n";
+}
+
 std::string ShortUsageText()
 {
     const std::string usage = UsageText();
@@ -321,6 +358,7 @@ std::string UsageText()
   deckrec convert DECK -o OUTPUT [-o OUTPUT ...] [options]
   deckrec export RECORDING_DIR -o OUTPUT [-o OUTPUT ...] [options]
   deckrec --help | --version
+  (after --, every argument is a deck, folder or file name, even one starting with -)
 
 convert plays DECK (.ppt .pptx .pps .ppsx .odp .fodp) with Auto Record and writes every
 OUTPUT from one recording; export writes new outputs from a recording kept with

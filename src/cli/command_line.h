@@ -66,6 +66,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 // The usage lines alone, for a usage error.
 std::string ShortUsageText();
+// What a usage error prints: its line, then the usage lines in full and where to read more.
+std::string UsageErrorText(const std::string& error);
 std::string VersionText();
 
 // The deck formats the slide show engine opens, by extension (lower case, without the dot).

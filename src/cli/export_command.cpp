@@ -7,6 +7,7 @@
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
+#include "core/slot_reader.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
@@ -19,12 +20,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // The recording's files, linked into the export's own working folder: the exporters keep their
-// intermediate files in the working folder, and the kept recording must stay as it is.
-void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, int frameCount, bool withSound)
+// intermediate files in the working folder, and the kept recording must stay as it is. The
+// folder is listed once: a test per slot costs minutes on a long recording.
+void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, const SlotReader& stored, bool withSound)
 {
     std::error_code ec;
-    for (int n = 0; n <= frameCount; ++n)
-        if (fs::exists(kept.FrameFilePath(n), ec))
+    for (int n = stored.firstStored(); n >= 1 && n <= stored.frameCount(); ++n)
+        if (stored.Stored(n))
             fs::create_symlink(kept.FrameFilePath(n), work.FrameFilePath(n));
     if (withSound && fs::exists(kept.SoundFilePath(), ec))
         fs::create_symlink(kept.SoundFilePath(), work.SoundFilePath());
@@ -37,6 +39,10 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
         throw DeckrecError("cannot export " + command.input + ": no such folder");
     const RecordingManifest manifest = ReadRecordingManifest(command.input);
     const WorkingFiles kept(ProgramDataFolder(), fs::absolute(command.input, ec).lexically_normal().string());
+    const SlotReader stored(kept, manifest.frameCount);
+    if (stored.storedCount() == 0)
+        throw DeckrecError("cannot export " + command.input + ": it holds no frame files (temp1.bmp ... temp" +
+                           std::to_string(manifest.frameCount) + ".bmp)");
 
     int argc = 1;
     char* argv[] = {programPath, nullptr};
@@ -47,7 +53,7 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     ScopedWorkingFolder scratch("export");
     const WorkingFiles files(ProgramDataFolder(), scratch.path());
     const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
-    LinkRecording(kept, files, manifest.frameCount, withSound);
+    LinkRecording(kept, files, stored, withSound);
     const RecordingToExport recording{files, manifest.frameCount, withSound};
     return WriteOutputs(plan, command, recording, encoders, terminal);
 }

@@ -7,17 +7,20 @@
 #include "cli/run_outputs.h"
 #include "ui/windows_main.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv)
 {
+    // Under a file-size limit (ulimit -f) a write past it would end the program with no word
+    // and leave its part file; ignored, the write fails with EFBIG and is reported as such.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "deckrec: %s\n\n%s\nSee deckrec --help for the options.\n", parsed.error.c_str(),
-                     ShortUsageText().c_str());
+        std::fputs(UsageErrorText(parsed.error).c_str(), stderr);
         return kExitUsage;
     }
     switch (parsed.command.command) {

@@ -88,8 +88,8 @@ private:
 // Opens the deck's page in the window and waits for its first slide (or the page that says why
 // there is none), as Record Now does: the presentation gets the keyboard focus now and again
 // once the page has had time to load.
-void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, const WorkingFiles& files,
-              const std::string& deck, Terminal& terminal)
+void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, const PresentationConverter& shows,
+              const WorkingFiles& files, const std::string& deck, Terminal& terminal)
 {
     files.EnsureWorkingDirectory();
     WriteGeneratedPage(files, deck);
@@ -118,7 +118,7 @@ void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, con
         throw DeckrecError("cannot show " + deck + ": the slide show did not start within " +
                            std::to_string(kShowReadyTimeoutMs / 1000) + " seconds");
     if (window.State() == PageState::CannotShow)
-        throw DeckrecError("cannot show " + deck + ": LibreOffice cannot open it as a presentation");
+        throw DeckrecError("cannot show " + deck + ": " + shows.WhyCannotShow(QString::fromStdString(deck)).toStdString());
 }
 
 } // namespace
@@ -153,7 +153,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         });
     });
 
-    OpenShow(window, *rig, session, files, deck, terminal);
+    OpenShow(window, *rig, session, shows, files, deck, terminal);
     OnInterruption(&window, [&session] {
         if (session.Active())
             session.Cancel();

@@ -1,17 +1,52 @@
 #include "cli/recording_manifest.h"
 
 #include "core/deckrec_error.h"
+#include "core/frame_period.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cmath>
 
 namespace {
 
 QString ManifestPath(const std::string& folder)
 {
     return QString::fromStdString(folder) + "/recording.json";
+}
+
+// A frame period far outside what any recorder uses is a damaged file, not a recording.
+constexpr int kShortestFramePeriodMs = 10;
+constexpr int kLongestFramePeriodMs = 60000;
+
+// A whole number from low to high, read as a double first so that a number too large for an
+// int is reported as out of range rather than as missing.
+int WholeNumber(const QJsonObject& json, const char* key, long long low, long long high, const std::string& path)
+{
+    const QJsonValue value = json[QLatin1String(key)];
+    if (!value.isDouble())
+        throw DeckrecError(path + " is damaged: it gives no " + key);
+    const double number = value.toDouble();
+    // The range first: a huge number does not fit the integer its wholeness is tested with.
+    if (!(number >= static_cast<double>(low) && number <= static_cast<double>(high)) || number != std::floor(number))
+        throw DeckrecError(path + " is damaged: its " + key + " " + QString::number(number, 'g', 17).toStdString() +
+                           " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+    return static_cast<int>(number);
+}
+
+// The frame period: 30 frames a second is 33.33 ms, so any number in range.
+double PeriodMs(const QJsonObject& json, const std::string& path)
+{
+    const QJsonValue value = json[QLatin1String("framePeriodMs")];
+    const double period = value.toDouble(-1);
+    if (!value.isDouble() || !(period >= kShortestFramePeriodMs && period <= kLongestFramePeriodMs))
+        throw DeckrecError(path + " is damaged: " +
+                           (value.isDouble() ? "its framePeriodMs " + QString::number(period, 'g', 17).toStdString()
+                                             : std::string("its framePeriodMs")) +
+                           " is out of range (" +
+                           std::to_string(kShortestFramePeriodMs) + " to " + std::to_string(kLongestFramePeriodMs) + ")");
+    return period;
 }
 
 } // namespace
@@ -39,12 +74,15 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
                            file.errorString().toStdString() + ")");
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        throw DeckrecError(path.toStdString() + " is damaged: it is not a JSON object");
     const QJsonObject json = document.object();
     RecordingManifest manifest;
-    manifest.frameCount = json["FrameCount"].toInt(0);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject() || manifest.frameCount <= 0)
-        throw DeckrecError(path.toStdString() + " is damaged: it gives no FrameCount");
-    manifest.framePeriodMs = json["framePeriodMs"].toDouble(kDefaultFramePeriodMs);
+    manifest.framePeriodMs = json.contains("framePeriodMs")
+        ? PeriodMs(json, path.toStdString())
+        : kDefaultFramePeriodMs;
+    manifest.frameCount =
+        WholeNumber(json, "FrameCount", 1, MostSlotsARecordingCanHold(manifest.framePeriodMs), path.toStdString());
     manifest.width = json["width"].toInt(0);
     manifest.height = json["height"].toInt(0);
     manifest.deck = json["deck"].toString().toStdString();

@@ -18,5 +18,6 @@ struct RecordingManifest {
 // Writes folder/recording.json. Throws DeckrecError when it cannot.
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest);
 // Reads folder/recording.json. Throws DeckrecError naming what is wrong: no such file, not
-// JSON, or no positive "FrameCount".
+// JSON, no "FrameCount", or a FrameCount (or framePeriodMs) out of range: more slots than a
+// recording can hold at its frame period.
 RecordingManifest ReadRecordingManifest(const std::string& folder);

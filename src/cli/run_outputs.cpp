@@ -3,6 +3,19 @@
 #include "cli/interruption.h"
 #include "cli/output_plan.h"
 #include "cli/terminal.h"
+#include "core/private_working_directory.h"
+
+#include <cstdio>
+
+namespace {
+
+// A library's error (a full disk, a file-size limit) need not say which file it was writing.
+std::string NamingTheOutput(const std::string& path, const std::string& message)
+{
+    return message.find(path) != std::string::npos ? message : "cannot write " + path + ": " + message;
+}
+
+} // namespace
 
 ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLine& command,
                         const RecordingToExport& recording, EncoderFacility& encoders, Terminal& terminal)
@@ -15,7 +28,7 @@ ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLin
             terminal.Error("interrupted; " + output.path + " was not written");
             return kExitInterrupted;
         } catch (const std::exception& e) {
-            terminal.Error(e.what());
+            terminal.Error(NamingTheOutput(output.path, e.what()));
             status = kExitFailure;
         }
     }
@@ -25,11 +38,15 @@ ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLin
 int RunReportingErrors(const CommandLine& command, const std::function<int(Terminal&)>& body)
 {
     CatchInterruptions();
+    // What killed runs left in the cache: found at the next start, for no one else cleans it.
+    RemoveWorkingDirectoriesOfEndedRuns();
     Terminal terminal(command.quiet);
     try {
         return body(terminal);
     } catch (const OutputOptionsError& e) {
-        terminal.Error(e.what());
+        // A usage error found once the encoders are known reads as any other.
+        std::fflush(stdout);
+        std::fputs(UsageErrorText(e.what()).c_str(), stderr);
         return kExitUsage;
     } catch (const std::exception& e) {
         terminal.Error(e.what());

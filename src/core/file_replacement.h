@@ -8,7 +8,8 @@
 class PendingReplacement {
 public:
     // Creates a new, empty file beside target under a name no other file has (an existing
-    // file is never opened, whatever its name). Throws DeckrecError "Cannot create file
+    // file is never opened, whatever its name), first removing what RemovePartsOfEndedRuns
+    // removes. Throws DeckrecError "Cannot create file
     // <target>" when the folder takes no new file.
     explicit PendingReplacement(const std::string& target);
     // Removes the new file unless Commit() placed it.
@@ -27,3 +28,7 @@ private:
     std::string path_;
     bool committed_ = false;
 };
+
+// Removes the part files beside target that processes now ended left of it (killed before
+// they could remove their own); those of running processes stay. Errors are ignored.
+void RemovePartsOfEndedRuns(const std::string& target);

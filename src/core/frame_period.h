@@ -20,3 +20,17 @@ inline double FramePeriodOfRate(double framesPerSecond)
 {
     return 1000.0 / framesPerSecond;
 }
+
+// A recording holds at most this many slots unless it was made to record for longer.
+constexpr int kDefaultMostSlots = 9999;
+// However long a recording was made to last, it ends within a day.
+constexpr long long kLongestRecordingMs = 24LL * 60 * 60 * 1000;
+
+// The most slots a recording can hold at its frame period: the default, or a day of slots for
+// one made to last longer. A count beyond it is no recording's, and reading that many slots
+// would keep an export busy for hours.
+inline long long MostSlotsARecordingCanHold(double framePeriodMs = kDefaultFramePeriodMs)
+{
+    const long long day = static_cast<long long>(static_cast<double>(kLongestRecordingMs) / (framePeriodMs >= 1 ? framePeriodMs : 1));
+    return day > kDefaultMostSlots ? day : kDefaultMostSlots;
+}

@@ -1,6 +1,7 @@
 #include "core/private_working_directory.h"
 
 #include "core/deckrec_error.h"
+#include "core/owner_mark.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -31,6 +32,23 @@ std::string WithoutSlash(std::string path)
     return path;
 }
 
+// The owner's mark in a working directory's name, tag + "-" + mark + "-" + six characters;
+// empty for any other name.
+std::string MarkInName(const std::string& name)
+{
+    const size_t tagEnd = name.find('-');
+    if (tagEnd == std::string::npos || tagEnd == 0)
+        return {};
+    for (size_t i = 0; i < tagEnd; ++i)
+        if (name[i] < 'a' || name[i] > 'z')
+            return {};
+    const std::string rest = name.substr(tagEnd + 1);
+    const size_t mark = MarkLength(rest);
+    if (mark == 0 || rest.size() != mark + 7 || rest[mark] != '-')
+        return {};
+    return rest.substr(0, mark);
+}
+
 } // namespace
 
 std::string DeckrecCacheFolder()
@@ -46,7 +64,9 @@ std::string CreatePrivateWorkingDirectory(const std::string& tag)
     const std::string parent = DeckrecCacheFolder();
     std::error_code ec;
     fs::create_directories(parent, ec);
-    std::string pattern = parent + tag + "-XXXXXX";
+    // The owner in the name, so that a later run removes the folder should this one be killed.
+    const std::string mark = OwnMark();
+    std::string pattern = parent + tag + (mark.empty() ? "" : "-" + mark) + "-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (!mkdtemp(name.data()))
@@ -62,4 +82,18 @@ void RemovePrivateWorkingDirectory(const std::string& directory)
     if (ec || target.parent_path() != cache || target.filename().empty())
         return;
     fs::remove_all(target, ec);
+}
+
+void RemoveWorkingDirectoriesOfEndedRuns()
+{
+    std::vector<std::string> ended;
+    std::error_code ec;
+    for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        const std::string mark = MarkInName(it->path().filename().string());
+        if (!mark.empty() && it->is_directory(typeError) && !it->is_symlink(typeError) && OwnerEnded(mark))
+            ended.push_back(it->path().string());
+    }
+    for (const std::string& directory : ended)
+        RemovePrivateWorkingDirectory(directory);
 }

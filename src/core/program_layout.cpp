@@ -13,16 +13,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A window's directory is "window-" + its process id + "-" + six random characters, so that
-// a later start can tell whether its owner still runs.
+// A window's directory carries its owner's mark like every working directory, so that a later
+// start can tell whether its owner still runs.
 const std::string kWindowTag = "window-";
 
+// "window", to which the working directory adds this process's mark.
 std::string WindowDirectoryTag()
 {
-    return kWindowTag + std::to_string(getpid());
+    return kWindowTag.substr(0, kWindowTag.size() - 1);
 }
 
-// The process id in a window directory's name, or 0 for any other name.
+// The process id in the name of a window directory of an older version, which named only the
+// process ("window-" + pid + "-" + six characters), or 0 for any other name.
 pid_t OwnerOf(const std::string& name)
 {
     if (name.compare(0, kWindowTag.size(), kWindowTag) != 0)
@@ -78,6 +80,7 @@ ProgramLayout::~ProgramLayout()
 
 void RemoveStaleWorkingDirectories()
 {
+    RemoveWorkingDirectoriesOfEndedRuns();
     std::vector<std::string> stale;
     std::error_code ec;
     for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {

@@ -70,7 +70,7 @@ void CompressStreamToFile(const ByteStream& source, const std::string& path)
         error = errno;
     if (error != 0) {
         ::unlink(part.c_str());
-        throw DeckrecError(std::string("Write error: ") + std::strerror(error));
+        throw DeckrecError("Write error: " + path + ": " + std::strerror(error));
     }
 }
 

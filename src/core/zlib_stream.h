@@ -10,7 +10,7 @@ using ByteStream = std::vector<uint8_t>;
 // Compresses all of source at level 1 into memory, then writes the whole stream under
 // PartialFramePath(path) and renames it to path, creating or replacing the file. A failure
 // leaves neither file behind (and an older file at path as it was). Throws DeckrecError
-// "Cannot create file <path>" when the file cannot be created, "Write error: <reason>" when
+// "Cannot create file <path>" when the file cannot be created, "Write error: <path>: <reason>" when
 // it cannot be written, and "error" when zlib fails.
 void CompressStreamToFile(const ByteStream& source, const std::string& path);
 

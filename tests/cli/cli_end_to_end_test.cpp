@@ -168,6 +168,7 @@ TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
     bad.write("this is no presentation");
     bad.close();
     QFile(d + "file").open(QIODevice::WriteOnly);
+    QFile(d + "empty.pptx").open(QIODevice::WriteOnly);
 
     struct Case {
         QStringList args;
@@ -187,11 +188,19 @@ TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
         {{"convert", kDeck, "-o", out, "--keep-recording", d + "file"}, 1, "not a folder"},
         {{"export", d, "-o", out}, 1, "holds no kept recording"},
         {{"convert", d + "broken.ppt", "-o", out, "--latency", "500"}, 1, "cannot show"},
+        {{"convert", d + "empty.pptx", "-o", out, "--latency", "500"},
+         1,
+         "empty.pptx: It shows no content: LibreOffice could not read it as a presentation"},
+        {{"convert", "-o", out, "--", d + "-dash.fodp"}, 1, "-dash.fodp: no such file"},
     };
     for (const Case& c : cases) {
         const Outcome run = Deckrec(c.args, false);
         EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << "\n" << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        if (c.status == 2) {
+            EXPECT_TRUE(run.err.contains("deckrec export RECORDING_DIR")) << "the usage lines follow\n"
+                                                                           << run.err.toStdString();
+        }
         EXPECT_FALSE(QFile::exists(out) || QFile::exists(d + "out.webm") || QFile::exists(d + "out.mp4"));
     }
 }
@@ -211,4 +220,28 @@ TEST(CommandLineEndToEnd, CtrlCEndsTheRunWith130AndLeavesNoServerOrFileBehind)
     EXPECT_EQ(ended.status, 130) << ended.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
     EXPECT_EQ(ProcessesLeft(mark), QStringList()) << "a display, sound or LibreOffice process outlived its run";
+}
+
+TEST(CommandLineEndToEndDiskFull, AFullCacheDiskIsNamedAsSuchNotAsAnUnreadableDeck)
+{
+    // A private mount namespace with a nearly full 1 MB cache; only where the test may mount.
+    QTemporaryDir dir;
+    const QString cache = dir.path() + "/cache";
+    QDir().mkpath(cache);
+    const QString script = "mount -t tmpfs -o size=1m tmpfs '" + cache + "' || exit 77\n"
+                           "head -c 900000 /dev/zero > '" + cache + "/filler'\n"
+                           "XDG_CACHE_HOME='" + cache + "' exec '" DECKREC_PROGRAM "' convert '" + kDeck +
+                           "' -o '" + dir.path() + "/x.gif' --latency 500\n";
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    run.setProcessEnvironment(env);
+    run.start("unshare", {"-m", "sh", "-c", script});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+    if (run.exitCode() == 77 || run.error() == QProcess::FailedToStart || err.startsWith("unshare:"))
+        GTEST_SKIP() << "no private mount here: " << err.toStdString();
+    EXPECT_EQ(run.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("The disk is full: there is no room for the slide show in " + cache)) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
 }

@@ -2,7 +2,11 @@
 // the windows would use.
 #include "cli/command_line.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -24,6 +28,10 @@ TEST(CommandLine, UsageErrorsNameWhatIsWrong)
         {{"convert", "a.odp", "-o", "x.mov"}, "outputs are .gif"},
         {{"convert", "a.odp", "-o", "noextension"}, "outputs are .gif"},
         {{"convert", "a.odp", "-o", "x.gif", "-o", "x.gif"}, "named twice"},
+        {{"convert", "a.odp", "-o", "x.gif", "-o", "./x.gif"}, "named twice: ./x.gif and x.gif"},
+        {{"convert", "a.odp", "-o", "x.gif", "-o", "sub/../x.gif"}, "named twice"},
+        {{"convert", "-o", "x.gif", "--", "a.odp", "-o"}, "unexpected argument -o"},
+        {{"convert", "-o", "x.gif", "--", "--help"}, "decks are .ppt"},
         {{"convert", "a.odp", "-o", "x.gif", "--fast", "--audio"}, "--fast cannot record sound"},
         {{"convert", "a.odp", "-o", "x.gif", "--fast", "--audio-source", "mic"}, "--fast cannot record sound"},
         {{"convert", "a.odp", "-o", "x.gif", "--latency", "fast"}, "--latency takes a whole number"},
@@ -77,6 +85,22 @@ TEST(CommandLine, ConvertTakesEveryOptionAndDefaultsToTheWindowsSettings)
     EXPECT_EQ(c.quality, 0);
     EXPECT_EQ(c.bits, 8);
     EXPECT_EQ(c.keepRecording, "rec");
+}
+
+TEST(CommandLine, DoubleDashEndsTheOptionsAndALinkedFolderNamesTheSameOutput)
+{
+    const ParsedCommandLine dashed = Parse({"convert", "-o", "x.gif", "--", "-talk.fodp"});
+    ASSERT_EQ(dashed.error, "");
+    EXPECT_EQ(dashed.command.input, "-talk.fodp");
+    EXPECT_EQ(Parse({"--", "-talk.odp"}).command.input, "-talk.odp");
+
+    const fs::path folder = fs::temp_directory_path() / ("deckrec-cli-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "real");
+    fs::create_directory_symlink(folder / "real", folder / "link");
+    const ParsedCommandLine linked =
+        Parse({"convert", "a.odp", "-o", (folder / "real/a.gif").string(), "-o", (folder / "link/a.gif").string()});
+    fs::remove_all(folder);
+    EXPECT_NE(linked.error.find("named twice"), std::string::npos) << linked.error;
 }
 
 TEST(CommandLine, HelpAndVersionWinAndTheWindowsTakeADeckAndToolkitOptions)

@@ -123,7 +123,8 @@ TEST(FrameStore, DecompressionIgnoresTrailingBytesAndKeepsTruncatedOutput)
     EXPECT_LT(partial.size(), plain.size());
     EXPECT_TRUE(std::equal(partial.begin(), partial.end(), plain.begin()));
     Picture picture;
-    EXPECT_EQ(ExpectError([&] { LoadFrame(folder.files(), 3, picture); }), "Bitmap image is not valid");
+    EXPECT_EQ(ExpectError([&] { LoadFrame(folder.files(), 3, picture); }),
+              "Bitmap image is not valid (" + folder.files().FrameFilePath(3) + ")");
 
     // An empty zlib stream decodes to nothing.
     ByteStream empty(16);
@@ -196,7 +197,7 @@ TEST(FrameStore, AWriteThatFailsPartWayLeavesNoFileAndKeepsTheStoredFrames)
             try {
                 SaveFrame(files, noise, slot);
             } catch (const DeckrecError& e) {
-                failed += std::string(e.what()) == "Write error: File too large";
+                failed += std::string(e.what()) == "Write error: " + files.FrameFilePath(slot) + ": File too large";
             }
         }
         return failed;

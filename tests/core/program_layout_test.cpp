@@ -1,5 +1,6 @@
 #include "core/deckrec_error.h"
 #include "core/presentation_page.h"
+#include "core/owner_mark.h"
 #include "core/program_layout.h"
 
 #include <QTemporaryDir>
@@ -109,6 +110,11 @@ TEST_F(ProgramLayoutTest, DirectoriesOfEndedProcessesAreRemovedAtTheNextStart)
     waitpid(child, nullptr, 0);
     const std::string ended = cache() + "window-" + std::to_string(child) + "-aB3xYz";
     const std::string running = cache() + "window-" + std::to_string(getpid()) + "-qwErty";
+    // Named as this version names them: the owner's id and start time.
+    const std::string endedNow = cache() + "window-" + std::to_string(child) + "-12345-aB3xYz";
+    const std::string runningNow = cache() + "convert-" + OwnMark() + "-qwErty";
+    fs::create_directories(endedNow);
+    fs::create_directories(runningNow);
     const std::vector<std::string> others = {"convert-aB3xYz", "window-12x4-aB3xYz", "window-1-toolong", "notes"};
     fs::create_directories(ended + "/shows");
     std::ofstream(ended + "/temp1.bmp") << "frame";
@@ -119,6 +125,8 @@ TEST_F(ProgramLayoutTest, DirectoriesOfEndedProcessesAreRemovedAtTheNextStart)
     const ProgramLayout layout(bin());
     EXPECT_FALSE(fs::exists(ended));
     EXPECT_TRUE(fs::exists(running));
+    EXPECT_FALSE(fs::exists(endedNow));
+    EXPECT_TRUE(fs::exists(runningNow));
     for (const auto& name : others)
         EXPECT_TRUE(fs::exists(cache() + name)) << name;
 }

@@ -1,6 +1,7 @@
 // The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
 #include "core/working_files.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/show_content.h"
 #include "platform/webengine/viewer_pages.h"
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
@@ -14,6 +15,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <utility>
+#include <vector>
 #include <sys/types.h>
 
 namespace {
@@ -142,6 +145,12 @@ TEST_F(Viewer, WhatLibreOfficeCannotPlayIsReportedNotServed)
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.reason.startsWith("LibreOffice could not make a slide show")) << r.reason.toStdString();
 
+    // LibreOffice opens an empty .pptx as a new, blank presentation: a show of nothing.
+    r = Convert(File("empty.pptx", {}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, "It shows no content: LibreOffice could not read it as a presentation.");
+    EXPECT_EQ(converter.WhyCannotShow(QString::fromStdString(folder.path()) + "empty.pptx"), r.reason);
+
     // A converter that writes a picture without the slide show script.
     converter.setConverterProgram(File("drawing.sh",
         "#!/bin/sh\nfor a; do out=$prev; prev=$a; done\n"
@@ -206,7 +215,8 @@ TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
     const QString runs = QString::fromStdString(folder.path()) + "runs";
     converter.setConverterProgram(File("counting.sh",
         ("#!/bin/sh\necho run >> '" + runs + "'\nfor a; do out=$prev; prev=$a; done\nmkdir -p \"$out\"\nsleep 0.3\n"
-         "echo '<svg xmlns=\"http://www.w3.org/2000/svg\"><g class=\"ooo:meta_slides\"/><script>var theMetaDoc;</script></svg>'"
+         "echo '<svg xmlns=\"http://www.w3.org/2000/svg\"><g class=\"ooo:meta_slides\"/><g id=\"id1\" class=\"Slide\">"
+         "<g class=\"Page\"><text>Hi</text></g></g><script>var theMetaDoc;</script></svg>'"
          " > \"$out/deck.svg\"\n").toUtf8()));
     const QString deck = File("talk.odp", "x");
     converter.Prepare(deck);
@@ -225,4 +235,27 @@ TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
     // A file that cannot be shown is only reported when it is shown.
     converter.Prepare(File("notes.txt", "hello"));
     EXPECT_FALSE(Convert(QString::fromStdString(folder.path()) + "notes.txt").ok);
+}
+
+// What counts as a slide that shows something, in the shapes of LibreOffice's export.
+TEST(ShowContent, ASlideOrAVisibleMasterMustDrawSomething)
+{
+    const auto show = [](const char* body) {
+        return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"><defs>"
+                          "<g id=\"dummy-master-page\" class=\"Master_Slide\"><path d=\"M 0,0\"/></g></defs>"
+                          "<g class=\"DummySlide\"><g id=\"dummy-slide\" class=\"Slide\"><g class=\"Page\"><rect/></g></g></g>") +
+               body + "</svg>";
+    };
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"<g visibility=\"hidden\"><g id=\"id1\" class=\"Slide\"><g class=\"Page\"/></g></g>", false},
+        {"<g visibility=\"hidden\"><g id=\"id1\" class=\"Slide\"><g class=\"Page\"><g><rect class=\"BoundingBox\"/>"
+         "</g></g></g></g>", false},
+        {"<g visibility=\"hidden\"><g id=\"id1\" class=\"Slide\"><g class=\"Page\"><g><text>Hi</text></g></g></g></g>", true},
+        {"<defs><g id=\"id2\" class=\"Master_Slide\"><g class=\"BackgroundObjects\"><g visibility=\"hidden\">"
+         "<text>&lt;footer&gt;</text></g></g></g></defs>", false},
+        {"<defs><g id=\"id2\" class=\"Master_Slide\"><g class=\"Background\"><path d=\"M 0,0\"/></g></g></defs>", true},
+        {"<g class=\"Slide\"><unclosed>", true},
+    };
+    for (const auto& [body, content] : cases)
+        EXPECT_EQ(ShowDrawsContent(show(body)), content) << body;
 }

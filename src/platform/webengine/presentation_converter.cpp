@@ -1,5 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/webengine/show_content.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -7,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -36,18 +39,38 @@ void RemoveOtherVersions(const QString& keep)
 
 // LibreOffice's export of an Impress document carries its slide show script; other exports
 // (a drawing, a text document) do not and cannot be played.
-bool IsSlideShow(const QString& path)
+bool IsSlideShow(const QByteArray& content)
+{
+    return content.contains("theMetaDoc") && content.contains("ooo:meta_slides");
+}
+
+QByteArray FileContent(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
-        return false;
-    const QByteArray content = file.readAll();
-    return content.contains("theMetaDoc") && content.contains("ooo:meta_slides");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 ConversionResult Failure(const QString& reason)
 {
     return {false, QString(), reason};
+}
+
+// Room for LibreOffice's profile and the show with some to spare; below it a failed
+// conversion is put down to the disk, not to the deck.
+constexpr qint64 kRoomForAConversion = 8 * 1024 * 1024;
+
+bool DiskFull(const QString& folder)
+{
+    QString existing = folder;
+    while (!existing.isEmpty() && !QFileInfo::exists(existing))
+        existing = QFileInfo(existing).path() == existing ? QString() : QFileInfo(existing).path();
+    const QStorageInfo storage(existing.isEmpty() ? QStringLiteral("/") : existing);
+    return storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < kRoomForAConversion;
+}
+
+QString DiskFullReason(const QString& folder)
+{
+    return QObject::tr("The disk is full: there is no room for the slide show in %1.").arg(folder);
 }
 
 } // namespace
@@ -107,9 +130,17 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
         + QString::number(info.size()) + QStringLiteral(".svg");
 }
 
-void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> done)
+void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
 {
     const QFileInfo info(presentationPath);
+    // The reason is kept for whoever learns only that the page could not show the deck.
+    auto done = [this, key = info.absoluteFilePath(), asked = std::move(asked)](const ConversionResult& result) {
+        if (result.ok)
+            failures_.remove(key);
+        else
+            failures_.insert(key, result.reason);
+        asked(result);
+    };
     if (!info.exists())
         return done(Failure(tr("The file does not exist.")));
     if (!info.isFile() || !info.isReadable())
@@ -135,7 +166,9 @@ void PresentationConverter::start(const QString& path, const QString& target)
     // LibreOffice the user has open stays out of it.
     auto work = std::make_shared<QTemporaryDir>(ShowsFolder() + QStringLiteral("convert-XXXXXX"));
     if (!work->isValid())
-        return finish(target, Failure(tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
+        return finish(target, Failure(DiskFull(ShowsFolder())
+                                          ? DiskFullReason(ShowsFolder())
+                                          : tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
     const QString outDir = work->filePath(QStringLiteral("out"));
     const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
 
@@ -155,11 +188,19 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // LibreOffice exits with 0 when it fails too: only the written show counts.
         const QStringList shows = QDir(outDir).entryList({QStringLiteral("*.svg")}, QDir::Files);
         const QString written = shows.isEmpty() ? QString() : outDir + QLatin1Char('/') + shows.first();
-        if (written.isEmpty() || !IsSlideShow(written))
+        const QByteArray show = written.isEmpty() ? QByteArray() : FileContent(written);
+        // A full disk makes LibreOffice fail as silently as a damaged file does.
+        if ((show.isEmpty() || !IsSlideShow(show)) && DiskFull(ShowsFolder()))
+            return finish(target, Failure(DiskFullReason(ShowsFolder())));
+        if (show.isEmpty() || !IsSlideShow(show))
             return finish(target, Failure(tr("LibreOffice could not make a slide show of it; the file may be damaged or not a presentation.")));
+        // LibreOffice opens a file it cannot read as a new, blank presentation.
+        if (!ShowDrawsContent(show))
+            return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         QFile::remove(target);
         if (!QFile::rename(written, target) && !QFile::copy(written, target))
-            return finish(target, Failure(tr("The slide show cannot be stored in %1.").arg(ShowsFolder())));
+            return finish(target, Failure(DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
+                                                                  : tr("The slide show cannot be stored in %1.").arg(ShowsFolder())));
         RemoveOtherVersions(target);
         finish(target, {true, target, QString()});
     });
@@ -187,4 +228,10 @@ void PresentationConverter::finish(const QString& target, const ConversionResult
     const auto callbacks = waiting_.take(target);
     for (const auto& done : callbacks)
         done(result);
+}
+
+QString PresentationConverter::WhyCannotShow(const QString& presentationPath) const
+{
+    const QString reason = failures_.value(QFileInfo(presentationPath).absoluteFilePath());
+    return reason.isEmpty() ? tr("LibreOffice cannot open it as a presentation.") : reason;
 }

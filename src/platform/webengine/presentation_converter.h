@@ -40,6 +40,10 @@ public:
     // Files the viewer accepts, by extension (lower case, without the dot).
     static bool IsPresentationFile(const QString& path);
 
+    // Why presentationPath cannot be shown: the reason its last conversion failed, else a
+    // general one; for a caller that learns only that the viewer showed no slide.
+    QString WhyCannotShow(const QString& presentationPath) const;
+
     // Where the show of path would be cached; empty when the file does not exist.
     QString CachedShowPath(const QString& presentationPath) const;
 
@@ -62,4 +66,5 @@ private:
     int timeLimitMs_ = 60000;
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;
     std::vector<QPointer<QProcess>> running_;
+    QHash<QString, QString> failures_; // by absolute path
 };
