@@ -2,7 +2,7 @@
 
 #include "core/deckrec_error.h"
 #include "video/frame_fitting.h"
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,7 +9,7 @@
 // OpenVideo again for the next file. Every failure raises DeckrecError with a fixed text.
 
 #include "core/picture.h"
-#include "video/avi_output_file.h"
+#include "platform/ffmpeg/avi_output_file.h"
 #include "platform/encoder_facility.h"
 
 #include <cstdint>
