@@ -146,7 +146,7 @@ void BM_LongDivx560(benchmark::State& state)
         writer.SelectCompressor("DIVX");
         writer.SetQuality(4000); // "Medium Quality", the page's default
         PrepareVideoExport(writer, recording.files(), target);
-        VideoExportOptions options;
+        VideoFileOptions options;
         options.size = {560, 420};
         options.target = target;
         ExportVideo(writer, recording.files(), recording.frameCount(), options, {});
@@ -158,12 +158,12 @@ void BM_LongMp4H264_1280(benchmark::State& state)
     const LongRecording& recording = Recording(1280, 720);
     Measure(state, recording, [&](const std::string& target) {
         FfmpegEncoderFacility encoders;
-        ContainerExportOptions options;
+        VideoFileOptions options;
         options.format = VideoFormat::Mp4;
         options.encoderCode = "H264";
         options.quality = 4000;
-        options.video.size = {1280, 720};
-        options.video.target = target;
+        options.size = {1280, 720};
+        options.target = target;
         ExportContainerVideo(encoders, recording.files(), recording.frameCount(), options, {});
     });
 }

@@ -3,7 +3,7 @@
 // takes the file, and for video an encoder of the catalogue that the container holds at the
 // colour depth asked for.
 
-#include "video/container_format.h"
+#include "platform/ffmpeg/container_format.h"
 #include "cli/command_line.h"
 #include "core/deckrec_error.h"
 #include "core/zoom_sizes.h"

@@ -1,8 +1,6 @@
 #include "cli/output_writer.h"
 
-#include "video/avi_export.h"
-#include "video/avi_writer.h"
-#include "video/container_export.h"
+#include "video/video_export.h"
 #include "cli/terminal.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
@@ -84,46 +82,23 @@ std::string WriteGif(const PlannedOutput& output, const CommandLine& command, co
     return std::to_string(size.width) + "x" + std::to_string(size.height);
 }
 
-void WriteVideoFile(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
-                    EncoderFacility& encoders, const VideoExportOptions& options, const ExportProgress& progress)
-{
-    const int quality = command.quality.value_or(kDefaultQuality);
-    if (output.format == VideoFormat::Avi) {
-        TAviWriter_2 writer(encoders);
-        // The writer's settings as the windows keep them; the export sets the real ones.
-        writer.Width = 102;
-        writer.Height = 76;
-        writer.FrameTime = 1000;
-        writer.SetPixelFormat(PixelFormatOfBits(command.bits));
-        writer.SelectCompressor(output.encoderCode);
-        writer.SetQuality(quality);
-        PrepareVideoExport(writer, recording.files, output.path);
-        ExportVideo(writer, recording.files, recording.frameCount, options, progress);
-    } else {
-        ContainerExportOptions container;
-        container.format = output.format;
-        container.encoderCode = output.encoderCode;
-        container.quality = quality;
-        container.pixelFormat = PixelFormatOfBits(command.bits);
-        container.video = options;
-        ExportContainerVideo(encoders, recording.files, recording.frameCount, container, progress);
-    }
-}
-
 std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
                        EncoderFacility& encoders, Terminal& terminal, const std::function<bool()>& interrupted)
 {
-    VideoExportOptions options;
+    VideoFileOptions options;
+    options.format = output.format;
+    options.encoderCode = output.encoderCode;
+    options.quality = command.quality.value_or(kDefaultQuality);
+    options.pixelFormat = PixelFormatOfBits(command.bits);
     options.size = VideoOutputSize(command.size, RecordedSizeOf(recording));
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;
     const std::string label = FileName(output.path);
-    const long long maximum = ExportProgressMaximum(recording.frameCount);
-    ExportProgress progress;
-    progress.report = [&](int value) { terminal.Progress(label, value, maximum); };
+    Progress progress;
+    progress.report = [&](long long done, long long total) { terminal.Progress(label, done, total); };
     progress.cancelled = interrupted;
     try {
-        WriteVideoFile(output, command, recording, encoders, options, progress);
+        ExportVideoFile(encoders, recording.files, recording.frameCount, options, progress);
     } catch (const ExportCancelled&) {
         throw InterruptedError();
     }

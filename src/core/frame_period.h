@@ -15,6 +15,15 @@ inline long long SlotsDurationMs(long long slotCount, double framePeriodMs = kDe
     return std::llround(static_cast<double>(slotCount) * framePeriodMs);
 }
 
+// A period as the fraction numerator / denominator ms, reduced: a whole number of ms has
+// denominator 1 (150 ms is 150/1), a rate of whole thousandths of a frame a second is exact
+// (30 frames a second is 100/3 ms). Encoders and containers take their time bases from it.
+struct PeriodFraction {
+    long long numerator = kDefaultFramePeriodMs;
+    long long denominator = 1;
+};
+PeriodFraction PeriodAsFraction(double framePeriodMs);
+
 // The period of a frame rate in frames per second.
 inline double FramePeriodOfRate(double framesPerSecond)
 {

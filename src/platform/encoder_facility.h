@@ -43,7 +43,7 @@ struct CompressorSettings {
     int width = 0;
     int height = 0;
     int bitCount = 24;      // 1, 4, 8, 24 or 32 bits per pixel of the uncompressed frames
-    int frameTime = 150;    // milliseconds per frame
+    double frameTime = 150; // milliseconds per frame (30 frames a second: 33.33)
     int quality = 5000;     // 0 (smallest) .. 10000 (best)
     int keyFrameEvery = 0;  // frames between key frames; 0 leaves the encoder's default
     // The stream goes into a container that keeps the codec's headers once, in the stream
@@ -91,7 +91,7 @@ public:
     virtual std::vector<EncoderEntry> encoders() = 0;
     // True when the encoder opens for frames of this size, frame time and bit depth in a
     // pixel format of its own; the answer is remembered for the same question.
-    virtual bool accepts(const std::string& code, int width, int height, int bitCount, int frameTime) = 0;
+    virtual bool accepts(const std::string& code, int width, int height, int bitCount, double frameTime) = 0;
 
     // How the 0..10000 quality reaches this encoder, for the user; empty when it has no
     // quality scale (lossless encoders, and the few lossy ones without a control).

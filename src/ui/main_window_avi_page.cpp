@@ -5,9 +5,8 @@
 #include "core/deckrec_error.h"
 #include "ui/dialogs.h"
 #include "audio/media_player.h"
-#include "video/avi_export.h"
 #include "video/avi_writer.h"
-#include "video/container_export.h"
+#include "video/video_export.h"
 #include "ui/encoder_options_dialog.h"
 #include "ui/export_lock.h"
 #include "platform/encoder_facility.h"
@@ -64,6 +63,141 @@ std::string EncoderNameOf(const QString& entry)
     return entry.mid(5).toStdString();
 }
 
+TPixelFormat ColourDepthAt(const QComboBox* box)
+{
+    const int index = box->currentIndex();
+    return index >= 0 && index < 5 ? kColourDepths[index] : TPixelFormat::pf24bit;
+}
+
+// "Save to ...": the file, the format its name asks for, the questions before writing, and the
+// export with the page's bar and Cancel button. AVI goes through the page's writer.
+class VideoSaveCommand {
+public:
+    VideoSaveCommand(TForm1& form, AppServices& services) : form_(form), services_(services) {}
+
+    void Run()
+    {
+        VideoFormat format = FormatAt(form_.videoformat);
+        const QString chosen = AskTarget(format);
+        if (chosen.isEmpty() || !FollowTypedExtension(chosen, format))
+            return;
+        // Refused before the questions: such a file is never replaced.
+        CheckVideoTarget(services_.files, chosen.toStdString());
+        const int frameCount = form_.FrameCount;
+        if (!ReadyToWrite(chosen, frameCount))
+            return;
+        Write(OptionsFor(format, chosen), frameCount);
+    }
+
+private:
+    QString AskTarget(VideoFormat format)
+    {
+        const QString extension = FormatInfo(format).extension;
+        return services_.dialogs->saveFileName(&form_, QString("*.%1 (*.%1);;All Files (*)").arg(extension),
+                                               extension);
+    }
+
+    // A typed extension of another format means that format, when it holds the chosen
+    // pictures; else the user is told which encoders it takes and false returned.
+    bool FollowTypedExtension(const QString& chosen, VideoFormat& format)
+    {
+        const std::optional<VideoFormat> typed = FormatOfFileName(chosen.toStdString());
+        if (!typed || *typed == format)
+            return true;
+        const VideoFormatInfo& wanted = FormatInfo(*typed);
+        const QString encoder = form_.ComboBox2->currentText();
+        const bool noCompression = form_.AviWriter->compressorCode().empty();
+        const bool fits = *typed == VideoFormat::Avi ||
+            (!noCompression && FormatTakesEncoder(*typed, EncoderNameOf(encoder)) &&
+             (!wanted.trueColourOnly || form_.ComboBox1->currentIndex() == 3));
+        if (!fits) {
+            ShowNotice(*services_.dialogs, &form_, EncodersOfFormatText(wanted, FormatInfo(format).extension));
+            return false;
+        }
+        form_.videoformat->setCurrentIndex(IndexOfFormat(*typed));
+        form_.videoformatChange();
+        const int kept = form_.ComboBox2->findText(encoder);
+        if (kept >= 0)
+            form_.ComboBox2->setCurrentIndex(kept);
+        form_.ComboBox2Change();
+        format = *typed;
+        return true;
+    }
+
+    QString EncodersOfFormatText(const VideoFormatInfo& wanted, const QString& extension)
+    {
+        const TAviWriter_2& writer = *form_.AviWriter;
+        QStringList takes;
+        for (const EncoderEntry& entry : services_.encoders->encoders())
+            if (FormatTakesEncoder(wanted.format, entry.name) &&
+                services_.encoders->accepts(entry.code, writer.Width, writer.Height, 24, writer.FrameTime))
+                takes << QString::fromStdString(entry.code + " " + entry.name);
+        return QString("%1 files take %2pictures of these encoders: %3. Choose one of them with the format %1, or "
+                       "save as .%4.")
+            .arg(wanted.name, wanted.trueColourOnly ? "24-bit " : "", takes.join(", "), extension);
+    }
+
+    // Frames to write, and the user's word for replacing a file; false stops the command.
+    bool ReadyToWrite(const QString& chosen, int frameCount)
+    {
+        if (frameCount <= 0) {
+            ShowNotice(*services_.dialogs, &form_, "No images selected.");
+            return false;
+        }
+        form_.suiProgressBar1->setMaximum(ExportProgressMaximum(frameCount));
+        if (QFileInfo::exists(chosen) &&
+            !services_.dialogs->confirm(&form_, "File exists, overwrite?", form_.suiButton5->text()))
+            return false;
+        // A device still open on the sound file would hold it incomplete.
+        if (form_.MediaPlayer1 && form_.MediaPlayer1->DeviceID() != 0)
+            form_.MediaPlayer1->Close();
+        return true;
+    }
+
+    VideoFileOptions OptionsFor(VideoFormat format, const QString& chosen)
+    {
+        VideoFileOptions options;
+        options.format = format;
+        options.encoderCode = form_.AviWriter->compressorCode();
+        options.quality = form_.AviWriter->quality();
+        options.pixelFormat = ColourDepthAt(form_.ComboBox1);
+        // Sizes follow the recording's shape; the lists show them from here on.
+        form_.ShowRecordingShape();
+        options.size = ZoomSizeFor(form_.suiComboBox1->currentIndex(), form_.RecordedSize, OriginalSides::Even);
+        options.soundFile = form_.audioenable->isChecked() ? services_.files.SoundFilePath() : "";
+        options.target = chosen.toStdString();
+        return options;
+    }
+
+    void Write(const VideoFileOptions& options, int frameCount)
+    {
+        Progress progress;
+        progress.report = [this](long long done, long long) { form_.suiProgressBar1->setValue(static_cast<int>(done)); };
+        progress.idle = [] { QCoreApplication::processEvents(); };
+        progress.cancelled = [this] { return form_.AviExportCancelled; };
+
+        ExportLock lock(form_, form_.AviExportRunning,
+                        {form_.videoformat, form_.ComboBox1, form_.ComboBox2, form_.ComboBox3, form_.suiComboBox1,
+                         form_.suiButton1, form_.suiButton5});
+        // Cancel works only while this export runs; it is off again on every way out.
+        form_.AviExportCancelled = false;
+        form_.button_cancel_avi->setEnabled(true);
+        struct CancelOff {
+            QPushButton* button;
+            ~CancelOff() { button->setEnabled(false); }
+        } cancelOff{form_.button_cancel_avi};
+        try {
+            ExportVideoFile(*services_.encoders, services_.files, frameCount, options, progress, form_.AviWriter.get());
+        } catch (const ExportCancelled&) {
+            // Asked for: the user's file is as it was and there is nothing to report.
+            form_.suiProgressBar1->setValue(0);
+        }
+    }
+
+    TForm1& form_;
+    AppServices& services_;
+};
+
 } // namespace
 
 void TForm1::buildSaveAviPage(QWidget* page)
@@ -71,11 +205,7 @@ void TForm1::buildSaveAviPage(QWidget* page)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
     AviWriter = std::make_shared<TAviWriter_2>(*services_.encoders, screenSize.width(), screenSize.height());
-    // The writer's settings as this window stores them.
-    AviWriter->Width = 102;
-    AviWriter->Height = 76;
-    AviWriter->FrameTime = 1000;
-    AviWriter->SetPixelFormat(TPixelFormat::pf24bit);
+    SetListingDefaults(*AviWriter);
 
     auto* box = Put(page, new QFrame, "aviOptionsBox", 8, 8, 393, 145);
     box->setFrameShape(QFrame::Box);
@@ -208,94 +338,5 @@ void TForm1::suiButton5Click()
         return;
     ComboBox3Change();
     ComboBox2Change();
-    VideoFormat format = FormatAt(videoformat);
-    const QString extension = FormatInfo(format).extension;
-    const QString chosen = services_.dialogs->saveFileName(
-        this, QString("*.%1 (*.%1);;All Files (*)").arg(extension), extension);
-    if (chosen.isEmpty())
-        return;
-
-    // A typed extension of another format means that format, when it holds the chosen pictures.
-    const std::optional<VideoFormat> typed = FormatOfFileName(chosen.toStdString());
-    if (typed && *typed != format) {
-        const VideoFormatInfo& wanted = FormatInfo(*typed);
-        const QString encoder = ComboBox2->currentText();
-        const bool noCompression = AviWriter->compressorCode().empty();
-        const bool fits = *typed == VideoFormat::Avi ||
-            (!noCompression && FormatTakesEncoder(*typed, EncoderNameOf(encoder)) &&
-             (!wanted.trueColourOnly || ComboBox1->currentIndex() == 3));
-        if (!fits) {
-            QStringList takes;
-            for (const EncoderEntry& entry : services_.encoders->encoders())
-                if (FormatTakesEncoder(*typed, entry.name) &&
-                    services_.encoders->accepts(entry.code, AviWriter->Width, AviWriter->Height, 24, AviWriter->FrameTime))
-                    takes << QString::fromStdString(entry.code + " " + entry.name);
-            QString text = QString("%1 files take %2pictures of these encoders: %3. Choose one of them with the "
-                                   "format %1, or save as .%4.")
-                               .arg(wanted.name, wanted.trueColourOnly ? "24-bit " : "", takes.join(", "), extension);
-            ShowNotice(*services_.dialogs, this, text);
-            return;
-        }
-        videoformat->setCurrentIndex(IndexOfFormat(*typed));
-        videoformatChange();
-        const int kept = ComboBox2->findText(encoder);
-        if (kept >= 0)
-            ComboBox2->setCurrentIndex(kept);
-        ComboBox2Change();
-        format = *typed;
-    }
-    if (format == VideoFormat::Avi)
-        PrepareVideoExport(*AviWriter, services_.files, chosen.toStdString());
-
-    const int frameCount = FrameCount;
-    if (frameCount <= 0) {
-        ShowNotice(*services_.dialogs, this, "No images selected.");
-        return;
-    }
-    suiProgressBar1->setMaximum(ExportProgressMaximum(frameCount));
-    if (QFileInfo::exists(chosen) &&
-        !services_.dialogs->confirm(this, "File exists, overwrite?", suiButton5->text()))
-        return;
-
-    // A device still open on the sound file would hold it incomplete.
-    if (MediaPlayer1 && MediaPlayer1->DeviceID() != 0)
-        MediaPlayer1->Close();
-
-    VideoExportOptions options;
-    // Sizes follow the recording's shape; the lists show them from here on.
-    ShowRecordingShape();
-    options.size = ZoomSizeFor(suiComboBox1->currentIndex(), RecordedSize, OriginalSides::Even);
-    options.soundFile = audioenable->isChecked() ? services_.files.SoundFilePath() : "";
-    options.target = chosen.toStdString();
-    ExportProgress progress;
-    progress.report = [this](int value) { suiProgressBar1->setValue(value); };
-    progress.idle = [] { QCoreApplication::processEvents(); };
-    progress.cancelled = [this] { return AviExportCancelled; };
-
-    ExportLock lock(*this, AviExportRunning,
-                    {videoformat, ComboBox1, ComboBox2, ComboBox3, suiComboBox1, suiButton1, suiButton5});
-    // Cancel works only while this export runs; it is off again on every way out.
-    AviExportCancelled = false;
-    button_cancel_avi->setEnabled(true);
-    struct CancelOff {
-        QPushButton* button;
-        ~CancelOff() { button->setEnabled(false); }
-    } cancelOff{button_cancel_avi};
-    try {
-        if (format == VideoFormat::Avi) {
-            ExportVideo(*AviWriter, services_.files, frameCount, options, progress);
-            return;
-        }
-        ContainerExportOptions container;
-        container.format = format;
-        container.encoderCode = AviWriter->compressorCode();
-        container.quality = AviWriter->quality();
-        const int depth = ComboBox1->currentIndex();
-        container.pixelFormat = depth >= 0 && depth < 5 ? kColourDepths[depth] : TPixelFormat::pf24bit;
-        container.video = options;
-        ExportContainerVideo(*services_.encoders, services_.files, frameCount, container, progress);
-    } catch (const ExportCancelled&) {
-        // Asked for: the user's file is as it was and there is nothing to report.
-        suiProgressBar1->setValue(0);
-    }
+    VideoSaveCommand(*this, services_).Run();
 }

@@ -1,21 +1,18 @@
 #include "video/avi_export.h"
 
 #include "video/avi_writer.h"
-#include "video/wav_audio_source.h"
+#include "video/export_progress.h"
+#include "video/export_target.h"
 #include "core/deckrec_error.h"
 #include "core/file_replacement.h"
-#include "core/frame_store.h"
+#include "core/slot_reader.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 #include <filesystem>
-#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The output is written here first and moved to the chosen name when it is complete; the
-// writer's temporary video file lies beside it.
-const char* const kIntermediateName = "tempdeckrec.avi";
 
 // Moves the finished video to the chosen name. A rename replaces an existing file in one
 // step; across file systems the copy is completed under a new name of its own beside the
@@ -33,84 +30,46 @@ void PlaceVideo(const std::string& from, const std::string& to)
     part.Commit();
 }
 
-std::string IntermediatePath(const WorkingFiles& files)
-{
-    return files.WorkingDirectory() + kIntermediateName;
-}
-
-std::string TemporaryVideoPath(const WorkingFiles& files)
-{
-    return files.WorkingDirectory() + "~AWTemp" + kIntermediateName;
-}
-
 // The bar's value after k of frameCount slots.
 int SlotsDone(int k, int frameCount)
 {
     return static_cast<int>(int64_t{k} * ExportProgressMaximum(frameCount) / frameCount);
 }
 
-void Idle(const ExportProgress& progress)
-{
-    if (progress.idle)
-        progress.idle();
-}
-
-void Report(const ExportProgress& progress, int value)
-{
-    if (progress.report)
-        progress.report(value);
-}
-
 } // namespace
-
-void StopWhenCancelled(const ExportProgress& progress)
-{
-    if (progress.cancelled && progress.cancelled())
-        throw ExportCancelled();
-}
 
 void AppendFrameSlots(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const std::function<void(int k)>& beforeSlot)
 {
     // Only stored slots are read; a still slide costs one file and one read.
-    Picture previous;
-    Picture current;
+    const SlotReader slots(files, frameCount);
+    Picture picture;
     for (int k = 0; k < frameCount; ++k) {
         if (beforeSlot)
             beforeSlot(k);
-        if (FrameExists(files, k + 1)) {
-            LoadFrame(files, k + 1, current);
-            std::swap(previous, current);
-        }
-        writer.AppendFrame(previous);
+        slots.Read(k + 1, picture);
+        writer.AppendFrame(picture);
     }
 }
 
 void PrepareVideoExport(TAviWriter_2& writer, const WorkingFiles& files, const std::string& target)
 {
-    // Checked before anything is deleted: the recording, or the export's own files, would
-    // be lost with the user's choice.
-    if (files.IsWorkingFile(target, {IntermediatePath(files), TemporaryVideoPath(files)}))
-        throw DeckrecError("Cannot save to " + target +
-                           ": Deckrec keeps the recording there. Choose another name or folder.");
+    // Checked before anything is deleted.
+    CheckVideoTarget(files, target);
     files.EnsureWorkingDirectory();
-    const std::string intermediate = IntermediatePath(files);
+    const std::string intermediate = IntermediateVideoPath(files);
     std::error_code ignored;
     fs::remove(intermediate, ignored);
     writer.filename = intermediate;
     writer.TempFileName = TemporaryVideoPath(files);
 }
 
-int ExportProgressMaximum(int frameCount)
-{
-    return frameCount + frameCount / 2;
-}
-
-void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const VideoExportOptions& options,
-                 const ExportProgress& progress)
+void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount, const VideoFileOptions& options,
+                 const Progress& progress)
 {
     writer.Width = options.size.width;
     writer.Height = options.size.height;
-    writer.FrameTime = 150;
+    writer.FrameTime = static_cast<int>(std::lround(options.framePeriodMs));
+    writer.FramePeriodMs = options.framePeriodMs;
     writer.SetWavFileName(options.soundFile);
     // The encoder list was made at another size and frame time; an encoder that cannot take
     // these frames would fail only in the closing save, after the whole frame loop.
@@ -133,22 +92,22 @@ void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount
 
     const int slots = frameCount > 0 ? frameCount : 1;
     writer.OpenVideo();
-    AppendFrameSlots(writer, files, frameCount, [&progress, slots](int k) {
+    AppendFrameSlots(writer, files, frameCount, [&progress, slots, frameCount](int k) {
         StopWhenCancelled(progress);
-        Report(progress, SlotsDone(k, slots));
-        Idle(progress);
-        Idle(progress);
+        ReportExport(progress, SlotsDone(k, slots), frameCount);
+        progress.Idle();
+        progress.Idle();
     });
-    Idle(progress);
-    Idle(progress);
+    progress.Idle();
+    progress.Idle();
     StopWhenCancelled(progress);
     writer.EndFrames();
-    Idle(progress);
-    Idle(progress);
+    progress.Idle();
+    progress.Idle();
     // The closing save only adds the rest of the sound and the index.
-    writer.OnSaveProgress = [&progress, slots](int percent) {
-        Report(progress, SlotsDone(slots, slots) * percent / 100);
-        Idle(progress);
+    writer.OnSaveProgress = [&progress, slots, frameCount](int percent) {
+        ReportExport(progress, SlotsDone(slots, slots) * percent / 100, frameCount);
+        progress.Idle();
     };
     struct ProgressReset {
         TAviWriter_2& writer;
@@ -156,5 +115,5 @@ void ExportVideo(TAviWriter_2& writer, const WorkingFiles& files, int frameCount
     } reset{writer};
     writer.CloseVideo();
     PlaceVideo(writer.filename, options.target);
-    Report(progress, ExportProgressMaximum(frameCount));
+    ReportExport(progress, ExportProgressMaximum(frameCount), frameCount);
 }

@@ -1,8 +1,9 @@
 #include "video/avi_writer.h"
 
 #include "core/deckrec_error.h"
+#include "core/frame_period.h"
 #include "video/frame_fitting.h"
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 #include <algorithm>
 #include <cctype>
@@ -128,8 +129,10 @@ void TAviWriter_2::OpenVideo()
     header_ = StreamHeader{};
     header_.fccType = kVids;
     header_.fccHandler = StringToFourcc(compressorCode_);
-    header_.dwScale = static_cast<uint32_t>(FrameTime);
-    header_.dwRate = 1000;
+    // A whole number of ms per frame keeps its classic header; another period its fraction.
+    const PeriodFraction period = PeriodAsFraction(FramePeriodMs > 0 ? FramePeriodMs : FrameTime);
+    header_.dwScale = static_cast<uint32_t>(period.numerator);
+    header_.dwRate = static_cast<uint32_t>(period.denominator * 1000);
     header_.dwQuality = quality_;
     header_.rcFrame[2] = Width;
     header_.rcFrame[3] = Height;
@@ -220,7 +223,7 @@ void TAviWriter_2::StartOutput(const Picture& bitmap)
     plan.width = bitmap.width();
     plan.height = bitmap.height();
     plan.bitCount = BitsPerPixel(bitmap.pixelFormat());
-    plan.frameTime = static_cast<int>(header_.dwScale);
+    plan.frameTime = FramePeriodMs > 0 ? FramePeriodMs : FrameTime;
     plan.palette = FramePalette(bitmap.pixelFormat());
     plan.compress = !compressionCode_.empty();
     plan.compression.code = compressionCode_;

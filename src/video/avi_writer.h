@@ -9,7 +9,7 @@
 // OpenVideo again for the next file. Every failure raises DeckrecError with a fixed text.
 
 #include "core/picture.h"
-#include "video/avi_output_file.h"
+#include "platform/ffmpeg/avi_output_file.h"
 #include "platform/encoder_facility.h"
 
 #include <cstdint>
@@ -71,6 +71,9 @@ public:
     int Width;
     int Height;
     int FrameTime = 1000; // milliseconds per frame
+    // A period that is no whole number of milliseconds (30 frames a second: 33.33 ms) wins
+    // over FrameTime when set; 0 leaves FrameTime alone.
+    double FramePeriodMs = 0;
     std::string filename; // the output file
     // The video file while it is written: the system's temporary folder + "~AWTemp.avi" until
     // replaced. The output name holds only a complete file.

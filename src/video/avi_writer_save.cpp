@@ -2,7 +2,7 @@
 #include "video/avi_writer.h"
 
 #include "core/deckrec_error.h"
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 #include <cerrno>
 

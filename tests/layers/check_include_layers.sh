@@ -26,7 +26,7 @@ declare -A MAY_INCLUDE=(
     [platform/ffmpeg]="core platform platform/ffmpeg"
     [record]="core platform record"
     [audio]="core platform audio"
-    [video]="core platform video"
+    [video]="core platform platform/ffmpeg video"
     [gif]="core gif"
     [ui]="core platform $BACKENDS record audio video gif ui"
     [cli]="core platform $BACKENDS record audio video gif cli"
@@ -37,6 +37,10 @@ declare -A MAY_INCLUDE=(
 declare -A FILE_MAY_INCLUDE=(
     [cli/main.cpp]="ui"
 )
+
+# The only folder that may include FFmpeg's headers (libavcodec/, libavformat/, libswscale/ ...):
+# every call into FFmpeg, its deleters and its error texts live there.
+FFMPEG_FOLDERS="platform/ffmpeg"
 
 # Folders that may not include any Qt header at all.
 NO_QT_FOLDERS="core"
@@ -178,7 +182,9 @@ while IFS= read -r -d '' file; do
             continue
         fi
 
-        if [ "$bracket" = "<" ] && [[ "$header" == Q* ]] && in_list "$folder" "$NO_QT_FOLDERS"; then
+        if [[ "$header" == libav*/* || "$header" == libsw*/* ]] && ! in_list "$folder" "$FFMPEG_FOLDERS"; then
+            report "$file" "$lineno" "$shown" "FFmpeg outside $FFMPEG_FOLDERS"
+        elif [ "$bracket" = "<" ] && [[ "$header" == Q* ]] && in_list "$folder" "$NO_QT_FOLDERS"; then
             report "$file" "$lineno" "$shown" "$folder may not include Qt"
         elif is_widgets_or_webengine "$header" && ! may_use_widgets "$folder"; then
             report "$file" "$lineno" "$shown" "Qt Widgets/WebEngine outside ui"

@@ -48,11 +48,14 @@ expect_caught record '#include "../video/avi_writer.h"'
 expect_caught video '#include <QWidget>'
 expect_caught cli '#include "ui/recorder_window.h"'
 expect_caught platform/x11 '#include "platform/pulse/pulse_connection.h"'
+expect_caught platform/ffmpeg '#include "video/avi_writer.h"'
+expect_caught video '#include <libavformat/avformat.h>'
+expect_caught ui '#include <libswscale/swscale.h>'
 
 # A tree that keeps every rule.
 clean="$scratch/clean"
 rm -rf "$clean"
-mkdir -p "$clean"/{core,platform/webengine,record,audio,video,gif,ui}
+mkdir -p "$clean"/{core,platform/webengine,platform/ffmpeg,record,audio,video,gif,ui}
 printf '#include <vector>\n#include "core/picture.h"\n' > "$clean/core/picture.h"
 printf '#include "core/picture.h"\n#include "platform/sound_input.h"\n#include <QString>\n' \
     > "$clean/platform/sound_input.h"
@@ -64,6 +67,9 @@ printf '#include "record/frame_recorder.h"\n#include <QGuiApplication>\n#include
 printf '#include "gif/gif_image.h"\n#include "core/picture.h"\n#include <X11/Xlib.h>\n' > "$clean/gif/gif_image.cpp"
 printf '#include "gif/gif_image.h"\n#include "video/avi_writer.h"\n#include <QWidget>\n#include <QtWidgets/QDialog>\n' \
     > "$clean/ui/main_window.cpp"
+printf '#include "platform/ffmpeg/libav_support.h"\nextern "C" {\n#include <libavformat/avformat.h>\n}\n' \
+    > "$clean/platform/ffmpeg/avi_output_file.cpp"
+printf '#include "platform/ffmpeg/container_format.h"\n#include "video/frame_fitting.h"\n' > "$clean/video/video_export.h"
 if ! output="$(bash "$check" "$clean" 2>&1)"; then
     fail "a tree that keeps every rule was rejected:"$'\n'"$output"
 fi

@@ -63,13 +63,13 @@ TEST(AviWebmPlayback, AWrittenWebmPlaysToItsEndInTheBrowserWithItsLength)
     WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_IMA_ADPCM, 11025, 1, 2.5);
 
     FfmpegEncoderFacility facility;
-    ContainerExportOptions options;
+    VideoFileOptions options;
     options.format = VideoFormat::WebM;
     options.encoderCode = "VP90";
     options.quality = 4000;
-    options.video.size = {160, 120};
-    options.video.soundFile = folder.files().SoundFilePath();
-    options.video.target = folder.path() + "talk.webm";
+    options.size = {160, 120};
+    options.soundFile = folder.files().SoundFilePath();
+    options.target = folder.path() + "talk.webm";
     ExportContainerVideo(facility, folder.files(), frameCount, options, {});
     std::ofstream(folder.path() + "play.html") << kPage;
 

@@ -4,7 +4,8 @@
 #include "video/avi_export.h"
 #include "video/avi_writer.h"
 #include "video/container_export.h"
-#include "video/wav_audio_source.h"
+#include "video/export_progress.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 #include "avi_test_media.h"
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
@@ -45,25 +46,25 @@ protected:
     std::string chosen(const std::string& name) const { return folder.path() + name; }
 
     // Exports frameCount slots at 120 x 90 without sound; the slots read are counted.
-    void exportTo(TAviWriter_2& target, const std::string& path, int frameCount, ExportProgress progress = {})
+    void exportTo(TAviWriter_2& target, const std::string& path, int frameCount, Progress progress = {})
     {
         PrepareVideoExport(target, folder.files(), path);
-        VideoExportOptions options;
+        VideoFileOptions options;
         options.size = {120, 90};
         options.target = path;
-        progress.report = [this](int) { ++slotsRead; };
+        progress.report = [this](long long, long long) { ++slotsRead; };
         ExportVideo(target, folder.files(), frameCount, options, progress);
     }
 
     // Cancels when the given number of slots has been read.
-    ExportProgress cancelledAfter(int count)
+    Progress cancelledAfter(int count)
     {
-        ExportProgress progress;
+        Progress progress;
         progress.cancelled = [this, count] { return slotsRead >= count; };
         return progress;
     }
 
-    void exportTo(const std::string& path, int frameCount, ExportProgress progress = {})
+    void exportTo(const std::string& path, int frameCount, Progress progress = {})
     {
         exportTo(writer, path, frameCount, std::move(progress));
     }
@@ -211,12 +212,12 @@ TEST_F(AviExportTest, ASoundFileThatCannotBeReadFailsBeforeTheFirstFrame)
     SaveFrame(folder.files(), SlidePicture(120, 90, 0), 1);
     std::ofstream(folder.files().SoundFilePath()) << "not a sound";
     PrepareVideoExport(writer, folder.files(), chosen("talk.avi"));
-    VideoExportOptions options;
+    VideoFileOptions options;
     options.size = {120, 90};
     options.soundFile = folder.files().SoundFilePath();
     options.target = chosen("talk.avi");
-    ExportProgress progress;
-    progress.report = [this](int) { ++slotsRead; };
+    Progress progress;
+    progress.report = [this](long long, long long) { ++slotsRead; };
     EXPECT_THROW(ExportVideo(writer, folder.files(), 3, options, progress), AudioFileOpenError);
     EXPECT_EQ(slotsRead, 0);
     EXPECT_FALSE(fs::exists(chosen("talk.avi")));
@@ -232,7 +233,7 @@ TEST_F(AviExportTest, AnExportTakesNoMoreDiskThanTheVideoItWrites)
     for (const char* code : {"DIVX", "MPNG", ""}) {
         writer.SelectCompressor(code);
         uintmax_t peak = 0;
-        ExportProgress progress;
+        Progress progress;
         progress.idle = [&] { peak = std::max(peak, FolderBytes(folder.path()) - recording); };
         exportTo(writer, chosen("talk.avi"), 40, progress);
         const uintmax_t output = fs::file_size(chosen("talk.avi"));
@@ -265,13 +266,14 @@ TEST_F(AviExportTest, ACancelledExportKeepsTheUsersFileAndLeavesNothing)
     EXPECT_EQ(Contents(chosen("kept.avi")), "the old video");
     EXPECT_EQ(workingDirectoryNames(), recording);
 
-    ContainerExportOptions mp4;
+    VideoFileOptions mp4;
+    mp4.format = VideoFormat::Mp4;
     mp4.encoderCode = "H264";
-    mp4.video.size = {120, 90};
-    mp4.video.target = chosen("kept.mp4");
+    mp4.size = {120, 90};
+    mp4.target = chosen("kept.mp4");
     int steps = 0;
-    ExportProgress progress;
-    progress.report = [&](int) { ++steps; };
+    Progress progress;
+    progress.report = [&](long long, long long) { ++steps; };
     progress.cancelled = [&] { return steps >= 5; };
     EXPECT_THROW(ExportContainerVideo(facility, folder.files(), 12, mp4, progress), ExportCancelled);
     EXPECT_EQ(Contents(chosen("kept.mp4")), "the old video");

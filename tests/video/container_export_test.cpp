@@ -1,6 +1,7 @@
 // MP4, WebM and Matroska exports judged by Debian's ffprobe and ffmpeg: streams and codecs,
 // frame count and length, the sound's length, picture quality, and what a failure leaves.
 #include "video/container_export.h"
+#include "video/export_progress.h"
 #include "video/frame_fitting.h"
 #include "avi_test_media.h"
 #include "core/deckrec_error.h"
@@ -74,29 +75,29 @@ protected:
         return pictures;
     }
 
-    ContainerExportOptions optionsFor(VideoFormat format, const std::string& code, const std::string& target)
+    VideoFileOptions optionsFor(VideoFormat format, const std::string& code, const std::string& target)
     {
-        ContainerExportOptions options;
+        VideoFileOptions options;
         options.format = format;
         options.encoderCode = code;
         options.quality = kMediumQuality;
-        options.video.size = {kWidth, kHeight};
-        options.video.target = target;
+        options.size = {kWidth, kHeight};
+        options.target = target;
         return options;
     }
 
     // Exports and checks what every format shares: one video stream of the codec with one
     // frame per slot lasting 150 ms each, pictures close to the stored ones, and a sound
     // that ends with the pictures.
-    void exportAndJudge(const ContainerExportOptions& options, int frameCount, const std::vector<Picture>& pictures,
+    void exportAndJudge(const VideoFileOptions& options, int frameCount, const std::vector<Picture>& pictures,
                         const std::string& videoCodec, const std::string& soundCodec)
     {
-        std::vector<int> reported;
-        ExportProgress progress;
-        progress.report = [&reported](int value) { reported.push_back(value); };
+        std::vector<long long> reported;
+        Progress progress;
+        progress.report = [&reported](long long done, long long) { reported.push_back(done); };
         ExportContainerVideo(facility, folder.files(), frameCount, options, progress);
 
-        const std::string& path = options.video.target;
+        const std::string& path = options.target;
         const std::vector<ProbedStream> streams = ProbeStreams(path);
         ASSERT_EQ(streams.size(), soundCodec.empty() ? 1u : 2u);
         EXPECT_EQ(streams[0].type, "video");
@@ -147,8 +148,8 @@ TEST_F(AviContainerExportTest, Mp4HoldsH264AndAacWithTheIndexBeforeThePictures)
     const std::vector<Picture> pictures = record(frameCount);
     // Longer than the pictures: the rest is not written.
     WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_IMA_ADPCM, 11025, 1, 3.0);
-    ContainerExportOptions options = optionsFor(VideoFormat::Mp4, "H264", chosen("talk.mp4"));
-    options.video.soundFile = folder.files().SoundFilePath();
+    VideoFileOptions options = optionsFor(VideoFormat::Mp4, "H264", chosen("talk.mp4"));
+    options.soundFile = folder.files().SoundFilePath();
     exportAndJudge(options, frameCount, pictures, "h264", "aac");
 
     EXPECT_EQ(ProbeStreams(chosen("talk.mp4"))[0].pixelFormat, "yuv420p");
@@ -183,8 +184,8 @@ TEST_F(AviContainerExportTest, WebmHoldsVp9AndOpus)
     const int frameCount = 12;
     const std::vector<Picture> pictures = record(frameCount);
     WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_PCM_16, 22050, 2, 1.7);
-    ContainerExportOptions options = optionsFor(VideoFormat::WebM, "VP90", chosen("talk.webm"));
-    options.video.soundFile = folder.files().SoundFilePath();
+    VideoFileOptions options = optionsFor(VideoFormat::WebM, "VP90", chosen("talk.webm"));
+    options.soundFile = folder.files().SoundFilePath();
     exportAndJudge(options, frameCount, pictures, "vp9", "opus");
 }
 
@@ -193,8 +194,8 @@ TEST_F(AviContainerExportTest, MkvHoldsH264AndTheAdpcmSoundAsPcm)
     const int frameCount = 9;
     const std::vector<Picture> pictures = record(frameCount);
     WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_IMA_ADPCM, 11025, 1, 1.35);
-    ContainerExportOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen("talk.mkv"));
-    options.video.soundFile = folder.files().SoundFilePath();
+    VideoFileOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen("talk.mkv"));
+    options.soundFile = folder.files().SoundFilePath();
     exportAndJudge(options, frameCount, pictures, "h264", "pcm_s16le");
 }
 
@@ -203,18 +204,10 @@ TEST_F(AviContainerExportTest, MkvCopiesPcmSoundAsItIsAndCutsItAtThePicturesEnd)
     const int frameCount = 8;
     const std::vector<Picture> pictures = record(frameCount);
     WriteToneWav(folder.files().SoundFilePath(), SF_FORMAT_PCM_16, 8000, 1, 4.0);
-    ContainerExportOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen("talk.mkv"));
-    options.video.soundFile = folder.files().SoundFilePath();
+    VideoFileOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen("talk.mkv"));
+    options.soundFile = folder.files().SoundFilePath();
     exportAndJudge(options, frameCount, pictures, "h264", "pcm_s16le");
     EXPECT_NEAR(DecodeAudioSamples(chosen("talk.mkv")).size(), frameCount * 0.150 * 8000, 8000 * 0.3);
-}
-
-TEST_F(AviContainerExportTest, SoundEncodersFollowTheContainer)
-{
-    EXPECT_EQ(SoundEncoderFor(VideoFormat::Mp4, "adpcm_ima_wav"), "aac");
-    EXPECT_EQ(SoundEncoderFor(VideoFormat::WebM, "pcm_s16le"), "libopus");
-    EXPECT_EQ(SoundEncoderFor(VideoFormat::Mkv, "pcm_s16le"), ""); // copied
-    EXPECT_EQ(SoundEncoderFor(VideoFormat::Mkv, "adpcm_ima_wav"), "pcm_s16le");
 }
 
 // Each refusal comes before any work and leaves the user's file and its folder as they were.
@@ -225,7 +218,7 @@ TEST_F(AviContainerExportTest, RefusalsAndFailuresLeaveTheChosenFileAlone)
     std::ofstream(target) << "the user's own file";
     struct Case {
         const char* what;
-        ContainerExportOptions options;
+        VideoFileOptions options;
     };
     std::vector<Case> cases;
     cases.push_back({"an encoder WebM cannot hold", optionsFor(VideoFormat::WebM, "DIVX", target)});
@@ -234,11 +227,11 @@ TEST_F(AviContainerExportTest, RefusalsAndFailuresLeaveTheChosenFileAlone)
     wide.options.pixelFormat = TPixelFormat::pf32bit;
     cases.push_back(wide);
     Case odd{"a size the encoder refuses", optionsFor(VideoFormat::WebM, "VP90", target)};
-    odd.options.video.size = {0, 90};
+    odd.options.size = {0, 90};
     cases.push_back(odd);
     Case notWav{"a sound file that is no WAV", optionsFor(VideoFormat::WebM, "VP90", target)};
     std::ofstream(folder.path() + "noise.wav") << "not a sound";
-    notWav.options.video.soundFile = folder.path() + "noise.wav";
+    notWav.options.soundFile = folder.path() + "noise.wav";
     cases.push_back(notWav);
     Case working{"a working file as target", optionsFor(VideoFormat::WebM, "VP90", folder.files().SoundFilePath())};
     cases.push_back(working);
@@ -255,10 +248,10 @@ TEST_F(AviContainerExportTest, AFailureWhileWritingLeavesNoPartialFile)
     record(6);
     const std::string target = chosen("keep.mp4");
     std::ofstream(target) << "the user's own file";
-    ContainerExportOptions options = optionsFor(VideoFormat::Mp4, "H264", target);
+    VideoFileOptions options = optionsFor(VideoFormat::Mp4, "H264", target);
     int reports = 0;
-    ExportProgress progress;
-    progress.report = [&reports](int) {
+    Progress progress;
+    progress.report = [&reports](long long, long long) {
         if (++reports == 4)
             throw DeckrecError("stopped");
     };
@@ -272,7 +265,7 @@ TEST_F(AviContainerExportTest, MkvTakesEveryColourDepth)
     const std::vector<Picture> pictures = record(4);
     for (TPixelFormat depth : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf32bit}) {
         const std::string name = "depth" + std::to_string(BitsPerPixel(depth)) + ".mkv";
-        ContainerExportOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen(name));
+        VideoFileOptions options = optionsFor(VideoFormat::Mkv, "H264", chosen(name));
         options.pixelFormat = depth;
         ExportContainerVideo(facility, folder.files(), 4, options, {});
         const std::vector<std::vector<uint8_t>> frames = DecodeVideoFrames(chosen(name), kWidth, kHeight);

@@ -67,7 +67,7 @@ std::vector<EncoderEntry> FakeEncoderFacility::encoders()
     return entries;
 }
 
-bool FakeEncoderFacility::accepts(const std::string& code, int width, int height, int bitCount, int)
+bool FakeEncoderFacility::accepts(const std::string& code, int width, int height, int bitCount, double)
 {
     questions.push_back(code + " " + std::to_string(width) + "x" + std::to_string(height) + " " +
                         std::to_string(bitCount));

@@ -18,7 +18,7 @@ public:
     };
 
     std::vector<EncoderEntry> encoders() override;
-    bool accepts(const std::string& code, int width, int height, int bitCount, int frameTime) override;
+    bool accepts(const std::string& code, int width, int height, int bitCount, double frameTime) override;
     std::string qualityScale(const std::string& code) override;
     std::vector<EncoderOption> options(const std::string& code) override;
     void setOption(const std::string& code, const std::string& name, const std::string& value) override;

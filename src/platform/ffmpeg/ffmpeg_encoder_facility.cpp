@@ -4,10 +4,9 @@
 #include "platform/ffmpeg/ffmpeg_encoder_options.h"
 #include "platform/ffmpeg/ffmpeg_encoder_quality.h"
 #include "platform/ffmpeg/ffmpeg_frame_compressor.h"
+#include "platform/ffmpeg/libav_support.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
 #include <libavutil/log.h>
 }
 
@@ -25,14 +24,10 @@ unsigned TagValue(const std::string& code)
     return tag;
 }
 
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-
 // A black frame as the export hands them to a compressor.
-std::unique_ptr<AVFrame, FrameFree> BlankFrame(int width, int height, int bitCount)
+FramePtr BlankFrame(int width, int height, int bitCount)
 {
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    FramePtr frame(av_frame_alloc());
     if (!frame)
         return frame;
     frame->width = width;
@@ -88,7 +83,7 @@ const CatalogueEncoder* FfmpegEncoderFacility::find(const std::string& code)
     return nullptr;
 }
 
-bool FfmpegEncoderFacility::accepts(const std::string& code, int width, int height, int bitCount, int frameTime)
+bool FfmpegEncoderFacility::accepts(const std::string& code, int width, int height, int bitCount, double frameTime)
 {
     const CatalogueEncoder* encoder = find(code);
     if (!encoder || width <= 0 || height <= 0 || frameTime <= 0)

@@ -12,7 +12,7 @@ public:
     FfmpegEncoderFacility();
 
     std::vector<EncoderEntry> encoders() override;
-    bool accepts(const std::string& code, int width, int height, int bitCount, int frameTime) override;
+    bool accepts(const std::string& code, int width, int height, int bitCount, double frameTime) override;
     std::string qualityScale(const std::string& code) override;
     std::vector<EncoderOption> options(const std::string& code) override;
     void setOption(const std::string& code, const std::string& name, const std::string& value) override;
@@ -25,5 +25,5 @@ private:
     std::vector<CatalogueEncoder> catalogue_;
     bool catalogueBuilt_ = false;
     std::map<std::string, std::map<std::string, std::string>> options_; // by code
-    std::map<std::tuple<std::string, int, int, int, int>, bool> answers_;
+    std::map<std::tuple<std::string, int, int, int, double>, bool> answers_;
 };

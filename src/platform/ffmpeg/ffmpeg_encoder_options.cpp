@@ -1,9 +1,9 @@
 #include "platform/ffmpeg/ffmpeg_encoder_options.h"
 
 #include "core/deckrec_error.h"
+#include "platform/ffmpeg/libav_support.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/opt.h>
 }
 
@@ -88,10 +88,6 @@ bool Describe(const AVClass* const* cls, const AVOption& option, EncoderOption& 
     }
 }
 
-struct ContextFree {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-
 } // namespace
 
 std::vector<EncoderOption> DescribeEncoderOptions(const AVCodec* codec,
@@ -115,7 +111,7 @@ std::vector<EncoderOption> DescribeEncoderOptions(const AVCodec* codec,
 
 void CheckEncoderOption(const AVCodec* codec, const std::string& name, const std::string& value)
 {
-    std::unique_ptr<AVCodecContext, ContextFree> ctx(avcodec_alloc_context3(codec));
+    CodecContextPtr ctx(avcodec_alloc_context3(codec));
     const AVOption* option =
         ctx && ctx->priv_data ? av_opt_find(ctx->priv_data, name.c_str(), nullptr, 0, 0) : nullptr;
     if (!option || !Editable(*option))

@@ -1,32 +1,16 @@
 #include "platform/ffmpeg/ffmpeg_frame_compressor.h"
 
 #include "platform/ffmpeg/ffmpeg_encoder_quality.h"
+#include "platform/ffmpeg/libav_support.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/dict.h>
-#include <libavutil/error.h>
-#include <libavutil/frame.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <cstring>
 
 namespace {
-
-struct ContextFree {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerFree {
-    void operator()(SwsContext* sws) const { sws_freeContext(sws); }
-};
 
 // From this quality up (crf 14 and finer) x264 keeps its default preset.
 constexpr int kCarefulX264Quality = 7500;
@@ -50,12 +34,12 @@ bool Lossy(const AVCodec* codec)
 void Check(int result, const char* what)
 {
     if (result < 0)
-        throw EncoderError(std::string(what) + ": " + LibraryErrorText(result), result);
+        throw EncoderError(std::string(what) + ": " + LibavErrorText(result), result);
 }
 
 class FfmpegFrameCompressor : public FrameCompressor {
 public:
-    FfmpegFrameCompressor(std::unique_ptr<AVCodecContext, ContextFree> ctx, unsigned tag)
+    FfmpegFrameCompressor(CodecContextPtr ctx, unsigned tag)
         : ctx_(std::move(ctx)), tag_(tag), packet_(av_packet_alloc())
     {
         if (!packet_)
@@ -178,23 +162,16 @@ private:
               "Conversion");
     }
 
-    std::unique_ptr<AVCodecContext, ContextFree> ctx_;
+    CodecContextPtr ctx_;
     unsigned tag_;
-    std::unique_ptr<AVPacket, PacketFree> packet_;
-    std::unique_ptr<AVFrame, FrameFree> converted_;
+    PacketPtr packet_;
+    FramePtr converted_;
     std::unique_ptr<SwsContext, ScalerFree> scaler_;
     int64_t nextPts_ = 0;
     bool drained_ = false;
 };
 
 } // namespace
-
-std::string LibraryErrorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
 
 int EncoderPixelFormat(const AVCodec* codec, int bitCount)
 {
@@ -234,14 +211,14 @@ std::unique_ptr<FrameCompressor> OpenFfmpegCompressor(const AVCodec* codec, unsi
         throw EncoderError("The encoder takes no frames of this bit depth", AVERROR(EINVAL));
     if (settings.width <= 0 || settings.height <= 0 || settings.frameTime <= 0)
         throw EncoderError("Invalid frame size or frame time", AVERROR(EINVAL));
-    std::unique_ptr<AVCodecContext, ContextFree> ctx(avcodec_alloc_context3(codec));
+    CodecContextPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx)
         throw EncoderError("Out of memory", AVERROR(ENOMEM));
     ctx->width = settings.width;
     ctx->height = settings.height;
     ctx->pix_fmt = static_cast<AVPixelFormat>(format);
-    ctx->time_base = AVRational{settings.frameTime, 1000};
-    ctx->framerate = AVRational{1000, settings.frameTime};
+    ctx->time_base = FrameTimeBase(settings.frameTime);
+    ctx->framerate = av_inv_q(ctx->time_base);
     ctx->sample_aspect_ratio = AVRational{1, 1};
     ctx->thread_count = threads;
     if (settings.keyFrameEvery > 0)

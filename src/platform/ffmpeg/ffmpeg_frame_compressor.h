@@ -21,6 +21,3 @@ std::unique_ptr<FrameCompressor> OpenFfmpegCompressor(const AVCodec* codec, unsi
                                                       const CompressorSettings& settings,
                                                       const std::map<std::string, std::string>& options,
                                                       int threads);
-
-// Text of a library error code.
-std::string LibraryErrorText(int code);

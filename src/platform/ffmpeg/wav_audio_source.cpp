@@ -1,4 +1,4 @@
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 #include "core/deckrec_error.h"
 

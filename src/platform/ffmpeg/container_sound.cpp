@@ -1,28 +1,16 @@
-#include "video/container_sound.h"
+#include "platform/ffmpeg/container_sound.h"
 
-#include "video/libav_support.h"
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/libav_support.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 #include "core/deckrec_error.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
 
 namespace {
-
-struct ResamplerFree {
-    void operator()(SwrContext* swr) const { swr_free(&swr); }
-};
-struct FifoFree {
-    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
 
 // The encoder's sample rate nearest above the WAV's (Opus takes 48 kHz and a few below).
 int ChooseRate(const AVCodec* codec, int wanted)
@@ -58,12 +46,12 @@ struct ContainerSound::State {
     bool copy = false;
     bool sourceDone = false;
     bool pendingCopy = false; // packet holds a WAV packet not written yet
-    std::unique_ptr<AVCodecContext, CodecContextFree> decoder;
-    std::unique_ptr<AVCodecContext, CodecContextFree> encoder;
+    CodecContextPtr decoder;
+    CodecContextPtr encoder;
     std::unique_ptr<SwrContext, ResamplerFree> resampler;
     std::unique_ptr<AVAudioFifo, FifoFree> fifo;
-    std::unique_ptr<AVFrame, FrameFree> frame = std::unique_ptr<AVFrame, FrameFree>(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFree> packet = std::unique_ptr<AVPacket, PacketFree>(av_packet_alloc());
+    FramePtr frame = FramePtr(av_frame_alloc());
+    PacketPtr packet = PacketPtr(av_packet_alloc());
     int64_t samplesQueued = 0;  // samples at the encoder's rate put into the fifo
     int64_t samplesEncoded = 0; // samples handed to the encoder
 
@@ -159,7 +147,7 @@ struct ContainerSound::State {
             int take = static_cast<int>(std::min<int64_t>(wanted, available));
             if (take <= 0 || (take < frameSize && !last))
                 break;
-            std::unique_ptr<AVFrame, FrameFree> chunk(av_frame_alloc());
+            FramePtr chunk(av_frame_alloc());
             chunk->nb_samples = take;
             chunk->format = encoder->sample_fmt;
             chunk->sample_rate = encoder->sample_rate;

@@ -1,4 +1,4 @@
-#include "video/container_format.h"
+#include "platform/ffmpeg/container_format.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,10 +12,12 @@ extern "C" {
 const std::vector<VideoFormatInfo>& VideoFormats()
 {
     static const std::vector<VideoFormatInfo> formats = {
-        {VideoFormat::Avi, "AVI", "avi", "avi", "mpeg4", false},
-        {VideoFormat::Mp4, "MP4", "mp4", "mp4", "libx264", true},
-        {VideoFormat::WebM, "WebM", "webm", "webm", "libvpx-vp9", true},
-        {VideoFormat::Mkv, "MKV", "mkv", "matroska", "libx264", false},
+        {VideoFormat::Avi, "AVI", "avi", "avi", "mpeg4", false, "", ""},
+        // The index first: the video plays while it downloads.
+        {VideoFormat::Mp4, "MP4", "mp4", "mp4", "libx264", true, "aac", "movflags=+faststart"},
+        {VideoFormat::WebM, "WebM", "webm", "webm", "libvpx-vp9", true, "libopus", ""},
+        // Matroska holds no ADPCM of WAV files: such sound goes in as plain PCM.
+        {VideoFormat::Mkv, "MKV", "mkv", "matroska", "libx264", false, "", ""},
     };
     return formats;
 }
@@ -53,4 +55,16 @@ bool FormatTakesEncoder(VideoFormat format, const std::string& encoderName)
     // Only what the container's own table names: an encoder that fits just by a foreign
     // FourCC plays in few players.
     return avformat_query_codec(container, codec->id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+std::string SoundEncoderFor(VideoFormat format, const std::string& wavCodecName)
+{
+    const VideoFormatInfo& info = FormatInfo(format);
+    if (*info.soundEncoder)
+        return info.soundEncoder;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get_by_name(wavCodecName.c_str());
+    const AVOutputFormat* container = av_guess_format(info.muxer, nullptr, nullptr);
+    if (descriptor && container && avformat_query_codec(container, descriptor->id, FF_COMPLIANCE_NORMAL) == 1)
+        return "";
+    return "pcm_s16le";
 }

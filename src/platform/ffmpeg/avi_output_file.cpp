@@ -1,11 +1,9 @@
-#include "video/avi_output_file.h"
+#include "platform/ffmpeg/avi_output_file.h"
 
-#include "video/libav_support.h"
-#include "video/wav_audio_source.h"
+#include "platform/ffmpeg/libav_support.h"
+#include "platform/ffmpeg/wav_audio_source.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/dict.h>
 #include <libavutil/pixfmt.h>
 }
@@ -24,15 +22,6 @@ void Check(int result)
     if (result < 0)
         throw LibraryFailure{result};
 }
-
-struct OutputFree {
-    void operator()(AVFormatContext* ctx) const
-    {
-        if (ctx->pb)
-            avio_closep(&ctx->pb);
-        avformat_free_context(ctx);
-    }
-};
 
 AVPixelFormat RawFormat(int bitCount)
 {
@@ -79,7 +68,7 @@ public:
     void start(const AviStreamPlan& plan, EncoderFacility& facility)
     {
         plan_ = plan;
-        frameBase_ = AVRational{plan.frameTime, 1000};
+        frameBase_ = FrameTimeBase(plan.frameTime);
         video_ = avformat_new_stream(output_.get(), nullptr);
         if (!video_)
             throw std::bad_alloc();
@@ -177,7 +166,7 @@ private:
 
     void storeFrame(const Picture& bitmap)
     {
-        std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+        PacketPtr packet(av_packet_alloc());
         if (!packet)
             throw std::bad_alloc();
         const size_t stride = static_cast<size_t>(bitmap.bytesPerLine());
@@ -261,10 +250,10 @@ private:
 
     AviStreamPlan plan_;
     AVRational frameBase_{1, 1};
-    std::unique_ptr<AVFormatContext, OutputFree> output_;
+    OutputContextPtr output_;
     std::unique_ptr<FrameCompressor> compressor_;
-    std::unique_ptr<AVFrame, FrameFree> frame_;
-    std::unique_ptr<AVPacket, PacketFree> audioPacket_;
+    FramePtr frame_;
+    PacketPtr audioPacket_;
     AVStream* video_ = nullptr;
     AVStream* audio_ = nullptr;
     int64_t frames_ = 0;

@@ -19,7 +19,7 @@ struct AviStreamPlan {
     int width = 0;
     int height = 0;
     int bitCount = 24;
-    int frameTime = 1000; // milliseconds per frame
+    double frameTime = 1000; // milliseconds per frame
     // The colour table of indexed frames (0x00RRGGBB), empty for 24 and 32 bits.
     std::vector<uint32_t> palette;
     // Compress with this encoder and these settings; without it the frames are stored.
