@@ -15,7 +15,7 @@
 #include "platform/x11/x11_cursor_source.h"
 #include "platform/x11/x11_screen_grabber.h"
 #include "platform/x11/xtest_input_injector.h"
-#include "platform/webengine/webengine_show_renderer.h"
+#include "platform/show_renderer.h"
 #include "record/recording_session.h"
 #include "record/screen_frame_source.h"
 #include "record/show_time_clock.h"
@@ -74,13 +74,12 @@ private:
 
 class ShowTimeRig : public Rig {
 public:
-    explicit ShowTimeRig(WebEngineBrowser& browser) : renderer_(browser), clock_(renderer_), source_(renderer_) {}
+    explicit ShowTimeRig(ShowRenderer& renderer) : clock_(renderer), source_(renderer) {}
     FrameSource& source() override { return source_; }
     SlotClock& clock() override { return clock_; }
     void Show(ShowWindow& window) override { window.ShowFrameOnly(); }
 
 private:
-    WebEngineShowRenderer renderer_;
     ShowTimeClock clock_;
     ViewFrameSource source_;
 };
@@ -133,13 +132,12 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     WebEngineBrowser* browser = nullptr;
     ShowWindow window(command.capture, [&](QWidget* parent) {
         browser = new WebEngineBrowser(parent, shows);
-        if (showTime)
-            browser->UseShowClock();
+        browser->UseShowClock(showTime);
         return browser;
     });
     std::unique_ptr<Rig> rig;
     if (showTime)
-        rig = std::make_unique<ShowTimeRig>(*browser);
+        rig = std::make_unique<ShowTimeRig>(*browser->showRenderer());
     else
         rig = std::make_unique<ScreenRig>(window);
     CliRecorderHost host(command, files, soundInput, terminal);

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class ShowRenderer;
 class QWidget;
 
 // What the browser shows. The presentation viewer knows where its show stands; the recorder
@@ -29,6 +30,12 @@ public:
     // Gives the keyboard focus to the presentation the page shows.
     virtual void FocusPresentation() = 0;
     virtual PageState State() const = 0;
+
+    // Pages opened from now on run on a show clock the recorder moves on (or again on the wall
+    // clock); a browser that has none ignores it.
+    virtual void UseShowClock(bool on) { (void)on; }
+    // The show on that clock, while UseShowClock is on; null otherwise or without one.
+    virtual ShowRenderer* showRenderer() { return nullptr; }
 
 signals:
     // A navigation of the page or of one of its frames completed; url as text.

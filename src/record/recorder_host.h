@@ -34,6 +34,10 @@ public:
     virtual bool CursorOn() const = 0;
     // Read once, when the session starts.
     virtual bool AudioOn() const = 0;
+    // Read when a session is prepared (Record Now): the show runs on the recorder's own clock,
+    // each slot rendered at its exact moment as fast as the machine draws it, instead of on the
+    // wall clock. Only a recording without sound can.
+    virtual bool ShowTime() const { return false; }
     // Read once, when the session starts: milliseconds from one slot to the next.
     virtual double FramePeriodMs() const { return kDefaultFramePeriodMs; }
     // Read once, when the session starts: the loop takes slots 1 .. SlotLimit() - 1.

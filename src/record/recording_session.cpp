@@ -33,10 +33,16 @@ private:
 
 RecordingSession::RecordingSession(RecorderHost& host, FrameSource& source, SlotClock& clock, SessionEvents& events)
     : host_(host)
-    , source_(source)
-    , clock_(clock)
+    , source_(&source)
+    , clock_(&clock)
     , events_(events)
 {
+}
+
+void RecordingSession::SetCapture(FrameSource& source, SlotClock& clock)
+{
+    source_ = &source;
+    clock_ = &clock;
 }
 
 SessionStatistics RecordingSession::Statistics(int actions, int frames, double framePeriodMs)
@@ -52,15 +58,18 @@ void RecordingSession::Run()
     active_ = session;
     reachedSlotLimit_ = false;
     host_.Files().EnsureWorkingDirectory();
-    source_.BeginSession();
-    FrameRecorder recorder(source_, host_.Files());
+    // This session's capture, whatever a nested handler sets for the next one.
+    FrameSource& source = *source_;
+    SlotClock& clock = *clock_;
+    source.BeginSession();
+    FrameRecorder recorder(source, host_.Files());
 
     SoundSession sound(host_, host_.AudioOn());
     const double period = host_.FramePeriodMs();
     const int slotLimit = host_.SlotLimit();
     int i = 1; // the slot
     int a = 1; // the next automatic action
-    const uint32_t t0 = clock_.TickCount();
+    const uint32_t t0 = clock.TickCount();
     slotLateness_.clear();
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
     // its next pass.
@@ -69,23 +78,23 @@ void RecordingSession::Run()
     while (i < slotLimit && running()) {
         host_.SetFrameCount(i);
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(SlotsDurationMs(i, period));
-        slotLateness_.push_back(static_cast<int>(clock_.TickCount() - t0 - due));
+        slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
         const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
-        clock_.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
+        clock.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
         // The preview follows every fifth slot only: scaling costs more than the rest.
         if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
             events_.PreviewReady(recorder.current());
         ++i;
-        clock_.WaitUntilElapsed(t0, static_cast<uint32_t>(SlotsDurationMs(i, period)));
+        clock.WaitUntilElapsed(t0, static_cast<uint32_t>(SlotsDurationMs(i, period)));
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
         if (running() && host_.AutoRecord()) {
             const long long due = static_cast<long long>(host_.LatencyMs()) * a;
-            if (static_cast<long long>(clock_.TickCount() - t0) >= due) {
+            if (static_cast<long long>(clock.TickCount() - t0) >= due) {
                 NextAction();
-                clock_.ActionPerformed();
+                clock.ActionPerformed();
                 ++a;
             }
         }
@@ -97,11 +106,11 @@ void RecordingSession::Run()
 void RecordingSession::NextAction()
 {
     host_.Files().EnsureWorkingDirectory();
-    if (source_.ShowHasEnded()) {
+    if (source_->ShowHasEnded()) {
         Finish();
         return;
     }
-    source_.PerformSlideAction();
+    source_->PerformSlideAction();
 }
 
 void RecordingSession::Finish()

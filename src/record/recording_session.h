@@ -37,6 +37,9 @@ public:
     // Nothing is owned; all outlive the session.
     RecordingSession(RecorderHost& host, FrameSource& source, SlotClock& clock, SessionEvents& events);
 
+    // The frame source and clock of the next sessions (the constructor's until then).
+    void SetCapture(FrameSource& source, SlotClock& clock);
+
     // Start Record: records until Finish, Cancel, the end of the show or the slot limit. The
     // slot limit ends the loop but not the session: Active() stays true until Finish or
     // Cancel. Does nothing while a session is active. Errors of the frame store pass through
@@ -61,8 +64,8 @@ private:
     void End(bool kept);
 
     RecorderHost& host_;
-    FrameSource& source_;
-    SlotClock& clock_;
+    FrameSource* source_;
+    SlotClock* clock_;
     SessionEvents& events_;
     std::vector<int> slotLateness_;
     // The number of the running session, 0 when none: a loop runs only while its own session

@@ -64,6 +64,10 @@ public:
     QPushButton* recordernow = nullptr;
     QComboBox* capturesize = nullptr; // "Capture size:", the browser frame's recorded size
     CaptureSize RecordingCaptureSize() const override;
+    QComboBox* framerate = nullptr;         // "Frame rate:", frames a second of the recording
+    QCheckBox* checkbox_exacttime = nullptr; // "Exact timing": the show on the session's clock
+    double FramePeriodMs() const override;
+    bool ShowTime() const override;
 
     // "Open PPT" page: sound controls
     QSlider* soundvolume = nullptr;
@@ -159,6 +163,7 @@ protected:
 
 private:
     void buildOpenPptPage(QWidget* page);
+    void buildTimingControls(QWidget* page);
     void buildSaveAviPage(QWidget* page);
     void buildSaveGifPage(QWidget* page);
     void connectRecordingHandlers();

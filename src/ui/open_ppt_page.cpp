@@ -1,6 +1,7 @@
 // Layout of the "Open PPT" page: recording options above, sound controls below.
 #include "ui/main_window.h"
 #include "ui/recorder_window.h"
+#include "core/frame_period.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,6 +82,40 @@ CaptureSize TForm1::RecordingCaptureSize() const
     return {size.width(), size.height()};
 }
 
+double TForm1::FramePeriodMs() const
+{
+    const double fps = framerate ? framerate->currentData().toDouble() : 0;
+    return fps > 0 ? FramePeriodOfRate(fps) : kDefaultFramePeriodMs;
+}
+
+bool TForm1::ShowTime() const
+{
+    return checkbox_exacttime && checkbox_exacttime->isEnabled() && checkbox_exacttime->isChecked();
+}
+
+// Right of the volume bars: the frame rate and the show's own clock.
+void TForm1::buildTimingControls(QWidget* page)
+{
+    Caption(page, "Frame rate:", 292, 137);
+    framerate = Place(page, new QComboBox, "framerate", 292, 155);
+    framerate->setGeometry(292, 155, 101, 19);
+    framerate->addItem("6.67 (150 ms)", 1000.0 / kDefaultFramePeriodMs);
+    for (const int fps : {10, 15, 25, 30, 50, 60})
+        framerate->addItem(QString::number(fps), static_cast<double>(fps));
+    framerate->setCurrentIndex(0);
+
+    checkbox_exacttime = Place(page, new QCheckBox("Exact timing"), "checkbox_exacttime", 292, 182);
+    checkbox_exacttime->setToolTip(
+        "Plays the show on the recorder's own clock: every frame shows exactly its moment, as fast as the "
+        "machine draws it. Needs Auto Record without sound; the pointer is not drawn.");
+    const auto follow = [this] {
+        checkbox_exacttime->setEnabled(radiobutton_autorecord->isChecked() && !audioenable->isChecked());
+    };
+    connect(radiobutton_autorecord, &QRadioButton::toggled, this, follow);
+    connect(audioenable, &QCheckBox::toggled, this, follow);
+    follow();
+}
+
 void TForm1::buildOpenPptPage(QWidget* page)
 {
     auto* box = Place(page, new QFrame, "upperBox", 8, 8);
@@ -139,6 +174,8 @@ void TForm1::buildOpenPptPage(QWidget* page)
 
     audioenable = Place(page, new QCheckBox("Audio On"), "audioenable", 320, 232);
     audioenable->setChecked(true);
+
+    buildTimingControls(page);
 
     auto* note = Place(page, new QLabel("Note: [Monitor of ...] records PPT sound (the default), [Mic] your sound"), "noteLabel", 148, 260);
     QFont small = note->font();

@@ -196,8 +196,27 @@ void TForm2::updateStartRecord()
 void TForm2::PrepareSession()
 {
     SetCaptureSize(host_->RecordingCaptureSize());
+    useShowTime(host_->ShowTime());
     button_finished->setEnabled(false);
     updateStartRecord();
+}
+
+void TForm2::useShowTime(bool on)
+{
+    BrowserControl* browser = WebBrowser1();
+    browser->UseShowClock(on);
+    ShowRenderer* renderer = on ? browser->showRenderer() : nullptr;
+    if (renderer) {
+        auto source = std::make_unique<ViewFrameSource>(*renderer);
+        auto clock = std::make_unique<ShowTimeClock>(*renderer);
+        session_.SetCapture(*source, *clock);
+        viewSource_ = std::move(source);
+        showClock_ = std::move(clock);
+    } else {
+        session_.SetCapture(frameSource_, *services_.clock);
+        viewSource_.reset();
+        showClock_.reset();
+    }
 }
 
 void TForm2::ShowRecorder()

@@ -7,9 +7,12 @@
 #include "record/recorder_services.h"
 #include "record/recording_session.h"
 #include "record/screen_frame_source.h"
+#include "record/show_time_clock.h"
+#include "record/view_frame_source.h"
 
 #include <QSize>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 class QFrame;
@@ -89,6 +92,9 @@ private:
     void placeControls();
     void connectHandlers();
     void showPreview(const Picture& picture);
+    // The next sessions record the screen on the wall clock, or the view's own rendering on
+    // the show's clock.
+    void useShowTime(bool on);
     void updateStartRecord();
     PageState pageState() const;
 
@@ -105,6 +111,8 @@ private:
     RecorderServices services_;
     BrowserControl* browser_ = nullptr;
     ScreenFrameSource frameSource_;
+    std::unique_ptr<ViewFrameSource> viewSource_; // while the show runs on the session's clock
+    std::unique_ptr<ShowTimeClock> showClock_;
     RecordingSession session_;
     bool closingForSession_ = false; // the close comes from Finished or Cancel themselves
     CaptureSize captureSize_;

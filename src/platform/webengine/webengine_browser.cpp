@@ -3,6 +3,7 @@
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
 #include "platform/webengine/show_clock_script.h"
+#include "platform/webengine/webengine_show_renderer.h"
 
 #include <QFile>
 #include <QWebChannel>
@@ -122,6 +123,7 @@ void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    renderer_.reset();
     // The page must go before its profile.
     delete view_;
 }
@@ -176,17 +178,30 @@ void WebEngineBrowser::FocusPresentation()
     view_->page()->runJavaScript(QStringLiteral("window.deckrecFocusPresentation && deckrecFocusPresentation();"));
 }
 
-void WebEngineBrowser::UseShowClock()
+void WebEngineBrowser::UseShowClock(bool on)
 {
-    if (!view_)
+    if (!view_ || on == (renderer_ != nullptr))
         return;
+    QWebEngineScriptCollection& scripts = view_->page()->scripts();
+    if (!on) {
+        for (const QWebEngineScript& script : scripts.find(QStringLiteral("deckrec-show-clock")))
+            scripts.remove(script);
+        renderer_.reset();
+        return;
+    }
+    renderer_ = std::make_unique<WebEngineShowRenderer>(*this);
     QWebEngineScript clock;
     clock.setName(QStringLiteral("deckrec-show-clock"));
     clock.setSourceCode(QString::fromUtf8(kShowClockScript));
     clock.setInjectionPoint(QWebEngineScript::DocumentCreation);
     clock.setWorldId(QWebEngineScript::MainWorld);
     clock.setRunsOnSubFrames(true);
-    view_->page()->scripts().insert(clock);
+    scripts.insert(clock);
+}
+
+ShowRenderer* WebEngineBrowser::showRenderer()
+{
+    return renderer_.get();
 }
 
 void WebEngineBrowser::RunScript(const QString& script)

@@ -8,8 +8,10 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <memory>
 
 class PresentationConverter;
+class WebEngineShowRenderer;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
@@ -21,9 +23,8 @@ public:
     WebEngineBrowser(QWidget* parent, PresentationConverter& converter);
     // With a converter of its own that caches the shows in workingDirectory.
     WebEngineBrowser(QWidget* parent, const QString& workingDirectory);
-    // Every page opened from now on runs on a show clock that WebEngineShowRenderer can hold
-    // and move on; call before the first Navigate.
-    void UseShowClock();
+    void UseShowClock(bool on) override;
+    ShowRenderer* showRenderer() override;
     // Runs script in the page's main frame, without waiting for it.
     void RunScript(const QString& script);
     ~WebEngineBrowser() override;
@@ -58,4 +59,5 @@ private:
     QUrl requestedUrl_;
     int navigation_ = 0; // counts Navigate calls, so that a late answer about an old page is dropped
     PageState state_ = PageState::Loading;
+    std::unique_ptr<WebEngineShowRenderer> renderer_; // while the show clock is on
 };
