@@ -6,7 +6,7 @@
 #include "cli/scoped_folder.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
-#include "core/frame_store.h"
+#include "core/slot_reader.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
@@ -23,8 +23,9 @@ namespace {
 void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, int frameCount, bool withSound)
 {
     std::error_code ec;
-    for (int n = 0; n <= frameCount; ++n)
-        if (fs::exists(kept.FrameFilePath(n), ec))
+    const SlotReader reader(kept, frameCount);
+    for (int n = 1; n <= frameCount; ++n)
+        if (reader.Stored(n))
             fs::create_symlink(kept.FrameFilePath(n), work.FrameFilePath(n));
     if (withSound && fs::exists(kept.SoundFilePath(), ec))
         fs::create_symlink(kept.SoundFilePath(), work.SoundFilePath());
@@ -48,7 +49,7 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     const WorkingFiles files(ProgramDataFolder(), scratch.path());
     const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
     LinkRecording(kept, files, manifest.frameCount, withSound);
-    const RecordingToExport recording{files, manifest.frameCount, withSound};
+    const RecordingToExport recording{files, manifest.frameCount, withSound, manifest.framePeriodMs};
     return WriteOutputs(plan, command, recording, encoders, terminal);
 }
 

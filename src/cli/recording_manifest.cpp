@@ -44,7 +44,10 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     manifest.frameCount = json["FrameCount"].toInt(0);
     if (parseError.error != QJsonParseError::NoError || !document.isObject() || manifest.frameCount <= 0)
         throw DeckrecError(path.toStdString() + " is damaged: it gives no FrameCount");
-    manifest.framePeriodMs = json["framePeriodMs"].toInt(150);
+    manifest.framePeriodMs = json["framePeriodMs"].toInt(kDefaultFramePeriodMs);
+    // Every duration and delay is a multiple of it: a period of nothing would export nothing.
+    if (manifest.framePeriodMs <= 0)
+        throw DeckrecError(path.toStdString() + " is damaged: its framePeriodMs is not positive");
     manifest.width = json["width"].toInt(0);
     manifest.height = json["height"].toInt(0);
     manifest.deck = json["deck"].toString().toStdString();

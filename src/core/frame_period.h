@@ -6,10 +6,11 @@
 
 constexpr int kDefaultFramePeriodMs = 150;
 
-// Time from the start of the recording to the end of `slots` slots.
-constexpr long long SlotsDurationMs(long long slots, int framePeriodMs = kDefaultFramePeriodMs)
+// Time from the start of the recording to the end of its first slotCount slots. (Not named
+// "slots": Qt defines that word away in every file that includes its headers.)
+constexpr long long SlotsDurationMs(long long slotCount, int framePeriodMs = kDefaultFramePeriodMs)
 {
-    return slots * framePeriodMs;
+    return slotCount * framePeriodMs;
 }
 
 // The slot that holds the moment ms (1-based): slot 1 covers [0, period).

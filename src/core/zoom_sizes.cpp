@@ -1,6 +1,6 @@
 #include "core/zoom_sizes.h"
 
-#include "core/frame_store.h"
+#include "core/slot_reader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,12 +55,9 @@ std::string ZoomCaption(int index, ZoomSize recorded, OriginalSides sides)
 
 ZoomSize RecordingSize(const WorkingFiles& files, int frameCount)
 {
-    for (int n = 1; n <= frameCount; ++n) {
-        if (!FrameExists(files, n))
-            continue;
-        Picture first;
-        LoadFrame(files, n, first);
-        return {first.width(), first.height()};
-    }
-    return kUnknownRecording;
+    const SlotReader slots(files, frameCount);
+    Picture first;
+    if (!slots.Read(slots.firstStored(), first))
+        return kUnknownRecording;
+    return {first.width(), first.height()};
 }
