@@ -64,7 +64,8 @@ TEST(KeptRecording, AGifExportLastsTheSlotsAtTheRecordingsPeriod)
         output.gif = true;
         output.path = folder.path() + "talk.gif";
         const RecordingToExport recording{folder.files(), kSlots, false, period};
-        const std::string summary = WriteOutput(output, CommandLine{}, recording, encoders, terminal, [] { return false; });
+        const std::string summary =
+            WriteOutput(output, CommandLine{}, recording, encoders, terminal, [] { return false; });
 
         const std::string length = DurationText(static_cast<long long>(kSlots) * period);
         EXPECT_EQ(summary.substr(summary.size() - length.size()), length) << summary;
