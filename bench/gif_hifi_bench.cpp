@@ -14,6 +14,7 @@
 // is made in a temporary folder.
 #include "core/frame_store.h"
 #include "core/picture_ops.h"
+#include "core/slot_reader.h"
 #include "core/working_files.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
@@ -149,10 +150,10 @@ std::vector<std::shared_ptr<Picture>> ScaledSlots(const WorkingFiles& files, int
 {
     std::vector<std::shared_ptr<Picture>> slots;
     std::shared_ptr<Picture> current;
+    const SlotReader reader(files, frameCount);
     for (int slot = 1; slot <= frameCount; ++slot) {
-        if (FrameExists(files, slot)) {
-            auto p = std::make_shared<Picture>();
-            LoadFrame(files, slot, *p);
+        auto p = std::make_shared<Picture>();
+        if (reader.Read(slot, *p)) {
             if (!current) {
                 const ZoomSize size = ZoomSizeFor(0, {p->width(), p->height()}, OriginalSides::AsRecorded);
                 width = size.width;
@@ -230,13 +231,13 @@ Result RunDeckrec(const WorkingFiles& files, int frameCount, int width, int heig
     options.width = width;
     options.height = height;
     options.highFidelity = hifi;
-    GifBuildHooks hooks;
-    hooks.readOptions = [options] { return options; };
+    GifBuildSettings settings;
+    settings.readOptions = [options] { return options; };
     std::vector<uint8_t> bytes;
     r.seconds = 1e9;
     for (int run = 0; run < 3; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        std::unique_ptr<TGIFImage> animation = BuildGifAnimation(files, frameCount, hooks);
+        std::unique_ptr<TGIFImage> animation = BuildGifAnimation(files, frameCount, settings);
         GifMemoryStream out;
         animation->SaveToStream(out);
         r.seconds = std::min(r.seconds, Seconds(start));
@@ -312,9 +313,7 @@ void Report(const std::string& dir)
     const WorkingFiles files(dir, dir);
     int width = 560, height = 420;
     const auto slots = ScaledSlots(files, frameCount, width, height);
-    int stored = 0;
-    for (int slot = 1; slot <= frameCount; ++slot)
-        stored += FrameExists(files, slot) ? 1 : 0;
+    const int stored = SlotReader(files, frameCount).storedCount();
     std::printf("\n%s: %d slots, %d stored pictures, scaled to %d x %d\n\n", dir.c_str(), frameCount, stored, width, height);
     std::printf("| | bytes | mean PSNR (dB) | build time (s) | frames |\n|---|---|---|---|---|\n");
     const Result results[] = {RunDeckrec(files, frameCount, width, height, false, slots),

@@ -57,13 +57,13 @@ void BM_GifLongExport(benchmark::State& state)
         ResetPeakRss();
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = ProcessCpuSeconds();
-        GifBuildHooks hooks;
-        hooks.readOptions = [&] {
+        GifBuildSettings settings;
+        settings.readOptions = [&] {
             GifBuildOptions options;
             options.smallerSize = state.range(0) != 0;
             return options;
         };
-        auto animation = BuildGifAnimation(recording.files(), recording.frameCount(), hooks);
+        auto animation = BuildGifAnimation(recording.files(), recording.frameCount(), settings);
         SaveGifFile(*animation, output);
         const double cpuSeconds = ProcessCpuSeconds() - cpuStart;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

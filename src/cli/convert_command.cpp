@@ -153,7 +153,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.framePeriodMs = recording.framePeriodMs;
         WriteRecordingManifest(recordingFolder, manifest);
     }
-    const RecordingToExport toExport{files, recording.frameCount, recording.withSound};
+    const RecordingToExport toExport{files, recording.frameCount, recording.withSound, recording.framePeriodMs};
     const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
     return app.failed() && status == kExitSuccess ? kExitFailure : status;
 }

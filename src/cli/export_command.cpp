@@ -54,7 +54,7 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     const WorkingFiles files(ProgramDataFolder(), scratch.path());
     const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
     LinkRecording(kept, files, stored, withSound);
-    const RecordingToExport recording{files, manifest.frameCount, withSound};
+    const RecordingToExport recording{files, manifest.frameCount, withSound, manifest.framePeriodMs};
     return WriteOutputs(plan, command, recording, encoders, terminal);
 }
 

@@ -121,7 +121,8 @@ std::vector<PlannedOutput> PlanOutputs(const CommandLine& command, EncoderFacili
         // again before the first frame.
         const ZoomSize predicted =
             VideoOutputSize(command.size, {command.capture.width, command.capture.height});
-        if (!encoders.accepts(encoder->code, predicted.width, predicted.height, command.bits, 150))
+        if (!encoders.accepts(encoder->code, predicted.width, predicted.height, command.bits,
+                              FramePeriodOfRate(command.framesPerSecond)))
             throw OutputOptionsError("cannot write " + path + ": encoder " + encoder->code + " cannot take " +
                                std::to_string(predicted.width) + "x" + std::to_string(predicted.height) +
                                " pictures of " + std::to_string(command.bits) + " bits");

@@ -2,6 +2,8 @@
 
 #include "video/video_export.h"
 #include "cli/terminal.h"
+#include "core/frame_period.h"
+#include "core/progress.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
 #include "gif/gif_save.h"
@@ -63,15 +65,20 @@ std::string WriteGif(const PlannedOutput& output, const CommandLine& command, co
     options.floydSteinberg = command.floydSteinberg;
     options.highFidelity = command.gifHighFidelity;
     const std::string label = FileName(output.path);
-    GifBuildHooks hooks;
-    hooks.beforeSlot = [&](int slot) { terminal.Progress(label + " building", slot, recording.frameCount); };
-    hooks.readOptions = [options] { return options; };
-    hooks.cancelled = interrupted;
-    GifSaveHooks save;
-    save.progress = [&](int written, int count) { terminal.Progress(label + " writing", written, count); };
+    GifBuildSettings settings;
+    settings.readOptions = [options] { return options; };
+    settings.framePeriodMs = recording.framePeriodMs;
+    Progress building;
+    building.report = [&](long long slot, long long slotCount) {
+        terminal.Progress(label + " building", slot, slotCount);
+    };
+    building.cancelled = interrupted;
+    Progress save;
+    save.report = [&](long long written, long long count) { terminal.Progress(label + " writing", written, count); };
     save.cancelled = interrupted;
     try {
-        std::unique_ptr<TGIFImage> animation = BuildGifAnimation(recording.files, recording.frameCount, hooks);
+        std::unique_ptr<TGIFImage> animation =
+            BuildGifAnimation(recording.files, recording.frameCount, settings, building);
         if (animation->Empty())
             throw DeckrecError("cannot write " + output.path + ": the recording holds no picture");
         frames = animation->Count();
@@ -91,6 +98,7 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.quality = command.quality.value_or(kDefaultQuality);
     options.pixelFormat = PixelFormatOfBits(command.bits);
     options.size = VideoOutputSize(command.size, RecordedSizeOf(recording));
+    options.framePeriodMs = recording.framePeriodMs;
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;
     const std::string label = FileName(output.path);
@@ -113,7 +121,7 @@ std::string WriteOutput(const PlannedOutput& output, const CommandLine& command,
     int frames = recording.frameCount;
     const std::string detail = output.gif ? WriteGif(output, command, recording, terminal, interrupted, frames)
                                           : WriteVideo(output, command, recording, encoders, terminal, interrupted);
-    const long long durationMs = static_cast<long long>(recording.frameCount) * 150;
+    const long long durationMs = SlotsDurationMs(recording.frameCount, recording.framePeriodMs);
     return output.path + ": " + FileSizeText(FileBytes(output.path)) + ", " + detail + ", " + std::to_string(frames) +
            " frames, " + DurationText(durationMs);
 }

@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/output_plan.h"
+#include "core/frame_period.h"
 #include "core/working_files.h"
 
 #include <functional>
@@ -24,6 +25,8 @@ struct RecordingToExport {
     WorkingFiles files;
     int frameCount = 0;
     bool withSound = false;
+    // How long each slot lasts: kept recordings carry theirs in recording.json.
+    double framePeriodMs = kDefaultFramePeriodMs;
 };
 
 // Throws DeckrecError (or InterruptedError) on failure; the target is then untouched.

@@ -1,8 +1,9 @@
 #include "gif/gif_animation_builder.h"
 
-#include "core/frame_store.h"
 #include "core/picture_ops.h"
+#include "core/slot_reader.h"
 #include "core/zoom_sizes.h"
+#include "gif/gif_delays.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,7 +19,7 @@ namespace {
 
 // packer null: the frame is packed before this returns.
 int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraphicControlExtension** control,
-                GifFramePacker* packer = nullptr)
+                int delay = GifFrameDelay, GifFramePacker* packer = nullptr)
 {
     TGIFSubImage& frame = animation.Images[index];
     if (index == 0) {
@@ -27,7 +28,7 @@ int FinishFrame(TGIFImage& animation, int index, int transparentIndex, TGIFGraph
         frame.Extensions.Add(std::move(loop));
     }
     auto gce = std::make_unique<TGIFGraphicControlExtension>(&frame);
-    gce->SetDelay(GifFrameDelay);
+    gce->SetDelay(static_cast<uint16_t>(delay));
     if (transparentIndex >= 0) {
         gce->SetTransparent(true);
         gce->SetTransparentColorIndex(transparentIndex);
@@ -107,8 +108,8 @@ FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& p
     return result;
 }
 
-GifAnimationBuilder::GifAnimationBuilder(const std::string& spillFolder, size_t memoryBound)
-    : spillFolder_(spillFolder), memoryBound_(memoryBound)
+GifAnimationBuilder::GifAnimationBuilder(const std::string& spillFolder, size_t memoryBound, double framePeriodMs)
+    : spillFolder_(spillFolder), memoryBound_(memoryBound), framePeriodMs_(framePeriodMs)
 {
     NewAnimation();
 }
@@ -121,11 +122,17 @@ void GifAnimationBuilder::NewAnimation()
 
 GifAnimationBuilder::~GifAnimationBuilder() = default;
 
+int GifAnimationBuilder::TakeSlotDelay()
+{
+    return static_cast<int>(GifSlotDelay(slots_++, framePeriodMs_));
+}
+
 void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& options)
 {
+    const int delay = TakeSlotDelay();
     ScaleBitmapInPlace(picture, options.width, options.height);
     if (options.highFidelity) {
-        AddHighFidelityFrame(picture);
+        AddHighFidelityFrame(picture, delay);
         return;
     }
     hifi_.Forget();
@@ -143,7 +150,7 @@ void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& 
         if (before.Height() > 0 && now.Width() == before.Width() && now.Height() == before.Height())
             comparison = CompareFrames(now, before);
     }
-    AddFrame(*current, comparison);
+    AddFrame(*current, comparison, delay);
     // Kept whatever the option says, so that switching to "Smaller Size" during a build
     // compares with what is really shown.
     previousFrame_ = std::move(current);
@@ -151,41 +158,42 @@ void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& 
 
 void GifAnimationBuilder::AddMissingSlot(const GifBuildOptions&)
 {
-    ExtendDelay(GifFrameDelay);
+    ExtendDelay(TakeSlotDelay());
     // The next stored slot is added whole.
     previousFrame_.reset();
 }
 
-void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparison& comparison)
+void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparison& comparison, int delay)
 {
     const long long pixels = current.Empty() ? 0 : static_cast<long long>(current.Width()) * current.Height();
     const int t = comparison.transparentIndex;
     if (pixels == comparison.unchanged && t >= 0) {
-        ExtendDelay(GifFrameDelay);
+        ExtendDelay(delay);
         return;
     }
     if (pixels * 3 / 10 >= comparison.unchanged || t < 0)
-        FinishFrame(*animation_, animation_->Add(current), -1, &lastFrameControl_, &packer_);
+        FinishFrame(*animation_, animation_->Add(current), -1, &lastFrameControl_, delay, &packer_);
     else
-        AddDifferenceFrame(current, t);
-    if (leadingDelay_ > 0) {
-        const long long leading = leadingDelay_;
-        leadingDelay_ = 0;
-        ExtendDelay(leading);
-    }
+        AddDifferenceFrame(current, t, delay);
+    GiveLeadingDelay();
 }
 
-void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled)
+void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled, int delay)
 {
     // The other mode's next frame has nothing to compare with.
     previousFrame_.reset();
     GifHifiFrame next = hifi_.Next(*animation_, scaled);
     if (!next.frame) {
-        ExtendDelay(GifFrameDelay);
+        ExtendDelay(delay);
         return;
     }
     const int index = animation_->Add(std::move(next.frame));
-    FinishFrame(*animation_, index, next.transparentIndex, &lastFrameControl_, &packer_);
+    FinishFrame(*animation_, index, next.transparentIndex, &lastFrameControl_, delay, &packer_);
+    GiveLeadingDelay();
+}
+
+void GifAnimationBuilder::GiveLeadingDelay()
+{
     if (leadingDelay_ > 0) {
         const long long leading = leadingDelay_;
         leadingDelay_ = 0;
@@ -193,7 +201,7 @@ void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled)
     }
 }
 
-void GifAnimationBuilder::AddDifferenceFrame(const TGIFImage& current, int transparentIndex)
+void GifAnimationBuilder::AddDifferenceFrame(const TGIFImage& current, int transparentIndex, int delay)
 {
     const TGIFSubImage& now = current.Images[0];
     const TGIFSubImage& before = previousFrame_->Images[0];
@@ -210,7 +218,7 @@ void GifAnimationBuilder::AddDifferenceFrame(const TGIFImage& current, int trans
             if (nowColors[row[x]] == beforeColors[was[x]])
                 row[x] = static_cast<uint8_t>(transparentIndex);
     }
-    FinishFrame(*animation_, animation_->Add(difference), transparentIndex, &lastFrameControl_, &packer_);
+    FinishFrame(*animation_, animation_->Add(difference), transparentIndex, &lastFrameControl_, delay, &packer_);
 }
 
 void GifAnimationBuilder::ExtendDelay(long long hundredths)
@@ -257,6 +265,7 @@ std::unique_ptr<TGIFImage> GifAnimationBuilder::TakeAnimation()
     previousFrame_.reset();
     lastFrameControl_ = nullptr;
     leadingDelay_ = 0;
+    slots_ = 0;
     hifi_.Reset();
     return animation;
 }
@@ -270,30 +279,34 @@ struct ReadSlot {
 
 } // namespace
 
-std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks)
+std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount,
+                                             const GifBuildSettings& settings, const Progress& progress)
 {
-    GifAnimationBuilder builder(files.WorkingDirectory(), hooks.memoryBound);
-    // The next slot's frame file is read and decompressed on a thread of its own while this
-    // slot is reduced and coded; its errors come out at that slot's turn.
-    auto read = [&files](int slot) {
+    GifAnimationBuilder builder(files.WorkingDirectory(), settings.memoryBound, settings.framePeriodMs);
+    const SlotReader reader(files, frameCount);
+    // The next stored slot's frame file is read and decompressed on a thread of its own while
+    // this slot is reduced and coded; its errors come out at that slot's turn. A slot without
+    // a file needs no thread.
+    auto read = [&reader](int n) {
         ReadSlot result;
-        result.stored = FrameExists(files, slot);
-        if (result.stored)
-            LoadFrame(files, slot, result.picture);
+        result.stored = reader.Read(n, result.picture);
         return result;
+    };
+    auto startReading = [&](int n) {
+        return std::async(reader.Stored(n) ? std::launch::async : std::launch::deferred, read, n);
     };
     std::future<ReadSlot> next;
     if (frameCount > 0)
-        next = std::async(std::launch::async, read, 1);
+        next = startReading(1);
     for (int k = 0; k < frameCount; ++k) {
-        if (hooks.beforeSlot)
-            hooks.beforeSlot(k);
-        if (hooks.cancelled && hooks.cancelled())
+        progress.Report(k, frameCount);
+        progress.Idle();
+        if (progress.Cancelled())
             throw GifCancelled();
-        const GifBuildOptions options = hooks.readOptions ? hooks.readOptions() : GifBuildOptions{};
+        const GifBuildOptions options = settings.readOptions ? settings.readOptions() : GifBuildOptions{};
         ReadSlot current = next.get();
         if (k + 1 < frameCount)
-            next = std::async(std::launch::async, read, k + 2);
+            next = startReading(k + 2);
         if (current.stored)
             builder.AddStoredSlot(std::move(current.picture), options);
         else

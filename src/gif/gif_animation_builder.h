@@ -3,7 +3,9 @@
 // (whole, or with "Smaller Size" cropped transparent difference frames), slots without a
 // picture of their own and unchanged pictures lengthen the frame before them.
 
+#include "core/frame_period.h"
 #include "core/picture.h"
+#include "core/progress.h"
 #include "core/working_files.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_hifi_builder.h"
@@ -18,7 +20,7 @@
 #include <string>
 #include <utility>
 
-// Display time of every new frame in hundredths: one frame slot of 150 ms.
+// Display time of a frame added by AddGifFrame, in hundredths: one slot of the default period.
 constexpr int GifFrameDelay = 15;
 // Largest delay the 16-bit field holds.
 constexpr int kMaxGifDelay = 65535;
@@ -62,8 +64,10 @@ FrameComparison CompareFrames(const TGIFSubImage& current, const TGIFSubImage& p
 class GifAnimationBuilder {
 public:
     // Finished frames are packed (the last one by TakeAnimation); with a spill folder their coded data beyond memoryBound
-    // bytes goes to a file there (see TGIFImage::SetSpillFolder).
-    explicit GifAnimationBuilder(const std::string& spillFolder = "", size_t memoryBound = kGifFramesInMemory);
+    // bytes goes to a file there (see TGIFImage::SetSpillFolder). Every slot lasts
+    // framePeriodMs (see gif_delays.h for how that becomes whole hundredths).
+    explicit GifAnimationBuilder(const std::string& spillFolder = "", size_t memoryBound = kGifFramesInMemory,
+                                 double framePeriodMs = kDefaultFramePeriodMs);
     ~GifAnimationBuilder();
 
     // A slot with a picture of its own (24-bit, any size: it is scaled to the zoom size).
@@ -75,14 +79,21 @@ public:
 
 private:
     void NewAnimation();
-    void AddFrame(const TGIFImage& current, const FrameComparison& comparison);
-    void AddDifferenceFrame(const TGIFImage& current, int transparentIndex);
-    void AddHighFidelityFrame(const Picture& scaled);
+    // The hundredths of the slot being added; the next call gives the next slot's.
+    int TakeSlotDelay();
+    void AddFrame(const TGIFImage& current, const FrameComparison& comparison, int delay);
+    void AddDifferenceFrame(const TGIFImage& current, int transparentIndex, int delay);
+    void AddHighFidelityFrame(const Picture& scaled, int delay);
+    // After a new frame: slots met before the first frame lengthen it.
+    void GiveLeadingDelay();
     void ExtendDelay(long long hundredths);
     void AppendRepeatFrame();
 
     std::string spillFolder_;
     size_t memoryBound_;
+    double framePeriodMs_;
+    // Slots added to the animation being built.
+    long long slots_ = 0;
     std::unique_ptr<TGIFImage> animation_;
     // The last reduced frame, whole: what the screen shows after the last frame.
     std::unique_ptr<TGIFImage> previousFrame_;
@@ -96,18 +107,20 @@ private:
     GifFramePacker packer_;
 };
 
-// Called before each slot k (0-based) and once more with the slot's options; cancelled is
-// asked right after beforeSlot, and true ends the build.
-struct GifBuildHooks {
-    std::function<void(int slot)> beforeSlot;
+struct GifBuildSettings {
+    // Asked once per slot, after the slot's progress report: the options it is added with
+    // (the windows let the user change them during a build).
     std::function<GifBuildOptions()> readOptions;
-    std::function<bool()> cancelled;
     // Coded frame data kept in memory; the rest goes to a file in the working directory.
     size_t memoryBound = kGifFramesInMemory;
+    // The recording's frame period: how long each slot shows.
+    double framePeriodMs = kDefaultFramePeriodMs;
 };
 
-// Builds the animation from frame slots 1..frameCount of the frame store. Errors of the
-// frame store pass through, a cancelled build raises GifCancelled; nothing of the build is
-// kept then. The animation's frames are packed; those beyond hooks.memoryBound live in a
-// nameless file in the working directory until the animation is released.
-std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount, const GifBuildHooks& hooks);
+// Builds the animation from frame slots 1..frameCount of the frame store. Before slot k
+// (0-based) progress reports k of frameCount and idles, then its cancel is asked: true raises
+// GifCancelled and nothing of the build is kept. Errors of the frame store pass through. The
+// animation's frames are packed; those beyond settings.memoryBound live in a nameless file in
+// the working directory until the animation is released.
+std::unique_ptr<TGIFImage> BuildGifAnimation(const WorkingFiles& files, int frameCount,
+                                             const GifBuildSettings& settings, const Progress& progress = {});

@@ -2,9 +2,9 @@
 // Raised when the user (or a caller's cancel callback) stops a GIF build or save: not a
 // failure, so the windows show no error for it.
 
-#include "core/deckrec_error.h"
+#include "core/progress.h"
 
-class GifCancelled : public DeckrecError {
+class GifCancelled : public OperationCancelled {
 public:
-    GifCancelled() : DeckrecError("GIF export cancelled.") {}
+    GifCancelled() : OperationCancelled("GIF export cancelled.") {}
 };

@@ -27,9 +27,13 @@ std::vector<uint32_t> PixelsOf(const Picture& picture)
     return pixels;
 }
 
-struct Rect {
+} // namespace
+
+struct GifHifiFrames::Rect {
     int left = 0, top = 0, right = -1, bottom = -1; // inclusive
     bool Empty() const { return right < left; }
+    int Width() const { return right - left + 1; }
+    int Height() const { return bottom - top + 1; }
     void Take(int x, int y)
     {
         if (Empty()) {
@@ -44,7 +48,19 @@ struct Rect {
     }
 };
 
-} // namespace
+struct GifHifiFrames::Changes {
+    Rect changed;
+    ColorTable24 histogram; // the colours drawn: of the changed pixels, or of the whole rectangle when opaque
+    bool opaque = false;    // no index is kept for "unchanged"
+};
+
+// Per pixel of the changed rectangle, row by row: the index it must show (its shown colour
+// changes), else the index it may show without changing what is seen; -1 for none.
+struct GifHifiFrames::PixelChoices {
+    std::vector<int16_t> must;
+    std::vector<int16_t> may;
+    Rect shown; // of the pixels that must change, inside the changed rectangle
+};
 
 // The colours one frame's pixels index: the shared table or one of its own.
 struct GifHifiFrames::Table {
@@ -126,46 +142,66 @@ GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
     if (picture.empty())
         return result;
     BindGlobalTable(animation);
-    const int width = picture.width();
-    const int height = picture.height();
     std::vector<uint32_t> now = PixelsOf(picture);
+    const bool whole = StartPicture(picture.width(), picture.height());
+    const Changes changes = FindChanges(now, whole);
+    if (changes.changed.Empty())
+        return result;
+    Table table = ChooseTable(animation, changes);
+    const PixelChoices choices = ChoosePixels(now, changes, table);
+    source_ = std::move(now);
+    if (choices.shown.Empty())
+        return result; // changes too small for the palette to show
+    result.frame = DrawFrame(animation, changes, choices, table);
+    result.transparentIndex = changes.opaque ? -1 : kTransparent;
+    return result;
+}
+
+bool GifHifiFrames::StartPicture(int width, int height)
+{
     const bool whole = width != width_ || height != height_ || screen_.empty();
     if (whole) {
         width_ = width;
         height_ = height;
-        screen_.assign(now.size(), 0);
+        screen_.assign(static_cast<size_t>(width) * height, 0);
     }
+    return whole;
+}
 
-    // Where the picture changed, and the colours it has there.
-    Rect changed;
-    ColorTable24 histogram;
-    for (int y = 0; y < height; ++y) {
-        const size_t row = static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x)
+GifHifiFrames::Changes GifHifiFrames::FindChanges(const std::vector<uint32_t>& now, bool whole) const
+{
+    Changes changes;
+    for (int y = 0; y < height_; ++y) {
+        const size_t row = static_cast<size_t>(y) * width_;
+        for (int x = 0; x < width_; ++x)
             if (whole || now[row + x] != source_[row + x]) {
-                changed.Take(x, y);
-                histogram.Add(now[row + x], 1);
+                changes.changed.Take(x, y);
+                changes.histogram.Add(now[row + x], 1);
             }
     }
-    if (changed.Empty())
-        return result;
     // Changed pixels of 256 colours leave no index for "unchanged": if the whole rectangle
     // has no more than 256, it is drawn opaque and stays exact.
-    bool opaque = whole;
-    if (!whole && histogram.Count() >= TGIFColorMap::kMaxColors) {
+    changes.opaque = whole;
+    if (!whole && changes.histogram.Count() >= TGIFColorMap::kMaxColors) {
+        const Rect& r = changes.changed;
         ColorTable24 inside;
-        for (int y = changed.top; y <= changed.bottom && inside.Count() <= TGIFColorMap::kMaxColors; ++y)
-            for (int x = changed.left; x <= changed.right; ++x)
-                inside.Add(now[static_cast<size_t>(y) * width + x], 1);
+        for (int y = r.top; y <= r.bottom && inside.Count() <= TGIFColorMap::kMaxColors; ++y)
+            for (int x = r.left; x <= r.right; ++x)
+                inside.Add(now[static_cast<size_t>(y) * width_ + x], 1);
         if (inside.Count() <= TGIFColorMap::kMaxColors) {
-            opaque = true;
-            histogram = inside;
+            changes.opaque = true;
+            changes.histogram = inside;
         }
     }
+    return changes;
+}
 
-    // The table: a small one of its own, else the shared one while the colours fit, else one
-    // of its own with the exact colours, else a palette made for them.
-    const int reserved = opaque ? 0 : 1;
+GifHifiFrames::Table GifHifiFrames::ChooseTable(TGIFImage& animation, const Changes& changes)
+{
+    // A small one of its own, else the shared one while the colours fit, else one of its own
+    // with the exact colours, else a palette made for them.
+    const ColorTable24& histogram = changes.histogram;
+    const int reserved = changes.opaque ? 0 : 1;
     const int colors = histogram.Count();
     Table table;
     int newShared = 0;
@@ -185,60 +221,73 @@ GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
         if (newShared > 0 || animation.Header.ColorMap.Empty())
             WriteGlobalTable(animation);
         table.exact = global_;
-    } else {
-        if (reserved)
-            table.local.push_back(0);
-        std::vector<uint32_t> palette;
-        if (colors + reserved <= TGIFColorMap::kMaxColors) {
-            for (const auto& e : histogram.Entries())
-                palette.push_back(e.rgb);
-            std::sort(palette.begin(), palette.end());
-        } else {
-            palette = MakePalette(histogram.Entries(), TGIFColorMap::kMaxColors - reserved);
-            table.search = std::make_unique<NearestColorSearch>(palette);
-            table.offset = reserved;
-        }
-        for (uint32_t rgb : palette) {
-            table.exact.Set(rgb, static_cast<uint32_t>(table.local.size()));
-            table.local.push_back(rgb);
-        }
+        return table;
     }
-    auto colourOf = [&](int index) {
-        if (table.global)
-            return globalColors_[static_cast<size_t>(index)];
-        return table.local[static_cast<size_t>(index)];
-    };
+    if (reserved)
+        table.local.push_back(0);
+    std::vector<uint32_t> palette;
+    if (colors + reserved <= TGIFColorMap::kMaxColors) {
+        for (const auto& e : histogram.Entries())
+            palette.push_back(e.rgb);
+        std::sort(palette.begin(), palette.end());
+    } else {
+        palette = MakePalette(histogram.Entries(), TGIFColorMap::kMaxColors - reserved);
+        table.search = std::make_unique<NearestColorSearch>(palette);
+        table.offset = reserved;
+    }
+    for (uint32_t rgb : palette) {
+        table.exact.Set(rgb, static_cast<uint32_t>(table.local.size()));
+        table.local.push_back(rgb);
+    }
+    return table;
+}
 
+uint32_t GifHifiFrames::TableColour(const Table& table, int index) const
+{
+    if (table.global)
+        return globalColors_[static_cast<size_t>(index)];
+    return table.local[static_cast<size_t>(index)];
+}
+
+GifHifiFrames::PixelChoices GifHifiFrames::ChoosePixels(const std::vector<uint32_t>& now, const Changes& changes,
+                                                       Table& table) const
+{
     // Each pixel of the changed rectangle either must show a new index (its shown colour
     // changes) or may show what it shows now: the transparent index, or its colour's index.
-    const int cw = changed.right - changed.left + 1;
-    const int ch = changed.bottom - changed.top + 1;
-    std::vector<int16_t> must(static_cast<size_t>(cw) * ch, -1);
-    std::vector<int16_t> may(static_cast<size_t>(cw) * ch, -1);
-    Rect shown;
+    const Rect& changed = changes.changed;
+    const int cw = changed.Width();
+    const int ch = changed.Height();
+    PixelChoices choices;
+    choices.must.assign(static_cast<size_t>(cw) * ch, -1);
+    choices.may.assign(static_cast<size_t>(cw) * ch, -1);
     for (int y = 0; y < ch; ++y)
         for (int x = 0; x < cw; ++x) {
-            const size_t at = static_cast<size_t>(y + changed.top) * width + x + changed.left;
+            const size_t at = static_cast<size_t>(y + changed.top) * width_ + x + changed.left;
             const size_t here = static_cast<size_t>(y) * cw + x;
-            if (opaque || now[at] != source_[at]) {
+            if (changes.opaque || now[at] != source_[at]) {
                 const int index = table.Map(now[at]);
-                if (opaque || colourOf(index) != screen_[at]) {
-                    must[here] = static_cast<int16_t>(index);
-                    shown.Take(x, y);
+                if (changes.opaque || TableColour(table, index) != screen_[at]) {
+                    choices.must[here] = static_cast<int16_t>(index);
+                    choices.shown.Take(x, y);
                     continue;
                 }
-                may[here] = static_cast<int16_t>(index);
+                choices.may[here] = static_cast<int16_t>(index);
             } else {
-                may[here] = static_cast<int16_t>(table.Exact(screen_[at]));
+                choices.may[here] = static_cast<int16_t>(table.Exact(screen_[at]));
             }
         }
-    source_ = std::move(now);
-    if (shown.Empty())
-        return result; // changes too small for the palette to show
+    return choices;
+}
 
+std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawFrame(TGIFImage& animation, const Changes& changes,
+                                                       const PixelChoices& choices, const Table& table)
+{
+    const Rect& changed = changes.changed;
+    const Rect& shown = choices.shown;
+    const int cw = changed.Width();
     auto frame = std::make_unique<TGIFSubImage>(&animation);
-    frame->SetWidth(shown.right - shown.left + 1);
-    frame->SetHeight(shown.bottom - shown.top + 1);
+    frame->SetWidth(shown.Width());
+    frame->SetHeight(shown.Height());
     frame->SetLeft(changed.left + shown.left);
     frame->SetTop(changed.top + shown.top);
     for (uint32_t rgb : table.local)
@@ -248,10 +297,10 @@ GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
         uint8_t* out = frame->ScanLine(y - shown.top);
         for (int x = shown.left; x <= shown.right; ++x) {
             const size_t here = static_cast<size_t>(y) * cw + x;
-            int index = must[here];
+            int index = choices.must[here];
             if (index >= 0) {
-                screen_[static_cast<size_t>(y + changed.top) * width + x + changed.left] = colourOf(index);
-            } else if (last != kTransparent && last == may[here]) { // may is -1 or a real entry
+                screen_[static_cast<size_t>(y + changed.top) * width_ + x + changed.left] = TableColour(table, index);
+            } else if (last != kTransparent && last == choices.may[here]) { // may is -1 or a real entry
                 index = last; // continues the run
             } else {
                 index = kTransparent;
@@ -260,7 +309,5 @@ GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
             last = index;
         }
     }
-    result.frame = std::move(frame);
-    result.transparentIndex = opaque ? -1 : kTransparent;
-    return result;
+    return frame;
 }

@@ -33,9 +33,28 @@ public:
     void Reset();
 
 private:
+    struct Rect;
     struct Table;
+    struct Changes;
+    struct PixelChoices;
     void BindGlobalTable(const TGIFImage& animation);
     void WriteGlobalTable(TGIFImage& animation) const;
+
+    // The steps of Next, in order.
+    // A picture of another size than the last, or the first: the screen starts empty; true
+    // when the frame must be whole.
+    bool StartPicture(int width, int height);
+    // Where now differs from the last picture (everywhere when whole), its colours there, and
+    // whether that rectangle is drawn opaque.
+    Changes FindChanges(const std::vector<uint32_t>& now, bool whole) const;
+    // The table the frame's pixels index; adds new colours to the shared one when it is chosen.
+    Table ChooseTable(TGIFImage& animation, const Changes& changes);
+    // What each pixel of the changed rectangle must or may show, and the part that must change.
+    PixelChoices ChoosePixels(const std::vector<uint32_t>& now, const Changes& changes, Table& table) const;
+    // The frame of that part; the screen then shows it.
+    std::unique_ptr<TGIFSubImage> DrawFrame(TGIFImage& animation, const Changes& changes,
+                                            const PixelChoices& choices, const Table& table);
+    uint32_t TableColour(const Table& table, int index) const;
 
     int width_ = 0;
     int height_ = 0;

@@ -2,10 +2,10 @@
 
 #include "core/file_replacement.h"
 
-void SaveGifFile(TGIFImage& animation, const std::string& path, const GifSaveHooks& hooks)
+void SaveGifFile(TGIFImage& animation, const std::string& path, const Progress& progress)
 {
     auto checkCancel = [&] {
-        if (hooks.cancelled && hooks.cancelled())
+        if (progress.Cancelled())
             throw GifCancelled();
     };
     checkCancel();
@@ -13,8 +13,8 @@ void SaveGifFile(TGIFImage& animation, const std::string& path, const GifSaveHoo
     {
         GifFileStream file(output.path());
         animation.SaveToStream(file, [&](int written, int count) {
-            if (hooks.progress)
-                hooks.progress(written, count);
+            progress.Report(written, count);
+            progress.Idle();
             checkCancel();
         });
         file.Close();

@@ -49,6 +49,17 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
     return options;
 }
 
+// The page's bar for a build (slots) or a save (frames written): the bar takes each count as
+// its value, the window stays live between steps, and "Cancel" stops the job at the next one.
+Progress GifBarProgress(QProgressBar& bar, const bool& cancelRequested)
+{
+    Progress progress;
+    progress.report = [&bar](long long done, long long) { bar.setValue(static_cast<int>(done)); };
+    progress.idle = [] { QCoreApplication::processEvents(); };
+    progress.cancelled = [&cancelRequested] { return cancelRequested; };
+    return progress;
+}
+
 // What a running build disables besides the page tabs.
 std::vector<QWidget*> GifPageControls(TForm1& form)
 {
@@ -142,15 +153,10 @@ bool TForm1::BuildGifPreview()
     suiProgressBar2->setMaximum(std::max(FrameCount - 1, 1));
     QCoreApplication::processEvents();
 
-    GifBuildHooks hooks;
-    hooks.beforeSlot = [this](int slot) {
-        QCoreApplication::processEvents();
-        suiProgressBar2->setValue(slot);
-        QCoreApplication::processEvents();
-    };
-    hooks.readOptions = [this] { return ReadGifOptions(*this); };
-    hooks.cancelled = [this] { return GifCancelRequested; };
-    std::unique_ptr<TGIFImage> animation = BuildGifAnimation(services_.files, FrameCount, hooks);
+    GifBuildSettings settings;
+    settings.readOptions = [this] { return ReadGifOptions(*this); };
+    std::unique_ptr<TGIFImage> animation =
+        BuildGifAnimation(services_.files, FrameCount, settings, GifBarProgress(*suiProgressBar2, GifCancelRequested));
 
     if (animation->Empty()) {
         // Not one slot had a picture of its own: there is nothing to show or save.
@@ -193,16 +199,10 @@ void TForm1::SaveGifPicture(const std::string& target)
     suiProgressBar2->setFormat("Saving... %p%");
     suiProgressBar2->setMaximum(std::max(imageanimate->picture()->Count(), 1));
     suiProgressBar2->setValue(0);
-    GifSaveHooks hooks;
-    hooks.progress = [this](int written, int) {
-        suiProgressBar2->setValue(written);
-        QCoreApplication::processEvents();
-    };
-    hooks.cancelled = [this] { return GifCancelRequested; };
     try {
         // Written beside the target and renamed over it when complete: a failed or cancelled
         // save leaves the user's old file as it was and no partial file.
-        SaveGifFile(*imageanimate->picture(), target, hooks);
+        SaveGifFile(*imageanimate->picture(), target, GifBarProgress(*suiProgressBar2, GifCancelRequested));
     } catch (...) {
         suiProgressBar2->setFormat(format);
         throw;

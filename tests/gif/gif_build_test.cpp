@@ -29,9 +29,9 @@ GifBuildOptions Options(int zoomItem, bool grey, bool smaller, bool floyd = fals
 
 std::unique_ptr<TGIFImage> Build(const WorkingFiles& files, int frameCount, const GifBuildOptions& options)
 {
-    GifBuildHooks hooks;
-    hooks.readOptions = [options] { return options; };
-    return BuildGifAnimation(files, frameCount, hooks);
+    GifBuildSettings settings;
+    settings.readOptions = [options] { return options; };
+    return BuildGifAnimation(files, frameCount, settings);
 }
 
 DecodedGif Decode(TGIFImage& animation)
@@ -276,11 +276,12 @@ TEST(GifBuild, ZoomChangedDuringTheBuildAddsAWholeFrame)
     TempProgramFolder folder;
     SaveFrame(folder.files(), SlidePicture(595, 466, 10, 10), 1);
     SaveFrame(folder.files(), SlidePicture(595, 466, 12, 10), 2);
-    int slot = 0;
-    GifBuildHooks hooks;
-    hooks.beforeSlot = [&](int k) { slot = k; };
-    hooks.readOptions = [&] { return Options(slot == 0 ? 3 : 4, false, true); };
-    auto animation = BuildGifAnimation(folder.files(), 2, hooks);
+    long long slot = 0;
+    Progress progress;
+    progress.report = [&](long long k, long long) { slot = k; };
+    GifBuildSettings settings;
+    settings.readOptions = [&] { return Options(slot == 0 ? 3 : 4, false, true); };
+    auto animation = BuildGifAnimation(folder.files(), 2, settings, progress);
     const DecodedGif gif = Decode(*animation);
     ASSERT_EQ(gif.frames.size(), 2u);
     EXPECT_EQ(gif.frames[1].transparent, -1);

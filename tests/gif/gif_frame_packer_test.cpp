@@ -72,14 +72,15 @@ TEST(FramePacker, ACancelledBuildEndsWithNothingCodingAndTheNextBuildIsWhole)
     TempProgramFolder folder;
     for (int slot = 1; slot <= 12; ++slot)
         SaveFrame(folder.files(), SlidePicture(240, 180, 10 + 13 * slot, 30, slot / 4), slot);
-    GifBuildHooks hooks;
+    GifBuildSettings settings;
+    settings.memoryBound = 0;
+    Progress progress;
     int cancelAt = 7;
-    hooks.cancelled = [&cancelAt, slot = 0]() mutable { return ++slot == cancelAt; };
-    hooks.memoryBound = 0;
-    EXPECT_THROW(BuildGifAnimation(folder.files(), 12, hooks), GifCancelled);
+    progress.cancelled = [&cancelAt, slot = 0]() mutable { return ++slot == cancelAt; };
+    EXPECT_THROW(BuildGifAnimation(folder.files(), 12, settings, progress), GifCancelled);
 
     cancelAt = -1;
-    auto whole = BuildGifAnimation(folder.files(), 12, hooks);
+    auto whole = BuildGifAnimation(folder.files(), 12, settings, progress);
     ASSERT_EQ(whole->Count(), 12);
     for (int i = 0; i < whole->Count(); ++i)
         EXPECT_TRUE(whole->Images[i].Packed()) << i;

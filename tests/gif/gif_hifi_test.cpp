@@ -42,10 +42,10 @@ std::vector<uint8_t> BuildBytes(const WorkingFiles& files, int frameCount, bool 
     options.width = kW;
     options.height = kH;
     options.highFidelity = hifi;
-    GifBuildHooks hooks;
-    hooks.readOptions = [options] { return options; };
+    GifBuildSettings settings;
+    settings.readOptions = [options] { return options; };
     GifMemoryStream out;
-    BuildGifAnimation(files, frameCount, hooks)->SaveToStream(out);
+    BuildGifAnimation(files, frameCount, settings)->SaveToStream(out);
     return out.bytes;
 }
 

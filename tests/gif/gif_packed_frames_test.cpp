@@ -32,16 +32,16 @@ void Record(const WorkingFiles& files, int slotCount)
 
 std::unique_ptr<TGIFImage> Build(const WorkingFiles& files, int slotCount, bool smaller, size_t memoryBound, bool hifi = false)
 {
-    GifBuildHooks hooks;
-    hooks.readOptions = [smaller, hifi] {
+    GifBuildSettings settings;
+    settings.readOptions = [smaller, hifi] {
         GifBuildOptions o;
         std::tie(o.width, o.height) = GifZoomSize(3);
         o.smallerSize = smaller;
         o.highFidelity = hifi;
         return o;
     };
-    hooks.memoryBound = memoryBound;
-    return BuildGifAnimation(files, slotCount, hooks);
+    settings.memoryBound = memoryBound;
+    return BuildGifAnimation(files, slotCount, settings);
 }
 
 std::vector<std::string> NamesIn(const std::string& dir)
@@ -166,24 +166,25 @@ TEST(GifSave, ACancelledOrFailedSaveKeepsTheOldFileAndLeavesNothing)
     };
 
     std::vector<int> written;
-    GifSaveHooks hooks;
-    hooks.progress = [&](int done, int count) {
-        written.push_back(done);
+    Progress saving;
+    saving.report = [&](long long done, long long count) {
+        written.push_back(static_cast<int>(done));
         EXPECT_EQ(count, animation->Count());
     };
-    hooks.cancelled = [&] { return written.size() == 2; };
-    EXPECT_THROW(SaveGifFile(*animation, path, hooks), GifCancelled);
+    saving.cancelled = [&] { return written.size() == 2; };
+    EXPECT_THROW(SaveGifFile(*animation, path, saving), GifCancelled);
     EXPECT_EQ(written, (std::vector<int>{1, 2}));
     EXPECT_EQ(oldContents(), "the old animation");
     EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"talk.gif", "temp"}));
 
     // A build cancelled part way raises the same and leaves nothing in the working directory.
-    GifBuildHooks buildHooks;
+    GifBuildSettings spilling;
+    spilling.memoryBound = 0;
+    Progress building;
     int slotsSeen = 0;
-    buildHooks.beforeSlot = [&](int) { ++slotsSeen; };
-    buildHooks.cancelled = [&] { return slotsSeen == 3; };
-    buildHooks.memoryBound = 0;
-    EXPECT_THROW(BuildGifAnimation(folder.files(), 6, buildHooks), GifCancelled);
+    building.report = [&](long long, long long) { ++slotsSeen; };
+    building.cancelled = [&] { return slotsSeen == 3; };
+    EXPECT_THROW(BuildGifAnimation(folder.files(), 6, spilling, building), GifCancelled);
     EXPECT_EQ(NamesIn(folder.files().WorkingDirectory()).size(), 6u);
 
     // A folder that does not exist: the error names the file.
