@@ -111,6 +111,7 @@ private:
             {"--quiet", [&] { c.quiet = true; }},            {"-q", [&] { c.quiet = true; }},
             {"--fast", [&] { c.fast = true; }},              {"--headless", [&] { c.headless = true; }},
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
+            {"--strict-fonts", [&] { c.strictFonts = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -313,6 +314,7 @@ Recording (convert):
   --fast                  do not wait in real time while nothing changes (no sound)
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
+  --strict-fonts          stop before recording when the deck names a font that is missing
 
 Outputs:
   --size WxH|original     output size [560 wide, the recording's shape]

@@ -41,6 +41,7 @@ struct CommandLine {
     bool quiet = false;
     bool fast = false;
     bool headless = false;
+    bool strictFonts = false; // a font the show cannot draw is an error, not a warning
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };

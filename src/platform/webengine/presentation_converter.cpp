@@ -1,5 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/fonts/show_fonts.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -187,4 +189,16 @@ void PresentationConverter::finish(const QString& target, const ConversionResult
     const auto callbacks = waiting_.take(target);
     for (const auto& done : callbacks)
         done(result);
+}
+
+void PresentationConverter::CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done)
+{
+    Convert(presentationPath, [done = std::move(done)](const ConversionResult& result) {
+        if (!result.ok)
+            return;
+        QFile show(result.showPath);
+        if (!show.open(QIODevice::ReadOnly))
+            return;
+        done(MissingFontLines(ShowFonts(show.readAll(), FontResolver::Shared())));
+    });
 }
