@@ -127,6 +127,7 @@ private:
             {"--fast", [&] { c.fast = true; }},              {"--headless", [&] { c.headless = true; }},
             {"--realtime", [&] { c.realtime = true; }},
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
+            {"--strict-fonts", [&] { c.strictFonts = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -378,6 +379,7 @@ Recording (convert):
   --fast                  the same as the default; kept for older scripts
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
+  --strict-fonts          stop before recording when the deck names a font that is missing
 
 Outputs:
   --size WxH|original     output size [560 wide, the recording's shape]

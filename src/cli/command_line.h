@@ -44,6 +44,7 @@ struct CommandLine {
     bool realtime = false;   // record on the wall clock even without sound
     double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
     bool headless = false;
+    bool strictFonts = false; // a font the show cannot draw is an error, not a warning
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };

@@ -120,6 +120,23 @@ void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, con
         throw DeckrecError("cannot show " + deck + ": " + shows.WhyCannotShow(QString::fromStdString(deck)).toStdString());
 }
 
+// One warning line per font of the deck the show draws with another face's widths; with
+// --strict-fonts such a font stops the run before anything is recorded.
+void CheckDeckFonts(PresentationConverter& shows, const CommandLine& command, const std::string& deck,
+                    Terminal& terminal)
+{
+    QStringList missing;
+    // The show is converted by now, so the answer comes at once, from the cache.
+    shows.CheckFonts(QString::fromStdString(deck), [&missing](const QStringList& lines) { missing = lines; });
+    if (missing.isEmpty())
+        return;
+    if (command.strictFonts)
+        throw DeckrecError("cannot record " + deck + " as its author made it: " + missing.join(QStringLiteral("; ")).toStdString() +
+                           " (--strict-fonts)");
+    for (const QString& line : missing)
+        terminal.Error("warning: " + line.toStdString());
+}
+
 } // namespace
 
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
@@ -152,6 +169,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     });
 
     OpenShow(window, *rig, session, shows, files, deck, terminal);
+    CheckDeckFonts(shows, command, deck, terminal);
     OnInterruption(&window, [&session] {
         if (session.Active())
             session.Cancel();

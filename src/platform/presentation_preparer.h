@@ -4,6 +4,8 @@
 // browser is later served from the same converter's cache.
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class PresentationPreparer {
 public:
@@ -11,4 +13,12 @@ public:
     // Starts the work in the background and returns at once. A file that cannot be shown is
     // not reported here: the viewer tells why when it is asked to show it.
     virtual void Prepare(const QString& presentationPath) = 0;
+    // Calls done, once the show is ready, with one line per font of the deck that the show
+    // cannot draw as the deck asks (empty when every font or a metric twin of it is there);
+    // not called when the deck cannot be shown. By default never called.
+    virtual void CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done)
+    {
+        (void)presentationPath;
+        (void)done;
+    }
 };

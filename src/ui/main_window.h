@@ -62,6 +62,7 @@ public:
     QLineEdit* Edit1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* recordernow = nullptr;
+    QLabel* fontsLabel = nullptr; // the deck's fonts the show cannot draw, under the upper box
     QComboBox* capturesize = nullptr; // "Capture size:", the browser frame's recorded size
     CaptureSize RecordingCaptureSize() const override;
     QComboBox* framerate = nullptr;         // "Frame rate:", frames a second of the recording
@@ -84,6 +85,8 @@ public:
     // name that is no file is reported and changes nothing.
     void OpenPresentation(const QString& path);
     void ChoosePresentation(const QString& path);
+    // The fonts of the chosen deck that the show cannot draw, in fontsLabel once it is converted.
+    void ShowMissingFonts(const QString& path);
 
     // Recording (main_window_record.cpp)
     void recordernowClick();

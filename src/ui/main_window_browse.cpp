@@ -6,6 +6,8 @@
 #include "platform/presentation_preparer.h"
 
 #include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -38,6 +40,25 @@ void TForm1::ChoosePresentation(const QString& path)
     recordernow->setEnabled(true);
     // LibreOffice's conversion starts now, while the user sets the options, rather than after
     // Record Now.
-    if (services_.presentations)
+    if (services_.presentations) {
         services_.presentations->Prepare(path);
+        ShowMissingFonts(path);
+    }
+}
+
+void TForm1::ShowMissingFonts(const QString& path)
+{
+    fontsLabel->clear();
+    fontsLabel->setToolTip(QString());
+    QPointer<TForm1> window(this);
+    services_.presentations->CheckFonts(path, [window, path](const QStringList& lines) {
+        // A later Browse may have chosen another deck meanwhile.
+        if (!window || window->Edit1->text() != path || lines.isEmpty())
+            return;
+        window->fontsLabel->setText(lines.size() == 1 ? QStringLiteral("Warning: ") + lines.first()
+                                                      : QStringLiteral("Warning: %1 fonts of the deck are missing (%2)")
+                                                            .arg(lines.size())
+                                                            .arg(lines.first()));
+        window->fontsLabel->setToolTip(lines.join(QLatin1Char('\n')));
+    });
 }

@@ -154,6 +154,14 @@ void TForm1::buildOpenPptPage(QWidget* page)
     recordernow->setEnabled(false);
     connect(Button1, &QPushButton::clicked, this, &TForm1::suitempButton1Click);
 
+    // In the gap between the upper box and the volume bars, so that no control moves.
+    fontsLabel = Place(page, new QLabel, "fontsLabel", 16, 123);
+    QFont warningFont = fontsLabel->font();
+    warningFont.setPixelSize(10);
+    fontsLabel->setFont(warningFont);
+    fontsLabel->setStyleSheet(QStringLiteral("color: #a04000"));
+    fontsLabel->setGeometry(16, 123, 385, 13);
+
     Caption(page, "Master Volume:", 16, 144);
     soundvolume = VolumeBar(page, "soundvolume", 137);
     Caption(page, "Wave Out Volume:", 16, 168);

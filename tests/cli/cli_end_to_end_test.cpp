@@ -245,3 +245,46 @@ TEST(CommandLineEndToEndDiskFull, AFullCacheDiskIsNamedAsSuchNotAsAnUnreadableDe
     EXPECT_TRUE(err.contains("The disk is full: there is no room for the slide show in " + cache)) << err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.path() + "/x.gif"));
 }
+
+namespace {
+
+// The lines of the standard error that warn about a font.
+QStringList FontWarnings(const QString& err)
+{
+    QStringList lines;
+    for (const QString& line : err.split('\n'))
+        if (line.startsWith("deckrec: warning:") && line.contains("font"))
+            lines << line;
+    return lines;
+}
+
+} // namespace
+
+TEST(CommandLineEndToEnd, AMissingFontIsOneWarningLineTwinsAreNoneAndStrictFontsRecordsNothing)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    // The deck names Gill Sans MT (not installed), Calibri and Cambria (Carlito and Caladea
+    // are), Liberation Sans and Arial Narrow (Liberation Sans Narrow is).
+    const QString deck = DECKREC_TEST_DECKS "/missing-font.fodp";
+    const Outcome warned = Deckrec({"convert", deck, "-o", d + "warned.gif", "--fast", "--latency", "500",
+                                    "--keep-recording", d + "kept"},
+                                   false);
+    EXPECT_EQ(warned.status, 0) << warned.err.toStdString();
+    EXPECT_TRUE(QFile::exists(d + "warned.gif"));
+    EXPECT_EQ(FontWarnings(warned.err), QStringList({"deckrec: warning: the font \"Gill Sans MT\" is not installed; "
+                                                     "DejaVu Sans is drawn instead"}))
+        << warned.err.toStdString();
+
+    const Outcome quiet = Deckrec({"convert", kDeck, "-o", d + "sample.gif", "--fast", "--latency", "500"}, false);
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_TRUE(FontWarnings(quiet.err).isEmpty()) << quiet.err.toStdString();
+
+    const Outcome strict = Deckrec({"convert", deck, "-o", d + "strict.gif", "--fast", "--strict-fonts",
+                                    "--keep-recording", d + "strict"},
+                                   false);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_TRUE(strict.err.contains("\"Gill Sans MT\" is not installed")) << strict.err.toStdString();
+    EXPECT_FALSE(QFile::exists(d + "strict.gif"));
+    EXPECT_TRUE(StoredSlots(d + "strict").empty());
+}

@@ -16,14 +16,15 @@ export LC_ALL=C
 #
 #   folder        may include from
 # The platform's backends: each a folder of its own under platform/, a layer of its own.
-BACKENDS="platform/x11 platform/pulse platform/webengine platform/ffmpeg"
+BACKENDS="platform/x11 platform/pulse platform/webengine platform/ffmpeg platform/fonts"
 declare -A MAY_INCLUDE=(
     [core]="core"
     [platform]="core platform"
     [platform/x11]="core platform platform/x11"
     [platform/pulse]="core platform platform/pulse"
-    [platform/webengine]="core platform platform/webengine"
+    [platform/webengine]="core platform platform/webengine platform/fonts"
     [platform/ffmpeg]="core platform platform/ffmpeg"
+    [platform/fonts]="core platform platform/fonts"
     [record]="core platform record"
     [audio]="core platform audio"
     [video]="core platform platform/ffmpeg video"

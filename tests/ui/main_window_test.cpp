@@ -8,6 +8,8 @@
 #include "support/test_services.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include "platform/presentation_preparer.h"
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -86,6 +88,54 @@ TEST(MainWindow, BrowseWritesTheGeneratedPageAndEnablesRecordNow)
     std::ifstream page(GeneratedPagePath(folder.files()));
     std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "deck=/decks/talk one.ppt\r\n");
+}
+
+namespace {
+// Answers the font check later, as the converter does once LibreOffice has finished.
+class FontCheckingPreparer : public PresentationPreparer {
+public:
+    void Prepare(const QString&) override {}
+    void CheckFonts(const QString& path, std::function<void(const QStringList&)> done) override
+    {
+        pending.push_back({path, std::move(done)});
+    }
+    std::vector<std::pair<QString, std::function<void(const QStringList&)>>> pending;
+};
+} // namespace
+
+TEST(MainWindow, BrowseShowsTheDecksMissingFontsWithoutMovingAControlAndALateAnswerIsDropped)
+{
+    TempProgramFolder folder;
+    std::ofstream(PageTemplatePath(folder.files())) << "deck=[right.htm]";
+    FakeDialogs dialogs;
+    FontCheckingPreparer preparer;
+    AppServices services = TestAppServices(&dialogs, folder.files());
+    services.presentations = &preparer;
+    TForm1 form(services);
+    auto* label = form.findChild<QLabel*>("fontsLabel");
+    ASSERT_NE(label, nullptr);
+    const QRect browse = form.Button1->geometry();
+
+    dialogs.fileNames.push_back("/decks/first.pptx");
+    form.Button1->click();
+    dialogs.fileNames.push_back("/decks/second.pptx");
+    form.Button1->click();
+    ASSERT_EQ(preparer.pending.size(), 2u);
+    const QStringList lines = {"the font \"Gill Sans MT\" is not installed; DejaVu Sans is drawn instead",
+                               "the font \"Frutiger\" is not installed; DejaVu Sans is drawn instead"};
+    preparer.pending[0].second(lines); // the first deck's answer comes after the second Browse
+    EXPECT_TRUE(label->text().isEmpty());
+    preparer.pending[1].second(lines.mid(0, 1));
+    EXPECT_EQ(label->text(), "Warning: " + lines[0]);
+    EXPECT_EQ(label->toolTip(), lines[0]);
+    EXPECT_EQ(form.Button1->geometry(), browse);
+    // Under the upper box (which ends at y 121), above the first volume caption.
+    EXPECT_GE(label->geometry().top(), 121);
+    EXPECT_LE(label->geometry().bottom(), 137);
+
+    dialogs.fileNames.push_back("/decks/third.pptx");
+    form.Button1->click();
+    EXPECT_TRUE(label->text().isEmpty());
 }
 
 TEST(MainWindow, ADeckFromTheCommandLineIsChosenAsBrowseWouldAndAMissingOneIsReported)

@@ -1,6 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
 #include "platform/webengine/show_content.h"
+#include "platform/fonts/show_fonts.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -234,4 +235,16 @@ QString PresentationConverter::WhyCannotShow(const QString& presentationPath) co
 {
     const QString reason = failures_.value(QFileInfo(presentationPath).absoluteFilePath());
     return reason.isEmpty() ? tr("LibreOffice cannot open it as a presentation.") : reason;
+}
+
+void PresentationConverter::CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done)
+{
+    Convert(presentationPath, [done = std::move(done)](const ConversionResult& result) {
+        if (!result.ok)
+            return;
+        QFile show(result.showPath);
+        if (!show.open(QIODevice::ReadOnly))
+            return;
+        done(MissingFontLines(ShowFonts(show.readAll(), FontResolver::Shared())));
+    });
 }

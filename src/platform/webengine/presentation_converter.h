@@ -32,6 +32,8 @@ public:
 
     // Convert with nobody waiting: the show is ready in the cache when it is asked for.
     void Prepare(const QString& presentationPath) override;
+    // Reads the fonts from the converted show.
+    void CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done) override;
 
     // Calls done exactly once, on this thread: at once for a cached show or a file that cannot
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).

@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_scheme.h"
 
+#include "platform/fonts/show_fonts.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/viewer_pages.h"
 
@@ -51,6 +52,7 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         QFile show(result.showPath);
         if (!show.open(QIODevice::ReadOnly))
             return Reply(pending, "text/html", CannotShowPage(path, QObject::tr("The converted slide show cannot be read.")));
-        Reply(pending, "image/svg+xml", WithViewerScript(show.readAll()));
+        // The browser draws the faces the suite laid the lines out with, not wider ones.
+        Reply(pending, "image/svg+xml", WithViewerScript(WithDrawnFonts(show.readAll(), FontResolver::Shared())));
     });
 }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# How closely a recording looks like the suite's own rendering of the deck. For each deck (by
+# default the flat ODF decks of tests/decks) and for LibreOffice's .pptx and .ppt conversions
+# of it: records it with `deckrec convert --fast`, rasterises LibreOffice's PDF export of the
+# same file at 72 dpi, and compares each slide with its best-matching recorded frame
+# (build/bench/fidelity_compare). The worst slides go side by side (reference | recorded) into
+# OUT_DIR.
+#
+#   usage: bench/fidelity_bench.sh BUILD_DIR [OUT_DIR] [DECK.fodp ...]
+set -euo pipefail
+build="$(cd "${1:?usage: $0 BUILD_DIR [OUT_DIR] [DECK ...]}" && pwd)"
+out="${2:-$PWD/fidelity-out}"
+shift $(( $# >= 2 ? 2 : 1 ))
+root="$(cd "$(dirname "$0")/.." && pwd)"
+decks=("$@")
+[ ${#decks[@]} -gt 0 ] || decks=("$root"/tests/decks/*.fodp)
+mkdir -p "$out"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+profile="file://$work/profile"
+
+soffice_to() { # format, outdir, file
+  soffice "-env:UserInstallation=$profile" --headless --norestore --convert-to "$1" --outdir "$2" "$3" >/dev/null 2>&1 || true
+}
+
+for deck in "${decks[@]}"; do
+  name="$(basename "$deck" .fodp)"
+  mkdir -p "$work/$name"
+  cp "$deck" "$work/$name/"
+  soffice_to pptx "$work/$name" "$deck"
+  soffice_to ppt "$work/$name" "$deck"
+  for format in fodp pptx ppt; do
+    file="$work/$name/$name.$format"
+    [ -s "$file" ] || { echo "$name.$format: LibreOffice did not write it" >&2; continue; }
+    pdf_dir="$work/$name/pdf-$format"
+    mkdir -p "$pdf_dir"
+    soffice_to pdf "$pdf_dir" "$file"
+    pdftoppm -r 72 -png "$pdf_dir/$name.pdf" "$pdf_dir/page"
+    rec="$work/$name/rec-$format"
+    env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --fast --latency 1000 -o "$work/$name/out.gif" \
+      --keep-recording "$rec"
+    "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format" $(ls -v "$pdf_dir"/page-*.png)
+  done
+done

@@ -1,0 +1,149 @@
+// Compares a kept recording with LibreOffice's own rendering of the same deck: for each slide
+// of the reference (PNG pages rasterised from the suite's PDF export), the stored frame that
+// matches it best and its PSNR over the slide's area of the frame. Prints one line per slide
+// and a summary line, and writes the worst slides side by side (reference | recorded) to a
+// folder, so that a low figure can be looked at.
+//
+//   usage: fidelity_compare RECORDING_DIR OUT_DIR LABEL PAGE.png...
+
+#include "core/frame_store.h"
+#include "core/picture.h"
+#include "core/working_files.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QImage ToImage(const Picture& picture)
+{
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y) {
+        const uint8_t* row = picture.scanLine(y);
+        uchar* out = image.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            out[3 * x] = row[3 * x + 2];
+            out[3 * x + 1] = row[3 * x + 1];
+            out[3 * x + 2] = row[3 * x];
+        }
+    }
+    return image;
+}
+
+// Where the viewer letterboxes a slide of this shape inside the frame.
+QRect SlideArea(QSize slide, QSize frame)
+{
+    const QSize fitted = slide.scaled(frame, Qt::KeepAspectRatio);
+    return QRect((frame.width() - fitted.width()) / 2, (frame.height() - fitted.height()) / 2, fitted.width(),
+                 fitted.height());
+}
+
+double Psnr(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* p = a.constScanLine(y);
+        const uchar* q = b.constScanLine(y);
+        for (int x = 0; x < a.width() * 3; ++x) {
+            const double d = double(p[x]) - double(q[x]);
+            sum += d * d;
+        }
+    }
+    const double mse = sum / (double(a.width()) * a.height() * 3);
+    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+int FrameCount(const QString& folder)
+{
+    QFile manifest(folder + QStringLiteral("/recording.json"));
+    if (!manifest.open(QIODevice::ReadOnly))
+        return -1;
+    const auto match = QRegularExpression(QStringLiteral("\"FrameCount\"\\s*:\\s*(\\d+)")).match(QString::fromUtf8(manifest.readAll()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s RECORDING_DIR OUT_DIR LABEL PAGE.png...\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString outDir = QString::fromLocal8Bit(argv[2]);
+    const QString label = QString::fromLocal8Bit(argv[3]);
+    const int frameCount = FrameCount(folder);
+    if (frameCount < 0) {
+        std::fprintf(stderr, "no recording.json with a FrameCount in %s\n", argv[1]);
+        return 1;
+    }
+    const WorkingFiles files(folder.toStdString() + "/", folder.toStdString() + "/");
+    std::vector<QImage> frames;
+    for (int n = 0; n <= frameCount; ++n) {
+        if (!FrameExists(files, n))
+            continue;
+        Picture picture;
+        LoadFrame(files, n, picture);
+        frames.push_back(ToImage(picture));
+    }
+    if (frames.empty()) {
+        std::fprintf(stderr, "no stored frames in %s\n", argv[1]);
+        return 1;
+    }
+
+    struct Result {
+        int slide;
+        double psnr;
+        QImage reference;
+        QImage frame;
+    };
+    std::vector<Result> results;
+    for (int i = 4; i < argc; ++i) {
+        const QImage page(QString::fromLocal8Bit(argv[i]));
+        if (page.isNull()) {
+            std::fprintf(stderr, "cannot read %s\n", argv[i]);
+            return 1;
+        }
+        Result best{i - 3, -1, {}, {}};
+        for (const QImage& frame : frames) {
+            const QRect area = SlideArea(page.size(), frame.size());
+            const QImage reference = page.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                         .convertToFormat(QImage::Format_RGB888);
+            const QImage shown = frame.copy(area);
+            const double psnr = Psnr(reference, shown);
+            if (psnr > best.psnr)
+                best = {i - 3, psnr, reference, shown};
+        }
+        results.push_back(best);
+    }
+
+    int good = 0;
+    double sum = 0;
+    for (const Result& r : results) {
+        std::printf("%s slide %d: %.2f dB\n", qPrintable(label), r.slide, r.psnr);
+        good += r.psnr >= 25.0;
+        sum += r.psnr;
+    }
+    std::printf("%s: %d slides, mean %.2f dB, %d of %d (%.0f%%) at 25 dB or more\n", qPrintable(label),
+                int(results.size()), sum / results.size(), good, int(results.size()), 100.0 * good / results.size());
+
+    std::sort(results.begin(), results.end(), [](const Result& a, const Result& b) { return a.psnr < b.psnr; });
+    for (size_t k = 0; k < std::min<size_t>(3, results.size()); ++k) {
+        const Result& r = results[k];
+        QImage pair(r.reference.width() * 2 + 4, r.reference.height(), QImage::Format_RGB888);
+        pair.fill(Qt::magenta);
+        QPainter painter(&pair);
+        painter.drawImage(0, 0, r.reference);
+        painter.drawImage(r.reference.width() + 4, 0, r.frame);
+        painter.end();
+        pair.save(QStringLiteral("%1/%2-slide%3.png").arg(outDir, label).arg(r.slide));
+    }
+    return 0;
+}
