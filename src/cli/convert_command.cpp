@@ -75,7 +75,8 @@ struct PrivateServers {
 
 void StartPrivateServers(const CommandLine& command, const std::string& logFolder, PrivateServers& servers)
 {
-    const QSize window = ShowWindow::ScreenSizeFor(command.capture);
+    // A screen grab needs the whole window on the screen; the view's own rendering does not.
+    const QSize window = RecordsOnShowTime(command) ? QSize() : ShowWindow::ScreenSizeFor(command.capture);
     servers.display = std::make_unique<PrivateDisplay>(std::max(1024, window.width()), std::max(768, window.height()),
                                                        logFolder + "display.log");
     setenv("DISPLAY", servers.display->name().c_str(), 1);
