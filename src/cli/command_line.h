@@ -44,6 +44,8 @@ struct CommandLine {
     bool realtime = false;   // record on the wall clock even without sound
     double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
     bool headless = false;
+    // --max-minutes: how long a recording may run; 0 keeps the windows' limit of 9999 slots.
+    double maxMinutes = 0;
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };
@@ -54,6 +56,10 @@ inline bool RecordsOnShowTime(const CommandLine& c)
 {
     return !c.audio && !c.realtime;
 }
+
+// The session's slot limit (RecorderHost::SlotLimit): the windows' default, or the slots of
+// maxMinutes at the frame period and one more, at most as many as a recording can hold.
+int SlotLimitOf(const CommandLine& c);
 
 struct ParsedCommandLine {
     CommandLine command;
