@@ -88,6 +88,22 @@ void StartPrivateServers(const CommandLine& command, const std::string& logFolde
     setenv("PULSE_SERVER", servers.sound->address().c_str(), 1);
 }
 
+// What the recording knows of the deck, for the kept recording and for the outputs.
+void KeepDeckText(RecordingManifest& manifest, const DeckRecording& recording)
+{
+    manifest.slides = recording.slides;
+    manifest.notes = recording.text.notes;
+    manifest.notesRead = recording.notesRead;
+}
+
+void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)
+{
+    toExport.framePeriodMs = recording.framePeriodMs;
+    toExport.slides = recording.slides;
+    toExport.notes = recording.text.notes;
+    toExport.notesRead = recording.notesRead;
+}
+
 int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     const std::string deck = ReadableDeck(command.input);
@@ -151,9 +167,11 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.deck = deck;
         manifest.audio = recording.withSound;
         manifest.framePeriodMs = recording.framePeriodMs;
+        KeepDeckText(manifest, recording);
         WriteRecordingManifest(recordingFolder, manifest);
     }
-    const RecordingToExport toExport{files, recording.frameCount, recording.withSound};
+    RecordingToExport toExport{files, recording.frameCount, recording.withSound};
+    AddDeckText(toExport, recording);
     const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
     return app.failed() && status == kExitSuccess ? kExitFailure : status;
 }

@@ -32,6 +32,15 @@ void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, const Slo
         fs::create_symlink(kept.SoundFilePath(), work.SoundFilePath());
 }
 
+// The slide times and notes the recording kept, and its frame period.
+void AddDeckText(RecordingToExport& recording, const RecordingManifest& manifest)
+{
+    recording.framePeriodMs = manifest.framePeriodMs;
+    recording.slides = manifest.slides;
+    recording.notes = manifest.notes;
+    recording.notesRead = manifest.notesRead;
+}
+
 int Export(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     std::error_code ec;
@@ -54,7 +63,8 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     const WorkingFiles files(ProgramDataFolder(), scratch.path());
     const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
     LinkRecording(kept, files, stored, withSound);
-    const RecordingToExport recording{files, manifest.frameCount, withSound};
+    RecordingToExport recording{files, manifest.frameCount, withSound};
+    AddDeckText(recording, manifest);
     return WriteOutputs(plan, command, recording, encoders, terminal);
 }
 

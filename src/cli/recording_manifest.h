@@ -3,8 +3,10 @@
 // files and the sound.
 
 #include "core/frame_period.h"
+#include "core/slide_timeline.h"
 
 #include <string>
+#include <vector>
 
 struct RecordingManifest {
     int frameCount = 0;
@@ -13,6 +15,11 @@ struct RecordingManifest {
     int height = 0;
     std::string deck;
     bool audio = false;
+    // "slides": where each slide came on screen; "notes": each slide's speaker notes (slide n's
+    // at [n - 1]), when they could be read ("notesRead").
+    std::vector<SlideMark> slides;
+    std::vector<std::string> notes;
+    bool notesRead = false;
 };
 
 // Writes folder/recording.json. Throws DeckrecError when it cannot.

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 class QWidget;
 
@@ -18,6 +19,13 @@ enum class PageState {
     CannotShow, // the viewer's page that says why the presentation cannot be shown
 };
 
+// The slide the presentation viewer reported last: its number (0 before any) and title (empty
+// for a slide without one).
+struct ShownSlide {
+    int number = 0;
+    std::string title;
+};
+
 class BrowserControl : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +37,14 @@ public:
     // Gives the keyboard focus to the presentation the page shows.
     virtual void FocusPresentation() = 0;
     virtual PageState State() const = 0;
+    // The viewer reports a slide as soon as it becomes current, ahead of the URL relay that
+    // feeds the caption.
+    virtual ShownSlide CurrentSlide() const { return {}; }
+    // The show has set itself a time to move on (a slide the deck advances by itself).
+    virtual bool AdvancesByItself() const { return false; }
+    // Whether pages opened from now on keep the deck's own slide timings; without them every
+    // step waits for a click.
+    virtual void SetDeckTimings(bool keep) { (void)keep; }
 
 signals:
     // A navigation of the page or of one of its frames completed; url as text.

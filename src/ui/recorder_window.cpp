@@ -196,6 +196,8 @@ void TForm2::updateStartRecord()
 void TForm2::PrepareSession()
 {
     SetCaptureSize(host_->RecordingCaptureSize());
+    // Before the show is opened: the viewer reads it when the deck would set its own timer.
+    WebBrowser1()->SetDeckTimings(host_->DeckTimings());
     button_finished->setEnabled(false);
     updateStartRecord();
 }

@@ -32,7 +32,7 @@ void RemoveOtherVersions(const QString& keep)
     const QFileInfo info(keep);
     const QString prefix = info.fileName().section(QLatin1Char('-'), 0, 0) + QLatin1Char('-');
     QDir folder = info.dir();
-    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.svg")}, QDir::Files))
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.") + info.suffix()}, QDir::Files))
         if (name != info.fileName())
             folder.remove(name);
 }
@@ -159,7 +159,30 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
         start(info.absoluteFilePath(), target);
 }
 
-void PresentationConverter::start(const QString& path, const QString& target)
+void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::function<void(const QString&)> done)
+{
+    const QFileInfo info(presentationPath);
+    if (!info.isFile() || !IsPresentationFile(presentationPath))
+        return done(QString());
+    if (info.suffix().toLower() == QLatin1String("fodp"))
+        return done(info.absoluteFilePath());
+    QString target = CachedShowPath(presentationPath);
+    target.chop(4);
+    target += QStringLiteral(".fodp");
+    if (QFileInfo::exists(target))
+        return done(target);
+    if (QStandardPaths::findExecutable(program_).isEmpty() && !QFileInfo(program_).isExecutable())
+        return done(QString());
+    auto& callbacks = waiting_[target];
+    // Only the path counts here: a failure leaves the show's reason alone.
+    callbacks.push_back([done = std::move(done)](const ConversionResult& result) {
+        done(result.ok ? result.showPath : QString());
+    });
+    if (callbacks.size() == 1)
+        start(info.absoluteFilePath(), target, QStringLiteral("fodp"));
+}
+
+void PresentationConverter::start(const QString& path, const QString& target, const QString& format)
 {
     QDir().mkpath(ShowsFolder());
     // A profile of its own per conversion: two conversions sharing one fail silently, and a
@@ -180,11 +203,13 @@ void PresentationConverter::start(const QString& path, const QString& target)
     auto* limit = new QTimer(process);
     limit->setSingleShot(true);
     connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
-    connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target](int, QProcess::ExitStatus status) {
+    connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target, format](int, QProcess::ExitStatus status) {
         process->deleteLater();
         if (status != QProcess::NormalExit && !limit->isActive())
             return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(timeLimitMs_ / 1000.0)));
         limit->stop();
+        if (format != QLatin1String("svg"))
+            return finishFlat(outDir, target);
         // LibreOffice exits with 0 when it fails too: only the written show counts.
         const QStringList shows = QDir(outDir).entryList({QStringLiteral("*.svg")}, QDir::Files);
         const QString written = shows.isEmpty() ? QString() : outDir + QLatin1Char('/') + shows.first();
@@ -214,13 +239,26 @@ void PresentationConverter::start(const QString& path, const QString& target)
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program_, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                              QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("svg"),
+                              QStringLiteral("--norestore"), QStringLiteral("--convert-to"), format,
                               QStringLiteral("--outdir"), outDir,
                               QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)});
     // The child has its id as soon as it is forked, before LibreOffice starts its own.
     if (process->processId() > 0)
         process->setProperty("processGroup", process->processId());
     limit->start(timeLimitMs_);
+}
+
+void PresentationConverter::finishFlat(const QString& outDir, const QString& target)
+{
+    const QStringList written = QDir(outDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
+    const QString flat = written.isEmpty() ? QString() : outDir + QLatin1Char('/') + written.first();
+    if (flat.isEmpty() || QFileInfo(flat).size() == 0)
+        return finish(target, Failure(tr("LibreOffice did not write the deck's text.")));
+    QFile::remove(target);
+    if (!QFile::rename(flat, target) && !QFile::copy(flat, target))
+        return finish(target, Failure(tr("The deck's text cannot be stored in %1.").arg(ShowsFolder())));
+    RemoveOtherVersions(target);
+    finish(target, {true, target, QString()});
 }
 
 void PresentationConverter::finish(const QString& target, const ConversionResult& result)

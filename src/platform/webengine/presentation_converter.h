@@ -37,6 +37,11 @@ public:
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).
     void Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> done);
 
+    // The deck as LibreOffice's flat XML (.fodp), where its speaker notes can be read: the
+    // file itself for a .fodp, else a conversion cached beside the shows. Calls done exactly
+    // once, on this thread, with the path, or an empty one when there is none.
+    void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done);
+
     // Files the viewer accepts, by extension (lower case, without the dot).
     static bool IsPresentationFile(const QString& path);
 
@@ -53,8 +58,10 @@ public:
     void setTimeLimitMs(int ms) { timeLimitMs_ = ms; }
 
 private:
-    void start(const QString& path, const QString& target);
+    // format is "svg" (a show) or "fodp" (the flat document).
+    void start(const QString& path, const QString& target, const QString& format = QStringLiteral("svg"));
     void finish(const QString& target, const ConversionResult& result);
+    void finishFlat(const QString& outDir, const QString& target);
     // soffice starts oosplash, which starts soffice.bin: each conversion runs in a process
     // group of its own, and stopping it signals the whole group.
     static void StopProcessGroup(QProcess* process);
