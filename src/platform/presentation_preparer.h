@@ -4,6 +4,7 @@
 // browser is later served from the same converter's cache.
 
 #include <QString>
+#include <functional>
 
 class PresentationPreparer {
 public:
@@ -11,4 +12,11 @@ public:
     // Starts the work in the background and returns at once. A file that cannot be shown is
     // not reported here: the viewer tells why when it is asked to show it.
     virtual void Prepare(const QString& presentationPath) = 0;
+    // The deck as flat XML, where its speaker notes are: done gets its path, or an empty one
+    // when there is none (the default, for preparers that convert nothing).
+    virtual void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done)
+    {
+        (void)presentationPath;
+        done(QString());
+    }
 };

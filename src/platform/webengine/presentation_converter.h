@@ -40,7 +40,7 @@ public:
     // The deck as LibreOffice's flat XML (.fodp), where its speaker notes can be read: the
     // file itself for a .fodp, else a conversion cached beside the shows. Calls done exactly
     // once, on this thread, with the path, or an empty one when there is none.
-    void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done);
+    void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done) override;
 
     // Files the viewer accepts, by extension (lower case, without the dot).
     static bool IsPresentationFile(const QString& path);
