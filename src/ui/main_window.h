@@ -181,6 +181,9 @@ private:
     void connectSoundHandlers();
     void buildDeckTimingsControl(QWidget* page);
     void buildDeckTextControls(QWidget* page);
+    // The notes of the last recording's deck, read once; the captions box follows them.
+    void ReadRecordedNotes();
+    bool notesAsked_ = false;
 
     // Builds the animation into the preview; false when there was nothing to show.
     bool BuildGifPreview();

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTabWidget>
 
 namespace {
 
@@ -52,6 +53,29 @@ void TForm1::buildDeckTextControls(QWidget* page)
     checkbox_captions = Put(page, new QCheckBox("Captions from the notes"), "checkbox_captions", 112, 244, 200, 20);
     checkbox_captions->setEnabled(false); // until a recorded deck turns out to have notes
     checkbox_captions->setToolTip("The speaker notes as a caption track, and as a .vtt file beside the video");
+    // LibreOffice reads the notes when the video page is looked at, not while another
+    // recording may be running.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this, page](int) {
+        if (PageControl1->currentWidget() == page)
+            ReadRecordedNotes();
+    });
+}
+
+void TForm1::ReadRecordedNotes()
+{
+    if (notesAsked_ || !services_.presentations || RecordedSlides.empty())
+        return;
+    notesAsked_ = true;
+    QPointer<TForm1> self(this);
+    const QString deck = Edit1->text();
+    const std::vector<SlideMark> slides = RecordedSlides;
+    services_.presentations->ConvertToFlat(deck, [self, deck, slides](const QString& flat) {
+        // A later recording or another deck has its own notes.
+        if (!self || flat.isEmpty() || self->Edit1->text() != deck || self->RecordedSlides != slides)
+            return;
+        self->RecordedDeckText = ReadFlatDeckTextFile(flat.toStdString());
+        self->checkbox_captions->setEnabled(self->RecordedDeckText.HasNotes());
+    });
 }
 
 bool TForm1::DeckTimings() const
@@ -64,17 +88,9 @@ void TForm1::SetSlides(const std::vector<SlideMark>& slides)
     RecordedSlides = slides;
     RecordedDeckText = {};
     checkbox_captions->setEnabled(false);
-    if (!services_.presentations || slides.empty())
-        return;
-    // LibreOffice reads the notes once the recording is over, not during it.
-    QPointer<TForm1> self(this);
-    const QString deck = Edit1->text();
-    services_.presentations->ConvertToFlat(deck, [self, deck](const QString& flat) {
-        if (!self || flat.isEmpty() || self->Edit1->text() != deck)
-            return;
-        self->RecordedDeckText = ReadFlatDeckTextFile(flat.toStdString());
-        self->checkbox_captions->setEnabled(self->RecordedDeckText.HasNotes());
-    });
+    notesAsked_ = false;
+    if (PageControl1->currentWidget() == checkbox_captions->parentWidget())
+        ReadRecordedNotes();
 }
 
 void TForm1::AddDeckText(VideoFileOptions& options) const
