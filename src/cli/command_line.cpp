@@ -129,6 +129,7 @@ private:
             {"--realtime", [&] { c.realtime = true; }},
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
             {"--strict-fonts", [&] { c.strictFonts = true; }},
+            {"--captions", [&] { c.captions = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -166,6 +167,10 @@ private:
             FramesPerSecond(c, Value(option));
         else if (option == "--max-minutes")
             MaxMinutes(c, Value(option));
+        else if (option == "--timings") {
+            Choice(option, Value(option), {{"deck", true}, {"latency", false}}, c.deckTimings);
+            timingsGiven_ = true;
+        }
         else if (!arg.empty() && arg[0] == '-' && arg != "-")
             Fail("unknown option " + arg);
         else
@@ -281,6 +286,8 @@ private:
             return Fail("--realtime and --fps belong to convert: an export keeps the recording's frame rate");
         if (c.command == Command::Export && c.maxMinutes > 0)
             return Fail("--max-minutes belongs to convert: an export writes the whole recording");
+        if (c.command == Command::Export && timingsGiven_)
+            return Fail("--timings belongs to convert: an export keeps the recording's slide times");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
         if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
@@ -288,8 +295,9 @@ private:
         for (const std::string& output : c.outputs) {
             const std::string extension = LowerExtension(output);
             if (extension != "gif" && extension != "avi" && extension != "mp4" && extension != "webm" &&
-                extension != "mkv")
-                return Fail("cannot write " + output + ": outputs are .gif, .avi, .mp4, .webm or .mkv files");
+                extension != "mkv" && DeckTextOutputOf(output) == DeckTextOutput::None)
+                return Fail("cannot write " + output +
+                            ": outputs are .gif, .avi, .mp4, .webm, .mkv, .vtt, .srt or .chapters.txt files");
         }
         // One file named twice, also by different paths (./a.gif, a link to the folder): the
         // second export would replace the first.
@@ -326,6 +334,7 @@ private:
     bool optionsEnded_ = false;
     std::string error_;
     bool fpsGiven_ = false;
+    bool timingsGiven_ = false;
 };
 
 } // namespace
@@ -370,6 +379,21 @@ std::string VersionText()
     return std::string("deckrec ") + DECKREC_VERSION + "\n";
 }
 
+DeckTextOutput DeckTextOutputOf(const std::string& path)
+{
+    const std::string extension = LowerExtension(path);
+    if (extension == "vtt")
+        return DeckTextOutput::WebVtt;
+    if (extension == "srt")
+        return DeckTextOutput::SubRip;
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    const std::string chapters = ".chapters.txt";
+    if (lower.size() > chapters.size() && lower.compare(lower.size() - chapters.size(), chapters.size(), chapters) == 0)
+        return DeckTextOutput::ChapterList;
+    return DeckTextOutput::None;
+}
+
 std::string UsageErrorText(const std::string& error)
 {
     return "deckrec: " + error + "\n\n" + ShortUsageText() + "\nSee deckrec --help for the options.\n";
@@ -412,6 +436,8 @@ Recording (convert):
   --max-minutes N         let the recording run up to N minutes (decimals allowed, at most
                           1440) [9999 slots: 25 minutes at 150 ms]; a show still running at
                           the limit is cut there, reported, and the run exits with 1
+  --timings deck|latency  a slide the deck advances by itself after a set time moves on
+                          at that time, or every step waits for the latency [deck]
 
 Outputs:
   --size WxH|original     output size [560 wide, the recording's shape]
@@ -422,7 +448,12 @@ Outputs:
   --encoder CODE          video encoder by its four-character code (e.g. DIVX, H264, VP90)
   --quality 0..10000      video quality [4000]
   --bits 1|4|8|24|32      video colour depth [24]
+  --captions              add the speaker notes as a subtitle track to MP4, WebM and MKV
   -q, --quiet             print errors only
+
+MP4, WebM and MKV outputs get a chapter per slide, named by its title. Text outputs:
+NAME.chapters.txt (a chapter list for a video site's description), NAME.vtt and NAME.srt
+(captions from the speaker notes).
 
 Exit status: 0 every output written, 1 a failure while running, 2 a usage error,
 130 interrupted.

@@ -47,6 +47,11 @@ struct CommandLine {
     bool strictFonts = false; // a font the show cannot draw is an error, not a warning
     // --max-minutes: how long a recording may run; 0 keeps the windows' limit of 9999 slots.
     double maxMinutes = 0;
+    // A subtitle track of the speaker notes in every MP4, WebM and MKV output.
+    bool captions = false;
+    // A slide the deck advances by itself after a set time moves on at that time; false: every
+    // step waits for the latency.
+    bool deckTimings = true;
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };
@@ -76,6 +81,10 @@ std::string ShortUsageText();
 // What a usage error prints: its line, then the usage lines in full and where to read more.
 std::string UsageErrorText(const std::string& error);
 std::string VersionText();
+
+// Outputs of the deck's text rather than its pictures: NAME.chapters.txt, NAME.vtt, NAME.srt.
+enum class DeckTextOutput { None, ChapterList, WebVtt, SubRip };
+DeckTextOutput DeckTextOutputOf(const std::string& path);
 
 // The deck formats the slide show engine opens, by extension (lower case, without the dot).
 bool IsDeckExtension(const std::string& extension);

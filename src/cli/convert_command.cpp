@@ -124,6 +124,22 @@ void ReportInterruption(const CommandLine& command, const std::string& recording
                    " (deckrec export " + command.keepRecording + " -o FILE writes it)");
 }
 
+// What the recording knows of the deck, for the kept recording and for the outputs.
+void KeepDeckText(RecordingManifest& manifest, const DeckRecording& recording)
+{
+    manifest.slides = recording.slides;
+    manifest.notes = recording.text.notes;
+    manifest.notesRead = recording.notesRead;
+}
+
+void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)
+{
+    toExport.framePeriodMs = recording.framePeriodMs;
+    toExport.slides = recording.slides;
+    toExport.notes = recording.text.notes;
+    toExport.notesRead = recording.notesRead;
+}
+
 int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     const std::string deck = ReadableDeck(command.input);
@@ -187,9 +203,11 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.deck = deck;
         manifest.audio = recording.withSound;
         manifest.framePeriodMs = recording.framePeriodMs;
+        KeepDeckText(manifest, recording);
         WriteRecordingManifest(recordingFolder, manifest);
     }
-    const RecordingToExport toExport{files, recording.frameCount, recording.withSound, recording.framePeriodMs};
+    RecordingToExport toExport{files, recording.frameCount, recording.withSound};
+    AddDeckText(toExport, recording);
     const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
     if (recording.reachedSlotLimit && status != kExitInterrupted) {
         ReportSlotLimit(recording, command, terminal);

@@ -48,6 +48,15 @@ int InterruptedRecordingLength(const std::string& folder, const WorkingFiles& ke
     return frameCount;
 }
 
+// The slide times and notes the recording kept, and its frame period.
+void AddDeckText(RecordingToExport& recording, const RecordingManifest& manifest)
+{
+    recording.framePeriodMs = manifest.framePeriodMs;
+    recording.slides = manifest.slides;
+    recording.notes = manifest.notes;
+    recording.notesRead = manifest.notesRead;
+}
+
 int Export(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     std::error_code ec;
@@ -72,7 +81,8 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     const WorkingFiles files(ProgramDataFolder(), scratch.path());
     const bool withSound = manifest.audio && fs::exists(kept.SoundFilePath(), ec);
     LinkRecording(kept, files, stored, withSound);
-    const RecordingToExport recording{files, manifest.frameCount, withSound, manifest.framePeriodMs};
+    RecordingToExport recording{files, manifest.frameCount, withSound};
+    AddDeckText(recording, manifest);
     return WriteOutputs(plan, command, recording, encoders, terminal);
 }
 

@@ -97,6 +97,11 @@ std::vector<PlannedOutput> PlanOutputs(const CommandLine& command, EncoderFacili
         CheckFolderTakesFile(path);
         PlannedOutput output;
         output.path = path;
+        output.text = DeckTextOutputOf(path);
+        if (output.text != DeckTextOutput::None) {
+            plan.push_back(output);
+            continue;
+        }
         const std::optional<VideoFormat> format = FormatOfFileName(path);
         if (!format) {
             output.gif = true;

@@ -19,6 +19,7 @@ struct PlannedOutput {
     bool gif = false;
     VideoFormat format = VideoFormat::Avi; // for video
     std::string encoderCode;               // for video: the catalogue's code
+    DeckTextOutput text = DeckTextOutput::None; // a file of the deck's text, neither GIF nor video
 };
 
 // An output the options cannot give (an encoder the container does not hold, a size or depth

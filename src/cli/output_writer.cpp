@@ -4,11 +4,14 @@
 #include "cli/terminal.h"
 #include "core/frame_period.h"
 #include "core/progress.h"
+#include "core/captions.h"
+#include "core/deckrec_error.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
 #include "gif/gif_save.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -89,6 +92,72 @@ std::string WriteGif(const PlannedOutput& output, const CommandLine& command, co
     return std::to_string(size.width) + "x" + std::to_string(size.height);
 }
 
+// What a line on the terminal says when no captions can be made.
+std::string WhyNoCaptions(const RecordingToExport& recording)
+{
+    if (!recording.notesRead)
+        return "the deck's speaker notes could not be read";
+    if (recording.slides.empty())
+        return "the recording kept no slide times";
+    return "the deck has no speaker notes";
+}
+
+std::vector<TimedText> Captions(const RecordingToExport& recording)
+{
+    return RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs), recording.notes);
+}
+
+// MP4, WebM and MKV get a chapter per slide; with --captions, a subtitle track of the notes.
+void AddDeckText(VideoFileOptions& options, const CommandLine& command, const RecordingToExport& recording,
+                 Terminal& terminal)
+{
+    if (options.format == VideoFormat::Avi)
+        return;
+    options.chapters = SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs);
+    if (!command.captions)
+        return;
+    options.captions = Captions(recording);
+    if (options.captions.empty())
+        terminal.Summary(options.target + ": no caption track: " + WhyNoCaptions(recording));
+}
+
+void WriteTextFile(const std::string& path, const std::string& text)
+{
+    const std::string part = path + ".part";
+    {
+        std::ofstream file(part, std::ios::binary | std::ios::trunc);
+        file << text;
+        if (!file.flush())
+            throw DeckrecError("cannot write " + path);
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    if (ec) {
+        std::filesystem::remove(part, ec);
+        throw DeckrecError("cannot write " + path + ": " + ec.message());
+    }
+}
+
+std::string WriteDeckText(const PlannedOutput& output, const RecordingToExport& recording, Terminal& terminal)
+{
+    if (output.text == DeckTextOutput::ChapterList) {
+        if (recording.slides.empty())
+            throw DeckrecError("cannot write " + output.path + ": the recording kept no slide times");
+        const SiteChapterList list = SiteChapters(SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs));
+        WriteTextFile(output.path, list.text);
+        for (const std::string& title : list.merged)
+            terminal.Summary(output.path + ": \"" + title + "\" is shorter than 10 seconds, merged into the chapter before it");
+        if (!list.enoughForSites)
+            terminal.Summary(output.path + ": fewer than three chapters of 10 seconds or more; video sites show no chapters for it");
+        return "chapter list";
+    }
+    const std::vector<TimedText> cues = Captions(recording);
+    if (cues.empty())
+        terminal.Summary(output.path + ": no captions: " + WhyNoCaptions(recording));
+    WriteTextFile(output.path, output.text == DeckTextOutput::WebVtt ? WebVttText(cues) : SubRipText(cues));
+    return std::to_string(cues.size()) + " captions";
+}
+
 std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
                        EncoderFacility& encoders, Terminal& terminal, const std::function<bool()>& interrupted)
 {
@@ -101,6 +170,8 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.framePeriodMs = recording.framePeriodMs;
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;
+    options.framePeriodMs = recording.framePeriodMs;
+    AddDeckText(options, command, recording, terminal);
     const std::string label = FileName(output.path);
     Progress progress;
     progress.report = [&](long long done, long long total) { terminal.Progress(label, done, total); };
@@ -118,10 +189,24 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
 std::string WriteOutput(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
                         EncoderFacility& encoders, Terminal& terminal, const std::function<bool()>& interrupted)
 {
+    if (output.text != DeckTextOutput::None)
+        return output.path + ": " + WriteDeckText(output, recording, terminal);
     int frames = recording.frameCount;
     const std::string detail = output.gif ? WriteGif(output, command, recording, terminal, interrupted, frames)
                                           : WriteVideo(output, command, recording, encoders, terminal, interrupted);
     const long long durationMs = SlotsDurationMs(recording.frameCount, recording.framePeriodMs);
     return output.path + ": " + FileSizeText(FileBytes(output.path)) + ", " + detail + ", " + std::to_string(frames) +
            " frames, " + DurationText(durationMs);
+}
+
+bool OutputsNeedNotes(const CommandLine& command)
+{
+    if (command.captions || !command.keepRecording.empty())
+        return true;
+    for (const std::string& path : command.outputs) {
+        const DeckTextOutput text = DeckTextOutputOf(path);
+        if (text == DeckTextOutput::WebVtt || text == DeckTextOutput::SubRip)
+            return true;
+    }
+    return false;
 }

@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "cli/output_plan.h"
 #include "core/frame_period.h"
+#include "core/slide_timeline.h"
 #include "core/working_files.h"
 
 #include <functional>
@@ -25,9 +26,16 @@ struct RecordingToExport {
     WorkingFiles files;
     int frameCount = 0;
     bool withSound = false;
-    // How long each slot lasts: kept recordings carry theirs in recording.json.
     double framePeriodMs = kDefaultFramePeriodMs;
+    // The slide timeline (none: a recording that kept none) and each slide's speaker notes
+    // (slide n's at [n - 1]).
+    std::vector<SlideMark> slides{};
+    std::vector<std::string> notes{};
+    bool notesRead = false; // false: the deck's notes could not be read
 };
+
+// Whether a run's outputs need the deck's speaker notes.
+bool OutputsNeedNotes(const CommandLine& command);
 
 // Throws DeckrecError (or InterruptedError) on failure; the target is then untouched.
 std::string WriteOutput(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,

@@ -4,6 +4,7 @@
 #include "cli/interruption.h"
 #include "cli/kept_recording_journal.h"
 #include "cli/output_writer.h"
+#include "cli/output_writer.h"
 #include "cli/show_window.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
@@ -85,6 +86,27 @@ private:
     ViewFrameSource source_;
 };
 
+// The deck's speaker notes from its flat XML, converted once the recording is over (LibreOffice
+// would take its share of the machine from a recording in real time); false when there are none
+// to read.
+bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckText& text, Terminal& terminal)
+{
+    terminal.Status("Reading the speaker notes of " + deck);
+    bool done = false;
+    QString flat;
+    shows.ConvertToFlat(QString::fromStdString(deck), [&](const QString& path) {
+        flat = path;
+        done = true;
+    });
+    WaitFor([&done] { return done; }, kShowReadyTimeoutMs);
+    if (Interrupted())
+        throw InterruptedError();
+    if (flat.isEmpty())
+        return false;
+    text = ReadFlatDeckTextFile(flat.toStdString());
+    return !text.titles.empty();
+}
+
 // Opens the deck's page in the window and waits for its first slide (or the page that says why
 // there is none), as Record Now does: the presentation gets the keyboard focus now and again
 // once the page has had time to load.
@@ -151,6 +173,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     ShowWindow window(command.capture, [&](QWidget* parent) {
         browser = new WebEngineBrowser(parent, shows);
         browser->UseShowClock(showTime);
+        browser->SetDeckTimings(command.deckTimings);
         return browser;
     });
     std::unique_ptr<Rig> rig;
@@ -192,6 +215,9 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     recording.frameCount = host.frameCount();
     recording.withSound = command.audio;
     recording.framePeriodMs = host.FramePeriodMs();
+    recording.slides = session.slides();
+    if (OutputsNeedNotes(command))
+        recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
     terminal.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
                      DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");
     return recording;

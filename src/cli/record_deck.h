@@ -5,7 +5,9 @@
 
 #include "cli/command_line.h"
 #include "core/frame_period.h"
+#include "core/slide_timeline.h"
 #include "core/working_files.h"
+#include "record/deck_text.h"
 
 #include <string>
 
@@ -20,6 +22,11 @@ struct DeckRecording {
     // the show got ("4,Results").
     bool reachedSlotLimit = false;
     std::string lastCaption;
+    // Where each slide came on screen, and, when the outputs need them (OutputsNeedNotes), the
+    // deck's titles and notes; notesRead false when they could not be read.
+    std::vector<SlideMark> slides;
+    DeckText text;
+    bool notesRead = false;
 };
 
 // deck is an absolute path; the slide show's conversion is cached in converterFolder. Needs the

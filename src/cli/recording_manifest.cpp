@@ -4,6 +4,7 @@
 #include "core/frame_period.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -49,6 +50,36 @@ double PeriodMs(const QJsonObject& json, const std::string& path)
     return period;
 }
 
+void WriteDeckText(QJsonObject& json, const RecordingManifest& manifest)
+{
+    QJsonArray slides;
+    for (const SlideMark& mark : manifest.slides)
+        slides.append(QJsonObject{{"slot", mark.slot}, {"slide", mark.slide}, {"title", QString::fromStdString(mark.title)}});
+    json["slides"] = slides;
+    if (!manifest.notesRead)
+        return;
+    QJsonArray notes;
+    for (const std::string& note : manifest.notes)
+        notes.append(QString::fromStdString(note));
+    json["notes"] = notes;
+}
+
+// A recording kept before slides were noted has none: its outputs get no chapters.
+void ReadDeckText(const QJsonObject& json, RecordingManifest& manifest, const std::string& path)
+{
+    for (const QJsonValue& value : json["slides"].toArray()) {
+        const QJsonObject slide = value.toObject();
+        SlideMark mark;
+        mark.slot = WholeNumber(slide, "slot", 1, manifest.frameCount, path);
+        mark.slide = WholeNumber(slide, "slide", 1, 1000000, path);
+        mark.title = slide["title"].toString().toStdString();
+        manifest.slides.push_back(mark);
+    }
+    manifest.notesRead = json["notes"].isArray();
+    for (const QJsonValue& value : json["notes"].toArray())
+        manifest.notes.push_back(value.toString().toStdString());
+}
+
 } // namespace
 
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest)
@@ -61,6 +92,7 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["deck"] = QString::fromStdString(manifest.deck);
     json["audio"] = manifest.audio;
     json["ended"] = manifest.ended;
+    WriteDeckText(json, manifest);
     QSaveFile file(ManifestPath(folder));
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(json).toJson()) < 0 || !file.commit())
         throw DeckrecError("Cannot write " + ManifestPath(folder).toStdString() + ": " + file.errorString().toStdString());
@@ -90,5 +122,6 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     manifest.audio = json["audio"].toBool(false);
     // Recordings kept before the manifest was written during the session were ended ones.
     manifest.ended = json["ended"].toBool(true);
+    ReadDeckText(json, manifest, path.toStdString());
     return manifest;
 }

@@ -3,8 +3,10 @@
 // files and the sound.
 
 #include "core/frame_period.h"
+#include "core/slide_timeline.h"
 
 #include <string>
+#include <vector>
 
 struct RecordingManifest {
     int frameCount = 0;
@@ -16,6 +18,11 @@ struct RecordingManifest {
     // False while the session records (and for good when the run was killed or interrupted):
     // frameCount is then the last slot written down, and frame files may go further.
     bool ended = true;
+    // "slides": where each slide came on screen; "notes": each slide's speaker notes (slide n's
+    // at [n - 1]), when they could be read ("notesRead").
+    std::vector<SlideMark> slides;
+    std::vector<std::string> notes;
+    bool notesRead = false;
 };
 
 // Writes folder/recording.json. Throws DeckrecError when it cannot.

@@ -38,6 +38,8 @@ public:
     ScreenRect CaptureRect() const override;
     QPoint ClickPoint() const override;
     PageState State() const override { return browser_->State(); }
+    ShownSlide CurrentSlide() const override { return browser_->CurrentSlide(); }
+    bool AdvancesByItself() const override { return browser_->AdvancesByItself(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 class ShowRenderer;
 class QWidget;
@@ -19,6 +20,13 @@ enum class PageState {
     CannotShow, // the viewer's page that says why the presentation cannot be shown
 };
 
+// The slide the presentation viewer reported last: its number (0 before any) and title (empty
+// for a slide without one).
+struct ShownSlide {
+    int number = 0;
+    std::string title;
+};
+
 class BrowserControl : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +38,14 @@ public:
     // Gives the keyboard focus to the presentation the page shows.
     virtual void FocusPresentation() = 0;
     virtual PageState State() const = 0;
+    // The viewer reports a slide as soon as it becomes current, ahead of the URL relay that
+    // feeds the caption.
+    virtual ShownSlide CurrentSlide() const { return {}; }
+    // The show has set itself a time to move on (a slide the deck advances by itself).
+    virtual bool AdvancesByItself() const { return false; }
+    // Whether pages opened from now on keep the deck's own slide timings; without them every
+    // step waits for a click.
+    virtual void SetDeckTimings(bool keep) { (void)keep; }
 
     // Pages opened from now on run on a show clock the recorder moves on (or again on the wall
     // clock); a browser that has none ignores it.

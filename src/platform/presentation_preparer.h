@@ -20,5 +20,13 @@ public:
     {
         (void)presentationPath;
         (void)done;
+}
+
+    // The deck as flat XML, where its speaker notes are: done gets its path, or an empty one
+    // when there is none (the default, for preparers that convert nothing).
+    virtual void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done)
+    {
+        (void)presentationPath;
+        done(QString());
     }
 };

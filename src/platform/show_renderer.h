@@ -4,6 +4,7 @@
 // view's rendering of each moment.
 
 #include "core/picture.h"
+#include "platform/browser_control.h"
 
 class ShowRenderer {
 public:
@@ -23,4 +24,7 @@ public:
     virtual bool ChangedSinceRender() const = 0;
     // The show is at its end screen (as of the last Advance or SlideAction).
     virtual bool Ended() const = 0;
+    // The slide shown and whether the show will move on by itself, as of the last step.
+    virtual ShownSlide CurrentSlide() const { return {}; }
+    virtual bool AdvancesByItself() const { return false; }
 };

@@ -6,6 +6,7 @@
 // one they have.
 
 #include "core/picture.h"
+#include "platform/browser_control.h"
 #include "record/sample_grid.h"
 
 class FrameSource {
@@ -28,4 +29,8 @@ public:
     virtual bool ShowHasEnded() = 0;
     // Moves the show on by one step, as a click into it does.
     virtual void PerformSlideAction() = 0;
+    // The slide on screen as the show reported it; number 0 when it reports none.
+    virtual ShownSlide CurrentSlide() { return {}; }
+    // The show has set itself a time to move on: the recorder clicks no step of its own then.
+    virtual bool AdvancesByItself() { return false; }
 };

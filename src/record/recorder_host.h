@@ -4,9 +4,11 @@
 // Main window is one host; the command line and tests are others.
 
 #include "core/frame_period.h"
+#include "core/slide_timeline.h"
 #include "core/working_files.h"
 
 #include <string>
+#include <vector>
 
 // The size of the browser frame's recorded area, in screen pixels.
 struct CaptureSize {
@@ -47,6 +49,13 @@ public:
     virtual const WorkingFiles& Files() const = 0;
     // The number of the slot being recorded: after the session, the recording's FrameCount.
     virtual void SetFrameCount(int frameCount) = 0;
+
+    // Read once, when the session is prepared: the deck's own slide timings are kept (a slide
+    // the deck advances by itself moves on at its time); otherwise every step waits for the
+    // latency.
+    virtual bool DeckTimings() const { return true; }
+    // When the session ends, before SessionEnded: the slot at which each slide came on screen.
+    virtual void SetSlides(const std::vector<SlideMark>& slides) { (void)slides; }
 
     // Sound recording into path for the session's length; failures are the host's to report.
     virtual void StartSound(const std::string& path) = 0;

@@ -71,6 +71,8 @@ void RecordingSession::Run()
     int a = 1; // the next automatic action
     const uint32_t t0 = clock.TickCount();
     slotLateness_.clear();
+    slides_.clear();
+    ActionSchedule schedule;
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
     // its next pass.
     const auto running = [this, session] { return active_ == session; };
@@ -80,6 +82,7 @@ void RecordingSession::Run()
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(SlotsDurationMs(i, period));
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
+        NoteSlide(i);
         const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
         clock.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
         // The preview follows every fifth slot only: scaling costs more than the rest.
@@ -90,17 +93,37 @@ void RecordingSession::Run()
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
-        if (running() && host_.AutoRecord()) {
-            const long long due = static_cast<long long>(host_.LatencyMs()) * a;
-            if (static_cast<long long>(clock.TickCount() - t0) >= due) {
-                NextAction();
-                clock.ActionPerformed();
-                ++a;
-            }
-        }
+        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock, clock.TickCount() - t0))
+            ++a;
         events_.StatisticsChanged(Statistics(a, i, period));
     }
     reachedSlotLimit_ = running();
+}
+
+void RecordingSession::NoteSlide(int slot)
+{
+    const ShownSlide shown = source_->CurrentSlide();
+    if (shown.number > 0)
+        AddSlideMark(slides_, {slot, shown.number, shown.title});
+}
+
+bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs)
+{
+    const bool advancing = source_->AdvancesByItself();
+    if (schedule.showWasAdvancing && !advancing) {
+        schedule.fromMs = elapsedMs;
+        schedule.steps = 1;
+    }
+    schedule.showWasAdvancing = advancing;
+    if (advancing)
+        return false;
+    const long long due = schedule.fromMs + static_cast<long long>(host_.LatencyMs()) * schedule.steps;
+    if (elapsedMs < due)
+        return false;
+    NextAction();
+    clock.ActionPerformed();
+    ++schedule.steps;
+    return true;
 }
 
 void RecordingSession::NextAction()
@@ -127,6 +150,7 @@ void RecordingSession::End(bool kept)
 {
     active_ = 0;
     events_.SessionEnding(kept);
+    host_.SetSlides(slides_);
     host_.SessionEnded(kept);
     events_.SessionEnded(kept);
 }

@@ -5,6 +5,7 @@
 // it through SessionEvents; the host gives the settings and takes the recording.
 
 #include "core/picture.h"
+#include "core/slide_timeline.h"
 #include "platform/slot_clock.h"
 #include "record/frame_source.h"
 #include "record/recorder_host.h"
@@ -57,17 +58,32 @@ public:
     bool reachedSlotLimit() const { return reachedSlotLimit_; }
     // How late each slot of the last Run was taken, in ms after its due time.
     const std::vector<int>& slotLateness() const { return slotLateness_; }
+    // The slides of the last Run: the slot before whose grab each one was reported on screen.
+    const std::vector<SlideMark>& slides() const { return slides_; }
 
     static SessionStatistics Statistics(int actions, int frames, double framePeriodMs);
 
 private:
     void End(bool kept);
+    void NoteSlide(int slot);
+
+    // When the next automatic action is due: latency after latency from the start, but a step
+    // the show took by itself starts the count again from that moment, so that the slide it
+    // brought gets its full latency and no click follows the show's own.
+    struct ActionSchedule {
+        long long fromMs = 0;
+        int steps = 1;
+        bool showWasAdvancing = false;
+    };
+    // Performs the next action when due; true when it did.
+    bool PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs);
 
     RecorderHost& host_;
     FrameSource* source_;
     SlotClock* clock_;
     SessionEvents& events_;
     std::vector<int> slotLateness_;
+    std::vector<SlideMark> slides_;
     // The number of the running session, 0 when none: a loop runs only while its own session
     // is the active one, so a session started inside a nested handler never revives an old loop.
     int active_ = 0;

@@ -21,6 +21,9 @@ public:
     virtual QPoint ClickPoint() const = 0;
     // What the browser shows.
     virtual PageState State() const = 0;
+    // The slide shown, and whether the show moves on by itself (see BrowserControl).
+    virtual ShownSlide CurrentSlide() const { return {}; }
+    virtual bool AdvancesByItself() const { return false; }
 };
 
 class ScreenFrameSource : public FrameSource {
@@ -36,6 +39,8 @@ public:
     SampleScale Scale() const override { return scale_; }
     bool ShowHasEnded() override;
     void PerformSlideAction() override;
+    ShownSlide CurrentSlide() override { return show_.CurrentSlide(); }
+    bool AdvancesByItself() override { return show_.AdvancesByItself(); }
 
     // The rectangle grabbed since BeginSession.
     const ScreenRect& rect() const { return rect_; }

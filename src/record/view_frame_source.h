@@ -20,6 +20,8 @@ public:
     SampleScale Scale() const override { return scale_; }
     bool ShowHasEnded() override { return renderer_.Ended(); }
     void PerformSlideAction() override { renderer_.SlideAction(); }
+    ShownSlide CurrentSlide() override { return renderer_.CurrentSlide(); }
+    bool AdvancesByItself() override { return renderer_.AdvancesByItself(); }
 
 private:
     void RenderCapture(Picture& picture);

@@ -4,6 +4,7 @@
 
 #include "core/unfinished_session.h"
 #include "core/zoom_sizes.h"
+#include "record/deck_text.h"
 #include "record/recorder_host.h"
 #include "ui/app_services.h"
 
@@ -41,6 +42,21 @@ public:
     void StartSound(const std::string& path) override;
     void StopSound() override;
     void SessionEnded(bool kept) override;
+
+    // What the deck knows (main_window_deck_text.cpp): its own slide timings on the Open PPT
+    // page; chapters and captions from the notes on the video page.
+    bool DeckTimings() const override;
+    void SetSlides(const std::vector<SlideMark>& slides) override;
+    QCheckBox* checkbox_decktimings = nullptr; // checked: a slide the deck times moves on by itself
+    QCheckBox* checkbox_chapters = nullptr;    // checked: a chapter per slide in MP4, WebM and MKV
+    QCheckBox* checkbox_captions = nullptr;    // the notes as a caption track and a .vtt beside the video
+    // The last recording's slides and its deck's notes (read once it has ended).
+    std::vector<SlideMark> RecordedSlides;
+    DeckText RecordedDeckText;
+    // Chapters and captions into a video export's options, as the check boxes say.
+    void AddDeckText(struct VideoFileOptions& options) const;
+    // After a video export with captions: the same captions as a .vtt beside it.
+    void WriteCaptionFile(const struct VideoFileOptions& options);
 
     // The Recorder window, hidden whenever this window shows.
     void setRecorder(TForm2* recorder) { Form2 = recorder; }
@@ -176,6 +192,11 @@ private:
     void buildSaveGifPage(QWidget* page);
     void connectRecordingHandlers();
     void connectSoundHandlers();
+    void buildDeckTimingsControl(QWidget* page);
+    void buildDeckTextControls(QWidget* page);
+    // The notes of the last recording's deck, read once; the captions box follows them.
+    void ReadRecordedNotes();
+    bool notesAsked_ = false;
 
     // Builds the animation into the preview; false when there was nothing to show.
     bool BuildGifPreview();

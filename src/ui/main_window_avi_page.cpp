@@ -166,6 +166,7 @@ private:
         options.size = ZoomSizeFor(form_.suiComboBox1->currentIndex(), form_.RecordedSize, OriginalSides::Even);
         options.soundFile = form_.audioenable->isChecked() ? services_.files.SoundFilePath() : "";
         options.target = chosen.toStdString();
+        form_.AddDeckText(options);
         return options;
     }
 
@@ -188,6 +189,7 @@ private:
         } cancelOff{form_.button_cancel_avi};
         try {
             ExportVideoFile(*services_.encoders, services_.files, frameCount, options, progress, form_.AviWriter.get());
+            form_.WriteCaptionFile(options);
         } catch (const ExportCancelled&) {
             // Asked for: the user's file is as it was and there is nothing to report.
             form_.suiProgressBar1->setValue(0);
@@ -245,6 +247,8 @@ void TForm1::buildSaveAviPage(QWidget* page)
     connect(suiButton5, &QPushButton::clicked, this, &TForm1::suiButton5Click);
     // The export asks the flag between its frame slots, while it lets the window work.
     connect(button_cancel_avi, &QPushButton::clicked, this, [this] { AviExportCancelled = true; });
+
+    buildDeckTextControls(page);
 }
 
 void TForm1::FillEncoderList()

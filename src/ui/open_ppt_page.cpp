@@ -192,4 +192,6 @@ void TForm1::buildOpenPptPage(QWidget* page)
     note->setAlignment(Qt::AlignRight);
     // Right-aligned at the box's right edge (148 + 244); room to the left for wider fonts.
     note->setGeometry(8, 260, 384, note->sizeHint().height());
+
+    buildDeckTimingsControl(page);
 }

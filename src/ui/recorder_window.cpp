@@ -197,6 +197,8 @@ void TForm2::PrepareSession()
 {
     SetCaptureSize(host_->RecordingCaptureSize());
     useShowTime(host_->ShowTime());
+    // Before the show is opened: the viewer reads it when the deck would set its own timer.
+    WebBrowser1()->SetDeckTimings(host_->DeckTimings());
     button_finished->setEnabled(false);
     updateStartRecord();
 }

@@ -101,6 +101,8 @@ private:
     // Where the show is (ShowOnScreen)
     QPoint ClickPoint() const override { return BrowserFrameCentre(); }
     PageState State() const override { return pageState(); }
+    ShownSlide CurrentSlide() const override { return browser_ ? browser_->CurrentSlide() : ShownSlide{}; }
+    bool AdvancesByItself() const override { return browser_ && browser_->AdvancesByItself(); }
     // What the session shows (SessionEvents)
     void PreviewReady(Picture& picture) override;
     void StatisticsChanged(const SessionStatistics& statistics) override;

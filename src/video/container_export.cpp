@@ -68,6 +68,8 @@ ContainerPlan PlanOf(const VideoFileOptions& options)
     settings.quick = true;
     plan.palette = FramePalette(options.pixelFormat);
     plan.soundFile = options.soundFile;
+    plan.chapters = options.chapters;
+    plan.captions = options.captions;
     return plan;
 }
 

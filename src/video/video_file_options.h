@@ -4,10 +4,12 @@
 
 #include "core/frame_period.h"
 #include "core/picture.h"
+#include "core/slide_timeline.h"
 #include "core/zoom_sizes.h"
 #include "platform/ffmpeg/container_format.h"
 
 #include <string>
+#include <vector>
 
 struct VideoFileOptions {
     VideoFormat format = VideoFormat::Avi;
@@ -19,4 +21,8 @@ struct VideoFileOptions {
     std::string soundFile; // the recording's sound, or empty for a video without sound
     std::string target;    // the file the user chose; replaced only when the export succeeded
     double framePeriodMs = kDefaultFramePeriodMs; // the recording's time per frame slot
+    // MP4, WebM and MKV only (AVI has no place for them): a chapter per entry, and a caption
+    // track when captions is not empty.
+    std::vector<TimedText> chapters;
+    std::vector<TimedText> captions;
 };

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -174,4 +175,81 @@ TEST_F(Session, AFrameStoreThatCannotWriteStopsTheLoopWithItsErrorAndTheSoundOff
     EXPECT_THROW(session.Run(), std::exception);
     EXPECT_EQ(host.log, (std::vector<std::string>{"sound on", "sound off"}));
     EXPECT_EQ(host.frameCount, 1);
+}
+
+namespace {
+
+// A show whose steps report themselves as slides, and where some steps move on by themselves
+// after a set time on the session's clock, as a deck's timed slides do.
+class TimedShow : public FakeShow {
+public:
+    explicit TimedShow(StepClock& clock) : clock_(clock)
+    {
+        clock_.onWait = [this](int) {
+            const auto timer = timers.find(step);
+            if (step < steps && timer != timers.end() && clock_.now - startedAt_ >= static_cast<uint32_t>(timer->second))
+                Show(step + 1);
+        };
+    }
+    void BeginSession() override { startedAt_ = clock_.now; }
+    void PerformSlideAction() override
+    {
+        ++clicks;
+        Show(step + 1);
+    }
+    // The end screen is no slide: the viewer's last report stands.
+    ShownSlide CurrentSlide() override
+    {
+        const int shown = std::min(step, steps - 1);
+        return {shown + 1, shown == 2 ? "" : "Step " + std::to_string(shown)};
+    }
+    bool AdvancesByItself() override { return step < steps && timers.count(step) > 0; }
+
+    std::map<int, int> timers; // step -> ms after which it moves on by itself
+    int clicks = 0;
+
+private:
+    void Show(int next)
+    {
+        step = next;
+        startedAt_ = clock_.now;
+    }
+    StepClock& clock_;
+    uint32_t startedAt_ = 0;
+};
+
+} // namespace
+
+TEST_F(Session, SlidesAreNotedAtTheirSlotsAndATimedSlideMovesOnByItselfWithoutAClick)
+{
+    struct Case {
+        std::map<int, int> timers;
+        std::vector<int> starts; // where slides 1..4 came on screen
+        int clicks;
+    } cases[] = {
+        // Every step on the latency: 1000 ms of a 100 ms period apart.
+        {{}, {1, 10, 20, 30}, 4},
+        // Slide 2 moves on after 2500 ms by itself; slide 3 then gets its full latency.
+        {{{1, 2500}}, {1, 10, 35, 45}, 3},
+    };
+    for (const Case& c : cases) {
+        StepClock stepClock;
+        TimedShow timed(stepClock);
+        timed.steps = 4;
+        timed.timers = c.timers;
+        RecordingHost timedHost{files};
+        EventLog log{timedHost.log};
+        RecordingSession timedSession{timedHost, timed, stepClock, log};
+        timedSession.Run();
+
+        std::vector<int> starts;
+        for (const SlideMark& mark : timedSession.slides()) {
+            starts.push_back(mark.slot);
+            EXPECT_EQ(mark.title, mark.slide == 3 ? "" : "Step " + std::to_string(mark.slide - 1));
+        }
+        ASSERT_EQ(starts.size(), c.starts.size());
+        for (size_t k = 0; k < starts.size(); ++k)
+            EXPECT_NEAR(starts[k], c.starts[k], 1) << "slide " << k + 1;
+        EXPECT_EQ(timed.clicks, c.clicks) << "the last click finds the end screen";
+    }
 }

@@ -1,6 +1,7 @@
 #include "ui/application.h"
 #include "core/deckrec_error.h"
 #include "ui/main_window.h"
+#include "video/video_file_options.h"
 #include "core/presentation_page.h"
 #include "ui/recorder_window.h"
 #include "support/fake_dialogs.h"
@@ -198,4 +199,39 @@ TEST(MainWindow, ClosingClearsTheWorkingFilesAndShowingHidesTheRecorder)
     form.close();
     EXPECT_FALSE(std::filesystem::exists(folder.files().FrameFilePath(3)));
     EXPECT_TRUE(std::filesystem::is_directory(folder.files().WorkingDirectory()));
+}
+
+TEST(MainWindow, DeckTextControlsSitClearOfTheOthersAndChooseWhatAVideoGets)
+{
+    TForm1 form(TestAppServices());
+    ASSERT_NE(form.checkbox_decktimings, nullptr);
+    EXPECT_TRUE(form.checkbox_decktimings->isChecked());
+    EXPECT_TRUE(form.DeckTimings());
+    EXPECT_TRUE(form.checkbox_chapters->isChecked());
+    EXPECT_FALSE(form.checkbox_captions->isEnabled()) << "no deck with notes recorded yet";
+    EXPECT_LE(form.checkbox_decktimings->geometry().right(), 401);
+    for (QCheckBox* added : {form.checkbox_decktimings, form.checkbox_chapters, form.checkbox_captions}) {
+        EXPECT_GT(added->width(), 40) << added->objectName().toStdString();
+        for (QWidget* other : added->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != added && other->objectName() != "upperBox" && other->objectName() != "aviOptionsBox" &&
+                other->isVisibleTo(added->parentWidget())) {
+                EXPECT_FALSE(other->geometry().intersects(added->geometry()))
+                    << added->objectName().toStdString() << " over " << other->objectName().toStdString() << " "
+                    << qPrintable(other->property("text").toString());
+            }
+    }
+
+    form.FrameCount = 40;
+    form.SetSlides({{1, 1, "One"}, {21, 2, ""}});
+    const std::vector<TimedText> chapters = {{0, 3000, "One"}, {3000, 6000, "Slide 2"}};
+    for (const VideoFormat format : {VideoFormat::Avi, VideoFormat::Mp4, VideoFormat::Mkv}) {
+        for (const bool checked : {true, false}) {
+            form.checkbox_chapters->setChecked(checked);
+            VideoFileOptions options;
+            options.format = format;
+            form.AddDeckText(options);
+            EXPECT_EQ(options.chapters, checked && format != VideoFormat::Avi ? chapters : std::vector<TimedText>{});
+            EXPECT_TRUE(options.captions.empty());
+        }
+    }
 }

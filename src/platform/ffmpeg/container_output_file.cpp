@@ -39,6 +39,42 @@ void FillFrame(AVFrame* frame, const Picture& bitmap, const std::vector<uint32_t
     }
 }
 
+// The style every caption uses; the subtitle encoders take their cues as ASS events.
+const char kCaptionStyle[] =
+    "[Script Info]\r\nScriptType: v4.00+\r\nPlayResX: 384\r\nPlayResY: 288\r\n\r\n"
+    "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+    "Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
+    "MarginL, MarginR, MarginV, Encoding\r\n"
+    "Style: Default,Arial,16,&Hffffff,&Hffffff,&H0,&H0,0,0,0,0,100,100,0,0,1,1,0,2,10,10,10,0\r\n\r\n"
+    "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n";
+
+const std::string kWordJoiner = "\xE2\x81\xA0";
+
+// A caption as the text of an ASS event that the encoder turns back into exactly that text:
+// line breaks become \N, and a backslash or brace that ASS would read as a code is kept apart
+// from what follows by an invisible joiner. WebVTT, which the encoder copies through, gets its
+// own escapes, so that "<b>" or "-->" in the notes stays text.
+std::string CaptionEvent(const std::string& text, bool webVtt)
+{
+    std::string event = "0,0,Default,,0,0,0,,";
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c == '\n')
+            event += "\\N";
+        else if (webVtt && c == '&')
+            event += "&amp;";
+        else if (webVtt && c == '<')
+            event += "&lt;";
+        else if (webVtt && c == '>')
+            event += "&gt;";
+        else if ((c == '\\' || c == '{') && k + 1 < text.size() && text[k + 1] != '\n')
+            event += std::string(1, c) + kWordJoiner;
+        else
+            event += c;
+    }
+    return event;
+}
+
 } // namespace
 
 struct ContainerOutputFile::State {
@@ -50,6 +86,95 @@ struct ContainerOutputFile::State {
     AVRational slotBase{1, 1};
     std::optional<ContainerSound> sound;
     FramePtr frame;
+    AVStream* captions = nullptr;
+    CodecContextPtr captionEncoder;
+    size_t captionsWritten = 0;
+
+    void addChapters()
+    {
+        const std::vector<TimedText>& chapters = plan.chapters;
+        if (chapters.empty())
+            return;
+        // The context frees them with itself.
+        output->chapters = static_cast<AVChapter**>(av_calloc(chapters.size(), sizeof(AVChapter*)));
+        if (!output->chapters)
+            throw DeckrecError("Out of memory");
+        for (size_t k = 0; k < chapters.size(); ++k) {
+            auto* chapter = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+            if (!chapter)
+                throw DeckrecError("Out of memory");
+            output->chapters[k] = chapter;
+            output->nb_chapters = static_cast<unsigned>(k + 1);
+            chapter->id = static_cast<int64_t>(k + 1);
+            chapter->time_base = {1, 1000};
+            chapter->start = chapters[k].startMs;
+            chapter->end = chapters[k].endMs;
+            av_dict_set(&chapter->metadata, "title", chapters[k].text.c_str(), 0);
+        }
+    }
+
+    void addCaptionStream()
+    {
+        if (plan.captions.empty())
+            return;
+        const AVCodecID id = plan.format == VideoFormat::Mp4 ? AV_CODEC_ID_MOV_TEXT : AV_CODEC_ID_WEBVTT;
+        const AVCodec* encoder = avcodec_find_encoder(id);
+        if (!encoder)
+            throw DeckrecError(std::string("No caption encoder for ") + FormatInfo(plan.format).name);
+        captionEncoder.reset(avcodec_alloc_context3(encoder));
+        if (!captionEncoder)
+            throw DeckrecError("Out of memory");
+        captionEncoder->time_base = {1, 1000};
+        const size_t styleSize = std::strlen(kCaptionStyle);
+        captionEncoder->subtitle_header = static_cast<uint8_t*>(av_mallocz(styleSize + 1));
+        if (!captionEncoder->subtitle_header)
+            throw DeckrecError("Out of memory");
+        std::memcpy(captionEncoder->subtitle_header, kCaptionStyle, styleSize);
+        captionEncoder->subtitle_header_size = static_cast<int>(styleSize);
+        CheckLibav(avcodec_open2(captionEncoder.get(), encoder, nullptr), "Caption encoder");
+        captions = avformat_new_stream(output.get(), nullptr);
+        if (!captions)
+            throw DeckrecError("Out of memory");
+        CheckLibav(avcodec_parameters_from_context(captions->codecpar, captionEncoder.get()), "Caption encoder");
+        captions->time_base = {1, 1000};
+        av_dict_set(&captions->metadata, "title", "Speaker notes", 0);
+    }
+
+    // Captions starting before milliseconds, in order; the muxer interleaves them with the
+    // pictures and the sound.
+    void writeCaptionsUntil(int64_t milliseconds)
+    {
+        for (; captions && captionsWritten < plan.captions.size(); ++captionsWritten) {
+            const TimedText& cue = plan.captions[captionsWritten];
+            if (cue.startMs >= milliseconds)
+                break;
+            const std::string event = CaptionEvent(cue.text, plan.format != VideoFormat::Mp4);
+            AVSubtitleRect rect{};
+            rect.type = SUBTITLE_ASS;
+            rect.ass = const_cast<char*>(event.c_str());
+            AVSubtitleRect* rects[] = {&rect};
+            AVSubtitle subtitle{};
+            subtitle.num_rects = 1;
+            subtitle.rects = rects;
+            subtitle.start_display_time = 0;
+            subtitle.end_display_time = static_cast<uint32_t>(cue.endMs - cue.startMs);
+            subtitle.pts = av_rescale_q(cue.startMs, {1, 1000}, AV_TIME_BASE_Q);
+            std::vector<uint8_t> buffer(event.size() * 4 + 1024);
+            const int size = avcodec_encode_subtitle(captionEncoder.get(), buffer.data(), static_cast<int>(buffer.size()),
+                                                     &subtitle);
+            CheckLibav(size, "Could not write the captions");
+            PacketPtr packet(av_packet_alloc());
+            if (!packet)
+                throw DeckrecError("Out of memory");
+            CheckLibav(av_new_packet(packet.get(), size), "Out of memory");
+            std::memcpy(packet->data, buffer.data(), static_cast<size_t>(size));
+            packet->stream_index = captions->index;
+            packet->pts = packet->dts = cue.startMs;
+            packet->duration = cue.endMs - cue.startMs;
+            av_packet_rescale_ts(packet.get(), {1, 1000}, captions->time_base);
+            CheckLibav(av_interleaved_write_frame(output.get(), packet.get()), "Could not write the captions");
+        }
+    }
 
     void create(const std::string& path)
     {
@@ -124,6 +249,8 @@ ContainerOutputFile::ContainerOutputFile(EncoderFacility& facility, const std::s
     s.create(path);
     s.addVideoStream(facility);
     s.addSoundStream();
+    s.addCaptionStream();
+    s.addChapters();
     s.writeHeader(path);
     s.prepareFrame();
 }
@@ -145,6 +272,7 @@ void ContainerOutputFile::writeSoundUntil(int64_t milliseconds)
 {
     if (state_->sound)
         state_->sound->writeUntil(milliseconds);
+    state_->writeCaptionsUntil(milliseconds);
 }
 
 void ContainerOutputFile::endStreams(int64_t milliseconds)
@@ -152,6 +280,7 @@ void ContainerOutputFile::endStreams(int64_t milliseconds)
     state_->compressor->compress(nullptr, state_->sink());
     if (state_->sound)
         state_->sound->finish(milliseconds);
+    state_->writeCaptionsUntil(milliseconds);
 }
 
 void ContainerOutputFile::close()

@@ -4,6 +4,7 @@
 // goes straight into the file in one pass; the file is complete only after close().
 
 #include "core/picture.h"
+#include "core/slide_timeline.h"
 #include "platform/encoder_facility.h"
 #include "platform/ffmpeg/container_format.h"
 
@@ -20,6 +21,11 @@ struct ContainerPlan {
     // The colours of indexed pictures (0x00RRGGBB): they reach the encoder as true colour.
     std::vector<uint32_t> palette;
     std::string soundFile; // a WAV file, or empty for a video without sound
+    // Named chapters, in ms; none leaves the file without a chapter list.
+    std::vector<TimedText> chapters;
+    // Captions, in ms and in order, as plain text (lines joined by '\n'): a subtitle track of
+    // the container's own kind (MP4 mov_text, WebM and Matroska WebVTT); none, no track.
+    std::vector<TimedText> captions;
 };
 
 class ContainerOutputFile {
@@ -36,7 +42,7 @@ public:
     void writeFrame(const Picture& picture);
     // Adds the picture of the last writeFrame again as the next frame.
     void repeatFrame();
-    // Adds the sound up to milliseconds from the start.
+    // Adds the sound (and the captions that start before it) up to milliseconds from the start.
     void writeSoundUntil(int64_t milliseconds);
     // Drains the encoder and ends the sound at milliseconds.
     void endStreams(int64_t milliseconds);

@@ -35,7 +35,7 @@ void RemoveOtherVersions(const QString& keep)
     const QFileInfo info(keep);
     const QString prefix = info.fileName().section(QLatin1Char('-'), 0, 0) + QLatin1Char('-');
     QDir folder = info.dir();
-    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.svg")}, QDir::Files))
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("*.") + info.suffix()}, QDir::Files))
         if (name != info.fileName())
             folder.remove(name);
 }
@@ -124,6 +124,13 @@ bool PresentationConverter::IsPresentationFile(const QString& path)
     return kExtensions.contains(QFileInfo(path).suffix().toLower());
 }
 
+QString PresentationConverter::FlatPathOf(const QString& showPath)
+{
+    QString flat = showPath;
+    flat.chop(4); // ".svg"
+    return flat + QStringLiteral(".fodp");
+}
+
 QString PresentationConverter::CachedShowPath(const QString& presentationPath) const
 {
     const QFileInfo info(presentationPath);
@@ -160,6 +167,20 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     callbacks.push_back(std::move(done));
     if (callbacks.size() == 1)
         start(info.absoluteFilePath(), target);
+}
+
+void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::function<void(const QString&)> done)
+{
+    const QFileInfo info(presentationPath);
+    if (!info.isFile() || !IsPresentationFile(presentationPath))
+        return done(QString());
+    if (info.suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
+        return done(info.absoluteFilePath());
+    // The show's conversion keeps the flat file beside the show.
+    Convert(presentationPath, [this, presentationPath, done = std::move(done)](const ConversionResult& result) {
+        const QString flat = FlatPathOf(CachedShowPath(presentationPath));
+        done(result.ok && QFileInfo::exists(flat) ? flat : QString());
+    });
 }
 
 void PresentationConverter::start(const QString& path, const QString& target)
@@ -206,10 +227,18 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
             return store(WithJustifiedLines(show, JustifiedParagraphs(FileContent(path))));
         const QString flatDir = work->filePath(QStringLiteral("flat"));
-        run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store](RunEnd, const QString&) {
+        run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
-            store(flat.isEmpty() ? show
-                                 : WithJustifiedLines(show, JustifiedParagraphs(FileContent(flatDir + QLatin1Char('/') + flat.first()))));
+            if (flat.isEmpty())
+                return store(show);
+            const QString written = flatDir + QLatin1Char('/') + flat.first();
+            const QByteArray deck = FileContent(written);
+            // Kept beside the show: the speaker notes are read from it.
+            const QString kept = FlatPathOf(target);
+            QFile::remove(kept);
+            if (QFile::rename(written, kept) || QFile::copy(written, kept))
+                RemoveOtherVersions(kept);
+            store(WithJustifiedLines(show, JustifiedParagraphs(deck)));
         });
     });
 }

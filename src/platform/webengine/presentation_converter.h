@@ -41,6 +41,11 @@ public:
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).
     void Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> done);
 
+    // The deck as LibreOffice's flat XML (.fodp), where its speaker notes can be read: the
+    // file itself for a .fodp, else a conversion cached beside the shows. Calls done exactly
+    // once, on this thread, with the path, or an empty one when there is none.
+    void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done) override;
+
     // Files the viewer accepts, by extension (lower case, without the dot).
     static bool IsPresentationFile(const QString& path);
 
@@ -50,6 +55,8 @@ public:
 
     // Where the show of path would be cached; empty when the file does not exist.
     QString CachedShowPath(const QString& presentationPath) const;
+    // The deck as one flat file, kept beside its show.
+    static QString FlatPathOf(const QString& showPath);
 
     // The program that converts and how long it may take before it is stopped; tests point
     // them at a stand-in.

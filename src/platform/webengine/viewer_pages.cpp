@@ -30,6 +30,13 @@ const char kViewerScript[] = R"JS(
     return title ? title.textContent.replace(/\s+/g, ' ').trim() : '';
   }
 
+  // The recorder's slide timeline hears of a new slide when it starts to come on screen (the
+  // URL follows only at the end of its transition), and whether the show has set itself a
+  // time to move on, so that it sends no click of its own.
+  function advancing(pending) {
+    parent.postMessage({ deckrecAdvancing: pending }, '*');
+  }
+
   var setCurrentSlide = MetaDocument.prototype.setCurrentSlide;
   MetaDocument.prototype.setCurrentSlide = function () {
     var result = setCurrentSlide.apply(this, arguments);
@@ -44,6 +51,7 @@ const char kViewerScript[] = R"JS(
 
   function showEndScreen() {
     ended = true;
+    advancing(false);
     if (!endScreen) {
       endScreen = document.createElementNS('http://www.w3.org/2000/svg', 'rect');
       endScreen.setAttribute('x', '-1000000');
@@ -68,8 +76,26 @@ const char kViewerScript[] = R"JS(
       ended = false;
       tell('slide');
     }
+    var coming = theMetaDoc && theMetaDoc.aMetaSlideSet[index];
+    if (coming) {
+      advancing(false);
+      parent.postMessage({ deckrecSlide: index + 1, title: slideTitle(coming) }, '*');
+    }
     return displaySlide.apply(this, arguments);
   };
+
+  // A slide the deck advances by itself after a set time: the engine sets its timer once the
+  // slide's effects are over. Without the deck's timings (deckrecDeckTimings false, set by the
+  // recorder before the show loads) no timer is set and every step waits for a click.
+  var notifyAnimationsEnd = SlideShow.prototype.notifyAnimationsEnd;
+  if (typeof notifyAnimationsEnd === 'function') {
+    SlideShow.prototype.notifyAnimationsEnd = function () {
+      if (window.deckrecDeckTimings === false) return;
+      var result = notifyAnimationsEnd.apply(this, arguments);
+      if (typeof this.automaticAdvanceTimeout === 'number') advancing(true);
+      return result;
+    };
+  }
 
   // The recorder's show clock asks here whether the show is over.
   window.deckrecShowEnded = function () { return ended; };

@@ -30,6 +30,8 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecShowState === 'string') bridge.showStateChanged(data.deckrecShowState);
     if (typeof data.deckrecAdvanced === 'number')
       bridge.showAdvanced(data.deckrecAdvanced, data.ran, data.due, !!data.ended);
+    if (typeof data.deckrecSlide === 'number') bridge.slideShown(data.deckrecSlide, String(data.title || ''));
+    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing);
   }
   function deliver(data) {
     if (bridge) pass(data); else queue.push(data);
@@ -54,6 +56,8 @@ const char kFrameRelay[] = R"JS(
       whenShown(frameOf(event.source), function () { deliver({ deckrecShowState: data.deckrecShowState }); });
     if (typeof data.deckrecAdvanced === 'number')
       deliver({ deckrecAdvanced: data.deckrecAdvanced, ran: data.ran, due: data.due, ended: data.ended });
+    if (typeof data.deckrecSlide === 'number') deliver({ deckrecSlide: data.deckrecSlide, title: data.title });
+    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing });
   });
   function open() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
@@ -140,6 +144,8 @@ void WebEngineBrowser::Navigate(const QString& target)
     const QUrl url = target.startsWith(QStringLiteral("about:")) ? QUrl(target) : QUrl::fromLocalFile(target);
     ++navigation_;
     requestedUrl_ = url;
+    currentSlide_ = {};
+    advancing_ = false;
     setState(PageState::Loading);
     view_->setUrl(url);
 }
@@ -202,6 +208,38 @@ void WebEngineBrowser::UseShowClock(bool on)
 ShowRenderer* WebEngineBrowser::showRenderer()
 {
     return renderer_.get();
+}
+
+void WebEngineBrowser::SetDeckTimings(bool keep)
+{
+    if (!view_)
+        return;
+    const QString name = QStringLiteral("deckrec-latency-only");
+    for (const QWebEngineScript& script : view_->page()->scripts().find(name))
+        view_->page()->scripts().remove(script);
+    if (keep)
+        return;
+    // In every frame before the show's own script runs: the viewer reads it when the deck
+    // would set its timer.
+    QWebEngineScript latencyOnly;
+    latencyOnly.setName(name);
+    latencyOnly.setSourceCode(QStringLiteral("window.deckrecDeckTimings = false;"));
+    latencyOnly.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    latencyOnly.setWorldId(QWebEngineScript::MainWorld);
+    latencyOnly.setRunsOnSubFrames(true);
+    view_->page()->scripts().insert(latencyOnly);
+}
+
+void WebEngineBrowser::slideShown(int number, const QString& title)
+{
+    if (requestedUrl_.scheme() == QLatin1String("about"))
+        return;
+    currentSlide_ = {number, title.toStdString()};
+}
+
+void WebEngineBrowser::advancingChanged(bool pending)
+{
+    advancing_ = pending && requestedUrl_.scheme() != QLatin1String("about");
 }
 
 void WebEngineBrowser::RunScript(const QString& script)

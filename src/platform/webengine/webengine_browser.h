@@ -33,6 +33,9 @@ public:
     void Navigate(const QString& target) override;
     void FocusPresentation() override;
     PageState State() const override;
+    ShownSlide CurrentSlide() const override { return currentSlide_; }
+    bool AdvancesByItself() const override { return advancing_; }
+    void SetDeckTimings(bool keep) override;
 
     // Called from the page for each navigation of one of its frames.
     Q_INVOKABLE void frameNavigated(const QString& url);
@@ -41,6 +44,10 @@ public:
     // Called from the page when a step of the show clock is done and painted: how many
     // callbacks ran, ms until the next one is due (-1: none), whether the show is at its end.
     Q_INVOKABLE void showAdvanced(int step, int ran, double due, bool ended);
+    // Called from the page when the viewer shows a slide, and when the show sets itself a time
+    // to move on (pending) or drops it.
+    Q_INVOKABLE void slideShown(int number, const QString& title);
+    Q_INVOKABLE void advancingChanged(bool pending);
 
 signals:
     void ShowStepDone(int step, int ran, int due, bool ended);
@@ -60,4 +67,6 @@ private:
     int navigation_ = 0; // counts Navigate calls, so that a late answer about an old page is dropped
     PageState state_ = PageState::Loading;
     std::unique_ptr<WebEngineShowRenderer> renderer_; // while the show clock is on
+    ShownSlide currentSlide_;
+    bool advancing_ = false;
 };

@@ -114,3 +114,15 @@ void WebEngineShowRenderer::Render(Picture& picture)
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(picture.scanLine(y), image.constScanLine(y), row);
 }
+
+// The viewer's reports come through the page's relay before the answer to the step in which
+// they happened, so they are as of the last step.
+ShownSlide WebEngineShowRenderer::CurrentSlide() const
+{
+    return browser_.CurrentSlide();
+}
+
+bool WebEngineShowRenderer::AdvancesByItself() const
+{
+    return browser_.AdvancesByItself();
+}

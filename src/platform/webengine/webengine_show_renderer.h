@@ -17,6 +17,8 @@ public:
     void Render(Picture& picture) override;
     bool ChangedSinceRender() const override { return changed_; }
     bool Ended() const override { return ended_; }
+    ShownSlide CurrentSlide() const override;
+    bool AdvancesByItself() const override;
 
 private:
     // One step in the page: the time moves on by ms (and by what earlier steps skipped), then

@@ -1,0 +1,117 @@
+// What the deck knows, in the windows: its own slide timings (Open PPT page), chapters per slide
+// and captions from the speaker notes (video page). The controls sit where no other control is.
+#include "ui/main_window.h"
+#include "ui/page_layout.h"
+
+#include "core/captions.h"
+#include "ui/dialogs.h"
+#include "platform/presentation_preparer.h"
+#include "video/video_file_options.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSaveFile>
+#include <QTabWidget>
+
+namespace {
+
+// The right edge of the Open PPT page's upper box.
+constexpr int kUpperBoxRight = 401;
+
+std::vector<TimedText> CaptionsOf(const std::vector<SlideMark>& slides, const DeckText& deck, int frameCount,
+                                  double framePeriodMs)
+{
+    return RecordingCues(SlideSpans(slides, frameCount, framePeriodMs), deck.notes);
+}
+
+} // namespace
+
+void TForm1::buildDeckTimingsControl(QWidget* page)
+{
+    // Beside the latency's caption, on the latency's own row of the upper box.
+    int x = 330;
+    for (const QLabel* label : page->findChildren<QLabel*>())
+        if (label->text().startsWith(QLatin1String("Latency")))
+            x = label->x() + label->sizeHint().width() + 6;
+    checkbox_decktimings = Put(page, new QCheckBox("Deck times"), "checkbox_decktimings", x, 42, 0, 19);
+    checkbox_decktimings->resize(std::min(checkbox_decktimings->sizeHint().width(), kUpperBoxRight - 2 - x), 19);
+    checkbox_decktimings->setChecked(true);
+    checkbox_decktimings->setToolTip(
+        "A slide the deck moves on by itself after a set time (rehearsed timings) moves on at that time; "
+        "the other steps wait for the latency. Off: every step waits for the latency.");
+}
+
+void TForm1::buildDeckTextControls(QWidget* page)
+{
+    // Below the progress bar, the page's free bottom row.
+    checkbox_chapters = Put(page, new QCheckBox("Chapters"), "checkbox_chapters", 16, 244, 90, 20);
+    checkbox_chapters->setChecked(true);
+    checkbox_chapters->setToolTip("A chapter per slide, named by its title (MP4, WebM and MKV)");
+    checkbox_captions = Put(page, new QCheckBox("Captions from the notes"), "checkbox_captions", 112, 244, 200, 20);
+    checkbox_captions->setEnabled(false); // until a recorded deck turns out to have notes
+    checkbox_captions->setToolTip("The speaker notes as a caption track, and as a .vtt file beside the video");
+    // LibreOffice reads the notes when the video page is looked at, not while another
+    // recording may be running.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this, page](int) {
+        if (PageControl1->currentWidget() == page)
+            ReadRecordedNotes();
+    });
+}
+
+void TForm1::ReadRecordedNotes()
+{
+    if (notesAsked_ || !services_.presentations || RecordedSlides.empty())
+        return;
+    notesAsked_ = true;
+    QPointer<TForm1> self(this);
+    const QString deck = Edit1->text();
+    const std::vector<SlideMark> slides = RecordedSlides;
+    services_.presentations->ConvertToFlat(deck, [self, deck, slides](const QString& flat) {
+        // A later recording or another deck has its own notes.
+        if (!self || flat.isEmpty() || self->Edit1->text() != deck || self->RecordedSlides != slides)
+            return;
+        self->RecordedDeckText = ReadFlatDeckTextFile(flat.toStdString());
+        self->checkbox_captions->setEnabled(self->RecordedDeckText.HasNotes());
+    });
+}
+
+bool TForm1::DeckTimings() const
+{
+    return !checkbox_decktimings || checkbox_decktimings->isChecked();
+}
+
+void TForm1::SetSlides(const std::vector<SlideMark>& slides)
+{
+    RecordedSlides = slides;
+    RecordedDeckText = {};
+    checkbox_captions->setEnabled(false);
+    notesAsked_ = false;
+    if (PageControl1->currentWidget() == checkbox_captions->parentWidget())
+        ReadRecordedNotes();
+}
+
+void TForm1::AddDeckText(VideoFileOptions& options) const
+{
+    if (options.format == VideoFormat::Avi)
+        return;
+    if (checkbox_chapters->isChecked())
+        options.chapters = SlideChapters(RecordedSlides, FrameCount, FramePeriodMs());
+    if (checkbox_captions->isEnabled() && checkbox_captions->isChecked())
+        options.captions = CaptionsOf(RecordedSlides, RecordedDeckText, FrameCount, FramePeriodMs());
+}
+
+void TForm1::WriteCaptionFile(const VideoFileOptions& options)
+{
+    if (options.captions.empty())
+        return;
+    const QFileInfo video(QString::fromStdString(options.target));
+    QSaveFile file(video.path() + QLatin1Char('/') + video.completeBaseName() + QStringLiteral(".vtt"));
+    const std::string text = WebVttText(options.captions);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+        !file.commit())
+        services_.dialogs->message(this, "The captions could not be written beside the video: " + file.errorString(),
+                                   "Deckrec", DialogService::Icon::Error);
+}
