@@ -125,8 +125,18 @@ const char kShowClockScript[] = R"JS(
   nativeSetTimeout(pumpTimers, 4);
   nativeRequestFrame(pumpFrames);
 
+  // Two animation frames: the step's drawing went out with the first. A browser that stops
+  // giving frames (a page it believes hidden) must not stall the recording: a while later the
+  // answer goes anyway, and the recorder still waits for the step's mark in the rendering.
   function afterPaint(then) {
-    nativeRequestFrame(function () { nativeRequestFrame(then); });
+    var done = false;
+    var once = function () {
+      if (done) return;
+      done = true;
+      then();
+    };
+    nativeRequestFrame(function () { nativeRequestFrame(once); });
+    nativeSetTimeout(once, 500);
   }
   function showEnded() {
     return typeof window.deckrecShowEnded === 'function' && window.deckrecShowEnded();
