@@ -1,10 +1,15 @@
-// GIF export of one recording three ways: the default build ("256Colors", "Smaller Size",
-// "Nearest"), the "High Fidelity" build, and FFmpeg's two-pass palette pipeline
-// (palettegen=stats_mode=diff, then paletteuse) fed the very same pictures, scaled to 560 wide
-// with the program's own nearest-neighbour rule. Reports the file's bytes, the mean PSNR of
+// GIF export of one recording several ways: the default build ("256Colors", "Smaller Size",
+// "Nearest"), the "High Fidelity" build at tolerance 0 and at a few tolerances, FFmpeg's
+// two-pass palette pipeline (palettegen=stats_mode=diff, then paletteuse) fed the very same
+// pictures, scaled to 560 wide with the program's own nearest-neighbour rule, and that file
+// optimised by gifsicle -O3, alone and with --lossy=N. Reports the file's bytes, the mean PSNR of
 // what a viewer shows at every slot against that slot's scaled picture (a slot shown exactly
 // counts 100 dB), and the build time (best of three; for FFmpeg both passes, pictures
-// already written).
+// already written; for gifsicle its own run on top of FFmpeg's).
+//
+// Then the size budget at 25 %, 50 % and 100 % of the default build's bytes: what the search
+// chose, its bytes, its PSNR against the pictures scaled to the chosen size, the builds it
+// needed and its time, and the best PSNR among the peer files that fit the same budget.
 //
 //   gif_hifi_bench [RECORDING_DIR ...]
 //
@@ -18,6 +23,7 @@
 #include "core/working_files.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
+#include "gif/gif_budget.h"
 #include "gif/gif_image.h"
 #include "gif_oracle.h"
 
@@ -146,6 +152,7 @@ std::string MakeSyntheticRecording()
 }
 
 // The picture every slot shows, scaled as the build scales it.
+// width 0: the first zoom item's size, which width and height then receive.
 std::vector<std::shared_ptr<Picture>> ScaledSlots(const WorkingFiles& files, int frameCount, int& width, int& height)
 {
     std::vector<std::shared_ptr<Picture>> slots;
@@ -154,7 +161,7 @@ std::vector<std::shared_ptr<Picture>> ScaledSlots(const WorkingFiles& files, int
     for (int slot = 1; slot <= frameCount; ++slot) {
         auto p = std::make_shared<Picture>();
         if (reader.Read(slot, *p)) {
-            if (!current) {
+            if (width == 0) {
                 const ZoomSize size = ZoomSizeFor(0, {p->width(), p->height()}, OriginalSides::AsRecorded);
                 width = size.width;
                 height = size.height;
@@ -223,14 +230,15 @@ double Seconds(std::chrono::steady_clock::time_point start)
 }
 
 Result RunDeckrec(const WorkingFiles& files, int frameCount, int width, int height, bool hifi,
-                  const std::vector<std::shared_ptr<Picture>>& slots)
+                  const std::vector<std::shared_ptr<Picture>>& slots, int tolerance = 0)
 {
     Result r;
-    r.name = hifi ? "Deckrec High Fidelity" : "Deckrec default";
+    r.name = hifi ? "Deckrec High Fidelity, tolerance " + std::to_string(tolerance) : "Deckrec default";
     GifBuildOptions options;
     options.width = width;
     options.height = height;
     options.highFidelity = hifi;
+    options.tolerance = tolerance;
     GifBuildSettings settings;
     settings.readOptions = [options] { return options; };
     std::vector<uint8_t> bytes;
@@ -262,6 +270,12 @@ void WritePpm(const Picture& p, const std::string& path)
         }
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 Result RunFfmpeg(const std::vector<std::shared_ptr<Picture>>& slots)
@@ -300,28 +314,121 @@ Result RunFfmpeg(const std::vector<std::shared_ptr<Picture>>& slots)
         }
         r.seconds = std::min(r.seconds, Seconds(start));
     }
-    std::ifstream in(dir + "/out.gif", std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = ReadBytes(dir + "/out.gif");
     r.bytes = bytes.size();
     r.psnr = MeanPsnr(bytes, slots, r.frames, r.note);
     return r;
+}
+
+// FFmpeg's file (RunFfmpeg's) optimised by gifsicle; lossy 0: -O3 alone.
+Result RunGifsicle(const std::vector<std::shared_ptr<Picture>>& slots, int lossy)
+{
+    Result r;
+    r.name = lossy ? "FFmpeg + gifsicle -O3 --lossy=" + std::to_string(lossy) : "FFmpeg + gifsicle -O3";
+    const std::string dir = (fs::temp_directory_path() / "gif_hifi_bench_ffmpeg").string();
+    const std::string out = dir + "/gifsicle" + std::to_string(lossy) + ".gif";
+    const std::string command = "gifsicle -O3 " + (lossy ? "--lossy=" + std::to_string(lossy) + " " : std::string()) +
+                                dir + "/out.gif -o " + out;
+    r.seconds = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) {
+            r.note = "gifsicle failed";
+            return r;
+        }
+        r.seconds = std::min(r.seconds, Seconds(start));
+    }
+    const std::vector<uint8_t> bytes = ReadBytes(out);
+    r.bytes = bytes.size();
+    r.psnr = MeanPsnr(bytes, slots, r.frames, r.note);
+    return r;
+}
+
+struct BudgetRow {
+    long long budget = 0;
+    std::string choice;
+    double psnr = 0;
+    int builds = 0;
+    int sizes = 0;
+    double seconds = 0;
+    double bestPeerPsnr = -1; // -1: no peer fits
+    std::string bestPeer;
+};
+
+BudgetRow RunBudget(const WorkingFiles& files, int frameCount, long long budget, const std::vector<Result>& peers)
+{
+    BudgetRow row;
+    row.budget = budget;
+    int width = 0, height = 0;
+    {
+        // The recording's own size decides the list's sizes.
+        Picture first;
+        const SlotReader reader(files, frameCount);
+        reader.Read(reader.firstStored(), first);
+        GifBudgetRequest request;
+        request.maxBytes = budget;
+        for (int item = 0; item < 5; ++item) {
+            const ZoomSize size = ZoomSizeFor(item, {first.width(), first.height()}, OriginalSides::AsRecorded);
+            request.sizes.emplace_back(size.width, size.height);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const GifBudgetResult result = FitGifToBudget(files, frameCount, request);
+        row.seconds = Seconds(start);
+        row.builds = result.builds;
+        row.sizes = result.sizesRead;
+        if (!result.animation) {
+            row.choice = "nothing fits (smallest " + GifBudgetChoiceText(result.smallest, result.smallestBytes) + ")";
+            return row;
+        }
+        row.choice = GifBudgetChoiceText(result.chosen, result.bytes) + " (" + std::to_string(result.bytes) + " B)";
+        GifMemoryStream out;
+        result.animation->SaveToStream(out);
+        width = result.chosen.width;
+        height = result.chosen.height;
+        const auto slots = ScaledSlots(files, frameCount, width, height);
+        int frames = 0;
+        std::string note;
+        row.psnr = MeanPsnr(out.bytes, slots, frames, note);
+    }
+    for (const Result& peer : peers)
+        if (static_cast<long long>(peer.bytes) <= budget && peer.psnr > row.bestPeerPsnr) {
+            row.bestPeerPsnr = peer.psnr;
+            row.bestPeer = peer.name;
+        }
+    return row;
 }
 
 void Report(const std::string& dir)
 {
     const int frameCount = FrameCountOf(dir);
     const WorkingFiles files(dir, dir);
-    int width = 560, height = 420;
+    int width = 0, height = 0;
     const auto slots = ScaledSlots(files, frameCount, width, height);
     const int stored = SlotReader(files, frameCount).storedCount();
     std::printf("\n%s: %d slots, %d stored pictures, scaled to %d x %d\n\n", dir.c_str(), frameCount, stored, width, height);
     std::printf("| | bytes | mean PSNR (dB) | build time (s) | frames |\n|---|---|---|---|---|\n");
-    const Result results[] = {RunDeckrec(files, frameCount, width, height, false, slots),
-                              RunDeckrec(files, frameCount, width, height, true, slots), RunFfmpeg(slots)};
-    for (const Result& r : results)
-        std::printf("| %s | %zu | %.1f | %.3f | %d | %s\n", r.name.c_str(), r.bytes, r.psnr, r.seconds, r.frames,
-                    r.note.c_str());
+    std::vector<Result> results = {RunDeckrec(files, frameCount, width, height, false, slots)};
+    for (int tolerance : {0, 4, 8, 16, 32, 48})
+        results.push_back(RunDeckrec(files, frameCount, width, height, true, slots, tolerance));
+    std::vector<Result> peers = {RunFfmpeg(slots)};
+    for (int lossy : {0, 20, 40, 80, 120, 200})
+        peers.push_back(RunGifsicle(slots, lossy));
+    for (const std::vector<Result>* list : {&results, &peers})
+        for (const Result& r : *list)
+            std::printf("| %s | %zu | %.1f | %.3f | %d | %s\n", r.name.c_str(), r.bytes, r.psnr, r.seconds, r.frames,
+                        r.note.c_str());
     std::fflush(stdout);
+
+    std::printf("\n| budget | chosen | PSNR at that size (dB) | builds (sizes read) | time (s) | best peer that fits |\n"
+                "|---|---|---|---|---|---|\n");
+    for (const int percent : {25, 50, 100}) {
+        const long long budget = static_cast<long long>(results[0].bytes) * percent / 100;
+        const BudgetRow row = RunBudget(files, frameCount, budget, peers);
+        std::printf("| %d %% = %lld B | %s | %.1f | %d (%d) | %.2f | %s |\n", percent, row.budget, row.choice.c_str(),
+                    row.psnr, row.builds, row.sizes, row.seconds,
+                    row.bestPeerPsnr < 0 ? "none" : (row.bestPeer + ", " + std::to_string(row.bestPeerPsnr).substr(0, 4) + " dB").c_str());
+        std::fflush(stdout);
+    }
 }
 
 } // namespace

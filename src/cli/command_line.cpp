@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include "gif/colour_tolerance.h"
+#include "gif/gif_budget.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -153,6 +156,8 @@ private:
             Choice(option, Value(option), {{"nearest", false}, {"floyd-steinberg", true}}, c.floydSteinberg);
         else if (option == "--gif-mode")
             Choice(option, Value(option), {{"smaller", false}, {"best", true}}, c.gifBestQuality);
+        else if (option == "--gif-tolerance" || option == "--gif-max-size")
+            GifBudget(c, option, Value(option));
         else if (option == "--encoder")
             Encoder(c, Value(option));
         else if (option == "--quality") {
@@ -254,6 +259,20 @@ private:
             return Fail("--max-minutes takes a number of minutes above 0 and up to 1440 (e.g. 90 or 0.5), not \"" +
                         text + "\"");
         c.maxMinutes = minutes;
+    }
+
+    // The High Fidelity options of "GIFs that fit": a tolerance turns High Fidelity on.
+    void GifBudget(CommandLine& c, const std::string& option, const std::string& text)
+    {
+        if (!error_.empty())
+            return;
+        if (option == "--gif-tolerance") {
+            if (Number(option, text, 0, kMaxGifTolerance, c.gifTolerance))
+                c.gifHighFidelity = true;
+            return;
+        }
+        if (!ParseGifByteLimit(text, c.gifMaxBytes))
+            Fail("--gif-max-size takes a size such as 8M, 500k or 120000 (bytes), not \"" + text + "\"");
     }
 
     void Encoder(CommandLine& c, const std::string& text)
@@ -445,6 +464,12 @@ Outputs:
   --dither nearest|floyd-steinberg                 GIF colour mapping [nearest]
   --gif-mode smaller|best difference frames or whole frames [smaller]
   --gif-hifi              high-fidelity GIF colours
+  --gif-tolerance D       High Fidelity, a shown colour may differ from the true one by up
+                          to D (0..64; distance sqrt((2dR^2 + 4dG^2 + 3dB^2) / 9), a grey step
+                          of D levels is D): fewer bytes, 0 exact [0]
+  --gif-max-size SIZE     the best GIF that fits SIZE (8M, 500k, bytes without suffix; k, M
+                          are 1000s): tries tolerances, then fewer colours, then the smaller
+                          sizes of the list, and says what it chose; no file when none fits
   --encoder CODE          video encoder by its four-character code (e.g. DIVX, H264, VP90)
   --quality 0..10000      video quality [4000]
   --bits 1|4|8|24|32      video colour depth [24]

@@ -35,6 +35,10 @@ struct CommandLine {
     bool floydSteinberg = false;
     bool gifBestQuality = false; // whole frames instead of difference frames
     bool gifHighFidelity = false;
+    // High Fidelity's tolerance (--gif-tolerance, implies --gif-hifi) and a size budget
+    // (--gif-max-size, bytes; 0: none).
+    int gifTolerance = 0;
+    long long gifMaxBytes = 0;
     std::string encoder;         // a FourCC; empty: the format's default
     std::optional<int> quality;  // 0..10000; unset: the windows' default
     int bits = 24;

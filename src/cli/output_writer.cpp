@@ -8,6 +8,7 @@
 #include "core/deckrec_error.h"
 #include "core/zoom_sizes.h"
 #include "gif/gif_animation_builder.h"
+#include "gif/gif_budget.h"
 #include "gif/gif_save.h"
 
 #include <filesystem>
@@ -56,6 +57,54 @@ ZoomSize RecordedSizeOf(const RecordingToExport& recording)
     }
 }
 
+// The sizes a size budget may try: the one asked for, then the list's smaller ones.
+std::vector<std::pair<int, int>> BudgetSizes(ZoomSize asked, ZoomSize recorded)
+{
+    std::vector<std::pair<int, int>> sizes = {{asked.width, asked.height}};
+    for (int item = 0; item < 5; ++item) {
+        const auto [width, height] = GifZoomSize(item, recorded);
+        if (width < asked.width)
+            sizes.emplace_back(width, height);
+    }
+    return sizes;
+}
+
+// --gif-max-size: the best GIF that fits, or no file and the reason.
+std::string WriteGifWithinBudget(const PlannedOutput& output, const CommandLine& command,
+                                 const RecordingToExport& recording, const GifBuildOptions& options,
+                                 Terminal& terminal, const std::function<bool()>& interrupted, int& frames)
+{
+    const std::string label = FileName(output.path);
+    GifBudgetRequest request;
+    request.maxBytes = command.gifMaxBytes;
+    request.sizes = BudgetSizes({options.width, options.height}, RecordedSizeOf(recording));
+    request.options = options;
+    request.framePeriodMs = recording.framePeriodMs;
+    // One bar a build (or a size's reading): the search's builds are few.
+    Progress building;
+    building.report = [&](long long slot, long long slotCount) {
+        terminal.Progress(label + " fitting", slot, slotCount);
+    };
+    building.cancelled = interrupted;
+    Progress save;
+    save.report = [&](long long written, long long count) { terminal.Progress(label + " writing", written, count); };
+    save.cancelled = interrupted;
+    try {
+        GifBudgetResult fit = FitGifToBudget(recording.files, recording.frameCount, request, building);
+        if (!fit.animation)
+            throw DeckrecError("cannot write " + output.path + " within " + GifBytesText(command.gifMaxBytes) +
+                               ": even the smallest try (" + GifBudgetChoiceText(fit.smallest, fit.smallestBytes) +
+                               ") is larger; no file was written");
+        if (fit.animation->Empty())
+            throw DeckrecError("cannot write " + output.path + ": the recording holds no picture");
+        frames = fit.animation->Count();
+        SaveGifFile(*fit.animation, output.path, save);
+        return GifBudgetChoiceText(fit.chosen, fit.bytes) + " (" + std::to_string(fit.builds) + " builds)";
+    } catch (const GifCancelled&) {
+        throw InterruptedError();
+    }
+}
+
 std::string WriteGif(const PlannedOutput& output, const CommandLine& command, const RecordingToExport& recording,
                      Terminal& terminal, const std::function<bool()>& interrupted, int& frames)
 {
@@ -67,6 +116,9 @@ std::string WriteGif(const PlannedOutput& output, const CommandLine& command, co
     options.smallerSize = !command.gifBestQuality;
     options.floydSteinberg = command.floydSteinberg;
     options.highFidelity = command.gifHighFidelity;
+    options.tolerance = command.gifTolerance;
+    if (command.gifMaxBytes > 0)
+        return WriteGifWithinBudget(output, command, recording, options, terminal, interrupted, frames);
     const std::string label = FileName(output.path);
     GifBuildSettings settings;
     settings.readOptions = [options] { return options; };

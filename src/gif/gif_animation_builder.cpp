@@ -130,9 +130,12 @@ int GifAnimationBuilder::TakeSlotDelay()
 void GifAnimationBuilder::AddStoredSlot(Picture picture, const GifBuildOptions& options)
 {
     const int delay = TakeSlotDelay();
-    ScaleBitmapInPlace(picture, options.width, options.height);
+    // A picture read and scaled once for several builds (gif_budget.h) comes at its size.
+    if (picture.width() != options.width || picture.height() != options.height ||
+        picture.pixelFormat() != TPixelFormat::pf24bit)
+        ScaleBitmapInPlace(picture, options.width, options.height);
     if (options.highFidelity) {
-        AddHighFidelityFrame(picture, delay);
+        AddHighFidelityFrame(picture, options, delay);
         return;
     }
     hifi_.Forget();
@@ -178,11 +181,11 @@ void GifAnimationBuilder::AddFrame(const TGIFImage& current, const FrameComparis
     GiveLeadingDelay();
 }
 
-void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled, int delay)
+void GifAnimationBuilder::AddHighFidelityFrame(const Picture& scaled, const GifBuildOptions& options, int delay)
 {
     // The other mode's next frame has nothing to compare with.
     previousFrame_.reset();
-    GifHifiFrame next = hifi_.Next(*animation_, scaled);
+    GifHifiFrame next = hifi_.Next(*animation_, scaled, {options.tolerance, options.colors});
     if (!next.frame) {
         ExtendDelay(delay);
         return;

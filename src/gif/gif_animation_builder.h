@@ -34,6 +34,10 @@ struct GifBuildOptions {
     bool smallerSize = true;     // difference frames ("Smaller Size") or whole ones ("Best Quality")
     bool floydSteinberg = false; // error diffusion instead of the nearest colour
     bool highFidelity = false;   // exact colours, shared palette, smaller difference frames
+    // High Fidelity only: how far a shown colour may be from the source (colour_tolerance.h),
+    // and the most entries of a frame's table.
+    int tolerance = 0;
+    int colors = 256;
 };
 
 // Output size of a zoom list item for a recording of the given size: 480 x 360, 360 x 270,
@@ -83,7 +87,7 @@ private:
     int TakeSlotDelay();
     void AddFrame(const TGIFImage& current, const FrameComparison& comparison, int delay);
     void AddDifferenceFrame(const TGIFImage& current, int transparentIndex, int delay);
-    void AddHighFidelityFrame(const Picture& scaled, int delay);
+    void AddHighFidelityFrame(const Picture& scaled, const GifBuildOptions& options, int delay);
     // After a new frame: slots met before the first frame lengthen it.
     void GiveLeadingDelay();
     void ExtendDelay(long long hundredths);

@@ -1,6 +1,11 @@
 #include "gif/gif_hifi_builder.h"
 
+#include "gif/colour_tolerance.h"
+#include "gif/lzw_encoder.h"
+
 #include <algorithm>
+#include <array>
+#include <climits>
 
 namespace {
 
@@ -9,6 +14,9 @@ namespace {
 constexpr int kSmallTable = 16;
 // Index 0 of every table made here shows what was there before.
 constexpr int kTransparent = 0;
+// With a tolerance, a frame's colours are gathered into those the table needs only up to this
+// many: beyond it they fill a made palette anyway, and the gathering costs a table scan each.
+constexpr int kGatherLimit = 4096;
 
 TGIFColor ColorOf(uint32_t rgb)
 {
@@ -67,9 +75,10 @@ struct GifHifiFrames::Table {
     bool global = false;
     std::vector<uint32_t> local;   // entries of a table of its own
     ColorTable24 exact;            // colour -> index, only colours the table holds
-    ColorTable24 mapped;           // colour -> nearest index, for a made palette
+    ColorTable24 mapped;           // colour -> nearest index, for a made palette or within a tolerance
     std::unique_ptr<NearestColorSearch> search; // over the made palette, numbered from 0
     int offset = 0;                             // where the made palette starts in the table
+    int firstColour = 0;                        // the first entry that holds a colour, past the transparent one
 
     int Exact(uint32_t rgb) const
     {
@@ -79,11 +88,11 @@ struct GifHifiFrames::Table {
     int Map(uint32_t rgb)
     {
         const int i = Exact(rgb);
-        if (i >= 0 || !search)
+        if (i >= 0)
             return i;
         const uint32_t known = mapped.Find(rgb);
-        if (known != ColorTable24::kMissing)
-            return static_cast<int>(known);
+        if (known != ColorTable24::kMissing || !search)
+            return known == ColorTable24::kMissing ? -1 : static_cast<int>(known);
         const int nearest = search->Nearest(rgb) + offset;
         mapped.Set(rgb, static_cast<uint32_t>(nearest));
         return nearest;
@@ -136,11 +145,13 @@ void GifHifiFrames::WriteGlobalTable(TGIFImage& animation) const
         map.Add({0, 0, 0});
 }
 
-GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
+GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture, const GifHifiSettings& settings)
 {
     GifHifiFrame result;
     if (picture.empty())
         return result;
+    settings_.tolerance = std::clamp(settings.tolerance, 0, kMaxGifTolerance);
+    settings_.colors = std::clamp(settings.colors, 2, TGIFColorMap::kMaxColors);
     BindGlobalTable(animation);
     std::vector<uint32_t> now = PixelsOf(picture);
     const bool whole = StartPicture(picture.width(), picture.height());
@@ -152,9 +163,19 @@ GifHifiFrame GifHifiFrames::Next(TGIFImage& animation, const Picture& picture)
     source_ = std::move(now);
     if (choices.shown.Empty())
         return result; // changes too small for the palette to show
-    result.frame = DrawFrame(animation, changes, choices, table);
+    result.frame = settings_.tolerance > 0 ? DrawTolerantFrame(animation, changes, choices, table, source_)
+                                           : DrawFrame(animation, changes, choices, table);
     result.transparentIndex = changes.opaque ? -1 : kTransparent;
     return result;
+}
+
+bool GifHifiFrames::Changed(const std::vector<uint32_t>& now, size_t at) const
+{
+    if (now[at] == source_[at])
+        return false;
+    // Against the screen, not the last picture: a pixel that creeps by small steps is drawn
+    // again as soon as it has gone further than the tolerance from what is shown.
+    return settings_.tolerance == 0 || !WithinTolerance(now[at], screen_[at], settings_.tolerance);
 }
 
 bool GifHifiFrames::StartPicture(int width, int height)
@@ -174,7 +195,7 @@ GifHifiFrames::Changes GifHifiFrames::FindChanges(const std::vector<uint32_t>& n
     for (int y = 0; y < height_; ++y) {
         const size_t row = static_cast<size_t>(y) * width_;
         for (int x = 0; x < width_; ++x)
-            if (whole || now[row + x] != source_[row + x]) {
+            if (whole || Changed(now, row + x)) {
                 changes.changed.Take(x, y);
                 changes.histogram.Add(now[row + x], 1);
             }
@@ -196,42 +217,92 @@ GifHifiFrames::Changes GifHifiFrames::FindChanges(const std::vector<uint32_t>& n
     return changes;
 }
 
+namespace {
+
+// The colours a table needs so that every colour of the histogram has an entry within the
+// tolerance: taken greedily, most pixels first, each one only when no colour already in `kept`
+// (the table so far, then those taken) stands for it. Returns those taken.
+std::vector<uint32_t> GatherColours(const ColorTable24& histogram, const std::vector<uint32_t>& kept, int tolerance)
+{
+    std::vector<ColorTable24::Entry> entries = histogram.Entries();
+    std::sort(entries.begin(), entries.end(), [](const ColorTable24::Entry& a, const ColorTable24::Entry& b) {
+        return a.value != b.value ? a.value > b.value : a.rgb < b.rgb;
+    });
+    std::vector<uint32_t> all = kept;
+    std::vector<uint32_t> taken;
+    for (const auto& e : entries) {
+        const bool covered = std::any_of(all.begin(), all.end(),
+                                         [&](uint32_t c) { return WithinTolerance(c, e.rgb, tolerance); });
+        if (!covered) {
+            all.push_back(e.rgb);
+            taken.push_back(e.rgb);
+        }
+    }
+    return taken;
+}
+
+} // namespace
+
 GifHifiFrames::Table GifHifiFrames::ChooseTable(TGIFImage& animation, const Changes& changes)
 {
     // A small one of its own, else the shared one while the colours fit, else one of its own
     // with the exact colours, else a palette made for them.
     const ColorTable24& histogram = changes.histogram;
     const int reserved = changes.opaque ? 0 : 1;
-    const int colors = histogram.Count();
+    const int tolerance = settings_.tolerance;
+    const int limit = settings_.colors;
+    // With a tolerance the table needs only colours that stand for the rest.
+    const bool gather = tolerance > 0 && histogram.Count() <= kGatherLimit;
+    std::vector<uint32_t> own;
+    if (gather)
+        own = GatherColours(histogram, {}, tolerance);
+    const int colors = gather ? static_cast<int>(own.size()) : histogram.Count();
     Table table;
     int newShared = 0;
+    std::vector<uint32_t> newColours;
     if (colors + reserved > kSmallTable) {
-        for (const auto& e : histogram.Entries())
-            newShared += global_.Find(e.rgb) == ColorTable24::kMissing ? 1 : 0;
-        table.global = std::max(static_cast<int>(globalColors_.size()), 1) + newShared <= TGIFColorMap::kMaxColors;
+        if (gather) {
+            // The transparent entry stands for no colour.
+            const std::vector<uint32_t> shared(globalColors_.begin() + (globalColors_.empty() ? 0 : 1), globalColors_.end());
+            newColours = GatherColours(histogram, shared, tolerance);
+        } else {
+            for (const auto& e : histogram.Entries())
+                if (global_.Find(e.rgb) == ColorTable24::kMissing)
+                    newColours.push_back(e.rgb);
+        }
+        newShared = static_cast<int>(newColours.size());
+        table.global = std::max(static_cast<int>(globalColors_.size()), 1) + newShared <= limit;
     }
     if (table.global) {
         if (globalColors_.empty())
             globalColors_.push_back(0); // the transparent entry
-        for (const auto& e : histogram.Entries())
-            if (global_.Find(e.rgb) == ColorTable24::kMissing) {
-                global_.Set(e.rgb, static_cast<uint32_t>(globalColors_.size()));
-                globalColors_.push_back(e.rgb);
+        for (uint32_t rgb : newColours)
+            if (global_.Find(rgb) == ColorTable24::kMissing) {
+                global_.Set(rgb, static_cast<uint32_t>(globalColors_.size()));
+                globalColors_.push_back(rgb);
             }
         if (newShared > 0 || animation.Header.ColorMap.Empty())
             WriteGlobalTable(animation);
         table.exact = global_;
+        table.firstColour = 1;
+        if (gather)
+            MapWithinTolerance(table, histogram);
         return table;
     }
     if (reserved)
         table.local.push_back(0);
+    table.firstColour = reserved;
     std::vector<uint32_t> palette;
-    if (colors + reserved <= TGIFColorMap::kMaxColors) {
-        for (const auto& e : histogram.Entries())
-            palette.push_back(e.rgb);
+    if (colors + reserved <= limit) {
+        if (gather) {
+            palette = own;
+        } else {
+            for (const auto& e : histogram.Entries())
+                palette.push_back(e.rgb);
+        }
         std::sort(palette.begin(), palette.end());
     } else {
-        palette = MakePalette(histogram.Entries(), TGIFColorMap::kMaxColors - reserved);
+        palette = MakePalette(histogram.Entries(), limit - reserved);
         table.search = std::make_unique<NearestColorSearch>(palette);
         table.offset = reserved;
     }
@@ -239,7 +310,32 @@ GifHifiFrames::Table GifHifiFrames::ChooseTable(TGIFImage& animation, const Chan
         table.exact.Set(rgb, static_cast<uint32_t>(table.local.size()));
         table.local.push_back(rgb);
     }
+    if (gather && !table.search)
+        MapWithinTolerance(table, histogram);
     return table;
+}
+
+void GifHifiFrames::MapWithinTolerance(Table& table, const ColorTable24& histogram) const
+{
+    // Every colour of the frame to its nearest entry; the gathering made that one within the
+    // tolerance. The transparent entry holds no colour.
+    const std::vector<uint32_t>& entries = table.global ? globalColors_ : table.local;
+    const size_t first = static_cast<size_t>(table.firstColour);
+    for (const auto& e : histogram.Entries()) {
+        if (table.exact.Find(e.rgb) != ColorTable24::kMissing)
+            continue;
+        int best = -1;
+        int bestDistance = INT_MAX;
+        for (size_t i = first; i < entries.size(); ++i) {
+            const int d = ColourDistanceSquared9(entries[i], e.rgb);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = static_cast<int>(i);
+            }
+        }
+        if (best >= 0)
+            table.mapped.Set(e.rgb, static_cast<uint32_t>(best));
+    }
 }
 
 uint32_t GifHifiFrames::TableColour(const Table& table, int index) const
@@ -264,7 +360,7 @@ GifHifiFrames::PixelChoices GifHifiFrames::ChoosePixels(const std::vector<uint32
         for (int x = 0; x < cw; ++x) {
             const size_t at = static_cast<size_t>(y + changed.top) * width_ + x + changed.left;
             const size_t here = static_cast<size_t>(y) * cw + x;
-            if (changes.opaque || now[at] != source_[at]) {
+            if (changes.opaque || Changed(now, at)) {
                 const int index = table.Map(now[at]);
                 if (changes.opaque || TableColour(table, index) != screen_[at]) {
                     choices.must[here] = static_cast<int16_t>(index);
@@ -307,6 +403,121 @@ std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawFrame(TGIFImage& animation, con
             }
             out[x - shown.left] = static_cast<uint8_t>(index);
             last = index;
+        }
+    }
+    return frame;
+}
+
+// The strings the frame's LZW coder will know, as the coder builds them (gif/lzw_encoder.cpp):
+// codes from clear + 2 up to TLZWEncoder::kLastCode, then a fresh start. Choosing each pixel's
+// entry while following the coder's greedy walk lets a pixel take the entry that extends the
+// string being coded, so that the coder's own walk over the chosen entries finds those strings.
+struct GifHifiFrames::LzwStrings {
+    explicit LzwStrings(int colours)
+    {
+        int bits = 2;
+        while ((1 << bits) < colours)
+            ++bits;
+        clear = 1 << bits;
+        Restart();
+    }
+    void Restart()
+    {
+        std::fill(first.begin(), first.begin() + clear, int16_t{-1});
+        next = clear + 2;
+    }
+    void Add(int prefix, int pixel)
+    {
+        if (next > TLZWEncoder::kLastCode) {
+            Restart();
+            return;
+        }
+        last[static_cast<size_t>(next)] = static_cast<uint8_t>(pixel);
+        sibling[static_cast<size_t>(next)] = first[static_cast<size_t>(prefix)];
+        first[static_cast<size_t>(prefix)] = static_cast<int16_t>(next);
+        first[static_cast<size_t>(next)] = -1;
+        ++next;
+    }
+
+    int clear = 4;
+    int next = 6;
+    std::array<int16_t, 4096> first{};   // a string's first longer string, -1 when none
+    std::array<int16_t, 4096> sibling{}; // the next longer string of the same prefix
+    std::array<uint8_t, 4096> last{};    // the entry a string ends with
+};
+
+std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawTolerantFrame(TGIFImage& animation, const Changes& changes,
+                                                               const PixelChoices& choices, const Table& table,
+                                                               const std::vector<uint32_t>& now)
+{
+    const Rect& changed = changes.changed;
+    const Rect& shown = choices.shown;
+    const int cw = changed.Width();
+    const int tolerance = settings_.tolerance;
+    auto frame = std::make_unique<TGIFSubImage>(&animation);
+    frame->SetWidth(shown.Width());
+    frame->SetHeight(shown.Height());
+    frame->SetLeft(changed.left + shown.left);
+    frame->SetTop(changed.top + shown.top);
+    for (uint32_t rgb : table.local)
+        frame->ColorMap.Add(ColorOf(rgb));
+    const int colours = table.global ? TGIFColorMap::kMaxColors : static_cast<int>(table.local.size());
+    // Only an opaque frame's entry 0 is a colour.
+    const bool keeps = !changes.opaque;
+    LzwStrings strings(colours);
+    int prefix = -1;
+    for (int y = shown.top; y <= shown.bottom; ++y) {
+        uint8_t* out = frame->ScanLine(y - shown.top);
+        for (int x = shown.left; x <= shown.right; ++x) {
+            const size_t here = static_cast<size_t>(y) * cw + x;
+            const size_t at = static_cast<size_t>(y + changed.top) * width_ + x + changed.left;
+            const uint32_t want = now[at];
+            const int must = choices.must[here];
+            const int may = choices.may[here];
+            // What the exact build would draw here, and how far each other entry is from the
+            // source; -1: not allowed.
+            const int preferred = must >= 0 ? must : (keeps ? kTransparent : may);
+            auto cost = [&](int index) {
+                if (index == preferred || (must < 0 && index == may))
+                    return 0;
+                if (keeps && index == kTransparent) {
+                    if (must >= 0)
+                        return -1;
+                    const int d = ColourDistanceSquared9(screen_[at], want);
+                    return d <= 9 * tolerance * tolerance ? d : -1;
+                }
+                if (index < table.firstColour && !changes.opaque)
+                    return -1;
+                const int d = ColourDistanceSquared9(TableColour(table, index), want);
+                return d <= 9 * tolerance * tolerance ? d : -1;
+            };
+            int chosen = -1;
+            if (prefix >= 0) {
+                int best = -1;
+                int bestCost = INT_MAX;
+                for (int c = strings.first[static_cast<size_t>(prefix)]; c >= 0; c = strings.sibling[static_cast<size_t>(c)]) {
+                    const int k = cost(strings.last[static_cast<size_t>(c)]);
+                    if (k >= 0 && k < bestCost) {
+                        bestCost = k;
+                        best = c;
+                        if (k == 0)
+                            break;
+                    }
+                }
+                if (best >= 0) {
+                    prefix = best;
+                    chosen = strings.last[static_cast<size_t>(best)];
+                }
+            }
+            if (chosen < 0) {
+                chosen = preferred;
+                if (prefix >= 0)
+                    strings.Add(prefix, chosen);
+                prefix = chosen;
+            }
+            if (!keeps || chosen != kTransparent)
+                screen_[at] = TableColour(table, chosen);
+            out[x - shown.left] = static_cast<uint8_t>(chosen);
         }
     }
     return frame;

@@ -6,6 +6,12 @@
 // colour search. After the first frame each frame holds only the rectangle whose shown colours
 // change; inside it, pixels that keep their colour are transparent or repeat their neighbour,
 // whichever continues the run, which LZW codes in few bytes.
+//
+// A tolerance trades exactness for bytes: a pixel within that distance (colour_tolerance.h) of
+// what the viewer already shows is left as it is, a new colour within it of a table colour takes
+// that entry, and a pixel takes any entry within it that lets the LZW string go on. Every choice
+// is measured against the source picture and the screen as really shown, never against the last
+// source picture, so that small steps cannot add up over frames.
 
 #include "core/picture.h"
 #include "gif/exact_color_search.h"
@@ -14,6 +20,11 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+struct GifHifiSettings {
+    int tolerance = 0; // 0: every colour the palette can hold is shown exactly
+    int colors = 256;  // the most entries a frame's table may have, 2..256
+};
 
 struct GifHifiFrame {
     // Not set when the picture shows nothing new.
@@ -26,7 +37,7 @@ class GifHifiFrames {
 public:
     // The frame (of animation, not yet added) that makes the screen show picture: 24-bit,
     // already at the output size. A frame of another size starts again with a whole frame.
-    GifHifiFrame Next(TGIFImage& animation, const Picture& picture);
+    GifHifiFrame Next(TGIFImage& animation, const Picture& picture, const GifHifiSettings& settings = {});
     // What a viewer shows is no longer known: the next frame is whole.
     void Forget();
     // Forget, and the shared table too: the next frame starts another animation.
@@ -37,6 +48,7 @@ private:
     struct Table;
     struct Changes;
     struct PixelChoices;
+    struct LzwStrings;
     void BindGlobalTable(const TGIFImage& animation);
     void WriteGlobalTable(TGIFImage& animation) const;
 
@@ -54,8 +66,19 @@ private:
     // The frame of that part; the screen then shows it.
     std::unique_ptr<TGIFSubImage> DrawFrame(TGIFImage& animation, const Changes& changes,
                                             const PixelChoices& choices, const Table& table);
+    // DrawFrame with a tolerance: picks among the entries each pixel may take the one that
+    // makes the longest LZW strings.
+    std::unique_ptr<TGIFSubImage> DrawTolerantFrame(TGIFImage& animation, const Changes& changes,
+                                                    const PixelChoices& choices, const Table& table,
+                                                    const std::vector<uint32_t>& now);
     uint32_t TableColour(const Table& table, int index) const;
+    // Whether a pixel counts as changed: its source colour differs from the last picture and,
+    // with a tolerance, from what is shown by more than it.
+    bool Changed(const std::vector<uint32_t>& now, size_t at) const;
+    // With a tolerance: colour -> entry for every colour of the frame.
+    void MapWithinTolerance(Table& table, const ColorTable24& histogram) const;
 
+    GifHifiSettings settings_;
     int width_ = 0;
     int height_ = 0;
     std::vector<uint32_t> source_; // the last picture, 0xRRGGBB

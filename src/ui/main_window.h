@@ -158,6 +158,10 @@ public:
     QRadioButton* suiRadioButton3 = nullptr; // "FloydSteinberg" (its pair: suiRadioButton4 "Nearest")
     QRadioButton* suiRadioButton4 = nullptr;
     QCheckBox* checkbox_hifi = nullptr;      // "High Fidelity", unchecked: the classic build
+    class QSpinBox* spin_gif_tolerance = nullptr; // High Fidelity's tolerance, 0: exact; above 0 checks High Fidelity
+    class QLineEdit* edit_gif_maxsize = nullptr;  // a size budget ("8M", "500k"); empty: none
+    // What the last build within a size budget chose ("560 x 316, tolerance 6: 7.6 MB"); empty: none.
+    std::string GifBudgetChoice;
     QPushButton* Button9 = nullptr;          // "Preview GIF"
     QPushButton* Button7 = nullptr;          // "Save to GIF"
     QPushButton* button_cancel_gif = nullptr; // "Cancel": stops a running build or save
@@ -200,6 +204,9 @@ private:
 
     // Builds the animation into the preview; false when there was nothing to show.
     bool BuildGifPreview();
+    // BuildGifPreview's build when Max size is filled in: null (with a notice) when the size is
+    // no size or nothing fits.
+    std::unique_ptr<class TGIFImage> BuildGifWithinBudget();
     // Writes the preview's animation to target with "Saving..." progress; GifCancelled when stopped.
     void SaveGifPicture(const std::string& target);
 

@@ -6,7 +6,9 @@
 #include "core/deckrec_error.h"
 #include "ui/dialogs.h"
 #include "ui/export_lock.h"
+#include "gif/colour_tolerance.h"
 #include "gif/gif_animation_builder.h"
+#include "gif/gif_budget.h"
 #include "gif/gif_save.h"
 #include "ui/gif_image_view.h"
 
@@ -14,13 +16,22 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSpinBox>
 
 namespace {
+
+// The row under the preview: the 14 pixels between it and the page's edge, in a font a pixel
+// smaller than the page's so that the digits keep their room.
+constexpr int kBudgetRowTop = 291;
+constexpr int kBudgetRowHeight = 14;
+constexpr int kBudgetRowFontPixels = 10;
 
 // Two exclusive choices; the first is checked when `firstChecked`.
 void RadioPair(QWidget* page, QRadioButton*& first, QRadioButton*& second, const char* firstName, const char* firstCaption,
@@ -46,7 +57,21 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
     options.smallerSize = form.suiRadioButton7->isChecked();
     options.floydSteinberg = form.suiRadioButton3->isChecked();
     options.highFidelity = form.checkbox_hifi->isChecked();
+    options.tolerance = form.spin_gif_tolerance->value();
     return options;
+}
+
+// The sizes a size budget may try: the zoom chosen, then the list's smaller ones.
+std::vector<std::pair<int, int>> BudgetSizes(const TForm1& form)
+{
+    const auto asked = GifZoomSize(form.suiComboBox2->currentIndex(), form.RecordedSize);
+    std::vector<std::pair<int, int>> sizes = {asked};
+    for (int item = 0; item < 5; ++item) {
+        const auto size = GifZoomSize(item, form.RecordedSize);
+        if (size.first < asked.first)
+            sizes.push_back(size);
+    }
+    return sizes;
 }
 
 // The page's bar for a build (slots) or a save (frames written): the bar takes each count as
@@ -64,7 +89,8 @@ Progress GifBarProgress(QProgressBar& bar, const bool& cancelRequested)
 std::vector<QWidget*> GifPageControls(TForm1& form)
 {
     return {form.suiComboBox2, form.suiRadioButton2, form.suiRadioButton5, form.suiRadioButton7,
-            form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.checkbox_hifi, form.Button9, form.Button7};
+            form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.checkbox_hifi,
+            form.spin_gif_tolerance, form.edit_gif_maxsize, form.Button9, form.Button7};
 }
 
 // "Cancel" is live while a build or a save runs; its click is seen before the next slot or
@@ -116,6 +142,31 @@ void TForm1::buildSaveGifPage(QWidget* page)
     checkbox_hifi = Put(page, new QCheckBox("High Fidelity"), "checkbox_hifi", 219, 89, 102, 20);
     checkbox_hifi->setChecked(false);
 
+    // The strip under the preview holds what makes a GIF fit where it is posted, so that no
+    // control above moves.
+    auto* maxSizeLabel = Put(page, new QLabel("Max size:"), nullptr, 8, kBudgetRowTop, 46, kBudgetRowHeight);
+    edit_gif_maxsize = Put(page, new QLineEdit, "edit_gif_maxsize", 56, kBudgetRowTop, 70, kBudgetRowHeight);
+    edit_gif_maxsize->setPlaceholderText("e.g. 8M");
+    edit_gif_maxsize->setToolTip("The best GIF that fits this size (8M, 500k, bytes): High Fidelity with a "
+                                 "growing tolerance, then fewer colours, then the smaller zoom sizes");
+    auto* toleranceLabel = Put(page, new QLabel("Tolerance:"), nullptr, 219, kBudgetRowTop, 52, kBudgetRowHeight);
+    spin_gif_tolerance = Put(page, new QSpinBox, "spin_gif_tolerance", 273, kBudgetRowTop, 48, kBudgetRowHeight);
+    for (QWidget* w : {static_cast<QWidget*>(maxSizeLabel), static_cast<QWidget*>(edit_gif_maxsize),
+                       static_cast<QWidget*>(toleranceLabel), static_cast<QWidget*>(spin_gif_tolerance)}) {
+        QFont small = w->font();
+        small.setPixelSize(kBudgetRowFontPixels);
+        w->setFont(small);
+    }
+    spin_gif_tolerance->setRange(0, kMaxGifTolerance);
+    spin_gif_tolerance->setValue(0);
+    spin_gif_tolerance->setToolTip("High Fidelity: how far a shown colour may be from the true one (a grey step of "
+                                   "that many levels); 0 shows every colour exactly");
+    // A tolerance belongs to High Fidelity, as --gif-tolerance does on the command line.
+    connect(spin_gif_tolerance, &QSpinBox::valueChanged, this, [this](int value) {
+        if (value > 0)
+            checkbox_hifi->setChecked(true);
+    });
+
     ScrollBox3 = Put(page, new QScrollArea, "ScrollBox3", 8, 114, 393, 177);
     ScrollBox3->setWidgetResizable(false);
     imageanimate = new GifImageView;
@@ -153,10 +204,19 @@ bool TForm1::BuildGifPreview()
     suiProgressBar2->setMaximum(std::max(FrameCount - 1, 1));
     QCoreApplication::processEvents();
 
-    GifBuildSettings settings;
-    settings.readOptions = [this] { return ReadGifOptions(*this); };
-    std::unique_ptr<TGIFImage> animation =
-        BuildGifAnimation(services_.files, FrameCount, settings, GifBarProgress(*suiProgressBar2, GifCancelRequested));
+    std::unique_ptr<TGIFImage> animation;
+    GifBudgetChoice.clear();
+    suiProgressBar2->setFormat("%p%");
+    if (!edit_gif_maxsize->text().trimmed().isEmpty()) {
+        animation = BuildGifWithinBudget();
+        if (!animation)
+            return false;
+    } else {
+        GifBuildSettings settings;
+        settings.readOptions = [this] { return ReadGifOptions(*this); };
+        animation = BuildGifAnimation(services_.files, FrameCount, settings,
+                                      GifBarProgress(*suiProgressBar2, GifCancelRequested));
+    }
 
     if (animation->Empty()) {
         // Not one slot had a picture of its own: there is nothing to show or save.
@@ -167,6 +227,29 @@ bool TForm1::BuildGifPreview()
     imageanimate->setPicture(std::move(animation));
     QCoreApplication::processEvents();
     return true;
+}
+
+std::unique_ptr<TGIFImage> TForm1::BuildGifWithinBudget()
+{
+    GifBudgetRequest request;
+    if (!ParseGifByteLimit(edit_gif_maxsize->text().trimmed().toStdString(), request.maxBytes)) {
+        ShowNotice(*services_.dialogs, this, "Max size takes a size such as 8M, 500k or 120000 (bytes).");
+        return nullptr;
+    }
+    request.sizes = BudgetSizes(*this);
+    request.options = ReadGifOptions(*this);
+    GifBudgetResult fit =
+        FitGifToBudget(services_.files, FrameCount, request, GifBarProgress(*suiProgressBar2, GifCancelRequested));
+    if (!fit.animation) {
+        ShowNotice(*services_.dialogs, this,
+                   QString::fromStdString("No GIF fits " + GifBytesText(request.maxBytes) + ": even the smallest try (" +
+                                          GifBudgetChoiceText(fit.smallest, fit.smallestBytes) + ") is larger."));
+        return nullptr;
+    }
+    // The bar says what was chosen until the next build.
+    GifBudgetChoice = GifBudgetChoiceText(fit.chosen, fit.bytes);
+    suiProgressBar2->setFormat(QString::fromStdString(GifBudgetChoice));
+    return std::move(fit.animation);
 }
 
 void TForm1::Button7Click()

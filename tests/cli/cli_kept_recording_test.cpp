@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <QTemporaryDir>
@@ -207,4 +208,33 @@ TEST_F(KeptRecording, WhatEndedRunsLeftIsSweptAndWhatRunningOnesWriteIsKept)
         << "only folders of ended runs go; one whose owner is unknown stays";
     EXPECT_EQ(PartFiles(), QStringList({"other.gif." + ended[0] + "-abcd1234.part", "out.gif." + running + "-abcd1234.part"}))
         << "parts of another output wait for that output";
+}
+
+// --gif-max-size: a budget the recording can meet gives a file within it and says what it chose;
+// one it cannot gives no file at all; a budget or tolerance that is no number is a usage error.
+TEST_F(KeptRecording, AGifSizeBudgetFitsOrLeavesNoFile)
+{
+    WriteRecording(R"({"FrameCount": 4})");
+    const QString target = D() + "fit.gif";
+    QProcess* fitting = Start({"export", Rec(), "-o", target, "--gif-max-size", "40k"});
+    ASSERT_TRUE(fitting->waitForFinished(120000));
+    const QString summary = QString::fromLocal8Bit(fitting->readAllStandardOutput());
+    EXPECT_EQ(fitting->exitCode(), 0) << fitting->readAllStandardError().toStdString();
+    delete fitting;
+    EXPECT_GT(QFileInfo(target).size(), 0);
+    EXPECT_LE(QFileInfo(target).size(), 40000);
+    EXPECT_TRUE(summary.contains(", tolerance ")) << summary.toStdString();
+
+    const Outcome tooSmall = Finish(Start({"export", Rec(), "-o", D() + "none.gif", "--gif-max-size", "200"}));
+    EXPECT_EQ(tooSmall.status, 1);
+    EXPECT_TRUE(tooSmall.err.contains("within 200 bytes: even the smallest try (120 x 90")) << tooSmall.err.toStdString();
+    EXPECT_FALSE(QFile::exists(D() + "none.gif"));
+    EXPECT_EQ(PartFiles(), QStringList());
+
+    for (const QStringList& bad : {QStringList{"--gif-max-size", "0"}, QStringList{"--gif-max-size", "12Q"},
+                                   QStringList{"--gif-tolerance", "-3"}}) {
+        const Outcome usage = Finish(Start(QStringList{"export", Rec(), "-o", D() + "bad.gif"} + bad), 20000);
+        EXPECT_EQ(usage.status, 2) << bad.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(D() + "bad.gif"));
+    }
 }

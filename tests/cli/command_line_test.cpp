@@ -143,3 +143,37 @@ TEST(CommandLine, MaxMinutesSetsTheSlotLimitWithinWhatARecordingCanHold)
     }
     EXPECT_NE(UsageText().find("--max-minutes N"), std::string::npos);
 }
+
+// "GIFs that fit": a tolerance turns High Fidelity on; a size takes k, M, G or plain bytes; what
+// is not one is a usage error naming the option.
+TEST(CommandLine, GifToleranceAndSizeBudget)
+{
+    const ParsedCommandLine fits =
+        Parse({"export", "rec", "-o", "a.gif", "--gif-tolerance", "6", "--gif-max-size=1.5M"});
+    ASSERT_EQ(fits.error, "");
+    EXPECT_TRUE(fits.command.gifHighFidelity);
+    EXPECT_EQ(fits.command.gifTolerance, 6);
+    EXPECT_EQ(fits.command.gifMaxBytes, 1'500'000);
+    const ParsedCommandLine plain = Parse({"convert", "t.odp", "-o", "a.gif", "--gif-max-size", "500k"});
+    ASSERT_EQ(plain.error, "");
+    EXPECT_FALSE(plain.command.gifHighFidelity);
+    EXPECT_EQ(plain.command.gifTolerance, 0);
+    EXPECT_EQ(plain.command.gifMaxBytes, 500'000);
+    EXPECT_EQ(Parse({"convert", "t.odp", "-o", "a.gif"}).command.gifMaxBytes, 0);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--gif-max-size", "0"}, "--gif-max-size takes a size"},
+        {{"--gif-max-size", "12Q"}, "--gif-max-size takes a size"},
+        {{"--gif-max-size", "-3k"}, "--gif-max-size takes a size"},
+        {{"--gif-max-size"}, "--gif-max-size needs a value"},
+        {{"--gif-tolerance", "-1"}, "--gif-tolerance takes a whole number from 0 to 64"},
+        {{"--gif-tolerance", "65"}, "--gif-tolerance takes a whole number from 0 to 64"},
+        {{"--gif-tolerance", "2.5"}, "--gif-tolerance takes a whole number"},
+    };
+    for (const auto& [options, expected] : refused) {
+        std::vector<std::string> args = {"export", "rec", "-o", "a.gif"};
+        args.insert(args.end(), options.begin(), options.end());
+        const ParsedCommandLine parsed = Parse(args);
+        EXPECT_NE(parsed.error.find(expected), std::string::npos) << "got \"" << parsed.error << "\" for " << options[0];
+    }
+}
