@@ -11,9 +11,11 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QProcess;
+class ShowCache;
 
 struct ConversionResult {
     bool ok = false;
@@ -29,6 +31,10 @@ public:
     // Stops the conversions still running, LibreOffice's whole process tree with them; their
     // callers are not called any more.
     ~PresentationConverter() override;
+
+    // Keeps the shows in the cache every run of the program shares (keyed by the deck's
+    // content) instead of the working directory; call before the first conversion.
+    void UseSharedCache(const QString& folder, qint64 limitBytes);
 
     // Convert with nobody waiting: the show is ready in the cache when it is asked for.
     void Prepare(const QString& presentationPath) override;
@@ -62,6 +68,9 @@ private:
     static void StopProcessGroup(QProcess* process);
 
     QString ShowsFolder() const;
+    // Shared cache: converts once another process's conversion of the same show is over (or
+    // takes the show it made), polling its lock.
+    void startWhenFree(const QString& path, const QString& target);
 
     QString workingDirectory_;
     QString program_ = QStringLiteral("soffice");
@@ -69,4 +78,5 @@ private:
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;
     std::vector<QPointer<QProcess>> running_;
     QHash<QString, QString> failures_; // by absolute path
+    std::unique_ptr<ShowCache> shared_;
 };
