@@ -104,7 +104,9 @@ void BatchWorker::AskToStop()
         return;
     stopAsked_ = true;
     stopAskedAt_ = std::chrono::steady_clock::now();
-    kill(-pid_, SIGTERM);
+    // The conversion alone: it stops its browser engine, display and LibreOffice in order,
+    // while a signal to its whole group would end the engine's helpers under its feet.
+    kill(pid_, SIGTERM);
 }
 
 void BatchWorker::Kill()

@@ -23,7 +23,7 @@ public:
                std::string& error);
     // True once the child has ended (and is reaped); waitStatus as from waitpid.
     bool Ended(int& waitStatus);
-    // Asks the child to stop (SIGTERM to its group); it cleans up as after Ctrl+C.
+    // Asks the child to stop (SIGTERM); it cleans up as after Ctrl+C.
     void AskToStop();
     bool AskedToStop() const { return stopAsked_; }
     std::chrono::steady_clock::time_point stopAskedAt() const { return stopAskedAt_; }
