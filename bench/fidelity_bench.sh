@@ -4,7 +4,9 @@
 # of it: records it with `deckrec convert --fast`, rasterises LibreOffice's PDF export of the
 # same file at 72 dpi, and compares each slide with its best-matching recorded frame
 # (build/bench/fidelity_compare). The worst slides go side by side (reference | recorded) into
-# OUT_DIR.
+# OUT_DIR. A second line per file compares against the PDF rasterised straight at the size the
+# slide has in the recorded frames ("@frame"): the 72 dpi pages are resampled to that size
+# first, which blurs them and costs some dB that no change to the show can win back.
 #
 #   usage: bench/fidelity_bench.sh BUILD_DIR [OUT_DIR] [DECK.fodp ...]
 set -euo pipefail
@@ -21,6 +23,19 @@ profile="file://$work/profile"
 
 soffice_to() { # format, outdir, file
   soffice "-env:UserInstallation=$profile" --headless --norestore --convert-to "$1" --outdir "$2" "$3" >/dev/null 2>&1 || true
+}
+
+# The size a page of this shape takes in the recorded frames, as fidelity_compare fits it.
+slide_area() { # recording.json, page.png
+  python3 - "$1" "$2" <<'PY'
+import json, struct, sys
+frame = json.load(open(sys.argv[1]))
+with open(sys.argv[2], 'rb') as png:
+    pw, ph = struct.unpack('>II', png.read(24)[16:24])
+fw, fh = frame['width'], frame['height']
+rw = fh * pw // ph  # QSize::scaled with Qt::KeepAspectRatio
+print(rw, fh) if rw <= fw else print(fw, fw * ph // pw)
+PY
 }
 
 for deck in "${decks[@]}"; do
@@ -40,5 +55,8 @@ for deck in "${decks[@]}"; do
     env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --fast --latency 1000 -o "$work/$name/out.gif" \
       --keep-recording "$rec"
     "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format" $(ls -v "$pdf_dir"/page-*.png)
+    read -r width height < <(slide_area "$rec/recording.json" "$pdf_dir/page-1.png")
+    pdftoppm -scale-to-x "$width" -scale-to-y "$height" -png "$pdf_dir/$name.pdf" "$pdf_dir/frame"
+    "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format@frame" $(ls -v "$pdf_dir"/frame-*.png)
   done
 done

@@ -27,6 +27,8 @@ CliRecorderHost::~CliRecorderHost() = default;
 void CliRecorderHost::SetFrameCount(int frameCount)
 {
     frameCount_ = frameCount;
+    if (onSlot_)
+        onSlot_(frameCount);
     const long long elapsedMs = SlotsDurationMs(frameCount, FramePeriodMs());
     // Auto Record acts once per latency: the slide action count follows from the time.
     const long long slide = elapsedMs / command_.latencyMs + 1;

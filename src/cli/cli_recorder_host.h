@@ -24,6 +24,8 @@ public:
     void setTitleSource(std::function<std::string()> title) { title_ = std::move(title); }
     // Called when the sound cannot be recorded: a recording without it is not what was asked.
     void setSoundFailureHandler(std::function<void()> handler) { onSoundFailure_ = std::move(handler); }
+    // Told the number of every slot as it begins (the kept recording's journal).
+    void setSlotObserver(std::function<void(int)> observer) { onSlot_ = std::move(observer); }
 
     CaptureSize RecordingCaptureSize() const override { return command_.capture; }
     int LatencyMs() const override { return command_.latencyMs; }
@@ -31,6 +33,7 @@ public:
     bool CursorOn() const override { return command_.cursor; }
     bool AudioOn() const override { return command_.audio; }
     double FramePeriodMs() const override { return FramePeriodOfRate(command_.framesPerSecond); }
+    int SlotLimit() const override { return SlotLimitOf(command_); }
     const WorkingFiles& Files() const override { return files_; }
     void SetFrameCount(int frameCount) override;
     void StartSound(const std::string& path) override;
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<TMediaPlayer> player_;
     std::function<std::string()> title_;
     std::function<void()> onSoundFailure_;
+    std::function<void(int)> onSlot_;
     int frameCount_ = 0;
     bool ended_ = false;
     bool kept_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -163,6 +164,8 @@ private:
             c.keepRecording = Value(option);
         else if (option == "--fps")
             FramesPerSecond(c, Value(option));
+        else if (option == "--max-minutes")
+            MaxMinutes(c, Value(option));
         else if (!arg.empty() && arg[0] == '-' && arg != "-")
             Fail("unknown option " + arg);
         else
@@ -234,6 +237,20 @@ private:
         fpsGiven_ = true;
     }
 
+    // More than 0 minutes, at most a day; decimals allowed.
+    void MaxMinutes(CommandLine& c, const std::string& text)
+    {
+        if (!error_.empty())
+            return;
+        double minutes = 0;
+        const char* end = text.data() + text.size();
+        const auto result = std::from_chars(text.data(), end, minutes);
+        if (text.empty() || result.ec != std::errc() || result.ptr != end || !(minutes > 0 && minutes <= 1440))
+            return Fail("--max-minutes takes a number of minutes above 0 and up to 1440 (e.g. 90 or 0.5), not \"" +
+                        text + "\"");
+        c.maxMinutes = minutes;
+    }
+
     void Encoder(CommandLine& c, const std::string& text)
     {
         if (error_.empty() && text.size() != 4)
@@ -262,6 +279,8 @@ private:
             return Fail("--fast and --realtime ask for opposite things: choose one");
         if (c.command == Command::Export && (c.realtime || fpsGiven_))
             return Fail("--realtime and --fps belong to convert: an export keeps the recording's frame rate");
+        if (c.command == Command::Export && c.maxMinutes > 0)
+            return Fail("--max-minutes belongs to convert: an export writes the whole recording");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
         if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
@@ -314,6 +333,16 @@ private:
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     return Parser(args).Run();
+}
+
+int SlotLimitOf(const CommandLine& c)
+{
+    if (!(c.maxMinutes > 0))
+        return kDefaultSlotLimit;
+    const double period = FramePeriodOfRate(c.framesPerSecond);
+    const double slots = std::ceil(c.maxMinutes * 60000.0 / period);
+    const double most = static_cast<double>(MostSlotsARecordingCanHold(period));
+    return static_cast<int>(std::min(std::max(slots, 1.0), most)) + 1;
 }
 
 std::string LowerExtension(const std::string& path)
@@ -382,6 +411,9 @@ Recording (convert):
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
   --strict-fonts          stop before recording when the deck names a font that is missing
+  --max-minutes N         let the recording run up to N minutes (decimals allowed, at most
+                          1440) [9999 slots: 25 minutes at 150 ms]; a show still running at
+                          the limit is cut there, reported, and the run exits with 1
 
 Outputs:
   --size WxH|original     output size [560 wide, the recording's shape]

@@ -45,6 +45,8 @@ struct CommandLine {
     double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
     bool headless = false;
     bool strictFonts = false; // a font the show cannot draw is an error, not a warning
+    // --max-minutes: how long a recording may run; 0 keeps the windows' limit of 9999 slots.
+    double maxMinutes = 0;
     // Options for the windows' application object (Qt's own, such as -platform), passed on.
     std::vector<std::string> toolkitArguments;
 };
@@ -55,6 +57,10 @@ inline bool RecordsOnShowTime(const CommandLine& c)
 {
     return !c.audio && !c.realtime;
 }
+
+// The session's slot limit (RecorderHost::SlotLimit): the windows' default, or the slots of
+// maxMinutes at the frame period and one more, at most as many as a recording can hold.
+int SlotLimitOf(const CommandLine& c);
 
 struct ParsedCommandLine {
     CommandLine command;

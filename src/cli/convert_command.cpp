@@ -75,7 +75,8 @@ struct PrivateServers {
 
 void StartPrivateServers(const CommandLine& command, const std::string& logFolder, PrivateServers& servers)
 {
-    const QSize window = ShowWindow::ScreenSizeFor(command.capture);
+    // A screen grab needs the whole window on the screen; the view's own rendering does not.
+    const QSize window = RecordsOnShowTime(command) ? QSize() : ShowWindow::ScreenSizeFor(command.capture);
     servers.display = std::make_unique<PrivateDisplay>(std::max(1024, window.width()), std::max(768, window.height()),
                                                        logFolder + "display.log");
     setenv("DISPLAY", servers.display->name().c_str(), 1);
@@ -86,6 +87,41 @@ void StartPrivateServers(const CommandLine& command, const std::string& logFolde
     servers.soundFolder = std::make_unique<ScopedWorkingFolder>("sound");
     servers.sound = std::make_unique<PrivateSoundServer>(servers.soundFolder->path(), logFolder + "sound.log");
     setenv("PULSE_SERVER", servers.sound->address().c_str(), 1);
+}
+
+// How far the show got, from the viewer's caption "4,Results": "slide 4 (Results)".
+std::string ShowPosition(const std::string& caption)
+{
+    const size_t comma = caption.find(',');
+    const std::string number = caption.substr(0, comma);
+    if (comma == std::string::npos || number.empty() ||
+        number.find_first_not_of("0123456789") != std::string::npos)
+        return caption.empty() ? "an unknown slide" : "\"" + caption + "\"";
+    const std::string title = caption.substr(comma + 1);
+    return "slide " + number + (title.empty() ? "" : " (" + title + ")");
+}
+
+// A show still running at the slot limit: the outputs hold its beginning only, which must not
+// pass for a finished conversion.
+void ReportSlotLimit(const DeckRecording& recording, const CommandLine& command, Terminal& terminal)
+{
+    terminal.Error("the show was cut off: the recording reached its limit of " + std::to_string(recording.frameCount) +
+                   " slots (" + DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) +
+                   ") at " + ShowPosition(recording.lastCaption) + ", before the show ended; " +
+                   (command.maxMinutes > 0 ? "a larger --max-minutes" : "--max-minutes N") + " records for longer");
+}
+
+// Ctrl+C, SIGTERM or SIGHUP during the session: a kept recording is written down as far as
+// it got, and export can still write it.
+void ReportInterruption(const CommandLine& command, const std::string& recordingFolder, Terminal& terminal)
+{
+    std::error_code ec;
+    if (command.keepRecording.empty() || !fs::exists(recordingFolder + "recording.json", ec)) {
+        terminal.Error("interrupted; nothing was written");
+        return;
+    }
+    terminal.Error("interrupted; no output was written, the recording so far is kept in " + command.keepRecording +
+                   " (deckrec export " + command.keepRecording + " -o FILE writes it)");
 }
 
 int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
@@ -136,7 +172,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     try {
         recording = RecordDeck(command, deck, files, scratch.path() + "shows/", soundInput.get(), terminal);
     } catch (const InterruptedError&) {
-        terminal.Error("interrupted; nothing was written");
+        ReportInterruption(command, recordingFolder, terminal);
         return kExitInterrupted;
     }
     // The page that showed the deck is no part of the recording.
@@ -155,6 +191,10 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     }
     const RecordingToExport toExport{files, recording.frameCount, recording.withSound, recording.framePeriodMs};
     const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
+    if (recording.reachedSlotLimit && status != kExitInterrupted) {
+        ReportSlotLimit(recording, command, terminal);
+        return kExitFailure;
+    }
     return app.failed() && status == kExitSuccess ? kExitFailure : status;
 }
 

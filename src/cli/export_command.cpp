@@ -13,6 +13,7 @@
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -32,13 +33,30 @@ void LinkRecording(const WorkingFiles& kept, const WorkingFiles& work, const Slo
         fs::create_symlink(kept.SoundFilePath(), work.SoundFilePath());
 }
 
+// A recording whose session never ended (the run was killed, hung up on, or stopped by a full
+// disk) is written up to its last slot: the count written down, or the last frame file when
+// the frames went on after it (the count is brought up to date once a second).
+// Said on stderr, also with --quiet: the outputs end where the show was cut off.
+int InterruptedRecordingLength(const std::string& folder, const WorkingFiles& kept, const RecordingManifest& manifest,
+                               Terminal& terminal)
+{
+    const int most = static_cast<int>(MostSlotsARecordingCanHold(manifest.framePeriodMs));
+    const int frameCount = std::max(manifest.frameCount, SlotReader(kept, most).lastStored());
+    terminal.Error("the recording in " + folder + " was interrupted at slot " + std::to_string(frameCount) + " (" +
+                   DurationText(SlotsDurationMs(frameCount, manifest.framePeriodMs)) +
+                   "); writing the slots recorded until then");
+    return frameCount;
+}
+
 int Export(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     std::error_code ec;
     if (!fs::is_directory(command.input, ec))
         throw DeckrecError("cannot export " + command.input + ": no such folder");
-    const RecordingManifest manifest = ReadRecordingManifest(command.input);
+    RecordingManifest manifest = ReadRecordingManifest(command.input);
     const WorkingFiles kept(ProgramDataFolder(), fs::absolute(command.input, ec).lexically_normal().string());
+    if (!manifest.ended)
+        manifest.frameCount = InterruptedRecordingLength(command.input, kept, manifest, terminal);
     const SlotReader stored(kept, manifest.frameCount);
     if (stored.storedCount() == 0)
         throw DeckrecError("cannot export " + command.input + ": it holds no frame files (temp1.bmp ... temp" +

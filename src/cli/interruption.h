@@ -1,7 +1,7 @@
 #pragma once
-// Ctrl+C (SIGINT) and SIGTERM during a run: the signal only sets a flag and wakes the event
-// loop; the run then ends its session or export at the next step and cleans up as on any
-// other end, its display and sound servers included.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) during a run: the signal only
+// sets a flag and wakes the event loop; the run then ends its session or export at the next
+// step and cleans up as on any other end, its display and sound servers included.
 
 class QObject;
 

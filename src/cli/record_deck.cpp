@@ -2,6 +2,7 @@
 
 #include "cli/cli_recorder_host.h"
 #include "cli/interruption.h"
+#include "cli/kept_recording_journal.h"
 #include "cli/output_writer.h"
 #include "cli/show_window.h"
 #include "cli/terminal.h"
@@ -161,6 +162,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     else
         rig = std::make_unique<ScreenRig>(window);
     CliRecorderHost host(command, files, soundInput, terminal);
+    const std::unique_ptr<KeptRecordingJournal> journal = JournalKeptRecording(command, deck, files, host);
     SessionEvents events;
     RecordingSession session(host, rig->source(), rig->clock(), events);
     host.setTitleSource([&window] { return window.caption().toStdString(); });

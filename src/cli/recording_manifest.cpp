@@ -60,6 +60,7 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["height"] = manifest.height;
     json["deck"] = QString::fromStdString(manifest.deck);
     json["audio"] = manifest.audio;
+    json["ended"] = manifest.ended;
     QSaveFile file(ManifestPath(folder));
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(json).toJson()) < 0 || !file.commit())
         throw DeckrecError("Cannot write " + ManifestPath(folder).toStdString() + ": " + file.errorString().toStdString());
@@ -87,5 +88,7 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     manifest.height = json["height"].toInt(0);
     manifest.deck = json["deck"].toString().toStdString();
     manifest.audio = json["audio"].toBool(false);
+    // Recordings kept before the manifest was written during the session were ended ones.
+    manifest.ended = json["ended"].toBool(true);
     return manifest;
 }

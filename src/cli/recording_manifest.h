@@ -13,6 +13,9 @@ struct RecordingManifest {
     int height = 0;
     std::string deck;
     bool audio = false;
+    // False while the session records (and for good when the run was killed or interrupted):
+    // frameCount is then the last slot written down, and frame files may go further.
+    bool ended = true;
 };
 
 // Writes folder/recording.json. Throws DeckrecError when it cannot.

@@ -2,6 +2,7 @@
 
 #include "core/deckrec_error.h"
 #include "core/owner_mark.h"
+#include "core/unfinished_session.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -91,7 +92,9 @@ void RemoveWorkingDirectoriesOfEndedRuns()
     for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         const std::string mark = MarkInName(it->path().filename().string());
-        if (!mark.empty() && it->is_directory(typeError) && !it->is_symlink(typeError) && OwnerEnded(mark))
+        // A window that died while recording left frames its next start offers back.
+        if (!mark.empty() && it->is_directory(typeError) && !it->is_symlink(typeError) && OwnerEnded(mark) &&
+            !FindUnfinishedSession(it->path().string()))
             ended.push_back(it->path().string());
     }
     for (const std::string& directory : ended)

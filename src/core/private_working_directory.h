@@ -18,5 +18,6 @@ void RemovePrivateWorkingDirectory(const std::string& directory);
 
 // Removes the folders CreatePrivateWorkingDirectory made for processes that have ended (killed
 // before they could remove their own); those of running processes stay, and so does any
-// folder whose name carries no owner.
+// folder whose name carries no owner, and any holding frames of a session that never ended
+// (see unfinished_session.h).
 void RemoveWorkingDirectoriesOfEndedRuns();

@@ -69,6 +69,8 @@ ProgramLayout::ProgramLayout(const std::string& executableFolder)
     , files_(privateDirectory_.empty()
                  ? WorkingFiles::InProgramFolder(executableFolder)
                  : WorkingFiles(InstalledDataFolder(executableFolder), privateDirectory_))
+    , unfinished_(privateDirectory_.empty() ? FindUnfinishedSession(files_.WorkingDirectory())
+                                            : LatestUnfinishedSessionInCache())
 {
 }
 
@@ -85,9 +87,32 @@ void RemoveStaleWorkingDirectories()
     std::error_code ec;
     for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {
         const pid_t owner = OwnerOf(it->path().filename().string());
-        if (owner > 0 && !ProcessRuns(owner))
+        if (owner > 0 && !ProcessRuns(owner) && !FindUnfinishedSession(it->path().string()))
             stale.push_back(it->path().string());
     }
     for (const std::string& directory : stale)
         RemovePrivateWorkingDirectory(directory);
+}
+
+std::optional<UnfinishedSession> LatestUnfinishedSessionInCache()
+{
+    std::optional<UnfinishedSession> latest;
+    fs::file_time_type latestTime;
+    std::error_code ec;
+    for (fs::directory_iterator it(DeckrecCacheFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError) || it->is_symlink(typeError))
+            continue;
+        const std::optional<UnfinishedSession> session = FindUnfinishedSession(it->path().string());
+        if (!session)
+            continue;
+        std::error_code timeError;
+        const fs::file_time_type time =
+            fs::last_write_time(it->path() / kUnfinishedSessionMarkName, timeError);
+        if (!latest || time > latestTime) {
+            latest = session;
+            latestTime = time;
+        }
+    }
+    return latest;
 }

@@ -5,7 +5,10 @@
 // window keeps its recording and its generated page in a directory of its own under the user's
 // cache folder, so that two windows never touch each other's recording.
 
+#include "core/unfinished_session.h"
 #include "core/working_files.h"
+
+#include <optional>
 
 #include <string>
 
@@ -18,8 +21,9 @@ std::string InstalledDataFolder(const std::string& executableFolder);
 // program is installed; that directory is removed with this object.
 class ProgramLayout {
 public:
-    // Installed: first removes the directories of windows whose process has ended, then creates
-    // this window's own. Throws DeckrecError when it cannot be created.
+    // Installed: first removes the directories of windows whose process has ended (all but
+    // those holding a session that never ended), then creates this window's own. Throws
+    // DeckrecError when it cannot be created.
     explicit ProgramLayout(const std::string& executableFolder);
     ~ProgramLayout();
     ProgramLayout(const ProgramLayout&) = delete;
@@ -27,12 +31,20 @@ public:
 
     bool Installed() const { return !privateDirectory_.empty(); }
     const WorkingFiles& Files() const { return files_; }
+    // The latest session a window that has ended left unfinished: in a directory of its own
+    // under the cache folder when installed, in temp/ of the build tree. Found once, at start.
+    const std::optional<UnfinishedSession>& unfinishedSession() const { return unfinished_; }
 
 private:
     std::string privateDirectory_;
     WorkingFiles files_;
+    std::optional<UnfinishedSession> unfinished_;
 };
 
 // Removes the working directories under the cache folder whose window's process is gone (it
-// crashed or was killed before it could remove its own); those of running windows stay.
+// crashed or was killed before it could remove its own); those of running windows stay, and
+// so do those holding frames of a session that never ended.
 void RemoveStaleWorkingDirectories();
+
+// Of the directories under the cache folder, the one holding the latest unfinished session.
+std::optional<UnfinishedSession> LatestUnfinishedSessionInCache();

@@ -21,6 +21,8 @@ public:
     int storedCount() const { return storedCount_; }
     // The first stored slot, 0 when there is none.
     int firstStored() const;
+    // The last stored slot up to frameCount, 0 when there is none.
+    int lastStored() const { return static_cast<int>(stored_.size()); }
 
     // Reads slot n's frame file into picture and returns true; a slot without one leaves
     // picture as it is and returns false (the caller shows what it showed before). Errors of

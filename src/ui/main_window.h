@@ -2,6 +2,7 @@
 // The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
 // their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.
 
+#include "core/unfinished_session.h"
 #include "core/zoom_sizes.h"
 #include "record/recorder_host.h"
 #include "ui/app_services.h"
@@ -36,7 +37,7 @@ public:
     bool CursorOn() const override;
     bool AudioOn() const override;
     const WorkingFiles& Files() const override { return services_.files; }
-    void SetFrameCount(int frameCount) override { FrameCount = frameCount; }
+    void SetFrameCount(int frameCount) override;
     void StartSound(const std::string& path) override;
     void StopSound() override;
     void SessionEnded(bool kept) override;
@@ -91,6 +92,10 @@ public:
     // Recording (main_window_record.cpp)
     void recordernowClick();
     void Timer1Timer();
+    // Frames a window that died while recording left behind (found at start): asks once
+    // whether to recover them. Yes makes them the current recording, as Finished would have;
+    // No deletes them.
+    void OfferUnfinishedSession(const UnfinishedSession& session);
 
     // Sound (main_window_sound.cpp)
     void Timer2Timer();
@@ -179,6 +184,8 @@ private:
 
     AppServices services_;
     TForm2* Form2 = nullptr;
+    // When the working directory's mark of the running session is brought up to date next.
+    OncePerInterval sessionMarkDue_;
     bool closeAfterExport_ = false;
 };
 

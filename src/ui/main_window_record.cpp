@@ -1,8 +1,10 @@
 // Main-window handlers of the recording session.
 #include "ui/main_window.h"
 
+#include "core/deckrec_error.h"
 #include "core/presentation_page.h"
 #include "platform/browser_control.h"
+#include "ui/dialogs.h"
 #include "ui/recorder_window.h"
 
 #include <QCheckBox>
@@ -51,8 +53,21 @@ void TForm1::StopSound()
     StopSoundRecording();
 }
 
+void TForm1::SetFrameCount(int frameCount)
+{
+    FrameCount = frameCount;
+    // Should the program die now, the mark lets the next start offer these frames back. The
+    // frame files beside it tell the slots after its count, so once a second is enough.
+    if (frameCount == 1)
+        sessionMarkDue_.Reset();
+    if (sessionMarkDue_.Due())
+        WriteUnfinishedSessionMark(services_.files.WorkingDirectory(), frameCount);
+}
+
 void TForm1::SessionEnded(bool kept)
 {
+    RemoveUnfinishedSessionMark(services_.files.WorkingDirectory());
+    sessionMarkDue_.Reset();
     if (kept)
         suiButton5->setEnabled(true);
     ShowRecordingShape();
@@ -92,4 +107,30 @@ QWidget* TForm1::DialogParent()
     if (Form2 && Form2->isVisible())
         return Form2;
     return this;
+}
+
+void TForm1::OfferUnfinishedSession(const UnfinishedSession& session)
+{
+    const long long seconds = SlotsDurationMs(session.frameCount) / 1000;
+    const QString question =
+        QStringLiteral("Deckrec ended while it was recording. The %1 frames recorded until then (%2:%3) "
+                       "are still there.\n\nRecover them as the current recording? No deletes them.")
+            .arg(session.frameCount)
+            .arg(seconds / 60)
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (!services_.dialogs->confirm(this, question, QStringLiteral("Deckrec"))) {
+        DiscardUnfinishedSession(session, services_.files);
+        return;
+    }
+    try {
+        AdoptUnfinishedSession(session, services_.files);
+    } catch (const DeckrecError& error) {
+        // What could not be moved stays where it was, marked: the next start asks again.
+        services_.dialogs->message(this,
+                                   QStringLiteral("Cannot recover the recording: %1").arg(QString::fromLocal8Bit(error.what())),
+                                   QStringLiteral("Deckrec"), DialogService::Icon::Error);
+        return;
+    }
+    FrameCount = session.frameCount;
+    SessionEnded(true);
 }

@@ -54,6 +54,8 @@ int RunWindows(int argc, char** argv, const std::string& deck)
     TForm2 form2(&form1, RealRecorderServices(services.files, &shows));
     form1.setRecorder(&form2);
     form1.show();
+    if (layout->unfinishedSession())
+        form1.OfferUnfinishedSession(*layout->unfinishedSession());
     if (!deck.empty())
         form1.OpenPresentation(QString::fromLocal8Bit(deck.c_str()));
     return app.exec();

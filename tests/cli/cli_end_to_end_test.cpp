@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -287,4 +288,58 @@ TEST(CommandLineEndToEnd, AMissingFontIsOneWarningLineTwinsAreNoneAndStrictFonts
     EXPECT_TRUE(strict.err.contains("\"Gill Sans MT\" is not installed")) << strict.err.toStdString();
     EXPECT_FALSE(QFile::exists(d + "strict.gif"));
     EXPECT_TRUE(StoredSlots(d + "strict").empty());
+}
+
+TEST(CommandLineEndToEnd, AKilledOrHungUpRunLeavesAKeptRecordingThatExportsWithANote)
+{
+    struct Case {
+        int signal;
+        int status; // -1: killed, no exit status
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {SIGKILL, -1, ""},
+        {SIGHUP, 130, "the recording so far is kept in"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(strsignal(c.signal));
+        QTemporaryDir dir;
+        const QString d = dir.path() + "/";
+        // Real time and a latency longer than the test: the show is still on its first slide.
+        QProcess* run = Start({"convert", kDeck, "-o", d + "k.gif", "--keep-recording", d + "keep1", "--realtime",
+                               "--latency", "600000"},
+                              true);
+        run->setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("Recording slide") && run->waitForReadyRead(60000))
+            err += run->readAllStandardError();
+        ASSERT_TRUE(err.contains("Recording slide")) << err.toStdString();
+        QThread::msleep(2500);
+        ::kill(static_cast<pid_t>(run->processId()), c.signal);
+        const Outcome ended = Finish(run, 30000);
+        EXPECT_EQ(ended.status, c.status) << ended.err.toStdString();
+        EXPECT_TRUE(ended.err.contains(c.message)) << ended.err.toStdString();
+        EXPECT_FALSE(QFile::exists(d + "k.gif"));
+        EXPECT_GE(FrameCountOf(d + "keep1"), 10) << "written down within a second of the end";
+
+        const Outcome exported = Deckrec({"export", d + "keep1", "-o", d + "e.gif"}, false);
+        ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+        EXPECT_TRUE(exported.err.contains(QRegularExpression("keep1 was interrupted at slot \\d+ \\(0:0\\d\\.\\d\\)")))
+            << exported.err.toStdString();
+        EXPECT_TRUE(Bytes(d + "e.gif").startsWith("GIF89a"));
+    }
+}
+
+TEST(CommandLineEndToEnd, AShowCutOffByMaxMinutesIsReportedWithStatus1AfterItsOutputs)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const Outcome run = Deckrec({"convert", kDeck, "-o", d + "c.gif", "--latency", "600000", "--max-minutes", "0.05",
+                                 "--keep-recording", d + "rec"},
+                                false);
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("the show was cut off: the recording reached its limit of 20 slots (0:03.0) at slide 1 ("))
+        << run.err.toStdString();
+    EXPECT_TRUE(Bytes(d + "c.gif").startsWith("GIF89a"));
+    EXPECT_EQ(FrameCountOf(d + "rec"), 20);
 }

@@ -45,6 +45,11 @@ TEST(CommandLine, UsageErrorsNameWhatIsWrong)
         {{"convert", "a.odp", "-o", "x.gif", "--encoder", "H26"}, "four-character code"},
         {{"convert", "a.odp", "-o", "x.gif", "--cursor=yes"}, "--cursor takes no value"},
         {{"export", "dir", "-o", "x.gif", "--keep-recording", "k"}, "--keep-recording belongs to convert"},
+        {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "0"}, "--max-minutes takes a number of minutes above 0"},
+        {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "1441"}, "up to 1440"},
+        {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "nan"}, "--max-minutes takes"},
+        {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "5m"}, "--max-minutes takes"},
+        {{"export", "dir", "-o", "x.gif", "--max-minutes", "5"}, "--max-minutes belongs to convert"},
         {{"a.odp", "b.odp"}, "only one deck"},
         {{"-platform"}, "-platform needs a value"},
     };
@@ -112,4 +117,29 @@ TEST(CommandLine, HelpAndVersionWinAndTheWindowsTakeADeckAndToolkitOptions)
     EXPECT_EQ(windows.command.command, Command::Windows);
     EXPECT_EQ(windows.command.input, "talk.odp");
     EXPECT_EQ(windows.command.toolkitArguments, (std::vector<std::string>{"-platform", "offscreen"}));
+}
+
+TEST(CommandLine, MaxMinutesSetsTheSlotLimitWithinWhatARecordingCanHold)
+{
+    struct Case {
+        std::vector<std::string> options;
+        int slotLimit; // the loop records slots 1 .. slotLimit - 1
+    };
+    const std::vector<Case> cases = {
+        {{}, 10000},                                  // the windows' 9999 slots
+        {{"--max-minutes", "0.05"}, 21},              // 3 s of 150 ms slots
+        {{"--max-minutes", "60"}, 24001},             // raised beyond 9999
+        {{"--max-minutes", "0.001"}, 2},              // less than a slot still records one
+        {{"--max-minutes", "1", "--fps", "30"}, 1801}, // the frame period counts
+        {{"--max-minutes", "1440"}, 576001},          // a day, what a recording can hold
+        {{"--max-minutes", "1440", "--fps", "60"}, 5184001},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"convert", "a.odp", "-o", "x.gif"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ParsedCommandLine parsed = Parse(args);
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_EQ(SlotLimitOf(parsed.command), c.slotLimit) << (c.options.empty() ? "default" : c.options[1]);
+    }
+    EXPECT_NE(UsageText().find("--max-minutes N"), std::string::npos);
 }

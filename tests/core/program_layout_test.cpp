@@ -1,7 +1,10 @@
 #include "core/deckrec_error.h"
+#include "core/frame_store.h"
 #include "core/presentation_page.h"
 #include "core/owner_mark.h"
 #include "core/program_layout.h"
+#include "core/unfinished_session.h"
+#include "support/window_that_died.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -141,4 +144,73 @@ TEST_F(ProgramLayoutTest, AnUnusableCacheFolderIsAnErrorNamingIt)
     } catch (const DeckrecError& error) {
         EXPECT_NE(std::string(error.what()).find(cache()), std::string::npos) << error.what();
     }
+}
+
+TEST_F(ProgramLayoutTest, FramesOfASessionThatNeverEndedAreKeptAndOfferedAtTheNextStart)
+{
+    Install();
+    const auto picture = [](int n) {
+        Picture p(16, 12);
+        std::fill(p.bits(), p.bits() + p.byteCount(), static_cast<uint8_t>(n * 20));
+        return p;
+    };
+    // The mark is brought up to date once a second: frames may go beyond its count, or stop
+    // before it (the slide stood still).
+    const std::string beyond = LeaveSessionOfKilledWindow({1, 4, 9}, 5, picture);
+    const std::string before = LeaveSessionOfKilledWindow({1, 2}, 40, picture);
+    const std::string unmarked = LeaveSessionOfKilledWindow({1, 2}, 0, picture);
+    const std::string frameless = LeaveSessionOfKilledWindow({}, 3, picture);
+    ASSERT_FALSE(beyond.empty() || before.empty() || unmarked.empty() || frameless.empty());
+    fs::last_write_time(beyond + kUnfinishedSessionMarkName,
+                        fs::last_write_time(before + kUnfinishedSessionMarkName) + std::chrono::seconds(5));
+
+    {
+        const ProgramLayout layout(bin());
+        EXPECT_TRUE(fs::exists(beyond + "temp9.bmp"));
+        EXPECT_TRUE(fs::exists(before + "temp2.bmp"));
+        EXPECT_FALSE(fs::exists(unmarked)) << "a finished session's frames go as before";
+        EXPECT_FALSE(fs::exists(frameless));
+        ASSERT_TRUE(layout.unfinishedSession());
+        EXPECT_EQ(layout.unfinishedSession()->folder, beyond) << "the latest is offered";
+        EXPECT_EQ(layout.unfinishedSession()->frameCount, 9);
+
+        AdoptUnfinishedSession(*layout.unfinishedSession(), layout.Files());
+        EXPECT_FALSE(fs::exists(beyond));
+        for (int n : {1, 4, 9})
+            EXPECT_TRUE(FrameExists(layout.Files(), n)) << n;
+        EXPECT_FALSE(fs::exists(layout.Files().WorkingDirectory() + kUnfinishedSessionMarkName));
+    }
+    // The other one is offered at the start after; declining it deletes it.
+    {
+        const ProgramLayout layout(bin());
+        ASSERT_TRUE(layout.unfinishedSession());
+        EXPECT_EQ(layout.unfinishedSession()->frameCount, 40);
+        DiscardUnfinishedSession(*layout.unfinishedSession(), layout.Files());
+        EXPECT_FALSE(fs::exists(before));
+    }
+    EXPECT_FALSE(ProgramLayout(bin()).unfinishedSession());
+    EXPECT_TRUE(fs::is_empty(cache()));
+}
+
+TEST_F(ProgramLayoutTest, TheBuildTreeOffersItsTempOnlyWhenItsRecorderHasEnded)
+{
+    // Uninstalled, the windows record into temp/ beside the program.
+    const WorkingFiles files = WorkingFiles::InProgramFolder(bin());
+    files.EnsureWorkingDirectory();
+    SaveFrame(files, Picture(8, 6), 3);
+    ASSERT_TRUE(WriteUnfinishedSessionMark(files.WorkingDirectory(), 2));
+    EXPECT_FALSE(ProgramLayout(bin()).unfinishedSession()) << "this process records there now";
+
+    // The mark of a window that was killed.
+    const std::string dead = LeaveSessionOfKilledWindow({}, 12, [](int) { return Picture(); });
+    ASSERT_FALSE(dead.empty());
+    fs::copy_file(dead + kUnfinishedSessionMarkName, files.WorkingDirectory() + kUnfinishedSessionMarkName,
+                  fs::copy_options::overwrite_existing);
+    const ProgramLayout layout(bin());
+    ASSERT_TRUE(layout.unfinishedSession());
+    EXPECT_EQ(layout.unfinishedSession()->folder, files.WorkingDirectory());
+    EXPECT_EQ(layout.unfinishedSession()->frameCount, 12);
+    AdoptUnfinishedSession(*layout.unfinishedSession(), layout.Files());
+    EXPECT_TRUE(FrameExists(files, 3)) << "recovered where they are";
+    EXPECT_FALSE(ProgramLayout(bin()).unfinishedSession());
 }

@@ -39,6 +39,43 @@ const char kLineOverflows[] = R"JS(
 })()
 )JS";
 
+// Per line of the outline on the first slide: its paragraph, its text, where its last
+// character ends (SVG units) and the word spacing the show gave it.
+const char kOutlineLineEnds[] = R"JS(
+(function () {
+  var lines = [];
+  var outline = document.querySelector('.SlideGroup g.Slide g.Outline');
+  outline.querySelectorAll('tspan.TextParagraph').forEach(function (paragraph, p) {
+    paragraph.querySelectorAll('tspan.TextPosition').forEach(function (line) {
+      var text = line.textContent.replace(/\s+$/, '');
+      if (!text) return;
+      lines.push({ paragraph: p, text: text, end: line.getEndPositionOfChar(text.length - 1).x,
+                   spacing: line.style.wordSpacing });
+    });
+  });
+  return JSON.stringify(lines);
+})()
+)JS";
+
+// The master's date and number fields once the show has started: where each text stands, its
+// anchor and what it says; and any placeholder text ("<number>") left in a drawn slide.
+const char kMasterFields[] = R"JS(
+(function () {
+  var fields = {};
+  document.querySelectorAll('g.BackgroundObjects > g').forEach(function (field) {
+    var text = field.querySelector('text');
+    if (!text) return;
+    fields[field.getAttribute('class')] = { x: parseFloat(text.getAttribute('x')), anchor: text.getAttribute('text-anchor'),
+                                            text: text.textContent.trim() };
+  });
+  var shown = [];
+  document.querySelectorAll('.SlideGroup text').forEach(function (text) {
+    if (/<(number|date\/time|footer)>/.test(text.textContent)) shown.push(text.textContent);
+  });
+  return JSON.stringify({ fields: fields, placeholders: shown });
+})()
+)JS";
+
 class ShowRendering : public ::testing::Test {
 protected:
     void SetUp() override { PrepareBrowserEnvironment(); }
@@ -85,6 +122,50 @@ TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
         }
         EXPECT_TRUE(condensedTitleSeen) << deck;
     }
+}
+
+// The deck's first slide: a justified paragraph with hard line breaks in a box padded 0.8 cm on
+// the right (so its lines end at 26.8 - 0.8 = 26 cm), then a paragraph aligned on its start.
+TEST_F(ShowRendering, JustifiedLinesEndAtTheBoxsRightPaddingAndOtherLinesKeepTheirSpaces)
+{
+    const QJsonArray lines =
+        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/text-layout.fodp"), kOutlineLineEnds).toUtf8()).array();
+    std::vector<QJsonObject> justified, plain;
+    for (const QJsonValue& value : lines)
+        (value.toObject()["paragraph"].toInt() == 0 ? justified : plain).push_back(value.toObject());
+    ASSERT_GE(justified.size(), 4u) << "the justified paragraph runs over several lines and two breaks";
+    ASSERT_GE(plain.size(), 2u);
+    const double right = 26000;
+    for (size_t i = 0; i + 1 < justified.size(); ++i) {
+        const QString text = justified[i]["text"].toString();
+        // A line ended by a hard break ("…short line.") is spread too, as the suite spreads it.
+        EXPECT_NEAR(justified[i]["end"].toDouble(), right, 30.0) << text.toStdString();
+        EXPECT_FALSE(justified[i]["spacing"].toString().isEmpty()) << text.toStdString();
+    }
+    EXPECT_LT(justified.back()["end"].toDouble(), right - 1000) << "the last line is not spread";
+    EXPECT_TRUE(justified.back()["spacing"].toString().isEmpty());
+    for (const QJsonObject& line : plain) {
+        EXPECT_TRUE(line["spacing"].toString().isEmpty()) << line["text"].toString().toStdString();
+        EXPECT_LE(line["end"].toDouble(), right + 30.0) << line["text"].toString().toStdString();
+    }
+}
+
+// The master's fields are padded 0.4 cm on the left and 0.6 cm on the right: the date starts at
+// 1.2 + 0.4 cm, the slide number ends at 26.8 - 0.6 cm and reads 1, where the suite draws them,
+// and no placeholder text is drawn on the slide.
+TEST_F(ShowRendering, MasterFieldsShowTheirValueWhereTheSuiteDrawsThem)
+{
+    const QJsonObject shown =
+        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/text-layout.fodp"), kMasterFields).toUtf8()).object();
+    const QJsonObject fields = shown["fields"].toObject();
+    const QJsonObject date = fields["Date/Time"].toObject();
+    const QJsonObject number = fields["Slide_Number"].toObject();
+    EXPECT_EQ(date["anchor"].toString(), "start");
+    EXPECT_NEAR(date["x"].toDouble(), 1600, 5);
+    EXPECT_EQ(number["text"].toString(), "1");
+    EXPECT_EQ(number["anchor"].toString(), "end");
+    EXPECT_NEAR(number["x"].toDouble(), 26200, 10);
+    EXPECT_TRUE(shown["placeholders"].toArray().isEmpty()) << QJsonDocument(shown["placeholders"].toArray()).toJson().toStdString();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/frame_store.h"
 #include "ui/main_window.h"
 #include "core/presentation_page.h"
+#include "core/unfinished_session.h"
 #include "core/working_files.h"
 #include "platform/presentation_preparer.h"
 #include "ui/application.h"
@@ -222,7 +223,13 @@ TEST_F(RecorderLoop, CancelDuringAWaitReturnsAtOnceAndKeepsTheFrames)
     if (saveAvi)
         saveAvi->setEnabled(false);
     bool mainShownDuringWait = false;
+    // While the session runs, the mark that lets a later start recover it should the program
+    // die; a session that ended, cancelled or not, leaves none.
+    const std::string mark = folder.files().WorkingDirectory() + kUnfinishedSessionMarkName;
+    bool markedDuringSession = false;
     fakes.clock->onWait = [&](int w) {
+        if (w == 2)
+            markedDuringSession = std::filesystem::exists(mark);
         if (w == 3) {
             form2->button_cancel->click();
             mainShownDuringWait = form1->isVisible() && !form2->isVisible();
@@ -233,6 +240,8 @@ TEST_F(RecorderLoop, CancelDuringAWaitReturnsAtOnceAndKeepsTheFrames)
     EXPECT_EQ(form1->FrameCount, 3);
     EXPECT_TRUE(FrameExists(folder.files(), 1));
     EXPECT_EQ(fakes.clock->waits, 3);
+    EXPECT_TRUE(markedDuringSession);
+    EXPECT_FALSE(std::filesystem::exists(mark));
     if (saveAvi) {
         EXPECT_FALSE(saveAvi->isEnabled());
     }

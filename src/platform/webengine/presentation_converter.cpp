@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/fonts/show_fonts.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -138,7 +140,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral(".svg");
+        + QString::number(info.size()) + QStringLiteral("-layout1.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -204,21 +206,11 @@ void PresentationConverter::start(const QString& path, const QString& target)
                                           ? DiskFullReason(ShowsFolder())
                                           : tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
     const QString outDir = work->filePath(QStringLiteral("out"));
-    const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
-
-    auto* process = new QProcess(this);
-    running_.erase(std::remove(running_.begin(), running_.end(), nullptr), running_.end());
-    running_.push_back(process);
-    // The leader of a new session and process group, whose id is its own.
-    process->setChildProcessModifier([] { ::setsid(); });
-    auto* limit = new QTimer(process);
-    limit->setSingleShot(true);
-    connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
-    connect(process, &QProcess::finished, this, [this, process, limit, work, outDir, target](int, QProcess::ExitStatus status) {
-        process->deleteLater();
-        if (status != QProcess::NormalExit && !limit->isActive())
+    run(work, QStringLiteral("svg"), path, outDir, [this, work, outDir, path, target](RunEnd end, const QString& error) {
+        if (end == RunEnd::TimedOut)
             return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(timeLimitMs_ / 1000.0)));
-        limit->stop();
+        if (end == RunEnd::NotStarted)
+            return finish(target, Failure(tr("LibreOffice could not be started: %1").arg(error)));
         // LibreOffice exits with 0 when it fails too: only the written show counts.
         const QStringList shows = QDir(outDir).entryList({QStringLiteral("*.svg")}, QDir::Files);
         const QString written = shows.isEmpty() ? QString() : outDir + QLatin1Char('/') + shows.first();
@@ -231,31 +223,74 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // LibreOffice opens a file it cannot read as a new, blank presentation.
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
-        const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
-                                                            : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
-        if (shared_) {
-            // Renamed into place in one step: another process reading it sees all or nothing.
-            if (!shared_->Store(written, target))
-                return finish(target, Failure(cannotStore));
-            return finish(target, {true, target, QString()});
-        }
-        QFile::remove(target);
-        if (!QFile::rename(written, target) && !QFile::copy(written, target))
-            return finish(target, Failure(cannotStore));
-        RemoveOtherVersions(target);
-        finish(target, {true, target, QString()});
+        auto store = [this, work, target](const QByteArray& justified) {
+            const QByteArray laidOut = WithFieldsWherePlaced(justified);
+            const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
+                                                                : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
+            if (shared_) {
+                // Written whole in the work folder, then renamed into place in one step:
+                // another process reading the show sees all of it or nothing.
+                const QString complete = work->filePath(QStringLiteral("show.svg"));
+                QFile file(complete);
+                if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.flush())
+                    return finish(target, Failure(cannotStore));
+                file.close();
+                if (!shared_->Store(complete, target))
+                    return finish(target, Failure(cannotStore));
+                return finish(target, {true, target, QString()});
+            }
+            QFile::remove(target);
+            QSaveFile file(target);
+            if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.commit())
+                return finish(target, Failure(DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
+                                                                      : tr("The slide show cannot be stored in %1.").arg(ShowsFolder())));
+            RemoveOtherVersions(target);
+            finish(target, {true, target, QString()});
+        };
+        // The show leaves out how paragraphs are aligned; the deck as one flat file tells. A
+        // .fodp is that file already; any other deck takes a second, shorter run on the warm
+        // profile. Without it the show is stored as it is.
+        if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
+            return store(WithJustifiedLines(show, JustifiedParagraphs(FileContent(path))));
+        const QString flatDir = work->filePath(QStringLiteral("flat"));
+        run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store](RunEnd, const QString&) {
+            const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
+            store(flat.isEmpty() ? show
+                                 : WithJustifiedLines(show, JustifiedParagraphs(FileContent(flatDir + QLatin1Char('/') + flat.first()))));
+        });
     });
-    connect(process, &QProcess::errorOccurred, this, [this, process, limit, target](QProcess::ProcessError error) {
+}
+
+void PresentationConverter::run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path,
+                                const QString& outDir, std::function<void(RunEnd, const QString&)> done)
+{
+    const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
+    auto* process = new QProcess(this);
+    running_.erase(std::remove(running_.begin(), running_.end(), nullptr), running_.end());
+    running_.push_back(process);
+    // The leader of a new session and process group, whose id is its own.
+    process->setChildProcessModifier([] { ::setsid(); });
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
+    // The work folder lives as long as a run that writes into it.
+    connect(process, &QProcess::finished, this, [process, limit, work, done](int, QProcess::ExitStatus status) {
+        process->deleteLater();
+        const bool inTime = status == QProcess::NormalExit || limit->isActive();
+        limit->stop();
+        done(inTime ? RunEnd::Finished : RunEnd::TimedOut, QString());
+    });
+    connect(process, &QProcess::errorOccurred, this, [process, limit, done](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return; // a crash or a kill also ends in finished()
         limit->stop();
         process->deleteLater();
-        finish(target, Failure(tr("LibreOffice could not be started: %1").arg(process->errorString())));
+        done(RunEnd::NotStarted, process->errorString());
     });
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program_, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                              QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("svg"),
+                              QStringLiteral("--norestore"), QStringLiteral("--convert-to"), format,
                               QStringLiteral("--outdir"), outDir,
                               QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)});
     // The child has its id as soon as it is forked, before LibreOffice starts its own.

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QProcess;
+class QTemporaryDir;
 class ShowCache;
 
 struct ConversionResult {
@@ -62,6 +63,11 @@ public:
 
 private:
     void start(const QString& path, const QString& target);
+    enum class RunEnd { Finished, TimedOut, NotStarted };
+    // One run of LibreOffice converting path to format into outDir, with the work folder's
+    // profile; done is told how it ended (and why it could not start).
+    void run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path, const QString& outDir,
+             std::function<void(RunEnd, const QString&)> done);
     void finish(const QString& target, const ConversionResult& result);
     // soffice starts oosplash, which starts soffice.bin: each conversion runs in a process
     // group of its own, and stopping it signals the whole group.

@@ -1,19 +1,23 @@
 #include "platform/webengine/show_clock_script.h"
 
-// Until the recorder holds it, the virtual time follows the wall clock (pumped by the browser's
-// own timers), so that the page loads and starts as it would anyway. Once held, it moves only
-// by deckrecClock.advance: due callbacks run in time order, each at its own due time, and a
-// callback scheduled inside the step runs in the same step when it falls due; animation frames
-// run once per step. A frame reports a step as done only after its next two real animation
-// frames when anything ran, so that what is grabbed next is what the step drew.
+// The page's time starts at a fixed moment and stands still until the recorder moves it: while
+// the page loads, due callbacks and animation frames still run (pumped by the browser's own
+// timers), but no time passes, so the show waits on its first slide exactly as it was drawn.
+// Every time a script can read is then the same in every run, down to the last bit of the
+// engine's floating-point arithmetic on them, and two recordings store the same pictures.
+// Once held, time moves only by deckrecClock.advance: due callbacks run in time order, each at
+// its own due time, and a callback scheduled inside the step runs in the same step when it
+// falls due; animation frames run once per step. A frame reports a step as done only after its
+// next two real animation frames when anything ran, so that what is grabbed next is what the
+// step drew.
 const char kShowClockScript[] = R"JS(
 (function () {
   if (window.deckrecClock) return;
   var RealDate = Date;
   var nativeSetTimeout = window.setTimeout.bind(window);
   var nativeRequestFrame = window.requestAnimationFrame.bind(window);
-  var wallStart = RealDate.now();
-  var perfStart = performance.now();
+  var wallStart = RealDate.UTC(2026, 0, 1);
+  var perfStart = 0;
   var now = 0;                 // virtual ms since the clock was installed
   var held = false;
   var timers = new Map();      // id -> { due, order, fn, args, interval }
@@ -107,15 +111,15 @@ const char kShowClockScript[] = R"JS(
     return best;
   }
 
-  // Free-running until held.
+  // Until held, what falls due at the present moment runs.
   function pumpTimers() {
     if (held) return;
-    advance(RealDate.now() - wallStart - now);
+    advance(0);
     nativeSetTimeout(pumpTimers, 4);
   }
   function pumpFrames() {
     if (held) return;
-    advance(RealDate.now() - wallStart - now);
+    advance(0);
     nativeRequestFrame(pumpFrames);
   }
   nativeSetTimeout(pumpTimers, 4);
@@ -165,6 +169,24 @@ const char kShowClockScript[] = R"JS(
         children[i].postMessage({ deckrecAdvance: ms, id: id, click: !!clickAfter }, '*');
     }
   };
+  // The page marks each finished step in a corner the recording never shows (the top left 4 x 4
+  // pixels of the view, above the show's frame), in a colour of the step's own: a rendering
+  // that shows the mark holds everything the step drew, since the show painted before it
+  // answered and the mark came after.
+  if (window.parent === window) {
+    var mark = null;
+    window.addEventListener('message', function (event) {
+      var data = event.data;
+      if (!data || typeof data.deckrecAdvanced !== 'number') return;
+      if (!mark) {
+        mark = document.createElement('div');
+        mark.style.cssText = 'position:fixed;left:0;top:0;width:4px;height:4px;z-index:2147483647;pointer-events:none';
+        (document.body || document.documentElement).appendChild(mark);
+      }
+      var id = data.deckrecAdvanced;
+      mark.style.background = 'rgb(' + (id & 255) + ',' + ((id >> 8) & 255) + ',200)';
+    });
+  }
   if (window.parent !== window) {
     window.addEventListener('message', function (event) {
       var data = event.data;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -24,6 +25,8 @@ void WebEngineShowRenderer::HoldClock()
     pendingMs_ = 0;
     nextDueMs_ = 0;
     changed_ = true;
+    // What the view shows when the clock stops may be behind the page: the first step syncs.
+    syncNext_ = true;
 }
 
 void WebEngineShowRenderer::Advance(int ms)
@@ -50,12 +53,14 @@ void WebEngineShowRenderer::Step(long long ms, bool click)
     const long long total = pendingMs_ + ms;
     pendingMs_ = 0;
     bool answered = false;
+    int ranInStep = 0;
     QEventLoop loop;
     const auto connection = QObject::connect(&browser_, &WebEngineBrowser::ShowStepDone, &loop,
         [&](int done, int ran, int due, bool ended) {
             if (done != step)
                 return;
             answered = true;
+            ranInStep = ran;
             changed_ = changed_ || ran > 0;
             nextDueMs_ = due;
             ended_ = ended;
@@ -74,6 +79,29 @@ void WebEngineShowRenderer::Step(long long ms, bool click)
     if (!answered)
         throw DeckrecError("the slide show did not draw its next moment within " +
                            std::to_string(answerTimeoutMs_ / 1000) + " seconds");
+    // A step that ran nothing drew nothing: the rendering already shows it.
+    if (ranInStep > 0 || syncNext_)
+        WaitForMark(step);
+    syncNext_ = false;
+}
+
+void WebEngineShowRenderer::WaitForMark(int step)
+{
+    const QColor mark(step & 255, (step >> 8) & 255, 200);
+    QWidget* view = browser_.widget();
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const QImage corner = view->grab(QRect(1, 1, 2, 2)).toImage();
+        if (!corner.isNull() && corner.pixelColor(0, 0) == mark)
+            return;
+        if (waited.elapsed() > answerTimeoutMs_)
+            throw DeckrecError("the slide show's view did not show its next moment within " +
+                               std::to_string(answerTimeoutMs_ / 1000) + " seconds");
+        QEventLoop pause;
+        QTimer::singleShot(1, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
 }
 
 void WebEngineShowRenderer::Render(Picture& picture)

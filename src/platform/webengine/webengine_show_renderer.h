@@ -22,6 +22,8 @@ private:
     // One step in the page: the time moves on by ms (and by what earlier steps skipped), then
     // a click when asked; waits for the page's answer.
     void Step(long long ms, bool click);
+    // Waits until the view's rendering shows the page's mark of the step.
+    void WaitForMark(int step);
 
     WebEngineBrowser& browser_;
     int answerTimeoutMs_;
@@ -31,5 +33,6 @@ private:
     long long pendingMs_ = 0;
     int nextDueMs_ = 0; // as of the last answer, minus what was skipped since; -1: nothing due
     bool changed_ = true;
+    bool syncNext_ = false;
     bool ended_ = false;
 };

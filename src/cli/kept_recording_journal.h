@@ -1,0 +1,43 @@
+#pragma once
+// recording.json of a --keep-recording folder while the session runs: written when it starts
+// and kept current ("ended": false), so that a run that is killed, hung up on or stopped by a
+// full disk leaves frames that export can still write. The run writes the final manifest
+// ("ended": true) itself once the session is over.
+
+#include "cli/recording_manifest.h"
+#include "core/unfinished_session.h"
+#include "core/working_files.h"
+
+#include <memory>
+
+struct CommandLine;
+class CliRecorderHost;
+
+class KeptRecordingJournal {
+public:
+    // start: the manifest as far as it is known before the first slot.
+    KeptRecordingJournal(RecordingManifest start, WorkingFiles files);
+    // Writes down the last slot started, when newer than the one written: a run that ends by
+    // an error or a signal leaves its exact count.
+    ~KeptRecordingJournal();
+    KeptRecordingJournal(const KeptRecordingJournal&) = delete;
+    KeptRecordingJournal& operator=(const KeptRecordingJournal&) = delete;
+
+    // Slot frameCount begins: written at the first slot, then at most once a second. A write
+    // that fails is passed over (the next one tries again; the frame store reports a full disk
+    // itself), so that the recording goes on.
+    void SlotStarted(int frameCount);
+
+private:
+    void Write();
+
+    RecordingManifest manifest_;
+    WorkingFiles files_;
+    OncePerInterval due_;
+    int written_ = 0;
+};
+
+// The journal of a run that keeps its recording, fed by host; none without --keep-recording.
+// It must be destroyed before the host.
+std::unique_ptr<KeptRecordingJournal> JournalKeptRecording(const CommandLine& command, const std::string& deck,
+                                                           const WorkingFiles& files, CliRecorderHost& host);

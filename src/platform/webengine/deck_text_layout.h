@@ -1,0 +1,29 @@
+#pragma once
+// What LibreOffice's SVG slide show leaves out of a deck's text layout, read from the deck as
+// one flat ODF file (a .fodp, or LibreOffice's --convert-to fodp of any deck). The SVG places
+// each line by its start only; a justified paragraph, whose lines the suite spreads to the
+// right edge of the box, comes out ragged unless the browser is told where each line ends.
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+struct JustifiedParagraph {
+    QString slide;          // the slide's name (draw:name), as the show names its page (ooo:name)
+    QString text;           // the paragraph's characters without any white space, to find it by
+    double right = 0;       // where its spread lines end, in the show's units (1/100 mm)
+    bool lastLineToo = false; // fo:text-align-last="justify"
+};
+
+// Every justified paragraph of the deck's slides, in document order. Paragraphs of tables,
+// charts, notes and master pages, and of rotated shapes, are left out.
+std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf);
+
+// The show with a script that, as the page is parsed and before the show starts, widens the
+// word spaces of each justified line but a paragraph's last so that it ends where the suite
+// ends it. The show itself is unchanged when there is nothing to justify.
+QByteArray WithJustifiedLines(const QByteArray& show, const std::vector<JustifiedParagraph>& paragraphs);
+
+// The show with its masters' date, footer and number fields placed where the suite places them
+// (see the script in the source for why they are not).
+QByteArray WithFieldsWherePlaced(const QByteArray& show);
