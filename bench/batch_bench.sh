@@ -2,7 +2,7 @@
 # deckrec batch on 8 decks with -j 1 and -j 2, each with a cold show cache (LibreOffice
 # converts every deck) and a warm one (every show is in the cache): decks a minute, and the
 # peak memory of one worker (the conversion with its display, browser engine and LibreOffice:
-# the sum of their proportional set sizes, sampled every 0.3 s).
+# the sum of their resident sizes, sampled every 0.5 s; shared libraries count once a process).
 #
 #   usage: bench/batch_bench.sh BUILD_DIR [DECKS=8]
 set -euo pipefail
@@ -13,29 +13,30 @@ work=$(mktemp -d /tmp/deckrec-batch-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # Decks of different content, so that each is a show of its own in the cache.
-samples=("$root"/data/sample/deckrec-sample.fodp "$root"/data/sample/deckrec-dark.fodp)
+samples=("$root"/data/sample/deckrec-sample.fodp "$root"/data/sample/deckrec-photos.fodp)
 for i in $(seq "$count"); do
   source_deck=${samples[$(( (i - 1) % ${#samples[@]} ))]}
   { cat "$source_deck"; echo "<!-- bench deck $i -->"; } >"$work/deck$i.fodp"
 done
 
-# Peak over the run of the largest worker: processes grouped by the mark each worker's
-# processes inherit (DECKREC_BATCH_WORKER), their Pss summed.
+# Peak over the run of the largest worker: the resident sizes of each worker's process tree
+# (the conversion, its display, browser engine and LibreOffice) summed, from one ps a sample.
 sample_workers() {
-  local peak=0
+  local batch=$1 peak=0 now
   while [ -e "$work/sampling" ]; do
-    declare -A sums=()
-    for dir in /proc/[0-9]*; do
-      mark=$(tr '\0' '\n' <"$dir/environ" 2>/dev/null | sed -n 's/^DECKREC_BATCH_WORKER=//p') || true
-      [ -n "$mark" ] || continue
-      pss=$(awk '/^Pss:/ {print $2}' "$dir/smaps_rollup" 2>/dev/null) || true
-      sums[$mark]=$(( ${sums[$mark]:-0} + ${pss:-0} ))
-    done
-    for mark in "${!sums[@]}"; do
-      [ "${sums[$mark]}" -gt "$peak" ] && peak=${sums[$mark]}
-    done
-    unset sums
-    sleep 0.3
+    now=$(ps -e -o pid=,ppid=,rss= | awk -v batch="$batch" '
+      { parent[$1] = $2; rss[$1] = $3 }
+      END {
+        for (p in parent) {
+          q = p
+          while (q in parent && parent[q] != batch && parent[q] > 1) q = parent[q]
+          if (parent[q] == batch) sum[q] += rss[p]
+        }
+        for (w in sum) if (sum[w] > max) max = sum[w]
+        print max + 0
+      }')
+    [ "$now" -gt "$peak" ] && peak=$now
+    sleep 0.5
   done
   echo "$peak" >"$work/peak"
 }
@@ -45,12 +46,14 @@ run() { # jobs cache-state
   [ "$state" = cold ] && rm -rf "$work/cache"
   rm -rf "$work/out"
   touch "$work/sampling"
-  sample_workers &
-  local sampler=$!
   local start end
   start=$(date +%s.%N)
   XDG_CACHE_HOME="$work/cache" "$deckrec" batch "$work"/deck*.fodp -O "$work/out" --formats mp4,gif \
-    --latency 1000 -j "$jobs" -q >/dev/null 2>&1 || echo "batch failed (-j $jobs, $state)" >&2
+    --latency 1000 -j "$jobs" -q >"$work/summary" 2>&1 &
+  local batch=$!
+  sample_workers "$batch" &
+  local sampler=$!
+  wait "$batch" || echo "batch failed (-j $jobs, $state): $(tail -n +2 "$work/summary")" >&2
   end=$(date +%s.%N)
   rm -f "$work/sampling"
   wait "$sampler"

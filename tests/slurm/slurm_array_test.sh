@@ -104,9 +104,9 @@ sinfo -h -o %t | grep -qx idle || fail "the node did not come up: $(sinfo 2>&1)"
 
 # Three decks, the second broken.
 mkdir -p "$tmp/decks" "$tmp/out"
-cp "$source_dir/data/sample/deckrec-sample.fodp" "$source_dir/data/sample/deckrec-dark.fodp" "$tmp/decks/"
+cp "$source_dir/data/sample/deckrec-sample.fodp" "$source_dir/data/sample/deckrec-photos.fodp" "$tmp/decks/"
 echo '<?xml version="1.0"?><broken/>' >"$tmp/decks/broken.fodp"
-printf '# the test decks\ndeckrec-sample.fodp\nbroken.fodp\n\ndeckrec-dark.fodp\n' >"$tmp/decks/list.txt"
+printf '# the test decks\ndeckrec-sample.fodp\nbroken.fodp\n\ndeckrec-photos.fodp\n' >"$tmp/decks/list.txt"
 
 export DECKREC="$deckrec" XDG_CACHE_HOME="$tmp/cache"
 job=$(sbatch --parsable --array=1-3%2 --time=3:00 --chdir="$tmp" --output="$tmp/slurm-%A_%a.out" \
@@ -124,7 +124,7 @@ states=$(scontrol -o show job "$job" | sed -n 's/.*ArrayTaskId=\([0-9]*\) .*JobS
 echo "task states: $(echo $states)"
 [ "$(echo $states)" = "1=COMPLETED 2=FAILED 3=COMPLETED" ] || fail "task states: $(echo $states)"
 
-for deck in deckrec-sample deckrec-dark; do
+for deck in deckrec-sample deckrec-photos; do
   probe=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width -of csv=p=0 "$tmp/out/$deck.gif")
   [ "$probe" = "gif,560" ] || fail "$deck.gif: '$probe'"
 done
