@@ -430,6 +430,8 @@ std::string UsageText()
   deckrec [DECK]                                   open the windows, with DECK chosen
   deckrec convert DECK -o OUTPUT [-o OUTPUT ...] [options]
   deckrec export RECORDING_DIR -o OUTPUT [-o OUTPUT ...] [options]
+  deckrec batch DECK... | --list FILE  -O OUTDIR [--formats mp4,gif] [options]
+                                                   (see deckrec batch --help)
   deckrec --help | --version
   (after --, every argument is a deck, folder or file name, even one starting with -)
 

@@ -13,6 +13,7 @@
 #include "platform/browser_control.h"
 #include "platform/slot_clock.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/show_cache.h"
 #include "platform/webengine/webengine_browser.h"
 #include "platform/x11/x11_cursor_source.h"
 #include "platform/x11/x11_screen_grabber.h"
@@ -166,6 +167,8 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
                          const std::string& converterFolder, SoundInputService* soundInput, Terminal& terminal)
 {
     PresentationConverter shows(QString::fromStdString(converterFolder));
+    // Every run shares LibreOffice's shows: a batch, or the same deck again, converts once.
+    shows.UseSharedCache(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes());
     shows.Prepare(QString::fromStdString(deck));
 
     const bool showTime = RecordsOnShowTime(command);

@@ -1,6 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
 #include "platform/webengine/deck_text_layout.h"
+#include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/fonts/show_fonts.h"
 
@@ -84,6 +85,11 @@ PresentationConverter::PresentationConverter(const QString& workingDirectory, QO
 {
 }
 
+void PresentationConverter::UseSharedCache(const QString& folder, qint64 limitBytes)
+{
+    shared_ = std::make_unique<ShowCache>(folder, limitBytes);
+}
+
 PresentationConverter::~PresentationConverter()
 {
     for (const QPointer<QProcess>& process : running_) {
@@ -115,6 +121,8 @@ void PresentationConverter::StopProcessGroup(QProcess* process)
 
 QString PresentationConverter::ShowsFolder() const
 {
+    if (shared_)
+        return shared_->folder();
     return workingDirectory_ + QStringLiteral("shows/");
 }
 
@@ -136,6 +144,8 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     const QFileInfo info(presentationPath);
     if (!info.isFile())
         return {};
+    if (shared_)
+        return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
         + QString::number(info.size()) + QStringLiteral("-layout1.svg");
 }
@@ -158,15 +168,37 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     if (!IsPresentationFile(presentationPath))
         return done(Failure(tr("It is not a presentation: the viewer shows .ppt, .pptx, .pps, .ppsx and .odp files.")));
     const QString target = CachedShowPath(presentationPath);
-    if (QFileInfo::exists(target))
+    if (target.isEmpty())
+        return done(Failure(tr("The file cannot be read.")));
+    if (QFileInfo::exists(target)) {
+        if (shared_)
+            ShowCache::Touch(target);
         return done({true, target, QString()});
+    }
     if (QStandardPaths::findExecutable(program_).isEmpty() && !QFileInfo(program_).isExecutable())
         return done(Failure(tr("LibreOffice Impress is not installed (the program %1 was not found).").arg(program_)));
 
     auto& callbacks = waiting_[target];
     callbacks.push_back(std::move(done));
     if (callbacks.size() == 1)
-        start(info.absoluteFilePath(), target);
+        shared_ ? startWhenFree(info.absoluteFilePath(), target) : start(info.absoluteFilePath(), target);
+}
+
+void PresentationConverter::startWhenFree(const QString& path, const QString& target)
+{
+    if (!waiting_.contains(target))
+        return;
+    if (!shared_->TryLock(target)) {
+        QTimer::singleShot(150, this, [this, path, target] { startWhenFree(path, target); });
+        return;
+    }
+    // The show may have been stored while this process waited for the lock.
+    if (QFileInfo::exists(target)) {
+        shared_->Release(target);
+        ShowCache::Touch(target);
+        return finish(target, {true, target, QString()});
+    }
+    start(path, target);
 }
 
 void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::function<void(const QString&)> done)
@@ -188,7 +220,8 @@ void PresentationConverter::start(const QString& path, const QString& target)
     QDir().mkpath(ShowsFolder());
     // A profile of its own per conversion: two conversions sharing one fail silently, and a
     // LibreOffice the user has open stays out of it.
-    auto work = std::make_shared<QTemporaryDir>(ShowsFolder() + QStringLiteral("convert-XXXXXX"));
+    auto work = std::make_shared<QTemporaryDir>(shared_ ? shared_->WorkFolderTemplate()
+                                                        : ShowsFolder() + QStringLiteral("convert-XXXXXX"));
     if (!work->isValid())
         return finish(target, Failure(DiskFull(ShowsFolder())
                                           ? DiskFullReason(ShowsFolder())
@@ -211,8 +244,22 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // LibreOffice opens a file it cannot read as a new, blank presentation.
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
-        auto store = [this, target](const QByteArray& justified) {
+        auto store = [this, work, target](const QByteArray& justified) {
             const QByteArray laidOut = WithFieldsWherePlaced(justified);
+            const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
+                                                                : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
+            if (shared_) {
+                // Written whole in the work folder, then renamed into place in one step:
+                // another process reading the show sees all of it or nothing.
+                const QString complete = work->filePath(QStringLiteral("show.svg"));
+                QFile file(complete);
+                if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.flush())
+                    return finish(target, Failure(cannotStore));
+                file.close();
+                if (!shared_->Store(complete, target))
+                    return finish(target, Failure(cannotStore));
+                return finish(target, {true, target, QString()});
+            }
             QFile::remove(target);
             QSaveFile file(target);
             if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.commit())
@@ -283,6 +330,8 @@ void PresentationConverter::run(const std::shared_ptr<QTemporaryDir>& work, cons
 
 void PresentationConverter::finish(const QString& target, const ConversionResult& result)
 {
+    if (shared_)
+        shared_->Release(target);
     const auto callbacks = waiting_.take(target);
     for (const auto& done : callbacks)
         done(result);

@@ -16,6 +16,7 @@
 
 class QProcess;
 class QTemporaryDir;
+class ShowCache;
 
 struct ConversionResult {
     bool ok = false;
@@ -31,6 +32,10 @@ public:
     // Stops the conversions still running, LibreOffice's whole process tree with them; their
     // callers are not called any more.
     ~PresentationConverter() override;
+
+    // Keeps the shows in the cache every run of the program shares (keyed by the deck's
+    // content) instead of the working directory; call before the first conversion.
+    void UseSharedCache(const QString& folder, qint64 limitBytes);
 
     // Convert with nobody waiting: the show is ready in the cache when it is asked for.
     void Prepare(const QString& presentationPath) override;
@@ -76,6 +81,9 @@ private:
     static void StopProcessGroup(QProcess* process);
 
     QString ShowsFolder() const;
+    // Shared cache: converts once another process's conversion of the same show is over (or
+    // takes the show it made), polling its lock.
+    void startWhenFree(const QString& path, const QString& target);
 
     QString workingDirectory_;
     QString program_ = QStringLiteral("soffice");
@@ -83,4 +91,5 @@ private:
     QHash<QString, std::vector<std::function<void(const ConversionResult&)>>> waiting_;
     std::vector<QPointer<QProcess>> running_;
     QHash<QString, QString> failures_; // by absolute path
+    std::unique_ptr<ShowCache> shared_;
 };

@@ -1,0 +1,61 @@
+#pragma once
+// What a batch was asked to do and which deck goes where: the batch's own options (read
+// before any deck runs, so that a mistake is a usage error), the decks from the command line
+// and list files, each deck's outputs and log under the output folder, and whether a deck's
+// outputs are already up to date.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct BatchOptions {
+    std::vector<std::string> decks; // from the command line, then from the list file
+    std::string listFile;
+    std::string outputFolder;       // ends in "/"
+    std::vector<std::string> formats = {"mp4"};
+    int workers = 0;                // 0: DefaultWorkerCount()
+    bool force = false;
+    bool json = false;
+    bool quiet = false;
+    int deckTimeoutSeconds = 0;     // 0: no limit
+    std::optional<int> only;        // one deck of the list, 1-based (a job array's task)
+    std::vector<std::string> convertOptions; // passed on to every deck's conversion
+    bool help = false;
+};
+
+struct ParsedBatch {
+    BatchOptions options;
+    std::string error; // a usage error; empty when fine
+};
+
+// args after "batch". Reads the list file, so that an unreadable one is a usage error too.
+ParsedBatch ParseBatchCommandLine(const std::vector<std::string>& args);
+
+std::string BatchUsageText();
+
+// The decks of a list file: one path a line, blank lines and lines starting with # left out,
+// a relative path taken from the list file's folder. False with a reason when unreadable.
+bool ReadDeckList(const std::string& listFile, std::vector<std::string>& decks, std::string& error);
+
+struct BatchDeck {
+    int number = 0;         // 1-based, in the order given
+    std::string given;      // as given
+    std::string path;       // absolute
+    std::string name;       // output base name, unique in the batch
+    std::vector<std::string> outputs;
+    std::string log;
+    std::string problem;    // why it cannot be converted at all (missing, not a deck); empty if it can
+};
+
+// The decks in order, the same path given twice kept once. A deck's outputs are
+// OUTDIR/NAME.FORMAT with NAME its file name without the extension; decks of one NAME from
+// different folders each get NAME-XXXXXXXX, eight hex digits of a hash of the full path, so
+// the names do not depend on the order or on which other decks a run has.
+std::vector<BatchDeck> PlanBatch(const BatchOptions& options);
+
+// Every output exists and is newer than the deck.
+bool OutputsUpToDate(const BatchDeck& deck);
+
+// Workers at once when -j is not given: min(the processors this process may use, available
+// memory / 1.5 GB), at least 1.
+int DefaultWorkerCount();

@@ -1,0 +1,162 @@
+#include "platform/webengine/show_cache.h"
+
+#include "core/owner_mark.h"
+#include "core/private_working_directory.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Part of every key: a change of how shows are made (LibreOffice's options, the format)
+// gets new names instead of serving shows of the old kind.
+constexpr char kShowKind[] = "deckrec-show-svg-1-layout1\n";
+
+constexpr qint64 kDefaultLimitBytes = 1024LL * 1024 * 1024;
+
+QString LockPath(const QString& show)
+{
+    return show + QStringLiteral(".lock");
+}
+
+} // namespace
+
+ShowCache::ShowCache(const QString& folder, qint64 limitBytes)
+    : folder_(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+    , limitBytes_(limitBytes)
+{
+    QDir().mkpath(folder_);
+    RemoveWorkOfEndedRuns();
+}
+
+ShowCache::~ShowCache()
+{
+    for (const int fd : std::as_const(locks_))
+        ::close(fd);
+}
+
+QString ShowCache::DefaultFolder()
+{
+    return QString::fromStdString(DeckrecCacheFolder()) + QStringLiteral("shows/");
+}
+
+qint64 ShowCache::DefaultLimitBytes()
+{
+    const char* megabytes = std::getenv("DECKREC_SHOW_CACHE_MB");
+    if (!megabytes || !*megabytes)
+        return kDefaultLimitBytes;
+    bool ok = false;
+    const qint64 value = QByteArray(megabytes).toLongLong(&ok);
+    return ok && value >= 0 ? value * 1024 * 1024 : kDefaultLimitBytes;
+}
+
+QString ShowCache::ShowPath(const QString& deck) const
+{
+    const QFileInfo info(deck);
+    if (!info.isFile())
+        return {};
+    const QString key = info.absoluteFilePath();
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    const auto found = known_.constFind(key);
+    if (found != known_.constEnd() && found->size == info.size() && found->modified == modified)
+        return found->show;
+    QFile file(key);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray(kShowKind));
+    if (!hash.addData(&file))
+        return {};
+    const QString show = folder_ + QString::fromLatin1(hash.result().toHex().left(40)) + QStringLiteral(".svg");
+    known_.insert(key, {info.size(), modified, show});
+    return show;
+}
+
+void ShowCache::Touch(const QString& show)
+{
+    ::utimensat(AT_FDCWD, QFile::encodeName(show).constData(), nullptr, 0);
+}
+
+bool ShowCache::TryLock(const QString& show)
+{
+    if (locks_.contains(show))
+        return true;
+    const int fd = ::open(QFile::encodeName(LockPath(show)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true; // no lock to be had: convert all the same
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;
+    }
+    locks_.insert(show, fd);
+    return true;
+}
+
+void ShowCache::Release(const QString& show)
+{
+    const auto found = locks_.find(show);
+    if (found == locks_.end())
+        return;
+    // The lock file goes while it is still held, so that no one locks a name about to vanish
+    // while a newcomer locks a new file: either way one converter at a time, and after the
+    // show exists a late one finds it before it would convert.
+    QFile::remove(LockPath(show));
+    ::close(found.value());
+    locks_.erase(found);
+}
+
+bool ShowCache::Store(const QString& written, const QString& show)
+{
+    if (std::rename(QFile::encodeName(written).constData(), QFile::encodeName(show).constData()) != 0)
+        return false;
+    Touch(show);
+    Prune(show);
+    return true;
+}
+
+QString ShowCache::WorkFolderTemplate() const
+{
+    const std::string mark = OwnMark();
+    return folder_ + QStringLiteral("convert-") + QString::fromStdString(mark.empty() ? "0-0" : mark) +
+           QStringLiteral("-XXXXXX");
+}
+
+void ShowCache::Prune(const QString& keep)
+{
+    const QFileInfoList shows = QDir(folder_).entryInfoList({QStringLiteral("*.svg")}, QDir::Files, QDir::Time | QDir::Reversed);
+    qint64 total = 0;
+    for (const QFileInfo& show : shows)
+        total += show.size();
+    // Oldest first (QDir::Reversed of newest first).
+    for (const QFileInfo& show : shows) {
+        if (total <= limitBytes_)
+            break;
+        if (show.absoluteFilePath() == QFileInfo(keep).absoluteFilePath())
+            continue;
+        if (QFile::remove(show.absoluteFilePath()))
+            total -= show.size();
+    }
+}
+
+void ShowCache::RemoveWorkOfEndedRuns()
+{
+    for (const QString& name : QDir(folder_).entryList({QStringLiteral("convert-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const std::string rest = name.mid(8).toStdString();
+        const size_t length = MarkLength(rest);
+        if (length > 0 && OwnerEnded(rest.substr(0, length)))
+            QDir(folder_ + name).removeRecursively();
+    }
+}

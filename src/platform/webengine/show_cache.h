@@ -1,0 +1,64 @@
+#pragma once
+// The slide shows LibreOffice made, kept for every run of the program on this machine (and on
+// machines sharing the home folder): a deck costs LibreOffice a few seconds, and a batch or a
+// second window converts the same deck again and again.
+//
+// A show is named by a hash of the deck's content, so that a copy of a deck elsewhere, or a
+// deck touched without a change, finds its show, and an edited deck never does. A show is
+// written under a name of its own and renamed into place, so that a reader in another process
+// sees the whole file or none. The folder is kept under a size: the shows used longest ago go
+// first (a show's modification time is its last use).
+
+#include <QHash>
+#include <QString>
+
+class ShowCache {
+public:
+    // folder ends in "/" or gets one.
+    ShowCache(const QString& folder, qint64 limitBytes);
+    ~ShowCache();
+    ShowCache(const ShowCache&) = delete;
+    ShowCache& operator=(const ShowCache&) = delete;
+
+    // $XDG_CACHE_HOME/deckrec/shows/.
+    static QString DefaultFolder();
+    // DECKREC_SHOW_CACHE_MB megabytes when set, else 1 GB.
+    static qint64 DefaultLimitBytes();
+
+    const QString& folder() const { return folder_; }
+    // Where the show of deck is (or will be) kept; empty when the deck cannot be read. The hash
+    // is remembered per path, size and modification time, so asking again costs no reading.
+    QString ShowPath(const QString& deck) const;
+
+    // Marks a show as just used, so that pruning keeps it longest.
+    static void Touch(const QString& show);
+
+    // One converter per show at a time: true when this process may now convert for show (the
+    // lock is kept until Release). False when another process holds it; ask again later, and
+    // look first whether the show has appeared meanwhile. On a file system without locks every
+    // process converts, and the renames still keep readers whole.
+    bool TryLock(const QString& show);
+    void Release(const QString& show);
+
+    // Moves a complete show written in this folder (a work folder inside it) to its place,
+    // replacing what is there in one step, then prunes. False when the rename fails.
+    bool Store(const QString& written, const QString& show);
+
+    // A work folder inside the cache carries its owner's mark, so that what a killed run left
+    // is removed by the next one; "convert-<mark>-XXXXXX".
+    QString WorkFolderTemplate() const;
+
+private:
+    void Prune(const QString& keep);
+    void RemoveWorkOfEndedRuns();
+
+    QString folder_;
+    qint64 limitBytes_;
+    struct Known {
+        qint64 size = -1;
+        qint64 modified = 0;
+        QString show;
+    };
+    mutable QHash<QString, Known> known_; // by absolute deck path
+    QHash<QString, int> locks_;           // open lock files by show
+};
