@@ -2,6 +2,7 @@
 
 #include "platform/fonts/show_fonts.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/viewer_pages.h"
 
 #include <QBuffer>
@@ -43,8 +44,10 @@ PresentationSchemeHandler::PresentationSchemeHandler(PresentationConverter& conv
 void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
     const QString path = job->requestUrl().path();
+    // A page on the show clock asks for the show with the clock inside it.
+    const bool showClock = job->requestUrl().query() == QLatin1String("clock=show");
     QPointer<QWebEngineUrlRequestJob> pending(job);
-    converter_.Convert(path, [pending, path](const ConversionResult& result) {
+    converter_.Convert(path, [pending, path, showClock](const ConversionResult& result) {
         if (!pending)
             return; // the frame navigated elsewhere meanwhile
         if (!result.ok)
@@ -53,6 +56,7 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         if (!show.open(QIODevice::ReadOnly))
             return Reply(pending, "text/html", CannotShowPage(path, QObject::tr("The converted slide show cannot be read.")));
         // The browser draws the faces the suite laid the lines out with, not wider ones.
-        Reply(pending, "image/svg+xml", WithViewerScript(WithDrawnFonts(show.readAll(), FontResolver::Shared())));
+        const QByteArray drawn = WithViewerScript(WithDrawnFonts(show.readAll(), FontResolver::Shared()));
+        Reply(pending, "image/svg+xml", showClock ? WithShowClock(drawn) : drawn);
     });
 }

@@ -208,3 +208,14 @@ const char kShowClockScript[] = R"JS(
   }
 })();
 )JS";
+
+QByteArray WithShowClock(const QByteArray& show)
+{
+    const qsizetype root = show.indexOf("<svg");
+    const qsizetype end = root < 0 ? -1 : show.indexOf('>', root);
+    if (end < 0)
+        return show;
+    QByteArray result = show;
+    result.insert(end + 1, QByteArray("\n<script type=\"text/ecmascript\"><![CDATA[") + kShowClockScript + "]]></script>\n");
+    return result;
+}

@@ -4,5 +4,12 @@
 // frames follow a virtual time that the recorder moves on, so that each slot shows exactly the
 // moment it stands for, however long the machine takes to draw it.
 
+#include <QByteArray>
+
 // JavaScript for QWebEngineScript (DocumentCreation, every frame, main world).
 extern const char kShowClockScript[];
+
+// The show with the clock as its first script: a script injected into a frame of another
+// origin may come too late for the show's own, so the show served to a page on the show clock
+// carries it itself (installing it twice does nothing).
+QByteArray WithShowClock(const QByteArray& show);

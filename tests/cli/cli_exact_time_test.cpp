@@ -1,0 +1,137 @@
+// The built program recording on the show's own clock: every slot of a timed one-second fade
+// shows its own moment at any frame rate, two runs store the same pictures even on a loaded
+// machine, and an HD capture needs no screen of its size.
+#include "core/frame_period.h"
+#include "core/frame_store.h"
+#include "core/picture.h"
+#include "core/working_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFadeDeck = DECKREC_TEST_DECKS "/timed-fade.fodp";
+constexpr int kLatencyMs = 1500; // the click that starts the one-second fade to white
+constexpr int kFadeMs = 1000;
+
+int RunDeckrec(const QStringList& args, QString* err = nullptr)
+{
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY"); // a display of its own, 1024 x 768
+    run.setProcessEnvironment(env);
+    run.start(DECKREC_PROGRAM, args);
+    if (!run.waitForFinished(240000))
+        return -1;
+    if (err)
+        *err = QString::fromLocal8Bit(run.readAllStandardError());
+    return run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+}
+
+// The red of the middle of each slot's picture, a slot without a picture repeating the one
+// before (the blue slide has none, the white one all).
+std::vector<int> RedBySlot(const QString& folder, int frameCount)
+{
+    const WorkingFiles files(folder.toStdString(), folder.toStdString());
+    std::vector<int> red;
+    Picture picture;
+    for (int slot = 1; slot <= frameCount; ++slot) {
+        if (FrameExists(files, slot))
+            LoadFrame(files, slot, picture);
+        red.push_back(picture.width() ? picture.scanLine(picture.height() / 2)[3 * (picture.width() / 2) + 2] : -1);
+    }
+    return red;
+}
+
+int FrameCountOf(const QString& folder)
+{
+    QFile manifest(folder + "/recording.json");
+    manifest.open(QIODevice::ReadOnly);
+    const QByteArray text = manifest.readAll();
+    const int at = text.indexOf("\"FrameCount\":");
+    return at < 0 ? 0 : text.mid(at + 13).trimmed().split(',').first().toInt();
+}
+
+} // namespace
+
+TEST(ExactTime, EverySlotOfAFadeShowsItsOwnMomentAtEveryFrameRate)
+{
+    for (const double fps : {1000.0 / kDefaultFramePeriodMs, 30.0, 60.0}) {
+        SCOPED_TRACE(fps);
+        QTemporaryDir dir;
+        const QString kept = dir.path() + "/kept";
+        QStringList args = {"convert", kFadeDeck, "-o", dir.path() + "/fade.gif", "--latency",
+                            QString::number(kLatencyMs), "--keep-recording", kept};
+        if (fps != 1000.0 / kDefaultFramePeriodMs)
+            args << "--fps" << QString::number(fps);
+        QString err;
+        ASSERT_EQ(RunDeckrec(args, &err), 0) << err.toStdString();
+        const std::vector<int> red = RedBySlot(kept, FrameCountOf(kept));
+        ASSERT_FALSE(red.empty());
+
+        // Slot i is taken at i periods (the first at 0); the click comes at the first of them
+        // that reaches the latency, and its slot shows the fade's first moment.
+        const double period = FramePeriodOfRate(fps);
+        const int clickSlot = static_cast<int>(std::ceil(kLatencyMs / period - 1e-9));
+        const double oneSlot = 255.0 * period / kFadeMs;
+        int distinct = 0;
+        const int fadeSlots = static_cast<int>(kFadeMs / period);
+        for (int slot = clickSlot; slot <= clickSlot + fadeSlots; ++slot) {
+            ASSERT_LE(slot, static_cast<int>(red.size()));
+            const double progress = std::clamp((slot - clickSlot) * period / kFadeMs, 0.0, 1.0);
+            EXPECT_NEAR(red[slot - 1], 255.0 * progress, oneSlot + 2) << "slot " << slot;
+            distinct += slot > clickSlot && red[slot - 1] != red[slot - 2];
+        }
+        // Smooth: about one new picture a slot (the show's engine draws at most 60 a second).
+        EXPECT_GE(distinct, fps == 30.0 ? 27 : static_cast<int>(0.6 * fadeSlots)) << "distinct pictures";
+    }
+}
+
+TEST(ExactTime, TwoRunsStoreTheSamePicturesAlsoOnALoadedMachineAndHdNeedsNoScreenOfItsSize)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const QStringList common = {"convert", kFadeDeck, "--latency", "700", "--fps", "30"};
+    QString err;
+    ASSERT_EQ(RunDeckrec(common + QStringList{"-o", d + "one.gif", "--keep-recording", d + "one"}, &err), 0)
+        << err.toStdString();
+    // Both cores busy while the second run records.
+    QProcess load[2];
+    for (QProcess& busy : load)
+        busy.start("sh", {"-c", "while :; do :; done"});
+    const int second = RunDeckrec(common + QStringList{"-o", d + "two.gif", "--keep-recording", d + "two"});
+    for (QProcess& busy : load) {
+        busy.kill();
+        busy.waitForFinished();
+    }
+    ASSERT_EQ(second, 0);
+    const QStringList frames = QDir(d + "one").entryList({"temp*.bmp"}, QDir::Files, QDir::Name);
+    ASSERT_GT(frames.size(), 20);
+    EXPECT_EQ(QDir(d + "two").entryList({"temp*.bmp"}, QDir::Files, QDir::Name), frames);
+    for (const QString& frame : frames) {
+        QFile a(d + "one/" + frame), b(d + "two/" + frame);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(a.readAll() == b.readAll()) << frame.toStdString();
+    }
+
+    // A 1920 x 1080 capture on the run's own 1024 x 768 screen, at its own size in an MP4.
+    ASSERT_EQ(RunDeckrec({"convert", kFadeDeck, "--latency", "500", "--capture", "1920x1080", "--size", "original", "-o",
+                          d + "hd.mp4"},
+                         &err),
+              0)
+        << err.toStdString();
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height", "-of",
+                            "csv=p=0", d + "hd.mp4"});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    const QStringList size = QString::fromLatin1(probe.readAllStandardOutput()).trimmed().split(',');
+    ASSERT_EQ(size.size(), 2);
+    EXPECT_EQ(size[0].toInt(), 1920);
+    EXPECT_GE(size[1].toInt(), 1060);
+}
