@@ -222,7 +222,6 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.framePeriodMs = recording.framePeriodMs;
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;
-    options.framePeriodMs = recording.framePeriodMs;
     AddDeckText(options, command, recording, terminal);
     const std::string label = FileName(output.path);
     Progress progress;

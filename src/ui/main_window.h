@@ -66,6 +66,9 @@ public:
 
     // Number of the last frame slot of the last recording session.
     int FrameCount = 0;
+    // The frame period of the last recording, which its exports keep whatever the Frame rate
+    // list says now.
+    double RecordedPeriodMs = kDefaultFramePeriodMs;
 
     QTabWidget* PageControl1 = nullptr;
     QTimer* Timer1 = nullptr;

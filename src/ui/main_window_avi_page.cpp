@@ -166,6 +166,7 @@ private:
         options.size = ZoomSizeFor(form_.suiComboBox1->currentIndex(), form_.RecordedSize, OriginalSides::Even);
         options.soundFile = form_.audioenable->isChecked() ? services_.files.SoundFilePath() : "";
         options.target = chosen.toStdString();
+        options.framePeriodMs = form_.RecordedPeriodMs;
         form_.AddDeckText(options);
         return options;
     }

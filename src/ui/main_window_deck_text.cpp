@@ -98,9 +98,9 @@ void TForm1::AddDeckText(VideoFileOptions& options) const
     if (options.format == VideoFormat::Avi)
         return;
     if (checkbox_chapters->isChecked())
-        options.chapters = SlideChapters(RecordedSlides, FrameCount, FramePeriodMs());
+        options.chapters = SlideChapters(RecordedSlides, FrameCount, RecordedPeriodMs);
     if (checkbox_captions->isEnabled() && checkbox_captions->isChecked())
-        options.captions = CaptionsOf(RecordedSlides, RecordedDeckText, FrameCount, FramePeriodMs());
+        options.captions = CaptionsOf(RecordedSlides, RecordedDeckText, FrameCount, RecordedPeriodMs);
 }
 
 void TForm1::WriteCaptionFile(const VideoFileOptions& options)

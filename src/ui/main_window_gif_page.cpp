@@ -214,6 +214,7 @@ bool TForm1::BuildGifPreview()
     } else {
         GifBuildSettings settings;
         settings.readOptions = [this] { return ReadGifOptions(*this); };
+        settings.framePeriodMs = RecordedPeriodMs;
         animation = BuildGifAnimation(services_.files, FrameCount, settings,
                                       GifBarProgress(*suiProgressBar2, GifCancelRequested));
     }
@@ -238,6 +239,7 @@ std::unique_ptr<TGIFImage> TForm1::BuildGifWithinBudget()
     }
     request.sizes = BudgetSizes(*this);
     request.options = ReadGifOptions(*this);
+    request.framePeriodMs = RecordedPeriodMs;
     GifBudgetResult fit =
         FitGifToBudget(services_.files, FrameCount, request, GifBarProgress(*suiProgressBar2, GifCancelRequested));
     if (!fit.animation) {

@@ -68,6 +68,7 @@ void TForm1::SessionEnded(bool kept)
 {
     RemoveUnfinishedSessionMark(services_.files.WorkingDirectory());
     sessionMarkDue_.Reset();
+    RecordedPeriodMs = FramePeriodMs();
     if (kept)
         suiButton5->setEnabled(true);
     ShowRecordingShape();
@@ -132,5 +133,6 @@ void TForm1::OfferUnfinishedSession(const UnfinishedSession& session)
         return;
     }
     FrameCount = session.frameCount;
+    RecordedPeriodMs = kDefaultFramePeriodMs;
     SessionEnded(true);
 }
