@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The unit tests once more under AddressSanitizer + UndefinedBehaviorSanitizer, and the preview
-# painter, the GIF build's coding thread and the sound input under ThreadSanitizer. Any finding
+# painter, the GIF build's coding thread, the session's frame writer and the sound input under
+# ThreadSanitizer. Any finding
 # fails the run. Sourced by scripts/test.sh after the main test run, with its display and sound
 # server still up.
 set -euo pipefail
@@ -21,10 +22,12 @@ done
 
 cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DDECKREC_WERROR=ON \
   -DDECKREC_SANITIZE=thread >/dev/null
-cmake --build "$root/build-tsan" -j"$(nproc)" --target gif_tests audio_tests platform_pulse_server_tests
+cmake --build "$root/build-tsan" -j"$(nproc)" --target gif_tests audio_tests record_tests platform_pulse_server_tests
 tsan="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 echo "== the preview painter and the GIF build's coding thread under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/gif_tests" --gtest_filter='Playback.*:FramePacker.*:PackedFrames.*:GifBuild.*' --gtest_brief=1
+echo "== the recording session's frame writer under ThreadSanitizer"
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/record_tests" --gtest_filter='Session.*' --gtest_brief=1
 echo "== the sound input under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/audio_tests" --gtest_filter='AudioRecorder.*' --gtest_brief=1
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/platform_pulse_server_tests" --gtest_brief=1

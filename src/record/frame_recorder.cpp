@@ -1,6 +1,5 @@
 #include "record/frame_recorder.h"
 
-#include "core/frame_store.h"
 #include "core/picture_ops.h"
 #include "record/sample_grid.h"
 
@@ -8,7 +7,7 @@
 
 FrameRecorder::FrameRecorder(FrameSource& source, WorkingFiles files)
     : source_(source)
-    , files_(std::move(files))
+    , writer_(std::move(files))
 {
 }
 
@@ -24,6 +23,6 @@ FrameRecorder::SlotResult FrameRecorder::CaptureSlot(int slot, bool drawCursor)
     if (SameImage(current_, lastStored_))
         return SlotResult::Unchanged;
     lastStored_ = current_;
-    SaveFrame(files_, current_, slot);
+    writer_.Store(current_, slot);
     return SlotResult::Stored;
 }

@@ -5,6 +5,7 @@
 #include "core/picture.h"
 #include "core/working_files.h"
 #include "record/frame_source.h"
+#include "record/frame_writer.h"
 
 class FrameRecorder {
 public:
@@ -13,9 +14,11 @@ public:
     // Stored slots become frame files of files' working directory; source is not owned.
     FrameRecorder(FrameSource& source, WorkingFiles files);
 
-    // One slot, in this order: grab, blank test, pointer, comparison, storage. SaveFrame's
-    // errors pass through.
+    // One slot, in this order: grab, blank test, pointer, comparison, storage. The frame file
+    // is written on the writer's thread; AwaitStored waits for it.
     SlotResult CaptureSlot(int slot, bool drawCursor);
+    // Waits until the last stored slot's frame file is written; SaveFrame's errors pass through.
+    void AwaitStored() { writer_.AwaitWritten(); }
 
     // The picture of the last grab (with the pointer when it was drawn); callers may scale it,
     // the next grab gives it the capture size again.
@@ -23,7 +26,7 @@ public:
 
 private:
     FrameSource& source_;
-    WorkingFiles files_;
+    FrameWriter writer_;
     Picture current_;
     Picture lastStored_; // empty until the first store, so the first non-blank picture differs
 };

@@ -90,6 +90,9 @@ void RecordingSession::Run()
             events_.PreviewReady(recorder.current());
         ++i;
         clock.WaitUntilElapsed(t0, static_cast<uint32_t>(SlotsDurationMs(i, period)));
+        // The slot's frame file was written during the wait; a write error ends the loop
+        // before the next slot, as a write in the loop itself would.
+        recorder.AwaitStored();
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
@@ -98,6 +101,7 @@ void RecordingSession::Run()
         events_.StatisticsChanged(Statistics(a, i, period));
     }
     reachedSlotLimit_ = running();
+    recorder.AwaitStored();
 }
 
 void RecordingSession::NoteSlide(int slot)
