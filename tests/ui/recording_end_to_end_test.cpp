@@ -217,6 +217,35 @@ TEST_F(RecordingEndToEnd, AutoRecordPlaysTheSampleToItsEndScreen)
     EXPECT_TRUE(QFileInfo(QString::fromStdString(files().SoundFilePath())).size() > 1000);
 }
 
+// Exact timing in the windows: the Recorder records the view's own rendering on the show's
+// clock at the chosen frame rate, faster than the show plays, and the recording keeps its rate.
+TEST_F(RecordingEndToEnd, ExactTimingRecordsTheSampleOnTheShowsClockAtItsFrameRate)
+{
+    form1_->audioenable->setChecked(false);
+    form1_->radiobutton_autorecord->setChecked(true);
+    ASSERT_TRUE(form1_->checkbox_exacttime->isEnabled());
+    form1_->checkbox_exacttime->setChecked(true);
+    form1_->framerate->setCurrentIndex(form1_->framerate->findText("30"));
+    form1_->suiSpinEdit3->setValue(1000);
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    ASSERT_TRUE(WaitFor([&] { return form2_->button_start->isEnabled() && form1_->isVisible(); }, 60000));
+    const double wallMs = static_cast<double>(elapsed.elapsed());
+
+    // Slides 1 and 2, the click on slide 2, slides 3 and 4, one action a second of show time.
+    const int frameCount = form1_->FrameCount;
+    EXPECT_EQ(StoredSlots(files(), frameCount).size(), 5u) << "frames " << frameCount;
+    EXPECT_NEAR(form1_->RecordedPeriodMs, 1000.0 / 30, 1e-9);
+    const double showMs = frameCount * form1_->RecordedPeriodMs;
+    EXPECT_GE(showMs, 4000.0);
+    EXPECT_LT(wallMs, showMs) << "exact timing runs faster than the show plays";
+    form1_->checkbox_exacttime->setChecked(false);
+}
+
 // What ffprobe reads of each stream: "type,codec,width,height,rate,frames" lines.
 QStringList ProbeStreams(const QString& path)
 {
