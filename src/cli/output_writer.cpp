@@ -4,6 +4,7 @@
 #include "cli/terminal.h"
 #include "core/frame_period.h"
 #include "core/progress.h"
+#include "core/byte_size_text.h"
 #include "core/captions.h"
 #include "core/deckrec_error.h"
 #include "core/zoom_sizes.h"
@@ -15,6 +16,15 @@
 #include <fstream>
 
 namespace {
+
+// A bar on the terminal for one step of an output, stopped by an interruption.
+Progress TerminalBar(Terminal& terminal, const std::string& label, const std::function<bool()>& interrupted)
+{
+    Progress bar;
+    bar.report = [&terminal, label](long long done, long long total) { terminal.Progress(label, done, total); };
+    bar.cancelled = interrupted;
+    return bar;
+}
 
 // The windows' quality list runs 10000..2000; "Medium Quality" is their default.
 constexpr int kDefaultQuality = 4000;
@@ -81,18 +91,12 @@ std::string WriteGifWithinBudget(const PlannedOutput& output, const CommandLine&
     request.options = options;
     request.framePeriodMs = recording.framePeriodMs;
     // One bar a build (or a size's reading): the search's builds are few.
-    Progress building;
-    building.report = [&](long long slot, long long slotCount) {
-        terminal.Progress(label + " fitting", slot, slotCount);
-    };
-    building.cancelled = interrupted;
-    Progress save;
-    save.report = [&](long long written, long long count) { terminal.Progress(label + " writing", written, count); };
-    save.cancelled = interrupted;
+    const Progress building = TerminalBar(terminal, label + " fitting", interrupted);
+    const Progress save = TerminalBar(terminal, label + " writing", interrupted);
     try {
         GifBudgetResult fit = FitGifToBudget(recording.files, recording.frameCount, request, building);
         if (!fit.animation)
-            throw DeckrecError("cannot write " + output.path + " within " + GifBytesText(command.gifMaxBytes) +
+            throw DeckrecError("cannot write " + output.path + " within " + ByteSizeText(command.gifMaxBytes) +
                                ": even the smallest try (" + GifBudgetChoiceText(fit.smallest, fit.smallestBytes) +
                                ") is larger; no file was written");
         if (fit.animation->Empty())
@@ -123,14 +127,8 @@ std::string WriteGif(const PlannedOutput& output, const CommandLine& command, co
     GifBuildSettings settings;
     settings.readOptions = [options] { return options; };
     settings.framePeriodMs = recording.framePeriodMs;
-    Progress building;
-    building.report = [&](long long slot, long long slotCount) {
-        terminal.Progress(label + " building", slot, slotCount);
-    };
-    building.cancelled = interrupted;
-    Progress save;
-    save.report = [&](long long written, long long count) { terminal.Progress(label + " writing", written, count); };
-    save.cancelled = interrupted;
+    const Progress building = TerminalBar(terminal, label + " building", interrupted);
+    const Progress save = TerminalBar(terminal, label + " writing", interrupted);
     try {
         std::unique_ptr<TGIFImage> animation =
             BuildGifAnimation(recording.files, recording.frameCount, settings, building);
@@ -224,9 +222,7 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.target = output.path;
     AddDeckText(options, command, recording, terminal);
     const std::string label = FileName(output.path);
-    Progress progress;
-    progress.report = [&](long long done, long long total) { terminal.Progress(label, done, total); };
-    progress.cancelled = interrupted;
+    const Progress progress = TerminalBar(terminal, label, interrupted);
     try {
         ExportVideoFile(encoders, recording.files, recording.frameCount, options, progress);
     } catch (const ExportCancelled&) {
@@ -246,7 +242,7 @@ std::string WriteOutput(const PlannedOutput& output, const CommandLine& command,
     const std::string detail = output.gif ? WriteGif(output, command, recording, terminal, interrupted, frames)
                                           : WriteVideo(output, command, recording, encoders, terminal, interrupted);
     const long long durationMs = SlotsDurationMs(recording.frameCount, recording.framePeriodMs);
-    return output.path + ": " + FileSizeText(FileBytes(output.path)) + ", " + detail + ", " + std::to_string(frames) +
+    return output.path + ": " + ByteSizeText(FileBytes(output.path)) + ", " + detail + ", " + std::to_string(frames) +
            " frames, " + DurationText(durationMs);
 }
 

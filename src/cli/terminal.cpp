@@ -67,18 +67,6 @@ void Terminal::Error(const std::string& message)
     std::fflush(stderr);
 }
 
-std::string FileSizeText(long long bytes)
-{
-    char text[32];
-    if (bytes >= 1000 * 1000)
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
-    else if (bytes >= 1000)
-        std::snprintf(text, sizeof text, "%lld KB", bytes / 1000);
-    else
-        std::snprintf(text, sizeof text, "%lld bytes", bytes);
-    return text;
-}
-
 std::string DurationText(long long milliseconds)
 {
     char text[32];

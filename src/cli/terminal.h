@@ -30,6 +30,5 @@ private:
 };
 
 // "12.3 MB", "845 KB", "17 bytes".
-std::string FileSizeText(long long bytes);
 // "1:05.4" (minutes:seconds.tenths).
 std::string DurationText(long long milliseconds);

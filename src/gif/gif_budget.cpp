@@ -161,25 +161,13 @@ GifBudgetResult FitGifToBudget(const WorkingFiles& files, int frameCount, const 
     return result;
 }
 
-std::string GifBytesText(long long bytes)
-{
-    char text[32];
-    if (bytes >= 1000 * 1000)
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
-    else if (bytes >= 1000)
-        std::snprintf(text, sizeof text, "%lld KB", bytes / 1000);
-    else
-        std::snprintf(text, sizeof text, "%lld bytes", bytes);
-    return text;
-}
-
 std::string GifBudgetChoiceText(const GifBudgetStep& step, long long bytes)
 {
     std::string text = std::to_string(step.width) + " x " + std::to_string(step.height) + ", tolerance " +
                        std::to_string(step.tolerance);
     if (step.colors < 256)
         text += ", " + std::to_string(step.colors) + " colours";
-    return text + ": " + GifBytesText(bytes);
+    return text + ": " + ByteSizeText(bytes);
 }
 
 bool ParseGifByteLimit(const std::string& text, long long& bytes)

@@ -6,6 +6,7 @@
 // are read and scaled once per size and every build of that size reuses them; no step is built
 // twice.
 
+#include "core/byte_size_text.h"
 #include "core/frame_period.h"
 #include "core/progress.h"
 #include "core/working_files.h"
@@ -58,8 +59,6 @@ GifBudgetResult FitGifToBudget(const WorkingFiles& files, int frameCount, const 
 
 // "560 x 316, tolerance 6: 7.6 MB" (and ", 64 colours" when fewer than 256).
 std::string GifBudgetChoiceText(const GifBudgetStep& step, long long bytes);
-// Decimal units, as the program prints sizes: 1.6 MB, 500 KB, 312 bytes.
-std::string GifBytesText(long long bytes);
 
 // A size limit as typed: a number, decimals allowed, and an optional k, M or G (powers of 1000,
 // upper or lower case) with an optional B: "8M", "500k", "1.5MB", "120000". False for anything

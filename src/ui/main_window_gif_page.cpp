@@ -244,7 +244,7 @@ std::unique_ptr<TGIFImage> TForm1::BuildGifWithinBudget()
         FitGifToBudget(services_.files, FrameCount, request, GifBarProgress(*suiProgressBar2, GifCancelRequested));
     if (!fit.animation) {
         ShowNotice(*services_.dialogs, this,
-                   QString::fromStdString("No GIF fits " + GifBytesText(request.maxBytes) + ": even the smallest try (" +
+                   QString::fromStdString("No GIF fits " + ByteSizeText(request.maxBytes) + ": even the smallest try (" +
                                           GifBudgetChoiceText(fit.smallest, fit.smallestBytes) + ") is larger."));
         return nullptr;
     }

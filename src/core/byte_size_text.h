@@ -1,0 +1,7 @@
+#pragma once
+// A file's size as people read it: "7.6 MB", "412 KB", "980 bytes" (powers of 1000, as the
+// size budgets are typed).
+
+#include <string>
+
+std::string ByteSizeText(long long bytes);
