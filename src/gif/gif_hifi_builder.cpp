@@ -375,12 +375,11 @@ GifHifiFrames::PixelChoices GifHifiFrames::ChoosePixels(const std::vector<uint32
     return choices;
 }
 
-std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawFrame(TGIFImage& animation, const Changes& changes,
-                                                       const PixelChoices& choices, const Table& table)
+std::unique_ptr<TGIFSubImage> GifHifiFrames::PlacedFrame(TGIFImage& animation, const Changes& changes,
+                                                         const PixelChoices& choices, const Table& table)
 {
     const Rect& changed = changes.changed;
     const Rect& shown = choices.shown;
-    const int cw = changed.Width();
     auto frame = std::make_unique<TGIFSubImage>(&animation);
     frame->SetWidth(shown.Width());
     frame->SetHeight(shown.Height());
@@ -388,6 +387,16 @@ std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawFrame(TGIFImage& animation, con
     frame->SetTop(changed.top + shown.top);
     for (uint32_t rgb : table.local)
         frame->ColorMap.Add(ColorOf(rgb));
+    return frame;
+}
+
+std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawFrame(TGIFImage& animation, const Changes& changes,
+                                                       const PixelChoices& choices, const Table& table)
+{
+    const Rect& changed = changes.changed;
+    const Rect& shown = choices.shown;
+    const int cw = changed.Width();
+    auto frame = PlacedFrame(animation, changes, choices, table);
     int last = kTransparent;
     for (int y = shown.top; y <= shown.bottom; ++y) {
         uint8_t* out = frame->ScanLine(y - shown.top);
@@ -454,13 +463,7 @@ std::unique_ptr<TGIFSubImage> GifHifiFrames::DrawTolerantFrame(TGIFImage& animat
     const Rect& shown = choices.shown;
     const int cw = changed.Width();
     const int tolerance = settings_.tolerance;
-    auto frame = std::make_unique<TGIFSubImage>(&animation);
-    frame->SetWidth(shown.Width());
-    frame->SetHeight(shown.Height());
-    frame->SetLeft(changed.left + shown.left);
-    frame->SetTop(changed.top + shown.top);
-    for (uint32_t rgb : table.local)
-        frame->ColorMap.Add(ColorOf(rgb));
+    auto frame = PlacedFrame(animation, changes, choices, table);
     const int colours = table.global ? TGIFColorMap::kMaxColors : static_cast<int>(table.local.size());
     // Only an opaque frame's entry 0 is a colour.
     const bool keeps = !changes.opaque;

@@ -64,6 +64,9 @@ private:
     // What each pixel of the changed rectangle must or may show, and the part that must change.
     PixelChoices ChoosePixels(const std::vector<uint32_t>& now, const Changes& changes, Table& table) const;
     // The frame of that part; the screen then shows it.
+    // The frame's place, size and colour table, before any pixel.
+    static std::unique_ptr<TGIFSubImage> PlacedFrame(TGIFImage& animation, const Changes& changes,
+                                                     const PixelChoices& choices, const Table& table);
     std::unique_ptr<TGIFSubImage> DrawFrame(TGIFImage& animation, const Changes& changes,
                                             const PixelChoices& choices, const Table& table);
     // DrawFrame with a tolerance: picks among the entries each pixel may take the one that
