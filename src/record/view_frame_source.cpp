@@ -50,6 +50,12 @@ void ViewFrameSource::BeginSession()
     const ScreenRect trimmed = TrimBlackBorder(part, local, scale_);
     rect_ = {untrimmed.left + trimmed.left, untrimmed.top + trimmed.top, untrimmed.left + trimmed.right,
              untrimmed.top + trimmed.bottom};
+    // The trim steps over the slide's first lit row (and, when the bars differ by a row, its
+    // last): a rendered view has no noisy edge, so those rows are the slide's own and kept.
+    if (rect_.top > untrimmed.top && IsLitRow(view_, rect_.top - 1, scale_))
+        --rect_.top;
+    if (rect_.bottom < untrimmed.bottom && IsLitRow(view_, rect_.bottom, scale_))
+        ++rect_.bottom;
     haveLast_ = false;
 }
 

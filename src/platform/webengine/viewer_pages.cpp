@@ -115,11 +115,31 @@ const char kViewerScript[] = R"JS(
   });
 
   // Letterbox: the slide keeps its proportions in the middle of the frame, the rest is black.
+  // It is fitted to whole pixels: a slide edge that fell inside a pixel row would blend into
+  // the black bar and leave a dark line along the recorded slide.
   var root = document.documentElement;
-  root.setAttribute('width', '100%');
-  root.setAttribute('height', '100%');
-  root.setAttribute('preserveAspectRatio', 'xMidYMid meet');
+  var box = root.viewBox && root.viewBox.baseVal;
+  function fitSlide() {
+    var width = window.innerWidth, height = window.innerHeight;
+    if (!box || !box.width || !box.height || !width || !height) {
+      root.setAttribute('width', '100%');
+      root.setAttribute('height', '100%');
+      root.setAttribute('preserveAspectRatio', 'xMidYMid meet');
+      return;
+    }
+    var scale = Math.min(width / box.width, height / box.height);
+    var w = Math.min(width, Math.round(box.width * scale));
+    var h = Math.min(height, Math.round(box.height * scale));
+    root.setAttribute('width', w);
+    root.setAttribute('height', h);
+    root.setAttribute('preserveAspectRatio', 'none');
+    root.style.display = 'block';
+    root.style.marginLeft = Math.ceil((width - w) / 2) + 'px';
+    root.style.marginTop = Math.ceil((height - h) / 2) + 'px';
+  }
   root.style.background = 'black';
+  fitSlide();
+  window.addEventListener('resize', fitSlide);
   report();
 })();
 )JS";
