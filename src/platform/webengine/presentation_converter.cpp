@@ -1,6 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
 #include "platform/webengine/deck_text_layout.h"
+#include "platform/webengine/deck_text_shadows.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/fonts/show_fonts.h"
@@ -75,6 +76,13 @@ bool DiskFull(const QString& folder)
 QString DiskFullReason(const QString& folder)
 {
     return QObject::tr("The disk is full: there is no room for the slide show in %1.").arg(folder);
+}
+
+// What the show leaves out of the deck's text and the flat file tells: justified lines and
+// text shadows.
+QByteArray WithDeckText(const QByteArray& show, const QByteArray& flatDeck)
+{
+    return WithTextShadows(WithJustifiedLines(show, JustifiedParagraphs(flatDeck)), ShadowedParagraphs(flatDeck));
 }
 
 } // namespace
@@ -272,7 +280,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // .fodp is that file already; any other deck takes a second, shorter run on the warm
         // profile. Without it the show is stored as it is.
         if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
-            return store(WithJustifiedLines(show, JustifiedParagraphs(FileContent(path))));
+            return store(WithDeckText(show, FileContent(path)));
         const QString flatDir = work->filePath(QStringLiteral("flat"));
         run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
@@ -285,7 +293,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
-            store(WithJustifiedLines(show, JustifiedParagraphs(deck)));
+            store(WithDeckText(show, deck));
         });
     });
 }

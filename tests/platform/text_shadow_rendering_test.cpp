@@ -1,0 +1,141 @@
+// Shadowed text as the browser draws the show, measured in the pixels of the view: each
+// shadowed run casts its shadow where and in the colour the suite's PDF export draws it, and a
+// run whose span turns the shadow off casts none.
+#include "platform/webengine/browser_environment.h"
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/presentation_scheme.h"
+#include "support/temp_program_folder.h"
+#include "support/wait_for.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// Every run of text on the first slide: what it says and where it is drawn, in view pixels.
+const char kRuns[] = R"JS(
+(function () {
+  var runs = [];
+  document.querySelector('.SlideGroup g.Slide').querySelectorAll('tspan').forEach(function (run) {
+    if (run.querySelector('tspan') || !run.textContent.trim()) return;
+    var box = run.getBoundingClientRect();
+    runs.push({ text: run.textContent.trim(), left: box.left, top: box.top, right: box.right, bottom: box.bottom });
+  });
+  return JSON.stringify(runs);
+})()
+)JS";
+
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    bool empty() const { return right < 0; }
+    void add(int x, int y)
+    {
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+    }
+};
+
+bool Near(QRgb pixel, QRgb colour, int tolerance)
+{
+    return std::abs(qRed(pixel) - qRed(colour)) + std::abs(qGreen(pixel) - qGreen(colour)) +
+               std::abs(qBlue(pixel) - qBlue(colour)) <= tolerance;
+}
+
+// The pixels of one colour within a run's box and the room its shadow may take below and right.
+Box Pixels(const QImage& frame, const QJsonObject& run, QRgb colour, int room)
+{
+    Box box;
+    const int right = std::min(frame.width(), int(run["right"].toDouble()) + room);
+    const int bottom = std::min(frame.height(), int(run["bottom"].toDouble()) + room);
+    for (int y = std::max(0, int(run["top"].toDouble())); y < bottom; ++y)
+        for (int x = std::max(0, int(run["left"].toDouble())); x < right; ++x)
+            if (Near(frame.pixel(x, y), colour, 60))
+                box.add(x, y);
+    return box;
+}
+
+TEST(TextShadowRendering, ShadowedRunsCastTheSuitesShadowAndAnUnshadowedSpanCastsNone)
+{
+    PrepareBrowserEnvironment();
+    TempProgramFolder folder;
+    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    QWebEngineProfile profile;
+    profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
+    QWebEngineView view;
+    auto* page = new QWebEnginePage(&profile, &view);
+    view.setPage(page);
+    // Loaded at another size: the shadows follow the page when it is scaled.
+    view.resize(800, 450);
+    view.show();
+    bool loaded = false;
+    QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
+    page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, DECKREC_TEST_DECKS "/text-shadow.fodp")));
+    ASSERT_TRUE(WaitFor([&] { return loaded; }, 120000)) << "the show did not load";
+    view.resize(1280, 720);
+    WaitFor([] { return false; }, 500);
+    std::optional<QString> result;
+    page->runJavaScript(kRuns, [&](const QVariant& value) { result = value.toString(); });
+    ASSERT_TRUE(WaitFor([&] { return result.has_value(); }, 20000));
+    const QJsonArray runs = QJsonDocument::fromJson(result->toUtf8()).array();
+    auto run = [&](const QString& text) {
+        for (const QJsonValue& value : runs)
+            if (value.toObject()["text"].toString() == text)
+                return value.toObject();
+        return QJsonObject();
+    };
+
+    // The slide is 28 cm across the view's 1280 pixels; the shadow lies a 24th of the font size
+    // (in whole tenths of a point) down and right: 1.6 pt under 40 pt, 2.5 pt under 60 pt.
+    const double pixelsPerPoint = 1280 / (28 / 2.54 * 72);
+    const QRgb black = qRgb(0, 0, 0), blue = qRgb(0x20, 0x40, 0xc0), lightGrey = qRgb(192, 192, 192);
+    struct Case {
+        const char* text;
+        QRgb ink;
+        std::optional<QRgb> shadow; // none: no pixel of the shadow colour near the run
+        double offsetPoints;
+        QRgb shadowColour;
+    };
+    const Case cases[] = {
+        {"Titled", black, lightGrey, 1.6, lightGrey}, // the presentation style's shadow, under black text
+        {"Cast", blue, black, 2.5, black},            // the shape's style, under coloured text
+        {"plain", blue, std::nullopt, 0, black},      // a span with fo:text-shadow="none"
+        {"Dark", black, lightGrey, 2.5, lightGrey},   // a span's own shadow
+        {"Flat", black, std::nullopt, 0, lightGrey},  // the span's neighbour in the same paragraph
+    };
+    QImage frame;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            frame = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            return !Pixels(frame, run("Cast"), blue, 0).empty();
+        },
+        20000))
+        << "the slide was not drawn";
+    for (const Case& c : cases) {
+        const QJsonObject where = run(c.text);
+        ASSERT_FALSE(where.isEmpty()) << c.text;
+        const Box ink = Pixels(frame, where, c.ink, 10);
+        const Box shadow = Pixels(frame, where, c.shadowColour, 10);
+        ASSERT_FALSE(ink.empty()) << c.text;
+        if (!c.shadow) {
+            // The text's own anti-aliased edge may come near the colour, never past its ink.
+            EXPECT_TRUE(shadow.empty() || (shadow.right - ink.right <= 1 && shadow.bottom - ink.bottom <= 1))
+                << c.text << " casts a shadow";
+            continue;
+        }
+        ASSERT_FALSE(shadow.empty()) << c.text << " casts no shadow";
+        const double offset = c.offsetPoints * pixelsPerPoint;
+        EXPECT_NEAR(shadow.right - ink.right, offset, 1.2) << c.text;
+        EXPECT_NEAR(shadow.bottom - ink.bottom, offset, 1.2) << c.text;
+    }
+    view.setPage(nullptr);
+    delete page;
+}
+
+} // namespace
