@@ -1,6 +1,7 @@
 // The show as the browser draws it, measured in the page: the lines of a deck's text stay in
 // the boxes LibreOffice laid them out for, when its fonts are narrower or wider than the
 // browser's fallback.
+#include "platform/fonts/font_resolver.h"
 #include "platform/webengine/browser_environment.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
@@ -166,6 +167,33 @@ TEST_F(ShowRendering, MasterFieldsShowTheirValueWhereTheSuiteDrawsThem)
     EXPECT_EQ(number["anchor"].toString(), "end");
     EXPECT_NEAR(number["x"].toDouble(), 26200, 10);
     EXPECT_TRUE(shown["placeholders"].toArray().isEmpty()) << QJsonDocument(shown["placeholders"].toArray()).toJson().toStdString();
+}
+
+// Every run of text on the first slide, as the browser is given it to draw.
+const char kRunTexts[] = R"JS(
+(function () {
+  var runs = [];
+  document.querySelector('.SlideGroup g.Slide').querySelectorAll('tspan').forEach(function (run) {
+    if (!run.querySelector('tspan') && run.textContent.trim()) runs.push(run.textContent.trim());
+  });
+  return JSON.stringify(runs);
+})()
+)JS";
+
+// Wingdings is not installed: its runs show the symbols the suite draws from OpenSymbol, whether
+// the deck writes its codes in Latin-1 or in the private area; the same letters in another face
+// stay letters.
+TEST_F(ShowRendering, AMissingWingdingsShowsItsSymbolsAndOtherFacesKeepTheirLetters)
+{
+    ASSERT_FALSE(FontResolver::Shared().IsInstalled(QStringLiteral("Wingdings")));
+    const QJsonArray runs =
+        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/symbol-text.fodp"), kRunTexts).toUtf8()).array();
+    QStringList texts;
+    for (const QJsonValue& run : runs)
+        texts << run.toString();
+    EXPECT_EQ(texts, QStringList({"Marks", QString::fromUtf16(u"\u25AA\u27A2\u2713\u25A0"), "end", "Private",
+                                  QString::fromUtf16(u"\u2713\u25AA"), "codes", QString::fromUtf16(u"Letters \u00A7\u00D8\u00FC stay")}))
+        << texts.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

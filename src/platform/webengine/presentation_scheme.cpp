@@ -1,6 +1,7 @@
 #include "platform/webengine/presentation_scheme.h"
 
 #include "platform/fonts/show_fonts.h"
+#include "platform/fonts/symbol_text.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/viewer_pages.h"
@@ -55,8 +56,10 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         QFile show(result.showPath);
         if (!show.open(QIODevice::ReadOnly))
             return Reply(pending, "text/html", CannotShowPage(path, QObject::tr("The converted slide show cannot be read.")));
-        // The browser draws the faces the suite laid the lines out with, not wider ones.
-        const QByteArray drawn = WithViewerScript(WithDrawnFonts(show.readAll(), FontResolver::Shared()));
+        // The browser draws the faces the suite laid the lines out with, not wider ones, and
+        // the symbols of a missing symbol font rather than its letters.
+        const FontResolver& fonts = FontResolver::Shared();
+        const QByteArray drawn = WithViewerScript(WithSymbolText(WithDrawnFonts(show.readAll(), fonts), fonts));
         Reply(pending, "image/svg+xml", showClock ? WithShowClock(drawn) : drawn);
     });
 }
