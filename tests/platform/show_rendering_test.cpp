@@ -180,20 +180,23 @@ const char kRunTexts[] = R"JS(
 })()
 )JS";
 
-// Wingdings is not installed: its runs show the symbols the suite draws from OpenSymbol, whether
-// the deck writes its codes in Latin-1 or in the private area; the same letters in another face
-// stay letters.
-TEST_F(ShowRendering, AMissingWingdingsShowsItsSymbolsAndOtherFacesKeepTheirLetters)
+// Wingdings and Symbol are not installed: their runs show the symbols the suite draws, whether
+// the deck writes their codes in Latin-1 or in the private area; the same letters in another
+// face stay letters.
+TEST_F(ShowRendering, MissingSymbolFontsShowTheirSymbolsAndOtherFacesKeepTheirLetters)
 {
     ASSERT_FALSE(FontResolver::Shared().IsInstalled(QStringLiteral("Wingdings")));
+    ASSERT_FALSE(FontResolver::Shared().IsInstalled(QStringLiteral("Symbol")));
     const QJsonArray runs =
         QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/symbol-text.fodp"), kRunTexts).toUtf8()).array();
     QStringList texts;
     for (const QJsonValue& run : runs)
         texts << run.toString();
-    EXPECT_EQ(texts, QStringList({"Marks", QString::fromUtf16(u"\u25AA\u27A2\u2713\u25A0"), "end", "Private",
-                                  QString::fromUtf16(u"\u2713\u25AA"), "codes", QString::fromUtf16(u"Letters \u00A7\u00D8\u00FC stay")}))
-        << texts.join(QLatin1Char('|')).toStdString();
+    const QStringList expected = {"Marks", QString::fromUtf16(u"\u25AA\u27A2\u2713\u25A0"), "end",
+                                  "Private", QString::fromUtf16(u"\u2713\u25AA"), "codes",
+                                  "Greek", QString::fromUtf16(u"\u03B1\u03B2\u03C0\u03A9\u03B11"), "and",
+                                  QString::fromUtf16(u"\u2260\u2265\u221E"), QString::fromUtf16(u"Letters \u00A7\u00D8\u00FC ab stay")};
+    EXPECT_EQ(texts, expected) << texts.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

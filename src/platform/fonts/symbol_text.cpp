@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
+#include <iterator>
 
 namespace {
 
@@ -39,7 +40,49 @@ constexpr Symbol kWingdings[] = {
     {0xFE, u'\u2611'},
 };
 
-const QString kWingdingsName = QStringLiteral("wingdings");
+// The Symbol font's codes (Adobe's encoding) for Greek letters and mathematical signs; its
+// digits and punctuation are ASCII's own.
+constexpr Symbol kSymbol[] = {
+    {0x22, u'\u2200'}, {0x24, u'\u2203'}, {0x27, u'\u220B'}, {0x2A, u'\u2217'}, {0x2D, u'\u2212'},
+    {0x40, u'\u2245'}, {0x41, u'\u0391'}, {0x42, u'\u0392'}, {0x43, u'\u03A7'}, {0x44, u'\u0394'},
+    {0x45, u'\u0395'}, {0x46, u'\u03A6'}, {0x47, u'\u0393'}, {0x48, u'\u0397'}, {0x49, u'\u0399'},
+    {0x4A, u'\u03D1'}, {0x4B, u'\u039A'}, {0x4C, u'\u039B'}, {0x4D, u'\u039C'}, {0x4E, u'\u039D'},
+    {0x4F, u'\u039F'}, {0x50, u'\u03A0'}, {0x51, u'\u0398'}, {0x52, u'\u03A1'}, {0x53, u'\u03A3'},
+    {0x54, u'\u03A4'}, {0x55, u'\u03A5'}, {0x56, u'\u03C2'}, {0x57, u'\u03A9'}, {0x58, u'\u039E'},
+    {0x59, u'\u03A8'}, {0x5A, u'\u0396'}, {0x5C, u'\u2234'}, {0x5E, u'\u22A5'}, {0x61, u'\u03B1'},
+    {0x62, u'\u03B2'}, {0x63, u'\u03C7'}, {0x64, u'\u03B4'}, {0x65, u'\u03B5'}, {0x66, u'\u03C6'},
+    {0x67, u'\u03B3'}, {0x68, u'\u03B7'}, {0x69, u'\u03B9'}, {0x6A, u'\u03D5'}, {0x6B, u'\u03BA'},
+    {0x6C, u'\u03BB'}, {0x6D, u'\u03BC'}, {0x6E, u'\u03BD'}, {0x6F, u'\u03BF'}, {0x70, u'\u03C0'},
+    {0x71, u'\u03B8'}, {0x72, u'\u03C1'}, {0x73, u'\u03C3'}, {0x74, u'\u03C4'}, {0x75, u'\u03C5'},
+    {0x76, u'\u03D6'}, {0x77, u'\u03C9'}, {0x78, u'\u03BE'}, {0x79, u'\u03C8'}, {0x7A, u'\u03B6'},
+    {0x7E, u'\u223C'}, {0xA1, u'\u03D2'}, {0xA2, u'\u2032'}, {0xA3, u'\u2264'}, {0xA4, u'\u2044'},
+    {0xA5, u'\u221E'}, {0xA6, u'\u0192'}, {0xA7, u'\u2663'}, {0xA8, u'\u2666'}, {0xA9, u'\u2665'},
+    {0xAA, u'\u2660'}, {0xAB, u'\u2194'}, {0xAC, u'\u2190'}, {0xAD, u'\u2191'}, {0xAE, u'\u2192'},
+    {0xAF, u'\u2193'}, {0xB0, u'\u00B0'}, {0xB1, u'\u00B1'}, {0xB2, u'\u2033'}, {0xB3, u'\u2265'},
+    {0xB4, u'\u00D7'}, {0xB5, u'\u221D'}, {0xB6, u'\u2202'}, {0xB7, u'\u2022'}, {0xB8, u'\u00F7'},
+    {0xB9, u'\u2260'}, {0xBA, u'\u2261'}, {0xBB, u'\u2248'}, {0xBC, u'\u2026'}, {0xBF, u'\u21B5'},
+    {0xC0, u'\u2135'}, {0xC1, u'\u2111'}, {0xC2, u'\u211C'}, {0xC3, u'\u2118'}, {0xC4, u'\u2297'},
+    {0xC5, u'\u2295'}, {0xC6, u'\u2205'}, {0xC7, u'\u2229'}, {0xC8, u'\u222A'}, {0xC9, u'\u2283'},
+    {0xCA, u'\u2287'}, {0xCB, u'\u2284'}, {0xCC, u'\u2282'}, {0xCD, u'\u2286'}, {0xCE, u'\u2208'},
+    {0xCF, u'\u2209'}, {0xD0, u'\u2220'}, {0xD1, u'\u2207'}, {0xD2, u'\u00AE'}, {0xD3, u'\u00A9'},
+    {0xD4, u'\u2122'}, {0xD5, u'\u220F'}, {0xD6, u'\u221A'}, {0xD7, u'\u22C5'}, {0xD8, u'\u00AC'},
+    {0xD9, u'\u2227'}, {0xDA, u'\u2228'}, {0xDB, u'\u21D4'}, {0xDC, u'\u21D0'}, {0xDD, u'\u21D1'},
+    {0xDE, u'\u21D2'}, {0xDF, u'\u21D3'}, {0xE0, u'\u25CA'}, {0xE1, u'\u2329'}, {0xE2, u'\u00AE'},
+    {0xE3, u'\u00A9'}, {0xE4, u'\u2122'}, {0xE5, u'\u2211'}, {0xF1, u'\u232A'}, {0xF2, u'\u222B'},
+};
+
+// The symbol fonts recoded here: the name a show's font list starts with (in lower case), the
+// family looked up on the system, and the table.
+struct RecodedFont {
+    const char* name;
+    const char* family;
+    const Symbol* first;
+    const Symbol* last;
+};
+const RecodedFont kRecodedFonts[] = {
+    {"wingdings", "Wingdings", std::begin(kWingdings), std::end(kWingdings)},
+    {"symbol", "Symbol", std::begin(kSymbol), std::end(kSymbol)},
+};
 
 // The first family of a font list, unquoted and in lower case.
 QString FirstFamily(const QString& list)
@@ -62,7 +105,9 @@ const char kSymbolScript[] = R"JS(
     for (var node = walker.nextNode(); node; node = walker.nextNode()) {
       if (node.parentNode.closest('[font-family]') !== element) continue;
       node.data = node.data.replace(/[\u0021-\u00ff\uf021-\uf0ff]/g, function (c) {
-        return table[c.charCodeAt(0) & 0xff] || c;
+        // A code of the private area the table leaves out is the font's own ASCII or Latin-1.
+        var code = c.charCodeAt(0) & 0xff;
+        return table[code] || String.fromCharCode(code);
       });
     }
   });
@@ -77,22 +122,23 @@ QByteArray WithSymbolText(const QByteArray& show, const FontResolver& resolver)
     const qsizetype end = show.lastIndexOf("</svg>");
     if (end < 0)
         return show;
-    bool wanted = false;
-    QSet<QString> seen;
+    QSet<QString> families;
     auto it = fontList.globalMatch(QString::fromUtf8(show));
-    while (it.hasNext() && !wanted) {
-        const QString family = FirstFamily(it.next().captured(1));
-        if (seen.contains(family))
+    while (it.hasNext())
+        families.insert(FirstFamily(it.next().captured(1)));
+    QJsonObject tables;
+    for (const RecodedFont& font : kRecodedFonts) {
+        const QString name = QLatin1String(font.name);
+        if (!families.contains(name) || resolver.IsInstalled(QLatin1String(font.family)))
             continue;
-        seen.insert(family);
-        wanted = family == kWingdingsName && !resolver.IsInstalled(QStringLiteral("Wingdings"));
+        QJsonObject table;
+        for (const Symbol* symbol = font.first; symbol != font.last; ++symbol)
+            table.insert(QString::number(symbol->code), QString(QChar(symbol->unicode)));
+        tables.insert(name, table);
     }
-    if (!wanted)
+    if (tables.isEmpty())
         return show;
-    QJsonObject table;
-    for (const Symbol& symbol : kWingdings)
-        table.insert(QString::number(symbol.code), QString(QChar(symbol.unicode)));
-    const QByteArray json = QJsonDocument(QJsonObject{{kWingdingsName, table}}).toJson(QJsonDocument::Compact);
+    const QByteArray json = QJsonDocument(tables).toJson(QJsonDocument::Compact);
     QByteArray result = show;
     result.insert(end, QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kSymbolScript + "(" + json + ");]]></script>\n");
     return result;

@@ -1,15 +1,16 @@
 #pragma once
 // Text set in a symbol font the system lacks. The show keeps such a run's characters as the
 // deck has them, in the font's own code ("§" for Wingdings' small square, "ü" for its check
-// mark), and the browser, drawing another face, shows those letters. The suite draws the
-// symbols from OpenSymbol instead; so does the show once its characters are the symbols' own.
+// mark, "a" for Symbol's alpha), and the browser, drawing another face, shows those letters.
+// The suite draws the symbols (from OpenSymbol, or the Symbol twin); so does the show once its
+// characters are the symbols' own.
 // Bullets are drawn as outlines already and need none of this.
 
 #include "platform/fonts/font_resolver.h"
 
 #include <QByteArray>
 
-// The show with a script that, in the page, gives each run of a missing Wingdings font the
-// symbols' characters. It runs after the show's own layout scripts, which find paragraphs by
+// The show with a script that, in the page, gives each run of a missing Wingdings or Symbol
+// font the symbols' characters. It runs after the show's own layout scripts, which find paragraphs by
 // the deck's characters. The show itself is unchanged when no such run is there.
 QByteArray WithSymbolText(const QByteArray& show, const FontResolver& resolver);
