@@ -6,9 +6,14 @@
 # (build/bench/fidelity_compare). The worst slides go side by side (reference | recorded) into
 # OUT_DIR. A second line per file compares against the PDF rasterised straight at the size the
 # slide has in the recorded frames ("@frame"): the 72 dpi pages are resampled to that size
-# first, which blurs them and costs some dB that no change to the show can win back.
+# first, which blurs them and costs some dB that no change to the show can win back. A third
+# line ("floor") compares two rasterisers of the same PDF at that size (poppler's Cairo pages
+# against its Splash pages): what a perfect recording could hope for, since glyph edges and
+# their sub-pixel places differ from one rasteriser to the next. Every line also gives the PSNR
+# after a one-pixel blur of both, which forgives exactly that, and SSIM.
+# CAPTURE=1280x720 records at that capture size instead of the default.
 #
-#   usage: bench/fidelity_bench.sh BUILD_DIR [OUT_DIR] [DECK.fodp ...]
+#   usage: [CAPTURE=WxH] bench/fidelity_bench.sh BUILD_DIR [OUT_DIR] [DECK.fodp ...]
 set -euo pipefail
 build="$(cd "${1:?usage: $0 BUILD_DIR [OUT_DIR] [DECK ...]}" && pwd)"
 out="${2:-$PWD/fidelity-out}"
@@ -19,6 +24,7 @@ decks=("$@")
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/floor"
 profile="file://$work/profile"
 
 soffice_to() { # format, outdir, file
@@ -53,10 +59,13 @@ for deck in "${decks[@]}"; do
     pdftoppm -r 72 -png "$pdf_dir/$name.pdf" "$pdf_dir/page"
     rec="$work/$name/rec-$format"
     env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --fast --latency 1000 -o "$work/$name/out.gif" \
-      --keep-recording "$rec"
+      ${CAPTURE:+--capture "$CAPTURE"} --keep-recording "$rec"
     "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format" $(ls -v "$pdf_dir"/page-*.png)
     read -r width height < <(slide_area "$rec/recording.json" "$pdf_dir/page-1.png")
     pdftoppm -scale-to-x "$width" -scale-to-y "$height" -png "$pdf_dir/$name.pdf" "$pdf_dir/frame"
     "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format@frame" $(ls -v "$pdf_dir"/frame-*.png)
+    mkdir -p "$pdf_dir/cairo"
+    pdftocairo -scale-to-x "$width" -scale-to-y "$height" -png "$pdf_dir/$name.pdf" "$pdf_dir/cairo/page"
+    "$build/bench/fidelity_compare" "$pdf_dir/cairo" "$work/floor" "$name.$format floor" $(ls -v "$pdf_dir"/frame-*.png)
   done
 done
