@@ -58,7 +58,7 @@ for deck in "${decks[@]}"; do
     soffice_to pdf "$pdf_dir" "$file"
     pdftoppm -r 72 -png "$pdf_dir/$name.pdf" "$pdf_dir/page"
     rec="$work/$name/rec-$format"
-    env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --fast --latency 1000 -o "$work/$name/out.gif" \
+    env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --fast --latency 3000 -o "$work/$name/out.gif" \
       ${CAPTURE:+--capture "$CAPTURE"} --keep-recording "$rec"
     "$build/bench/fidelity_compare" "$rec" "$out" "$name.$format" $(ls -v "$pdf_dir"/page-*.png)
     read -r width height < <(slide_area "$rec/recording.json" "$pdf_dir/page-1.png")

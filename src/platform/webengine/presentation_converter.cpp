@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
@@ -147,7 +148,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout1.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout2.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -271,8 +272,10 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // The show leaves out how paragraphs are aligned; the deck as one flat file tells. A
         // .fodp is that file already; any other deck takes a second, shorter run on the warm
         // profile. Without it the show is stored as it is.
-        if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
-            return store(WithJustifiedLines(show, JustifiedParagraphs(FileContent(path))));
+        if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0) {
+            const QByteArray deck = FileContent(path);
+            return store(WithJustifiedLines(WithDeckKerning(show, deck), JustifiedParagraphs(deck)));
+        }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
         run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
@@ -285,7 +288,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
-            store(WithJustifiedLines(show, JustifiedParagraphs(deck)));
+            store(WithJustifiedLines(WithDeckKerning(show, deck), JustifiedParagraphs(deck)));
         });
     });
 }
