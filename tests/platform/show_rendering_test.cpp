@@ -57,6 +57,29 @@ const char kOutlineLineEnds[] = R"JS(
 })()
 )JS";
 
+// Per line of a centred paragraph (its text starts "A centred"): where the line starts and
+// ends and the middle of its box (SVG units).
+const char kCentredLines[] = R"JS(
+(function () {
+  var lines = [];
+  document.querySelectorAll('.SlideGroup g.Outline, .SlideGroup g.TextShape').forEach(function (shape) {
+    var box = shape.querySelector('rect.BoundingBox');
+    if (!box) return;
+    shape.querySelectorAll('tspan.TextParagraph').forEach(function (paragraph) {
+      if (paragraph.textContent.indexOf('A centred') !== 0) return;
+      paragraph.querySelectorAll('tspan.TextPosition').forEach(function (line) {
+        var text = line.textContent.replace(/\s+$/, '');
+        if (!text) return;
+        lines.push({ text: text, start: line.getStartPositionOfChar(0).x,
+                     end: line.getEndPositionOfChar(text.length - 1).x,
+                     middle: box.x.baseVal.value + box.width.baseVal.value / 2 });
+      });
+    });
+  });
+  return JSON.stringify(lines);
+})()
+)JS";
+
 // The master's date and number fields once the show has started: where each text stands, its
 // anchor and what it says; and any placeholder text ("<number>") left in a drawn slide.
 const char kMasterFields[] = R"JS(
@@ -121,6 +144,23 @@ TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
             EXPECT_LE(line["overflow"].toDouble(), 30.0) << deck << ": " << text.toStdString();
         }
         EXPECT_TRUE(condensedTitleSeen) << deck;
+    }
+}
+
+// The suite starts a centred line half its own width left of the middle; the browser's line
+// ends as far right of it only when it sets the letters as the suite does (outlines unhinted,
+// at fractional places, and kerned only where the deck asks for kerning).
+TEST_F(ShowRendering, CentredLinesHaveTheSuitesWidth)
+{
+    for (const char* deck : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
+        const QJsonArray lines =
+            QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/") + deck, kCentredLines).toUtf8()).array();
+        ASSERT_GE(lines.size(), 2) << deck;
+        for (const QJsonValue& value : lines) {
+            const QJsonObject line = value.toObject();
+            const double middle = (line["start"].toDouble() + line["end"].toDouble()) / 2;
+            EXPECT_NEAR(middle, line["middle"].toDouble(), 30.0) << deck << ": " << line["text"].toString().toStdString();
+        }
     }
 }
 
