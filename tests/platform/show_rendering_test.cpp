@@ -7,9 +7,11 @@
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -125,15 +127,35 @@ protected:
         return result.value_or(QString());
     }
 
+    // The deck as LibreOffice saves it in another format (pptx, ppt), in the test's folder.
+    QString Converted(const QString& deck, const QString& format)
+    {
+        const QString out = QString::fromStdString(folder.path()) + format;
+        QProcess soffice;
+        soffice.start(QStringLiteral("soffice"),
+                      {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(folder.path()) + "profile",
+                       "--headless", "--norestore", "--convert-to", format, "--outdir", out, deck});
+        EXPECT_TRUE(soffice.waitForFinished(120000));
+        return out + QLatin1Char('/') + QFileInfo(deck).completeBaseName() + QLatin1Char('.') + format;
+    }
+
     TempProgramFolder folder;
     PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
 };
 
 TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
 {
-    for (const char* deck : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
-        const QJsonArray lines =
-            QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/") + deck, kLineOverflows).toUtf8()).array();
+    std::vector<QString> decks;
+    for (const char* name : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
+        const QString deck = QStringLiteral(DECKREC_TEST_DECKS "/") + name;
+        decks.push_back(deck);
+        // Decks from the other office suites name their fonts and lay out their text alike.
+        for (const char* format : {"pptx", "ppt"})
+            decks.push_back(Converted(deck, QString::fromLatin1(format)));
+    }
+    for (const QString& path : decks) {
+        const std::string deck = QFileInfo(path).fileName().toStdString();
+        const QJsonArray lines = QJsonDocument::fromJson(RunInShow(path, kLineOverflows).toUtf8()).array();
         ASSERT_GT(lines.size(), 8) << deck;
         bool condensedTitleSeen = false;
         for (const QJsonValue& value : lines) {
