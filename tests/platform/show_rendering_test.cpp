@@ -7,11 +7,14 @@
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRawFont>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -79,6 +82,17 @@ const char kCentredLines[] = R"JS(
     });
   });
   return JSON.stringify(lines);
+})()
+)JS";
+
+// The drawn width of every text line of the slides in ems of its font, by its text.
+const char kLineWidths[] = R"JS(
+(function () {
+  var widths = {};
+  document.querySelectorAll('.SlideGroup tspan.TextPosition').forEach(function (line) {
+    widths[line.textContent.trim()] = line.getComputedTextLength() / parseFloat(getComputedStyle(line).fontSize);
+  });
+  return JSON.stringify(widths);
 })()
 )JS";
 
@@ -184,6 +198,56 @@ TEST_F(ShowRendering, CentredLinesHaveTheSuitesWidth)
             EXPECT_NEAR(middle, line["middle"].toDouble(), 30.0) << deck << ": " << line["text"].toString().toStdString();
         }
     }
+}
+
+// A family no system has, drawn from the face the deck embeds: the test renames a serif face
+// of the system to "Deckrec EmbSerif" and packs it into the deck. Ten W's are as wide as that
+// face sets them (a fallback face sets them 5 % wider or more), and the font check does not
+// call the family missing.
+TEST_F(ShowRendering, AFaceTheDeckEmbedsIsDrawnAndNotReportedMissing)
+{
+    QProcess match;
+    match.start(QStringLiteral("fc-match"), {"-f", "%{file}", "Liberation Serif"});
+    ASSERT_TRUE(match.waitForFinished(20000));
+    QFile face(QString::fromUtf8(match.readAllStandardOutput()));
+    ASSERT_TRUE(face.open(QIODevice::ReadOnly));
+    QByteArray renamed = face.readAll();
+    const QString name = QStringLiteral("Liberation Serif"), to = QStringLiteral("Deckrec EmbSerif"); // of one length
+    QByteArray from16, to16;
+    for (int i = 0; i < name.size(); ++i) {
+        from16 += '\0', from16 += name[i].toLatin1();
+        to16 += '\0', to16 += to[i].toLatin1();
+    }
+    renamed.replace(name.toLatin1(), to.toLatin1()).replace(from16, to16);
+    const QRawFont raw(renamed, 100);
+    const QList<quint32> w = raw.glyphIndexesForString(QStringLiteral("W"));
+    ASSERT_EQ(w.size(), 1);
+    const double tenWs = 10 * raw.advancesForGlyphIndexes(w).front().x() / 100;
+    const QString package = QString::fromStdString(folder.path()) + "package";
+    const QString deck = QString::fromStdString(folder.path()) + "embedded-font.odp";
+    QProcess copy;
+    copy.start(QStringLiteral("cp"), {"-r", DECKREC_TEST_DECKS "/embedded-font", package});
+    ASSERT_TRUE(copy.waitForFinished(20000));
+    ASSERT_TRUE(QDir(package).mkpath(QStringLiteral("Fonts")));
+    QFile packed(package + "/Fonts/face.ttf");
+    ASSERT_TRUE(packed.open(QIODevice::WriteOnly) && packed.write(renamed) == renamed.size());
+    packed.close();
+    // The mimetype first and stored, as the format wants it.
+    for (const QStringList& args : {QStringList{"-q", "-X", "-0", deck, "mimetype"},
+                                    QStringList{"-q", "-X", "-r", deck, "META-INF", "content.xml", "settings.xml", "Fonts"}}) {
+        QProcess zip;
+        zip.setWorkingDirectory(package);
+        zip.start(QStringLiteral("zip"), args);
+        ASSERT_TRUE(zip.waitForFinished(20000) && zip.exitCode() == 0);
+    }
+
+    const QJsonObject widths = QJsonDocument::fromJson(RunInShow(deck, kLineWidths).toUtf8()).object();
+    EXPECT_NEAR(widths["WWWWWWWWWW"].toDouble(), tenWs, 0.01 * tenWs);
+
+    std::optional<QStringList> missing;
+    converter.CheckFonts(deck, [&](const QStringList& lines) { missing = lines; });
+    ASSERT_TRUE(WaitFor([&] { return missing.has_value(); }, 120000));
+    EXPECT_TRUE(missing->isEmpty()) << missing->join('\n').toStdString();
 }
 
 // The deck's first slide: a justified paragraph with hard line breaks in a box padded 0.8 cm on

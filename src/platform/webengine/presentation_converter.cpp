@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/webengine/deck_embedded_fonts.h"
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/show_cache.h"
@@ -47,6 +48,15 @@ void RemoveOtherVersions(const QString& keep)
 bool IsSlideShow(const QByteArray& content)
 {
     return content.contains("theMetaDoc") && content.contains("ooo:meta_slides");
+}
+
+// What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
+// its letters are kerned, and how its paragraphs are aligned.
+QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
+{
+    const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
+    return WithJustifiedLines(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
+                              JustifiedParagraphs(flatOdf));
 }
 
 QByteArray FileContent(const QString& path)
@@ -274,7 +284,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // profile. Without it the show is stored as it is.
         if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0) {
             const QByteArray deck = FileContent(path);
-            return store(WithJustifiedLines(WithDeckKerning(show, deck), JustifiedParagraphs(deck)));
+            return store(WithWhatTheDeckSays(show, deck));
         }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
         run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
@@ -288,7 +298,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
-            store(WithJustifiedLines(WithDeckKerning(show, deck), JustifiedParagraphs(deck)));
+            store(WithWhatTheDeckSays(show, deck));
         });
     });
 }
