@@ -1,14 +1,19 @@
 // Compares a kept recording with LibreOffice's own rendering of the same deck: for each slide
 // of the reference (PNG pages rasterised from the suite's PDF export), the stored frame that
-// matches it best and its PSNR over the slide's area of the frame. Prints one line per slide
-// and a summary line, and writes the worst slides side by side (reference | recorded) to a
-// folder, so that a low figure can be looked at.
+// matches it best, over the slide's area of the frame: its PSNR, its PSNR once both are
+// blurred by a one-pixel Gaussian, and its SSIM. Prints one line per slide and a summary line,
+// and writes the worst slides side by side (reference | recorded) to a folder, so that a low
+// figure can be looked at. In place of a recording, a folder of PNG pictures may be given (say
+// another rasteriser's pages of the same PDF, to learn what two renderings of one page score).
 //
-//   usage: fidelity_compare RECORDING_DIR OUT_DIR LABEL PAGE.png...
+//   usage: fidelity_compare RECORDING_DIR|PNG_DIR OUT_DIR LABEL PAGE.png...
 
 #include "core/frame_store.h"
 #include "core/picture.h"
 #include "core/working_files.h"
+#include "image_similarity.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QImage>
@@ -20,6 +25,9 @@
 #include <vector>
 
 namespace {
+
+// A pixel of the frame: what two rasterisers of one page disagree about.
+constexpr double kBlurSigma = 1.0;
 
 QImage ToImage(const Picture& picture)
 {
@@ -44,21 +52,6 @@ QRect SlideArea(QSize slide, QSize frame)
                  fitted.height());
 }
 
-double Psnr(const QImage& a, const QImage& b)
-{
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const uchar* p = a.constScanLine(y);
-        const uchar* q = b.constScanLine(y);
-        for (int x = 0; x < a.width() * 3; ++x) {
-            const double d = double(p[x]) - double(q[x]);
-            sum += d * d;
-        }
-    }
-    const double mse = sum / (double(a.width()) * a.height() * 3);
-    return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
 int FrameCount(const QString& folder)
 {
     QFile manifest(folder + QStringLiteral("/recording.json"));
@@ -79,28 +72,31 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString outDir = QString::fromLocal8Bit(argv[2]);
     const QString label = QString::fromLocal8Bit(argv[3]);
-    const int frameCount = FrameCount(folder);
-    if (frameCount < 0) {
-        std::fprintf(stderr, "no recording.json with a FrameCount in %s\n", argv[1]);
-        return 1;
-    }
-    const WorkingFiles files(folder.toStdString() + "/", folder.toStdString() + "/");
     std::vector<QImage> frames;
-    for (int n = 0; n <= frameCount; ++n) {
-        if (!FrameExists(files, n))
-            continue;
-        Picture picture;
-        LoadFrame(files, n, picture);
-        frames.push_back(ToImage(picture));
+    const int frameCount = FrameCount(folder);
+    if (frameCount >= 0) {
+        const WorkingFiles files(folder.toStdString() + "/", folder.toStdString() + "/");
+        for (int n = 0; n <= frameCount; ++n) {
+            if (!FrameExists(files, n))
+                continue;
+            Picture picture;
+            LoadFrame(files, n, picture);
+            frames.push_back(ToImage(picture));
+        }
+    } else {
+        for (const QString& name : QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
+            frames.push_back(QImage(folder + QLatin1Char('/') + name).convertToFormat(QImage::Format_RGB888));
     }
     if (frames.empty()) {
-        std::fprintf(stderr, "no stored frames in %s\n", argv[1]);
+        std::fprintf(stderr, "no recording.json with stored frames, nor PNG pictures, in %s\n", argv[1]);
         return 1;
     }
 
     struct Result {
         int slide;
         double psnr;
+        double blurredPsnr;
+        double ssim;
         QImage reference;
         QImage frame;
     };
@@ -111,7 +107,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 1;
         }
-        Result best{i - 3, -1, {}, {}};
+        Result best{i - 3, -1, 0, 0, {}, {}};
         for (const QImage& frame : frames) {
             const QRect area = SlideArea(page.size(), frame.size());
             const QImage reference = page.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -119,20 +115,29 @@ int main(int argc, char** argv)
             const QImage shown = frame.copy(area);
             const double psnr = Psnr(reference, shown);
             if (psnr > best.psnr)
-                best = {i - 3, psnr, reference, shown};
+                best = {i - 3, psnr, 0, 0, reference, shown};
         }
+        best.blurredPsnr = Psnr(Blurred(best.reference, kBlurSigma), Blurred(best.frame, kBlurSigma));
+        best.ssim = Ssim(best.reference, best.frame);
         results.push_back(best);
     }
 
-    int good = 0;
-    double sum = 0;
+    int good = 0, goodBlurred = 0;
+    double sum = 0, sumBlurred = 0, sumSsim = 0;
     for (const Result& r : results) {
-        std::printf("%s slide %d: %.2f dB\n", qPrintable(label), r.slide, r.psnr);
+        std::printf("%s slide %d: %.2f dB, blurred %.2f dB, SSIM %.3f\n", qPrintable(label), r.slide, r.psnr,
+                    r.blurredPsnr, r.ssim);
         good += r.psnr >= 25.0;
+        goodBlurred += r.blurredPsnr >= 25.0;
         sum += r.psnr;
+        sumBlurred += r.blurredPsnr;
+        sumSsim += r.ssim;
     }
-    std::printf("%s: %d slides, mean %.2f dB, %d of %d (%.0f%%) at 25 dB or more\n", qPrintable(label),
-                int(results.size()), sum / results.size(), good, int(results.size()), 100.0 * good / results.size());
+    const int n = static_cast<int>(results.size());
+    std::printf("%s: %d slides, mean %.2f dB, %d of %d (%.0f%%) at 25 dB or more; blurred mean %.2f dB, %d of %d "
+                "(%.0f%%) at 25 dB or more; mean SSIM %.3f\n",
+                qPrintable(label), n, sum / n, good, n, 100.0 * good / n, sumBlurred / n, goodBlurred, n,
+                100.0 * goodBlurred / n, sumSsim / n);
 
     std::sort(results.begin(), results.end(), [](const Result& a, const Result& b) { return a.psnr < b.psnr; });
     for (size_t k = 0; k < std::min<size_t>(3, results.size()); ++k) {

@@ -8,9 +8,14 @@
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QRawFont>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -55,6 +60,40 @@ const char kOutlineLineEnds[] = R"JS(
     });
   });
   return JSON.stringify(lines);
+})()
+)JS";
+
+// Per line of a centred paragraph (its text starts "A centred"): where the line starts and
+// ends and the middle of its box (SVG units).
+const char kCentredLines[] = R"JS(
+(function () {
+  var lines = [];
+  document.querySelectorAll('.SlideGroup g.Outline, .SlideGroup g.TextShape').forEach(function (shape) {
+    var box = shape.querySelector('rect.BoundingBox');
+    if (!box) return;
+    shape.querySelectorAll('tspan.TextParagraph').forEach(function (paragraph) {
+      if (paragraph.textContent.indexOf('A centred') !== 0) return;
+      paragraph.querySelectorAll('tspan.TextPosition').forEach(function (line) {
+        var text = line.textContent.replace(/\s+$/, '');
+        if (!text) return;
+        lines.push({ text: text, start: line.getStartPositionOfChar(0).x,
+                     end: line.getEndPositionOfChar(text.length - 1).x,
+                     middle: box.x.baseVal.value + box.width.baseVal.value / 2 });
+      });
+    });
+  });
+  return JSON.stringify(lines);
+})()
+)JS";
+
+// The drawn width of every text line of the slides in ems of its font, by its text.
+const char kLineWidths[] = R"JS(
+(function () {
+  var widths = {};
+  document.querySelectorAll('.SlideGroup tspan.TextPosition').forEach(function (line) {
+    widths[line.textContent.trim()] = line.getComputedTextLength() / parseFloat(getComputedStyle(line).fontSize);
+  });
+  return JSON.stringify(widths);
 })()
 )JS";
 
@@ -103,15 +142,35 @@ protected:
         return result.value_or(QString());
     }
 
+    // The deck as LibreOffice saves it in another format (pptx, ppt), in the test's folder.
+    QString Converted(const QString& deck, const QString& format)
+    {
+        const QString out = QString::fromStdString(folder.path()) + format;
+        QProcess soffice;
+        soffice.start(QStringLiteral("soffice"),
+                      {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(folder.path()) + "profile",
+                       "--headless", "--norestore", "--convert-to", format, "--outdir", out, deck});
+        EXPECT_TRUE(soffice.waitForFinished(120000));
+        return out + QLatin1Char('/') + QFileInfo(deck).completeBaseName() + QLatin1Char('.') + format;
+    }
+
     TempProgramFolder folder;
     PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
 };
 
 TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
 {
-    for (const char* deck : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
-        const QJsonArray lines =
-            QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/") + deck, kLineOverflows).toUtf8()).array();
+    std::vector<QString> decks;
+    for (const char* name : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
+        const QString deck = QStringLiteral(DECKREC_TEST_DECKS "/") + name;
+        decks.push_back(deck);
+        // Decks from the other office suites name their fonts and lay out their text alike.
+        for (const char* format : {"pptx", "ppt"})
+            decks.push_back(Converted(deck, QString::fromLatin1(format)));
+    }
+    for (const QString& path : decks) {
+        const std::string deck = QFileInfo(path).fileName().toStdString();
+        const QJsonArray lines = QJsonDocument::fromJson(RunInShow(path, kLineOverflows).toUtf8()).array();
         ASSERT_GT(lines.size(), 8) << deck;
         bool condensedTitleSeen = false;
         for (const QJsonValue& value : lines) {
@@ -123,6 +182,73 @@ TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
         }
         EXPECT_TRUE(condensedTitleSeen) << deck;
     }
+}
+
+// The suite starts a centred line half its own width left of the middle; the browser's line
+// ends as far right of it only when it sets the letters as the suite does (outlines unhinted,
+// at fractional places, and kerned only where the deck asks for kerning).
+TEST_F(ShowRendering, CentredLinesHaveTheSuitesWidth)
+{
+    for (const char* deck : {"fidelity-wide.fodp", "fidelity-classic.fodp"}) {
+        const QJsonArray lines =
+            QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/") + deck, kCentredLines).toUtf8()).array();
+        ASSERT_GE(lines.size(), 2) << deck;
+        for (const QJsonValue& value : lines) {
+            const QJsonObject line = value.toObject();
+            const double middle = (line["start"].toDouble() + line["end"].toDouble()) / 2;
+            EXPECT_NEAR(middle, line["middle"].toDouble(), 30.0) << deck << ": " << line["text"].toString().toStdString();
+        }
+    }
+}
+
+// A family no system has, drawn from the face the deck embeds: the test renames a serif face
+// of the system to "Deckrec EmbSerif" and packs it into the deck. Ten W's are as wide as that
+// face sets them (a fallback face sets them 5 % wider or more), and the font check does not
+// call the family missing.
+TEST_F(ShowRendering, AFaceTheDeckEmbedsIsDrawnAndNotReportedMissing)
+{
+    QProcess match;
+    match.start(QStringLiteral("fc-match"), {"-f", "%{file}", "Liberation Serif"});
+    ASSERT_TRUE(match.waitForFinished(20000));
+    QFile face(QString::fromUtf8(match.readAllStandardOutput()));
+    ASSERT_TRUE(face.open(QIODevice::ReadOnly));
+    QByteArray renamed = face.readAll();
+    const QString name = QStringLiteral("Liberation Serif"), to = QStringLiteral("Deckrec EmbSerif"); // of one length
+    QByteArray from16, to16;
+    for (int i = 0; i < name.size(); ++i) {
+        from16 += '\0', from16 += name[i].toLatin1();
+        to16 += '\0', to16 += to[i].toLatin1();
+    }
+    renamed.replace(name.toLatin1(), to.toLatin1()).replace(from16, to16);
+    const QRawFont raw(renamed, 100);
+    const QList<quint32> w = raw.glyphIndexesForString(QStringLiteral("W"));
+    ASSERT_EQ(w.size(), 1);
+    const double tenWs = 10 * raw.advancesForGlyphIndexes(w).front().x() / 100;
+    const QString package = QString::fromStdString(folder.path()) + "package";
+    const QString deck = QString::fromStdString(folder.path()) + "embedded-font.odp";
+    QProcess copy;
+    copy.start(QStringLiteral("cp"), {"-r", DECKREC_TEST_DECKS "/embedded-font", package});
+    ASSERT_TRUE(copy.waitForFinished(20000));
+    ASSERT_TRUE(QDir(package).mkpath(QStringLiteral("Fonts")));
+    QFile packed(package + "/Fonts/face.ttf");
+    ASSERT_TRUE(packed.open(QIODevice::WriteOnly) && packed.write(renamed) == renamed.size());
+    packed.close();
+    // The mimetype first and stored, as the format wants it.
+    for (const QStringList& args : {QStringList{"-q", "-X", "-0", deck, "mimetype"},
+                                    QStringList{"-q", "-X", "-r", deck, "META-INF", "content.xml", "settings.xml", "Fonts"}}) {
+        QProcess zip;
+        zip.setWorkingDirectory(package);
+        zip.start(QStringLiteral("zip"), args);
+        ASSERT_TRUE(zip.waitForFinished(20000) && zip.exitCode() == 0);
+    }
+
+    const QJsonObject widths = QJsonDocument::fromJson(RunInShow(deck, kLineWidths).toUtf8()).object();
+    EXPECT_NEAR(widths["WWWWWWWWWW"].toDouble(), tenWs, 0.01 * tenWs);
+
+    std::optional<QStringList> missing;
+    converter.CheckFonts(deck, [&](const QStringList& lines) { missing = lines; });
+    ASSERT_TRUE(WaitFor([&] { return missing.has_value(); }, 120000));
+    EXPECT_TRUE(missing->isEmpty()) << missing->join('\n').toStdString();
 }
 
 // The deck's first slide: a justified paragraph with hard line breaks in a box padded 0.8 cm on

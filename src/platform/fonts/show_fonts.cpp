@@ -58,6 +58,18 @@ FontList ParseFontList(const QString& value)
     return list;
 }
 
+// The families the show declares as web fonts of its own (faces the deck embeds): drawn as
+// the deck asks, wherever the system has them or not.
+QSet<QString> FamiliesTheShowCarries(const QString& show)
+{
+    static const QRegularExpression rule(QStringLiteral("@font-face\\s*\\{\\s*font-family:\\s*\"([^\"]*)\""));
+    QSet<QString> families;
+    auto it = rule.globalMatch(show);
+    while (it.hasNext())
+        families.insert(it.next().captured(1).toCaseFolded());
+    return families;
+}
+
 } // namespace
 
 std::vector<FontResolution> ShowFonts(const QByteArray& show, const FontResolver& resolver)
@@ -65,6 +77,7 @@ std::vector<FontResolution> ShowFonts(const QByteArray& show, const FontResolver
     std::vector<FontResolution> fonts;
     QSet<QString> seen;
     const QString text = QString::fromUtf8(show);
+    const QSet<QString> carried = FamiliesTheShowCarries(text);
     auto it = FontListAttribute().globalMatch(text);
     while (it.hasNext()) {
         const FontList list = ParseFontList(it.next().captured(1));
@@ -74,7 +87,10 @@ std::vector<FontResolution> ShowFonts(const QByteArray& show, const FontResolver
         if (seen.contains(key))
             continue;
         seen.insert(key);
-        fonts.push_back(resolver.Resolve(list.family, list.generic));
+        if (!list.embedded && carried.contains(key))
+            fonts.push_back({list.family, FontStatus::Installed, list.family});
+        else
+            fonts.push_back(resolver.Resolve(list.family, list.generic));
     }
     return fonts;
 }

@@ -1,5 +1,7 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "platform/webengine/deck_embedded_fonts.h"
+#include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/deck_text_shadows.h"
 #include "platform/webengine/show_cache.h"
@@ -49,6 +51,16 @@ bool IsSlideShow(const QByteArray& content)
     return content.contains("theMetaDoc") && content.contains("ooo:meta_slides");
 }
 
+// What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
+// its letters are kerned, how its paragraphs are aligned and which text casts a shadow.
+QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
+{
+    const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
+    const QByteArray justified = WithJustifiedLines(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
+                                                    JustifiedParagraphs(flatOdf));
+    return WithTextShadows(justified, ShadowedParagraphs(flatOdf));
+}
+
 QByteArray FileContent(const QString& path)
 {
     QFile file(path);
@@ -76,13 +88,6 @@ bool DiskFull(const QString& folder)
 QString DiskFullReason(const QString& folder)
 {
     return QObject::tr("The disk is full: there is no room for the slide show in %1.").arg(folder);
-}
-
-// What the show leaves out of the deck's text and the flat file tells: justified lines and
-// text shadows.
-QByteArray WithDeckText(const QByteArray& show, const QByteArray& flatDeck)
-{
-    return WithTextShadows(WithJustifiedLines(show, JustifiedParagraphs(flatDeck)), ShadowedParagraphs(flatDeck));
 }
 
 } // namespace
@@ -155,7 +160,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout1.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout2.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -279,8 +284,10 @@ void PresentationConverter::start(const QString& path, const QString& target)
         // The show leaves out how paragraphs are aligned; the deck as one flat file tells. A
         // .fodp is that file already; any other deck takes a second, shorter run on the warm
         // profile. Without it the show is stored as it is.
-        if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
-            return store(WithDeckText(show, FileContent(path)));
+        if (QFileInfo(path).suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0) {
+            const QByteArray deck = FileContent(path);
+            return store(WithWhatTheDeckSays(show, deck));
+        }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
         run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
@@ -293,7 +300,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
-            store(WithDeckText(show, deck));
+            store(WithWhatTheDeckSays(show, deck));
         });
     });
 }
