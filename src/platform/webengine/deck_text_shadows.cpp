@@ -276,6 +276,9 @@ const char kShadowScript[] = R"JS(
       var shadow = run.getAttribute('data-text-shadow').split(' ');
       var d = (parseFloat(shadow[0]) * scale).toFixed(3) + 'px';
       run.style.textShadow = d + ' ' + d + ' 0 ' + shadow[1];
+      // The browser draws no text shadow at all for text set with geometric precision, as the
+      // page sets its text; a shadowed run is set as the browser sets text by default.
+      run.style.textRendering = 'auto';
     });
   }
   document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
