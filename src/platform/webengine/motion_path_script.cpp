@@ -5,9 +5,10 @@
 // starts (additive "sum", as LibreOffice writes its own paths) or from where the slide put it
 // (any other additive mode), as LibreOffice's own slide show reads them. By default the shape
 // goes along the path at an even pace (SMIL's calcMode "paced"); the pace is measured in those
-// fractions, as LibreOffice measures it. With calcMode "linear" each segment of the path takes
-// an equal share of the time (or the share keyTimes give it), with "discrete" the shape jumps
-// from one segment's end to the next. Acceleration and deceleration come from the motion or
+// fractions, as LibreOffice measures it. LibreOffice and PowerPoint write no calcMode for a
+// path; a deck that asks for "linear" gives each segment of the path an equal share of the time
+// (or the share keyTimes give it), one that asks for "discrete" has the shape jump from one
+// segment's end to the next, as SMIL defines them. Acceleration and deceleration come from the motion or
 // from the effect around it (LibreOffice's presets put them on the effect); accumulate "sum"
 // starts each repeat where the last one ended. The effect's fill decides as for any other node
 // of the show whether the shape stays at the end of its path.
