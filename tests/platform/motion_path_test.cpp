@@ -127,7 +127,7 @@ TEST(MotionPaths, ShapesGoAlongTheirPathsAtTheEffectsPaceAndStayWhereThePathsEnd
 
     // Where the deck puts them: the square's centre at 5 x 4.5 cm, the disc's at 4.5 x 11.5 cm.
     std::vector<Point> now = advance(500, false);
-    ASSERT_EQ(now.size(), 2u) << "a square and a disc with a path each";
+    ASSERT_EQ(now.size(), 3u) << "the square's first path, the disc's, the square's second";
     const Point square = now[0], disc = now[1];
     EXPECT_LE(Distance(square, {5000, 4500}), 5);
     EXPECT_LE(Distance(disc, {4500, 11500}), 5);
@@ -166,9 +166,15 @@ TEST(MotionPaths, ShapesGoAlongTheirPathsAtTheEffectsPaceAndStayWhereThePathsEnd
     const Point discEnd = offset(disc, {0.6 * kSlideWidth, 0});
     EXPECT_LE(Distance(now[1], discEnd), 2) << "the disc ends where its path ends";
 
+    // The third click: the square goes on down from where its first path left it.
+    advance(0, true);
+    now = advance(1100, false);
+    const Point squareDown = offset(squareEnd, {0, 0.2 * kSlideHeight});
+    EXPECT_LE(Distance(now[0], squareDown), 2) << "a second path starts where the first one ended";
+
     // Both stay there until the slide changes.
     now = advance(3000, false);
-    EXPECT_LE(Distance(now[0], squareEnd), 2);
+    EXPECT_LE(Distance(now[0], squareDown), 2);
     EXPECT_LE(Distance(now[1], discEnd), 2);
     view.setPage(nullptr);
     delete page;

@@ -2,16 +2,16 @@
 
 // A motion path moves the centre of its shape. The path's coordinates are fractions of the
 // slide's width and height, measured from where the shape's centre stands when the effect
-// starts (additive "sum", as LibreOffice writes its own paths) or from where the slide put it
-// (any other additive mode), as LibreOffice's own slide show reads them. By default the shape
-// goes along the path at an even pace (SMIL's calcMode "paced"); the pace is measured in those
-// fractions, as LibreOffice measures it. LibreOffice and PowerPoint write no calcMode for a
-// path; a deck that asks for "linear" gives each segment of the path an equal share of the time
-// (or the share keyTimes give it), one that asks for "discrete" has the shape jump from one
-// segment's end to the next, as SMIL defines them. Acceleration and deceleration come from the motion or
-// from the effect around it (LibreOffice's presets put them on the effect); accumulate "sum"
-// starts each repeat where the last one ended. The effect's fill decides as for any other node
-// of the show whether the shape stays at the end of its path.
+// starts (additive "sum") or from where the slide put it (any other additive mode), as
+// LibreOffice's own slide show reads them. By default the shape goes along the path at an even
+// pace (SMIL's calcMode "paced"); the pace is measured in those fractions, as LibreOffice
+// measures it. LibreOffice and PowerPoint write no calcMode for a path; a deck that asks for
+// "linear" gives each segment of the path an equal share of the time (or the share keyTimes
+// give it), one that asks for "discrete" has the shape jump from one segment's end to the next,
+// as SMIL defines them. Acceleration and deceleration come from the motion or from the effect
+// around it (LibreOffice's presets put them on the effect); accumulate "sum" starts each repeat
+// where the last one ended. The effect's fill decides as for any other node of the show whether
+// the shape stays at the end of its path.
 const char kMotionPathScript[] = R"JS(
 (function () {
   // Only for an engine that knows the node but builds nothing for it: a show whose engine has
