@@ -1,6 +1,7 @@
 #include "platform/webengine/presentation_scheme.h"
 
 #include "platform/fonts/show_fonts.h"
+#include "platform/webengine/motion_path_script.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/viewer_pages.h"
@@ -56,7 +57,8 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         if (!show.open(QIODevice::ReadOnly))
             return Reply(pending, "text/html", CannotShowPage(path, QObject::tr("The converted slide show cannot be read.")));
         // The browser draws the faces the suite laid the lines out with, not wider ones.
-        const QByteArray drawn = WithViewerScript(WithDrawnFonts(show.readAll(), FontResolver::Shared()));
+        const QByteArray drawn =
+            WithViewerScript(WithMotionPaths(WithDrawnFonts(show.readAll(), FontResolver::Shared())));
         Reply(pending, "image/svg+xml", showClock ? WithShowClock(drawn) : drawn);
     });
 }
