@@ -31,13 +31,10 @@ std::vector<TimedText> CaptionsOf(const std::vector<SlideMark>& slides, const De
 
 void TForm1::buildDeckTimingsControl(QWidget* page)
 {
-    // Beside the latency's caption, on the latency's own row of the upper box.
-    int x = 330;
-    for (const QLabel* label : page->findChildren<QLabel*>())
-        if (label->text().startsWith(QLatin1String("Latency")))
-            x = label->x() + label->sizeHint().width() + 6;
-    checkbox_decktimings = Put(page, new QCheckBox("Deck times"), "checkbox_decktimings", x, 42, 0, 19);
-    checkbox_decktimings->resize(std::min(checkbox_decktimings->sizeHint().width(), kUpperBoxRight - 2 - x), 19);
+    // Under Exact timing, in the timing column right of the volume bars, where its whole caption
+    // fits (beside the latency it ran into the box's edge).
+    checkbox_decktimings = Put(page, new QCheckBox("Deck times"), "checkbox_decktimings", 292, 204, 0, 19);
+    checkbox_decktimings->resize(std::min(checkbox_decktimings->sizeHint().width(), kUpperBoxRight - 2 - 292), 19);
     checkbox_decktimings->setChecked(true);
     checkbox_decktimings->setToolTip(
         "A slide the deck moves on by itself after a set time (rehearsed timings) moves on at that time; "

@@ -135,3 +135,31 @@ TEST(ExactTime, TwoRunsStoreTheSamePicturesAlsoOnALoadedMachineAndHdNeedsNoScree
     EXPECT_EQ(size[0].toInt(), 1920);
     EXPECT_GE(size[1].toInt(), 1060);
 }
+
+// A spin (a rotation the export writes in a form the show's engine did not read) turns the
+// rectangle between the first click and the second, and only the second click moves on to
+// the next slide: the slide keeps its effects.
+TEST(ExactTime, ASpinTurnsItsShapeAndKeepsItsSlidesClicks)
+{
+    QTemporaryDir dir;
+    const QString kept = dir.path() + "/kept";
+    QString err;
+    ASSERT_EQ(RunDeckrec({"convert", DECKREC_TEST_DECKS "/spin.fodp", "-o", dir.path() + "/spin.gif", "--latency", "3000",
+                          "--keep-recording", kept},
+                         &err),
+              0)
+        << err.toStdString();
+    QFile manifest(kept + "/recording.json");
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QByteArray text = manifest.readAll();
+    const int second = text.indexOf("\"slide\": 2");
+    ASSERT_GE(second, 0);
+    const int slot = text.mid(text.indexOf("\"slot\":", second) + 7).trimmed().split(',').first().toInt();
+    const int slotsPerClick = static_cast<int>(3000 / kDefaultFramePeriodMs);
+    EXPECT_GE(slot, 2 * slotsPerClick) << "the first click skipped the slide";
+    const WorkingFiles files(kept.toStdString(), kept.toStdString());
+    int turning = 0;
+    for (int s = slotsPerClick + 1; s < 2 * slotsPerClick; ++s)
+        turning += FrameExists(files, s);
+    EXPECT_GE(turning, 5) << "the rectangle did not turn";
+}

@@ -210,6 +210,7 @@ TEST(MainWindow, DeckTextControlsSitClearOfTheOthersAndChooseWhatAVideoGets)
     EXPECT_TRUE(form.checkbox_chapters->isChecked());
     EXPECT_FALSE(form.checkbox_captions->isEnabled()) << "no deck with notes recorded yet";
     EXPECT_LE(form.checkbox_decktimings->geometry().right(), 401);
+    EXPECT_GE(form.checkbox_decktimings->width(), form.checkbox_decktimings->sizeHint().width()) << "its caption is cut";
     for (QCheckBox* added : {form.checkbox_decktimings, form.checkbox_chapters, form.checkbox_captions}) {
         EXPECT_GT(added->width(), 40) << added->objectName().toStdString();
         for (QWidget* other : added->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))

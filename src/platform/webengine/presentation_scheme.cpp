@@ -2,6 +2,7 @@
 
 #include "platform/fonts/show_fonts.h"
 #include "platform/fonts/symbol_text.h"
+#include "platform/webengine/motion_path_script.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/viewer_pages.h"
@@ -59,7 +60,8 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         // The browser draws the faces the suite laid the lines out with, not wider ones, and
         // the symbols of a missing symbol font rather than its letters.
         const FontResolver& fonts = FontResolver::Shared();
-        const QByteArray drawn = WithViewerScript(WithSymbolText(WithDrawnFonts(show.readAll(), fonts), fonts));
+        const QByteArray drawn =
+            WithViewerScript(WithMotionPaths(WithSymbolText(WithDrawnFonts(show.readAll(), fonts), fonts)));
         Reply(pending, "image/svg+xml", showClock ? WithShowClock(drawn) : drawn);
     });
 }

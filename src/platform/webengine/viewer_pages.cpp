@@ -97,6 +97,18 @@ const char kViewerScript[] = R"JS(
     };
   }
 
+  // The export writes a transformation's kind as "type" where the engine reads "svg:type": a
+  // spin would be an invalid node, and its slide would lose all its effects.
+  if (typeof AnimationTransformNode === 'function') {
+    var parseTransform = AnimationTransformNode.prototype.parseElement;
+    AnimationTransformNode.prototype.parseElement = function () {
+      var element = this.aElement;
+      if (element && !element.getAttribute('svg:type') && element.getAttribute('type'))
+        element.setAttribute('svg:type', element.getAttribute('type'));
+      return parseTransform.apply(this, arguments);
+    };
+  }
+
   // The recorder's show clock asks here whether the show is over.
   window.deckrecShowEnded = function () { return ended; };
 
