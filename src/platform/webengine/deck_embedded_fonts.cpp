@@ -1,4 +1,5 @@
 #include "platform/webengine/deck_embedded_fonts.h"
+#include "platform/webengine/show_document.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -83,9 +84,7 @@ QByteArray WithDeckEmbeddedFonts(const QByteArray& show, const QByteArray& flatO
     std::vector<EmbeddedFace> faces = EmbeddedFaces(flatOdf);
     faces.erase(std::remove_if(faces.begin(), faces.end(), [&](const EmbeddedFace& face) { return !wanted(face.family); }),
                 faces.end());
-    const qsizetype root = show.indexOf("<svg");
-    const qsizetype rootEnd = root < 0 ? -1 : show.indexOf('>', root);
-    if (faces.empty() || rootEnd < 0)
+    if (faces.empty())
         return show;
     QByteArray rules = "<style type=\"text/css\"><![CDATA[\n";
     for (const EmbeddedFace& face : faces) {
@@ -94,7 +93,5 @@ QByteArray WithDeckEmbeddedFonts(const QByteArray& show, const QByteArray& flatO
                  "); }\n";
     }
     rules += "]]></style>\n";
-    QByteArray result = show;
-    result.insert(rootEnd + 1, rules);
-    return result;
+    return WithAtStart(show, rules);
 }

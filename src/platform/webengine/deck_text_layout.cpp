@@ -1,4 +1,5 @@
 #include "platform/webengine/deck_text_layout.h"
+#include "platform/webengine/show_document.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -417,24 +418,10 @@ QByteArray WithJustifiedLines(const QByteArray& show, const std::vector<Justifie
         slide.append(QJsonObject{{"t", paragraph.text}, {"r", paragraph.right}, {"l", paragraph.lastLineToo}});
         plan.insert(key, slide);
     }
-    QByteArray json = QJsonDocument(plan).toJson(QJsonDocument::Compact);
-    // Inside character data the only sequence to keep out is its end; in JSON strings a '>'
-    // may be written as an escape.
-    json.replace("]]>", "]]\\u003e");
-    const qsizetype end = show.lastIndexOf("</svg>");
-    if (end < 0)
-        return show;
-    QByteArray result = show;
-    result.insert(end, QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kJustifyScript + "(" + json + ");]]></script>\n");
-    return result;
+    return WithScript(show, kJustifyScript + ("(" + ScriptJson(plan) + ");"));
 }
 
 QByteArray WithFieldsWherePlaced(const QByteArray& show)
 {
-    const qsizetype end = show.lastIndexOf("</svg>");
-    if (end < 0 || !show.contains("class=\"BackgroundObjects\""))
-        return show;
-    QByteArray result = show;
-    result.insert(end, QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kFieldScript + "]]></script>\n");
-    return result;
+    return show.contains("class=\"BackgroundObjects\"") ? WithScript(show, kFieldScript) : show;
 }

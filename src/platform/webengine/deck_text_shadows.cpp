@@ -1,4 +1,5 @@
 #include "platform/webengine/deck_text_shadows.h"
+#include "platform/webengine/show_document.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -342,14 +343,5 @@ QByteArray WithTextShadows(const QByteArray& show, const std::vector<ShadowedPar
         slide.append(QJsonObject{{"t", paragraph.text}, {"s", ranges}});
         plan.insert(key, slide);
     }
-    QByteArray json = QJsonDocument(plan).toJson(QJsonDocument::Compact);
-    // Inside character data the only sequence to keep out is its end; in JSON strings a '>'
-    // may be written as an escape.
-    json.replace("]]>", "]]\\u003e");
-    const qsizetype end = show.lastIndexOf("</svg>");
-    if (end < 0)
-        return show;
-    QByteArray result = show;
-    result.insert(end, QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kShadowScript + "(" + json + ");]]></script>\n");
-    return result;
+    return WithScript(show, kShadowScript + ("(" + ScriptJson(plan) + ");"));
 }

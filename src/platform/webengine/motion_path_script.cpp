@@ -1,4 +1,5 @@
 #include "platform/webengine/motion_path_script.h"
+#include "platform/webengine/show_document.h"
 
 // A motion path moves the centre of its shape. The path's coordinates are fractions of the
 // slide's width and height, measured from where the shape's centre stands when the effect
@@ -363,10 +364,5 @@ QByteArray WithMotionPaths(const QByteArray& show)
 {
     if (!show.contains("<anim:animateMotion"))
         return show;
-    const qsizetype end = show.lastIndexOf("</svg>");
-    if (end < 0)
-        return show;
-    QByteArray result = show;
-    result.insert(end, QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kMotionPathScript + "]]></script>\n");
-    return result;
+    return WithScript(show, kMotionPathScript);
 }

@@ -1,4 +1,5 @@
 #include "platform/webengine/show_clock_script.h"
+#include "platform/webengine/show_document.h"
 
 // The page's time starts at a fixed moment and stands still until the recorder moves it: while
 // the page loads, due callbacks and animation frames still run (pumped by the browser's own
@@ -211,11 +212,5 @@ const char kShowClockScript[] = R"JS(
 
 QByteArray WithShowClock(const QByteArray& show)
 {
-    const qsizetype root = show.indexOf("<svg");
-    const qsizetype end = root < 0 ? -1 : show.indexOf('>', root);
-    if (end < 0)
-        return show;
-    QByteArray result = show;
-    result.insert(end + 1, QByteArray("\n<script type=\"text/ecmascript\"><![CDATA[") + kShowClockScript + "]]></script>\n");
-    return result;
+    return WithAtStart(show, QByteArray("\n<script type=\"text/ecmascript\"><![CDATA[") + kShowClockScript + "]]></script>\n");
 }

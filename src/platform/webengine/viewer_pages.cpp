@@ -1,4 +1,5 @@
 #include "platform/webengine/viewer_pages.h"
+#include "platform/webengine/show_document.h"
 
 namespace {
 
@@ -156,21 +157,6 @@ const char kViewerScript[] = R"JS(
 })();
 )JS";
 
-// The suite lays text out with the fonts' own outlines and fractional advances; by default
-// the browser hints glyphs and rounds their places to whole pixels, so that a line drifts
-// from where the suite put its words. Set on the root element, before any script of the show
-// measures a line.
-QByteArray WithTextAsLaidOut(const QByteArray& show)
-{
-    const qsizetype root = show.indexOf("<svg");
-    const qsizetype rootEnd = root < 0 ? -1 : show.indexOf('>', root);
-    if (rootEnd < 0 || show.mid(root, rootEnd - root).contains("text-rendering"))
-        return show;
-    QByteArray result = show;
-    result.insert(root + 4, " text-rendering=\"geometricPrecision\"");
-    return result;
-}
-
 QByteArray HtmlEscaped(const QString& text)
 {
     return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&#39;")).toUtf8();
@@ -180,13 +166,10 @@ QByteArray HtmlEscaped(const QString& text)
 
 QByteArray WithViewerScript(const QByteArray& show)
 {
-    const QByteArray script = QByteArray("<script type=\"text/ecmascript\"><![CDATA[") + kViewerScript + "]]></script>\n";
-    QByteArray result = WithTextAsLaidOut(show);
-    const qsizetype end = result.lastIndexOf("</svg>");
-    if (end < 0)
-        return result;
-    result.insert(end, script);
-    return result;
+    // The suite lays text out with the fonts' own outlines and fractional advances; by default
+    // the browser hints glyphs and rounds their places to whole pixels, so that a line drifts
+    // from where the suite put its words. Set on the root, before any script measures a line.
+    return WithScript(WithRootAttribute(show, "text-rendering", "geometricPrecision"), kViewerScript);
 }
 
 QByteArray CannotShowPage(const QString& presentationPath, const QString& reason)
