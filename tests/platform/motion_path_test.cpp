@@ -1,20 +1,13 @@
 // Motion paths in the show as the viewer serves it, driven on the show clock and measured in the
 // page: a shape goes along its path at the effect's pace and stays where the path ends.
-#include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/presentation_scheme.h"
-#include "support/temp_program_folder.h"
+#include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
@@ -83,27 +76,9 @@ Point AlongCurve(double share)
 
 TEST(MotionPaths, ShapesGoAlongTheirPathsAtTheEffectsPaceAndStayWhereThePathsEnd)
 {
-    PrepareBrowserEnvironment();
-    TempProgramFolder folder;
-    PresentationConverter converter(QString::fromStdString(folder.files().WorkingDirectory()));
-    QWebEngineProfile profile;
-    profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
-    QWebEngineView view;
-    auto* page = new QWebEnginePage(&profile, &view);
-    view.setPage(page);
-    view.resize(800, 450);
-    view.show();
-    bool loaded = false;
-    QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-    page->load(
-        QUrl(QStringLiteral("%1:%2?clock=show").arg(kPresentationScheme, DECKREC_TEST_DECKS "/motion-paths.fodp")));
-    ASSERT_TRUE(WaitFor([&] { return loaded; }, 120000)) << "the show did not load";
-    auto run = [&](const QString& script) {
-        std::optional<QString> result;
-        page->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
-        EXPECT_TRUE(WaitFor([&] { return result.has_value(); }, 20000));
-        return result.value_or(QString());
-    };
+    ShowInView show;
+    ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/motion-paths.fodp", "clock=show")) << "the show did not load";
+    auto run = [&](const QString& script) { return show.Run(script); };
     // The first slide is on screen once the viewer has named it in the URL.
     ASSERT_TRUE(WaitFor([&] { return run("location.hash").contains(",1,"); }, 20000)) << "the show did not start";
     // The show is the page itself here: what it tells the program's page around it (the answers
@@ -176,8 +151,6 @@ TEST(MotionPaths, ShapesGoAlongTheirPathsAtTheEffectsPaceAndStayWhereThePathsEnd
     now = advance(3000, false);
     EXPECT_LE(Distance(now[0], squareDown), 2);
     EXPECT_LE(Distance(now[1], discEnd), 2);
-    view.setPage(nullptr);
-    delete page;
 }
 
 } // namespace

@@ -1,22 +1,15 @@
 // Shadowed text as the browser draws the show, measured in the pixels of the view: each
 // shadowed run casts its shadow where and in the colour the suite's PDF export draws it, and a
 // run whose span turns the shadow off casts none.
-#include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/presentation_scheme.h"
-#include "support/temp_program_folder.h"
+#include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -63,27 +56,14 @@ Box Pixels(const QImage& frame, const QJsonObject& run, QRgb colour, int room)
 
 TEST(TextShadowRendering, ShadowedRunsCastTheSuitesShadowAndAnUnshadowedSpanCastsNone)
 {
-    PrepareBrowserEnvironment();
-    TempProgramFolder folder;
-    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
-    QWebEngineProfile profile;
-    profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
-    QWebEngineView view;
-    auto* page = new QWebEnginePage(&profile, &view);
-    view.setPage(page);
+    ShowInView show;
     // Loaded at another size: the shadows follow the page when it is scaled.
-    view.resize(800, 450);
-    view.show();
-    bool loaded = false;
-    QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-    page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, DECKREC_TEST_DECKS "/text-shadow.fodp")));
-    ASSERT_TRUE(WaitFor([&] { return loaded; }, 120000)) << "the show did not load";
+    ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/text-shadow.fodp")) << "the show did not load";
+    QWebEngineView& view = show.view;
     view.resize(1280, 720);
     WaitFor([] { return false; }, 500);
-    std::optional<QString> result;
-    page->runJavaScript(kRuns, [&](const QVariant& value) { result = value.toString(); });
-    ASSERT_TRUE(WaitFor([&] { return result.has_value(); }, 20000));
-    const QJsonArray runs = QJsonDocument::fromJson(result->toUtf8()).array();
+    const QString result = show.Run(kRuns);
+    const QJsonArray runs = QJsonDocument::fromJson(result.toUtf8()).array();
     auto run = [&](const QString& text) {
         for (const QJsonValue& value : runs)
             if (value.toObject()["text"].toString() == text)
@@ -133,8 +113,6 @@ TEST(TextShadowRendering, ShadowedRunsCastTheSuitesShadowAndAnUnshadowedSpanCast
         EXPECT_NEAR(shadow.right - ink.right, offset, 1.2) << c.text;
         EXPECT_NEAR(shadow.bottom - ink.bottom, offset, 1.2) << c.text;
     }
-    view.setPage(nullptr);
-    delete page;
 }
 
 } // namespace

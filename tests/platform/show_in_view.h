@@ -1,0 +1,64 @@
+#pragma once
+// A deck's slide show as the viewer serves it, loaded in a browser view of its own with a fresh
+// program folder: scripts run in the page and their answers come back as text.
+
+#include "platform/webengine/browser_environment.h"
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/presentation_scheme.h"
+#include "support/temp_program_folder.h"
+#include "support/wait_for.h"
+
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <optional>
+
+class ShowInView {
+public:
+    ShowInView()
+    {
+        profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
+        view.setPage(page);
+        view.resize(800, 450);
+        view.show();
+    }
+    ~ShowInView()
+    {
+        view.setPage(nullptr);
+        delete page;
+    }
+
+    // Loads the deck's show (query: e.g. "clock=show"); false when it did not load in time.
+    bool Load(const QString& deck, const QString& query = QString())
+    {
+        bool loaded = false;
+        const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
+        page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, deck) +
+                        (query.isEmpty() ? QString() : QLatin1Char('?') + query)));
+        const bool done = WaitFor([&] { return loaded; }, 120000);
+        QObject::disconnect(connection);
+        return done;
+    }
+
+    // What the script evaluates to, as text; empty when it gave no answer in time.
+    QString Run(const QString& script)
+    {
+        std::optional<QString> result;
+        page->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
+        WaitFor([&] { return result.has_value(); }, 20000);
+        return result.value_or(QString());
+    }
+
+private:
+    // Before the browser's first object: the switches it starts with.
+    struct Environment {
+        Environment() { PrepareBrowserEnvironment(); }
+    } environment_;
+
+public:
+    TempProgramFolder folder;
+    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    QWebEngineProfile profile;
+    QWebEngineView view;
+    QWebEnginePage* page = new QWebEnginePage(&profile, &view);
+};
