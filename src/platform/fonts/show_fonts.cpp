@@ -20,15 +20,6 @@ bool IsGeneric(const QString& family)
     return generic.contains(family.toLower());
 }
 
-QString Unquoted(QString family)
-{
-    family = family.trimmed();
-    if (family.size() >= 2 && (family.front() == QLatin1Char('\'') || family.front() == QLatin1Char('"')) &&
-        family.back() == family.front())
-        family = family.mid(1, family.size() - 2);
-    return family;
-}
-
 // The deck's family of one font list and the generic family the browser falls back to.
 struct FontList {
     QString family;
@@ -41,7 +32,7 @@ FontList ParseFontList(const QString& value)
     FontList list;
     const QStringList parts = value.split(QLatin1Char(','));
     for (const QString& raw : parts) {
-        const QString part = Unquoted(raw);
+        const QString part = UnquotedFamily(raw);
         if (part.isEmpty())
             continue;
         if (IsGeneric(part)) {
@@ -71,6 +62,15 @@ QSet<QString> FamiliesTheShowCarries(const QString& show)
 }
 
 } // namespace
+
+QString UnquotedFamily(QString family)
+{
+    family = family.trimmed();
+    if (family.size() >= 2 && (family.front() == QLatin1Char('\'') || family.front() == QLatin1Char('"')) &&
+        family.back() == family.front())
+        family = family.mid(1, family.size() - 2);
+    return family;
+}
 
 std::vector<FontResolution> ShowFonts(const QByteArray& show, const FontResolver& resolver)
 {

@@ -8,6 +8,9 @@
 #include <QByteArray>
 #include <vector>
 
+// A family name as a font list or a declaration writes it, without its quotes.
+QString UnquotedFamily(QString family);
+
 // Every family the show's text asks for, once each, in the order of first use, resolved.
 // Embedded SVG fonts count only for the symbol fonts LibreOffice recodes (bullets).
 std::vector<FontResolution> ShowFonts(const QByteArray& show, const FontResolver& resolver);

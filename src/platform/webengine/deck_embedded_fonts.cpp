@@ -1,19 +1,11 @@
 #include "platform/webengine/deck_embedded_fonts.h"
+#include "platform/fonts/show_fonts.h"
 #include "platform/webengine/show_document.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>
 
 namespace {
-
-QString Unquoted(QString family)
-{
-    family = family.trimmed();
-    if (family.size() >= 2 && (family.front() == QLatin1Char('\'') || family.front() == QLatin1Char('"')) &&
-        family.back() == family.front())
-        family = family.mid(1, family.size() - 2);
-    return family;
-}
 
 // A family name inside a CSS string: quotes and backslashes escaped, nothing that could end
 // the style element.
@@ -56,7 +48,7 @@ std::vector<EmbeddedFace> EmbeddedFaces(const QByteArray& flatOdf)
         if (token == QXmlStreamReader::StartElement) {
             const QXmlStreamAttributes attributes = xml.attributes();
             if (name == QLatin1String("font-face") && xml.prefix() == QLatin1String("style")) {
-                family = Unquoted(attributes.value(QLatin1String("svg:font-family")).toString());
+                family = UnquotedFamily(attributes.value(QLatin1String("svg:font-family")).toString());
             } else if (name == QLatin1String("font-face-uri")) {
                 inUri = true;
                 face = EmbeddedFace{family, CssKeyword(attributes.value(QLatin1String("loext:font-weight")).toString(), "normal"),
