@@ -3,6 +3,7 @@
 #include "platform/webengine/deck_embedded_fonts.h"
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
+#include "platform/webengine/field_placeholders.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/fonts/show_fonts.h"
@@ -256,7 +257,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         auto store = [this, work, target](const QByteArray& justified) {
-            const QByteArray laidOut = WithFieldsWherePlaced(justified);
+            const QByteArray laidOut = WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified));
             const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
                                                                 : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
             if (shared_) {
