@@ -49,8 +49,12 @@ const char kDrawnTexts[] = R"JS(
     slide.querySelectorAll('use').forEach(function (use) {
       if (hidden(use, slide)) return;
       var target = document.getElementById(use.href.baseVal.replace('#', ''));
+      // What a <use> draws is not laid out where it is defined: measured on a drawn copy.
       if (target) target.querySelectorAll('text').forEach(function (text) {
-        texts.push({ text: text.textContent.replace(/\s+/g, ''), left: null, right: null });
+        var copy = document.documentElement.appendChild(text.cloneNode(true));
+        var box = copy.getBBox();
+        copy.remove();
+        texts.push({ text: text.textContent.replace(/\s+/g, ''), left: box.x, right: box.x + box.width });
       });
     });
     return texts;
@@ -70,6 +74,7 @@ struct Placed {
 struct DeckCase {
     const char* deck;
     std::vector<Placed> texts;
+    std::vector<const char*> formats = {"fodp", "pptx", "ppt"};
 };
 
 std::vector<Placed> SlideFooters()
@@ -87,6 +92,11 @@ const std::vector<DeckCase> kDecks = {
     {"slide-footers", SlideFooters()},
     // A zero-width box at the left edge, boxes 0.3 cm wide, a right-aligned plain box.
     {"narrow-fields", {{1, "1", false, 0}, {2, "2", false, 250}, {3, "3", false, 250}, {4, "4", true, 26549}}},
+    // LibreOffice's .pptx of it holds "<footer>" and "<date/time>" as plain text, which the
+    // suite draws as it stands.
+    {"plain-footer-box",
+     {{1, "Footerinaplainbox", false, 1450}, {1, "4July2024", true, 26549}, {2, "Footerinaplainbox", false, 1450}, {2, "4July2024", true, 26549}},
+     {"fodp", "ppt"}},
 };
 
 class ShowFields : public ::testing::Test {
@@ -145,7 +155,7 @@ TEST_F(ShowFields, EachSlideShowsItsNumberAndFootersWhereTheSuiteDoesAndNoPlaceh
 {
     const QRegularExpression placeholder("<(number|date/time|footer|header)>");
     for (const DeckCase& c : kDecks) {
-        for (const char* format : {"fodp", "pptx", "ppt"}) {
+        for (const char* format : c.formats) {
             const QString file = decks_->filePath(QStringLiteral("%1.%2").arg(c.deck, format));
             const std::string label = QFileInfo(file).fileName().toStdString();
             ASSERT_GT(QFileInfo(file).size(), 0) << label << ": LibreOffice did not write it";
@@ -161,7 +171,7 @@ TEST_F(ShowFields, EachSlideShowsItsNumberAndFootersWhereTheSuiteDoesAndNoPlaceh
                 for (const QJsonValue& value : slides[wanted.slide - 1].toArray()) {
                     const QJsonObject text = value.toObject();
                     drawn << QStringLiteral("%1 %2..%3").arg(text["text"].toString()).arg(text["left"].toDouble()).arg(text["right"].toDouble());
-                    if (text["text"].toString() == wanted.text && !text["left"].isNull())
+                    if (text["text"].toString() == wanted.text)
                         found |= std::abs((wanted.rightAligned ? text["right"] : text["left"]).toDouble() - wanted.edge) <= 60;
                 }
                 EXPECT_TRUE(found) << label << " slide " << wanted.slide << " shows no \"" << wanted.text.toStdString()

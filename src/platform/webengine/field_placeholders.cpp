@@ -11,6 +11,9 @@ const char kPlaceholderScript[] = R"JS(
   var fieldClasses = { 'Date/Time': 1, 'Footer': 1, 'Header': 1, 'Slide_Number': 1 };
   // What the show puts in place of a placeholder in a master's plain text box.
   var boxFields = { '<number>': 1, '<date>': 1, '<time>': 1, '<slide-name>': 1 };
+  // The placeholders of the header and footer texts, which the show fills only in a master's
+  // field boxes, with the slide's attribute naming the text.
+  var textFields = { '<footer>': 'ooo:footer-field', '<date/time>': 'ooo:date-time-field', '<header>': 'ooo:header-field' };
   // The widest inner margin a footer box is taken to have: the suite's default is 0.25 cm,
   // PowerPoint's 0.254 cm; decks rarely set more than a few millimetres.
   var margin = 1000;
@@ -83,6 +86,20 @@ const char kPlaceholderScript[] = R"JS(
     return best.side;
   }
 
+  // The text the slides on a master give a header or footer field, when they all give the
+  // same (a date the show works out itself, or texts that differ, have none).
+  function sharedText(master, attribute) {
+    var values = {};
+    document.querySelectorAll('g[id^="ooo:meta_slide_"]').forEach(function (slide) {
+      if (slide.getAttribute('ooo:master') !== master) return;
+      var field = document.getElementById(slide.getAttribute(attribute) || '');
+      var fixed = !field || /^(FooterField|HeaderField|FixedDateTimeField)$/.test(field.getAttribute('class'));
+      values[fixed ? (field ? field.textContent : '') : '\u0000'] = 1;
+    });
+    var texts = Object.keys(values);
+    return texts.length === 1 && texts[0] !== '\u0000' ? texts[0] : null;
+  }
+
   document.querySelectorAll('g.BackgroundObjects > g').forEach(function (shape) {
     var cls = shape.getAttribute('class');
     var texts = shape.querySelectorAll('text');
@@ -90,7 +107,8 @@ const char kPlaceholderScript[] = R"JS(
     if (texts.length !== 1 || !box || !texts[0].querySelector('.PlaceholderText')) return;
     var broken = join(texts[0]);
     var placeholder = texts[0].querySelector('.PlaceholderText');
-    if (!fieldClasses[cls]) {
+    var textField = fieldClasses[cls] ? null : textFields[placeholder.textContent];
+    if (!fieldClasses[cls] && !textField) {
       // The show fills only a plain box it knows as a text shape; a custom shape is one too.
       if (!boxFields[placeholder.textContent] || !shape.firstElementChild || !shape.firstElementChild.id) return;
       shape.setAttribute('class', 'TextShape');
@@ -100,6 +118,19 @@ const char kPlaceholderScript[] = R"JS(
     var left = box.x.baseVal.value, right = left + box.width.baseVal.value;
     var declared = shape.getAttribute('ooo:text-adjust');
     var side = broken ? 'left' : alignment({ left: left, right: right }, line, declared);
+    if (textField) {
+      // A header or footer field in a plain box: the suite draws the slides' text there, which
+      // is set here once, where the placeholder stood, as the show never fills it.
+      var master = shape.closest('g.Master_Slide');
+      var value = master ? sharedText(master.id, textField) : null;
+      placeholder.textContent = value || '';
+      placeholder.classList.remove('PlaceholderText');
+      if (value && side !== 'left') {
+        texts[0].querySelector('tspan.TextPosition').setAttribute('x', side === 'right' ? line.end : (line.start + line.end) / 2);
+        texts[0].setAttribute('text-anchor', side === 'right' ? 'end' : 'middle');
+      }
+      return;
+    }
     shape.setAttributeNS(ooo, 'ooo:text-adjust', side);
     // The show centres a field on its box's middle, which is the placeholder's middle only
     // when the box's margins are equal.
