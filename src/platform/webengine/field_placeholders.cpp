@@ -82,7 +82,7 @@ const char kPlaceholderScript[] = R"JS(
       if (best === null || m < best.m) best = { side: side, m: m };
     }
     // A placeholder wider than its box was broken by it: its value starts where it starts.
-    if (!best) return line.end - line.start > box.right - box.left ? 'left' : declared;
+    if (!best) return line.end - line.start > box.right - box.left ? 'left' : declared || 'left';
     return best.side;
   }
 
