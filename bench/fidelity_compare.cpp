@@ -5,8 +5,9 @@
 // eighth alone, where masters put their date, footer and number (a misplaced footer costs a
 // few hundred pixels, lost in the whole slide's figure). Prints one line per slide and two
 // summary lines, and writes the worst slides side by side (reference | recorded) to a folder,
-// so that a low figure can be looked at. In place of a recording, a folder of PNG pictures may be given (say
-// another rasteriser's pages of the same PDF, to learn what two renderings of one page score).
+// so that a low figure can be looked at. In place of a recording, a folder of PNG pictures may
+// be given (say another rasteriser's pages of the same PDF, to learn what two renderings of one
+// page score).
 //
 //   usage: fidelity_compare RECORDING_DIR|PNG_DIR OUT_DIR LABEL PAGE.png...
 
