@@ -1,10 +1,13 @@
 // Compares a kept recording with LibreOffice's own rendering of the same deck: for each slide
 // of the reference (PNG pages rasterised from the suite's PDF export), the stored frame that
 // matches it best, over the slide's area of the frame: its PSNR, its PSNR once both are
-// blurred by a one-pixel Gaussian, and its SSIM. Prints one line per slide and a summary line,
-// and writes the worst slides side by side (reference | recorded) to a folder, so that a low
-// figure can be looked at. In place of a recording, a folder of PNG pictures may be given (say
-// another rasteriser's pages of the same PDF, to learn what two renderings of one page score).
+// blurred by a one-pixel Gaussian, and its SSIM; and that frame's PSNR over the slide's bottom
+// eighth alone, where masters put their date, footer and number (a misplaced footer costs a
+// few hundred pixels, lost in the whole slide's figure). Prints one line per slide and two
+// summary lines, and writes the worst slides side by side (reference | recorded) to a folder,
+// so that a low figure can be looked at. In place of a recording, a folder of PNG pictures may
+// be given (say another rasteriser's pages of the same PDF, to learn what two renderings of one
+// page score).
 //
 //   usage: fidelity_compare RECORDING_DIR|PNG_DIR OUT_DIR LABEL PAGE.png...
 
@@ -97,6 +100,7 @@ int main(int argc, char** argv)
         double psnr;
         double blurredPsnr;
         double ssim;
+        double footerPsnr;
         QImage reference;
         QImage frame;
     };
@@ -107,7 +111,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 1;
         }
-        Result best{i - 3, -1, 0, 0, {}, {}};
+        Result best{i - 3, -1, 0, 0, 0, {}, {}};
         for (const QImage& frame : frames) {
             const QRect area = SlideArea(page.size(), frame.size());
             const QImage reference = page.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -115,18 +119,23 @@ int main(int argc, char** argv)
             const QImage shown = frame.copy(area);
             const double psnr = Psnr(reference, shown);
             if (psnr > best.psnr)
-                best = {i - 3, psnr, 0, 0, reference, shown};
+                best = {i - 3, psnr, 0, 0, 0, reference, shown};
         }
         best.blurredPsnr = Psnr(Blurred(best.reference, kBlurSigma), Blurred(best.frame, kBlurSigma));
         best.ssim = Ssim(best.reference, best.frame);
+        const int top = best.reference.height() * 7 / 8;
+        const QRect footer(0, top, best.reference.width(), best.reference.height() - top);
+        best.footerPsnr = Psnr(best.reference.copy(footer), best.frame.copy(footer));
         results.push_back(best);
     }
 
     int good = 0, goodBlurred = 0;
-    double sum = 0, sumBlurred = 0, sumSsim = 0;
+    double sum = 0, sumBlurred = 0, sumSsim = 0, sumFooter = 0, worstFooter = 99;
     for (const Result& r : results) {
-        std::printf("%s slide %d: %.2f dB, blurred %.2f dB, SSIM %.3f\n", qPrintable(label), r.slide, r.psnr,
-                    r.blurredPsnr, r.ssim);
+        std::printf("%s slide %d: %.2f dB, blurred %.2f dB, SSIM %.3f, footer band %.2f dB\n", qPrintable(label),
+                    r.slide, r.psnr, r.blurredPsnr, r.ssim, r.footerPsnr);
+        sumFooter += r.footerPsnr;
+        worstFooter = std::min(worstFooter, r.footerPsnr);
         good += r.psnr >= 25.0;
         goodBlurred += r.blurredPsnr >= 25.0;
         sum += r.psnr;
@@ -138,6 +147,7 @@ int main(int argc, char** argv)
                 "(%.0f%%) at 25 dB or more; mean SSIM %.3f\n",
                 qPrintable(label), n, sum / n, good, n, 100.0 * good / n, sumBlurred / n, goodBlurred, n,
                 100.0 * goodBlurred / n, sumSsim / n);
+    std::printf("%s footer band: mean %.2f dB, worst slide %.2f dB\n", qPrintable(label), sumFooter / n, worstFooter);
 
     std::sort(results.begin(), results.end(), [](const Result& a, const Result& b) { return a.psnr < b.psnr; });
     for (size_t k = 0; k < std::min<size_t>(3, results.size()); ++k) {

@@ -357,7 +357,8 @@ const char kJustifyScript[] = R"JS(
 const char kFieldScript[] = R"JS(
 (function () {
   var margin = 250;
-  var fields = { 'Date/Time': 1, 'Footer': 1, 'Header': 1, 'Slide_Number': 1 };
+  // A master's plain box that the show fills with a field is a 'TextShape'.
+  var fields = { 'Date/Time': 1, 'Footer': 1, 'Header': 1, 'Slide_Number': 1, 'TextShape': 1 };
   document.querySelectorAll('g.BackgroundObjects > g').forEach(function (field) {
     var adjust = field.getAttribute('ooo:text-adjust');
     if (!fields[field.getAttribute('class')] || (adjust !== 'left' && adjust !== 'right')) return;

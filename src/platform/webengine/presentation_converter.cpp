@@ -4,6 +4,7 @@
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/deck_text_shadows.h"
+#include "platform/webengine/field_placeholders.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/fonts/show_fonts.h"
@@ -160,7 +161,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout3.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout4.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -258,7 +259,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         auto store = [this, work, target](const QByteArray& justified) {
-            const QByteArray laidOut = WithFieldsWherePlaced(justified);
+            const QByteArray laidOut = WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified));
             const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
                                                                 : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
             if (shared_) {
