@@ -3,10 +3,7 @@
 // too narrow for "<number>"), as the .fodp and as LibreOffice's .pptx and .ppt of it: each
 // slide shows its own number where the suite's PDF of the same file shows it, and no
 // placeholder is drawn as text.
-#include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/presentation_scheme.h"
-#include "support/temp_program_folder.h"
+#include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <QDir>
@@ -19,12 +16,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
@@ -121,32 +114,14 @@ protected:
         decks_ = nullptr;
     }
 
-    void SetUp() override { PrepareBrowserEnvironment(); }
-
     QJsonArray DrawnTexts(const QString& deck)
     {
-        QWebEngineProfile profile;
-        profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
-        QWebEngineView view;
-        auto* page = new QWebEnginePage(&profile, &view);
-        view.setPage(page);
-        view.resize(800, 450);
-        view.show();
-        bool loaded = false;
-        QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-        page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, deck)));
-        EXPECT_TRUE(WaitFor([&] { return loaded; }, 120000)) << "the show did not load";
-        std::optional<QString> result;
-        page->runJavaScript(kDrawnTexts, [&](const QVariant& value) { result = value.toString(); });
-        EXPECT_TRUE(WaitFor([&] { return result.has_value(); }, 20000));
-        view.setPage(nullptr);
-        delete page;
-        return QJsonDocument::fromJson(result.value_or(QString()).toUtf8()).array();
+        EXPECT_TRUE(show.Load(deck)) << "the show did not load";
+        return QJsonDocument::fromJson(show.Run(kDrawnTexts).toUtf8()).array();
     }
 
     static QTemporaryDir* decks_;
-    TempProgramFolder folder;
-    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    ShowInView show;
 };
 
 QTemporaryDir* ShowFields::decks_ = nullptr;

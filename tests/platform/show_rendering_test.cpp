@@ -2,10 +2,7 @@
 // the boxes LibreOffice laid them out for, when its fonts are narrower or wider than the
 // browser's fallback.
 #include "platform/fonts/font_resolver.h"
-#include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/presentation_scheme.h"
-#include "support/temp_program_folder.h"
+#include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <QDir>
@@ -16,9 +13,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRawFont>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -118,44 +112,26 @@ const char kMasterFields[] = R"JS(
 
 class ShowRendering : public ::testing::Test {
 protected:
-    void SetUp() override { PrepareBrowserEnvironment(); }
-
     // Loads deck's show as the viewer serves it and runs script in it once it has loaded.
     QString RunInShow(const QString& deck, const QString& script)
     {
-        QWebEngineProfile profile;
-        profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
-        QWebEngineView view;
-        auto* page = new QWebEnginePage(&profile, &view);
-        view.setPage(page);
-        view.resize(800, 450);
-        view.show();
-        bool loaded = false;
-        QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-        page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, deck)));
-        EXPECT_TRUE(WaitFor([&] { return loaded; }, 120000)) << "the show did not load";
-        std::optional<QString> result;
-        page->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
-        EXPECT_TRUE(WaitFor([&] { return result.has_value(); }, 20000));
-        view.setPage(nullptr);
-        delete page;
-        return result.value_or(QString());
+        EXPECT_TRUE(show.Load(deck)) << "the show did not load";
+        return show.Run(script);
     }
 
     // The deck as LibreOffice saves it in another format (pptx, ppt), in the test's folder.
     QString Converted(const QString& deck, const QString& format)
     {
-        const QString out = QString::fromStdString(folder.path()) + format;
+        const QString out = QString::fromStdString(show.folder.path()) + format;
         QProcess soffice;
         soffice.start(QStringLiteral("soffice"),
-                      {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(folder.path()) + "profile",
+                      {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(show.folder.path()) + "profile",
                        "--headless", "--norestore", "--convert-to", format, "--outdir", out, deck});
         EXPECT_TRUE(soffice.waitForFinished(120000));
         return out + QLatin1Char('/') + QFileInfo(deck).completeBaseName() + QLatin1Char('.') + format;
     }
 
-    TempProgramFolder folder;
-    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    ShowInView show;
 };
 
 TEST_F(ShowRendering, NarrowAndBookFontsKeepEveryTitleAndBodyLineInsideItsBox)
@@ -224,8 +200,8 @@ TEST_F(ShowRendering, AFaceTheDeckEmbedsIsDrawnAndNotReportedMissing)
     const QList<quint32> w = raw.glyphIndexesForString(QStringLiteral("W"));
     ASSERT_EQ(w.size(), 1);
     const double tenWs = 10 * raw.advancesForGlyphIndexes(w).front().x() / 100;
-    const QString package = QString::fromStdString(folder.path()) + "package";
-    const QString deck = QString::fromStdString(folder.path()) + "embedded-font.odp";
+    const QString package = QString::fromStdString(show.folder.path()) + "package";
+    const QString deck = QString::fromStdString(show.folder.path()) + "embedded-font.odp";
     QProcess copy;
     copy.start(QStringLiteral("cp"), {"-r", DECKREC_TEST_DECKS "/embedded-font", package});
     ASSERT_TRUE(copy.waitForFinished(20000));
@@ -246,7 +222,7 @@ TEST_F(ShowRendering, AFaceTheDeckEmbedsIsDrawnAndNotReportedMissing)
     EXPECT_NEAR(widths["WWWWWWWWWW"].toDouble(), tenWs, 0.01 * tenWs);
 
     std::optional<QStringList> missing;
-    converter.CheckFonts(deck, [&](const QStringList& lines) { missing = lines; });
+    show.converter.CheckFonts(deck, [&](const QStringList& lines) { missing = lines; });
     ASSERT_TRUE(WaitFor([&] { return missing.has_value(); }, 120000));
     EXPECT_TRUE(missing->isEmpty()) << missing->join('\n').toStdString();
 }
