@@ -50,11 +50,12 @@ void ViewFrameSource::BeginSession()
     const ScreenRect trimmed = TrimBlackBorder(part, local, scale_);
     rect_ = {untrimmed.left + trimmed.left, untrimmed.top + trimmed.top, untrimmed.left + trimmed.right,
              untrimmed.top + trimmed.bottom};
-    // The trim steps over the slide's first lit row (and, when the bars differ by a row, its
-    // last): a rendered view has no noisy edge, so those rows are the slide's own and kept.
-    if (rect_.top > untrimmed.top && IsLitRow(view_, rect_.top - 1, scale_))
+    // The trim steps over lit rows at the slide's edges (its first always, more where the
+    // sample grid is coarser than a pixel, as at HD sizes): a rendered view has no noisy edge
+    // and its bars are black, so every lit row next to the kept rectangle is the slide's own.
+    while (rect_.top > untrimmed.top && IsLitRow(view_, rect_.top - 1, scale_))
         --rect_.top;
-    if (rect_.bottom < untrimmed.bottom && IsLitRow(view_, rect_.bottom, scale_))
+    while (rect_.bottom < untrimmed.bottom && IsLitRow(view_, rect_.bottom, scale_))
         ++rect_.bottom;
     haveLast_ = false;
 }
