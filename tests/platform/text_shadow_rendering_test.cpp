@@ -87,6 +87,8 @@ TEST(TextShadowRendering, ShadowedRunsCastTheSuitesShadowAndAnUnshadowedSpanCast
         {"plain", blue, black, 0},         // a span with fo:text-shadow="none"
         {"Dark", black, lightGrey, 2.5},   // a span's own shadow
         {"Flat", black, lightGrey, 0},     // the span's neighbour in the same paragraph
+        {"Level", black, lightGrey, 0},    // an outline's first level, whose style casts none
+        {"Deeper", black, lightGrey, 1.6}, // its second level: that level's style, though the shape names its own
     };
     QImage frame;
     ASSERT_TRUE(WaitFor(
