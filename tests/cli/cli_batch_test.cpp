@@ -1,6 +1,8 @@
 // The built program converting many decks as a user or a cluster job does: the sample decks
 // with a broken deck and a missing one, the same batch again, Ctrl+C and a deck past its time
 // limit, and eight conversions of one deck sharing LibreOffice's show.
+#include "program_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,12 +23,6 @@ namespace {
 
 const QString kSamples = DECKREC_SAMPLE_FOLDER;
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 // The program with a cache folder of the test's own (an empty show cache to begin with) and
 // a mark in its environment that every process it starts inherits.
 QProcess* Start(const QStringList& args, const QString& cache, const QString& mark = {},
@@ -43,23 +39,6 @@ QProcess* Start(const QStringList& args, const QString& cache, const QString& ma
     process->start(DECKREC_PROGRAM, args);
     process->waitForStarted();
     return process;
-}
-
-Outcome Finish(QProcess* process, int timeoutMs = 300000)
-{
-    Outcome run;
-    if (process->waitForFinished(timeoutMs) && process->exitStatus() == QProcess::NormalExit)
-        run.status = process->exitCode();
-    run.out = QString::fromLocal8Bit(process->readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process->readAllStandardError());
-    delete process;
-    return run;
-}
-
-QByteArray Bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString Write(const QString& path, const QByteArray& content)
@@ -101,36 +80,10 @@ QString Probe(const QString& path)
     return probe.exitCode() == 0 ? QString::fromLocal8Bit(probe.readAllStandardOutput()).trimmed() : QString();
 }
 
-QStringList ProcessesMarked(const QString& mark)
-{
-    QStringList found;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
-        if (Bytes("/proc/" + pid + "/environ").contains(("DECKREC_TEST_MARK=" + mark).toUtf8()))
-            found << QString::fromLocal8Bit(Bytes("/proc/" + pid + "/cmdline").replace('\0', ' '));
-    return found;
-}
-
-// The browser engine's helpers end a moment after their program: what is there after five
-// seconds outlived the batch.
-QStringList ProcessesLeft(const QString& mark)
-{
-    for (int k = 0; k < 50 && !ProcessesMarked(mark).isEmpty(); ++k)
-        QThread::msleep(100);
-    return ProcessesMarked(mark);
-}
-
 // Files of a folder other than the logs: outputs and anything a conversion left beside them.
 QStringList FilesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-QStringList Listing(const QString& folder)
-{
-    QStringList listing;
-    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files, QDir::Name))
-        listing << QString("%1 %2 %3").arg(file.fileName()).arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
-    return listing;
 }
 
 } // namespace

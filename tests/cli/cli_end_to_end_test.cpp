@@ -1,6 +1,8 @@
 // The built program run as a user runs it: the sample deck converted under the test display
 // and on private displays, a kept recording exported again, the fast mode against real time,
 // the errors, and Ctrl+C.
+#include "program_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,12 +19,6 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 QProcess* Start(const QStringList& args, bool desktop, const QString& mark = {})
 {
     auto* process = new QProcess;
@@ -37,26 +33,9 @@ QProcess* Start(const QStringList& args, bool desktop, const QString& mark = {})
     return process;
 }
 
-Outcome Finish(QProcess* process, int timeoutMs = 180000)
-{
-    Outcome run;
-    if (process->waitForFinished(timeoutMs) && process->exitStatus() == QProcess::NormalExit)
-        run.status = process->exitCode();
-    run.out = QString::fromLocal8Bit(process->readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process->readAllStandardError());
-    delete process;
-    return run;
-}
-
 Outcome Deckrec(const QStringList& args, bool desktop = true)
 {
     return Finish(Start(args, desktop));
-}
-
-QByteArray Bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The numbers N of the tempN.bmp files of a recording.
@@ -68,40 +47,6 @@ std::set<int> StoredSlots(const QString& folder)
         if (const auto match = frame.match(name); match.hasMatch())
             numbers.insert(match.captured(1).toInt());
     return numbers;
-}
-
-int FrameCountOf(const QString& folder)
-{
-    static const QRegularExpression count("\"FrameCount\": (\\d+)");
-    return count.match(QString::fromUtf8(Bytes(folder + "/recording.json"))).captured(1).toInt();
-}
-
-// Names, sizes and times of a folder's files, to see that nothing changed.
-QStringList Listing(const QString& folder)
-{
-    QStringList listing;
-    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
-        listing << QString("%1 %2 %3").arg(file.fileName()).arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
-    return listing;
-}
-
-// The command lines of processes still carrying the environment mark of a run.
-QStringList ProcessesMarked(const QString& mark)
-{
-    QStringList found;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
-        if (Bytes("/proc/" + pid + "/environ").contains(("DECKREC_TEST_MARK=" + mark).toUtf8()))
-            found << QString::fromLocal8Bit(Bytes("/proc/" + pid + "/cmdline").replace('\0', ' '));
-    return found;
-}
-
-// The browser engine's helper processes end on their own a moment after the program: what
-// is still there after five seconds outlived the run.
-QStringList ProcessesLeft(const QString& mark)
-{
-    for (int k = 0; k < 50 && !ProcessesMarked(mark).isEmpty(); ++k)
-        QThread::msleep(100);
-    return ProcessesMarked(mark);
 }
 
 const QString kDeck = DECKREC_SAMPLE_DECK;

@@ -6,6 +6,8 @@
 #include "core/picture.h"
 #include "core/working_files.h"
 
+#include "program_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -47,15 +49,6 @@ std::vector<int> RedBySlot(const QString& folder, int frameCount)
         red.push_back(picture.width() ? picture.scanLine(picture.height() / 2)[3 * (picture.width() / 2) + 2] : -1);
     }
     return red;
-}
-
-int FrameCountOf(const QString& folder)
-{
-    QFile manifest(folder + "/recording.json");
-    manifest.open(QIODevice::ReadOnly);
-    const QByteArray text = manifest.readAll();
-    const int at = text.indexOf("\"FrameCount\":");
-    return at < 0 ? 0 : text.mid(at + 13).trimmed().split(',').first().toInt();
 }
 
 } // namespace
