@@ -2,6 +2,7 @@
 
 #include "record/frame_recorder.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -113,14 +114,29 @@ void RecordingSession::NoteSlide(int slot)
 
 bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs)
 {
-    const bool advancing = source_->AdvancesByItself();
-    if (schedule.showWasAdvancing && !advancing) {
+    const int selfAdvanceMs = source_->SelfAdvanceMs();
+    const bool advancing = selfAdvanceMs >= 0 && !schedule.stalled;
+    if (schedule.showWasAdvancing && !advancing && !schedule.stalled) {
         schedule.fromMs = elapsedMs;
         schedule.steps = 1;
     }
+    if (selfAdvanceMs < 0)
+        schedule.stalled = false;
+    if (advancing && !schedule.showWasAdvancing)
+        schedule.advancingFromMs = elapsedMs;
     schedule.showWasAdvancing = advancing;
-    if (advancing)
-        return false;
+    if (advancing) {
+        // A show waiting on a timer that never fires would hold the recording until its slot
+        // limit: past the deck's own time and several latencies more, the recorder clicks.
+        const long long latency = host_.LatencyMs();
+        if (elapsedMs < schedule.advancingFromMs + selfAdvanceMs + std::max(4 * latency, 2000LL))
+            return false;
+        schedule.stalled = true;
+        schedule.showWasAdvancing = false;
+        host_.ShowStalled(source_->CurrentSlide(), selfAdvanceMs);
+        schedule.fromMs = elapsedMs;
+        schedule.steps = 0;
+    }
     const long long due = schedule.fromMs + static_cast<long long>(host_.LatencyMs()) * schedule.steps;
     if (elapsedMs < due)
         return false;

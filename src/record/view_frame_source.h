@@ -21,7 +21,7 @@ public:
     bool ShowHasEnded() override { return renderer_.Ended(); }
     void PerformSlideAction() override { renderer_.SlideAction(); }
     ShownSlide CurrentSlide() override { return renderer_.CurrentSlide(); }
-    bool AdvancesByItself() override { return renderer_.AdvancesByItself(); }
+    int SelfAdvanceMs() override { return renderer_.SelfAdvanceMs(); }
 
 private:
     void RenderCapture(Picture& picture);

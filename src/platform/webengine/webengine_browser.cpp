@@ -14,6 +14,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 
@@ -31,7 +32,8 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecAdvanced === 'number')
       bridge.showAdvanced(data.deckrecAdvanced, data.ran, data.due, !!data.ended);
     if (typeof data.deckrecSlide === 'number') bridge.slideShown(data.deckrecSlide, String(data.title || ''));
-    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing);
+    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing, Number(data.afterMs) || 0);
+    if (data.deckrecSlideArea) bridge.slideAreaChanged.apply(bridge, data.deckrecSlideArea);
   }
   function deliver(data) {
     if (bridge) pass(data); else queue.push(data);
@@ -57,7 +59,14 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecAdvanced === 'number')
       deliver({ deckrecAdvanced: data.deckrecAdvanced, ran: data.ran, due: data.due, ended: data.ended });
     if (typeof data.deckrecSlide === 'number') deliver({ deckrecSlide: data.deckrecSlide, title: data.title });
-    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing });
+    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing, afterMs: data.afterMs });
+    var area = data.deckrecSlideArea, frame = frameOf(event.source);
+    if (Array.isArray(area) && area.length === 4 && frame) {
+      var box = frame.getBoundingClientRect(), scale = window.devicePixelRatio || 1;
+      var left = box.left + frame.clientLeft + area[0], top = box.top + frame.clientTop + area[1];
+      deliver({ deckrecSlideArea: [Math.round(left * scale), Math.round(top * scale),
+                                   Math.round((left + area[2]) * scale), Math.round((top + area[3]) * scale)] });
+    }
   });
   function open() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
@@ -145,7 +154,8 @@ void WebEngineBrowser::Navigate(const QString& target)
     ++navigation_;
     requestedUrl_ = url;
     currentSlide_ = {};
-    advancing_ = false;
+    slideArea_ = {};
+    advanceMs_ = -1;
     setState(PageState::Loading);
     view_->setUrl(url);
 }
@@ -237,9 +247,15 @@ void WebEngineBrowser::slideShown(int number, const QString& title)
     currentSlide_ = {number, title.toStdString()};
 }
 
-void WebEngineBrowser::advancingChanged(bool pending)
+void WebEngineBrowser::slideAreaChanged(int left, int top, int right, int bottom)
 {
-    advancing_ = pending && requestedUrl_.scheme() != QLatin1String("about");
+    if (requestedUrl_.scheme() != QLatin1String("about"))
+        slideArea_ = {left, top, right, bottom};
+}
+
+void WebEngineBrowser::advancingChanged(bool pending, int afterMs)
+{
+    advanceMs_ = pending && requestedUrl_.scheme() != QLatin1String("about") ? std::max(0, afterMs) : -1;
 }
 
 void WebEngineBrowser::RunScript(const QString& script)

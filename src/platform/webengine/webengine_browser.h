@@ -4,6 +4,7 @@
 // main frame can reach. The presentation viewer's frame reports its show's state the same way.
 
 #include "platform/browser_control.h"
+#include "platform/screen_grabber.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -34,7 +35,9 @@ public:
     void FocusPresentation() override;
     PageState State() const override;
     ShownSlide CurrentSlide() const override { return currentSlide_; }
-    bool AdvancesByItself() const override { return advancing_; }
+    // Where the viewer laid the slide out in the view's pixels; empty before it has.
+    ScreenRect SlideArea() const { return slideArea_; }
+    int SelfAdvanceMs() const override { return advanceMs_; }
     void SetDeckTimings(bool keep) override;
 
     // Called from the page for each navigation of one of its frames.
@@ -47,7 +50,8 @@ public:
     // Called from the page when the viewer shows a slide, and when the show sets itself a time
     // to move on (pending) or drops it.
     Q_INVOKABLE void slideShown(int number, const QString& title);
-    Q_INVOKABLE void advancingChanged(bool pending);
+    Q_INVOKABLE void advancingChanged(bool pending, int afterMs);
+    Q_INVOKABLE void slideAreaChanged(int left, int top, int right, int bottom);
 
 signals:
     void ShowStepDone(int step, int ran, int due, bool ended);
@@ -68,5 +72,6 @@ private:
     PageState state_ = PageState::Loading;
     std::unique_ptr<WebEngineShowRenderer> renderer_; // while the show clock is on
     ShownSlide currentSlide_;
-    bool advancing_ = false;
+    ScreenRect slideArea_;
+    int advanceMs_ = -1;
 };
