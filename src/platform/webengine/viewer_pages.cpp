@@ -84,6 +84,9 @@ const char kViewerScript[] = R"JS(
       parent.postMessage({ deckrecSlide: index + 1, title: slideTitle(coming) }, '*');
     }
     var result = displaySlide.apply(this, arguments);
+    // Leaving a slide ends its effects, which may set the timer of the slide being left just
+    // before the engine clears it: what holds is the state once the new slide is under way.
+    announceTimer(this);
     // A transition into the first slide ends only as time passes, and on the recorder's clock
     // no time passes before the recording starts: there the show has begun once the
     // transition has. On the wall clock the recording still starts on the finished slide.
@@ -94,13 +97,20 @@ const char kViewerScript[] = R"JS(
   // A slide the deck advances by itself after a set time: the engine sets its timer once the
   // slide's effects are over. Without the deck's timings (deckrecDeckTimings false, set by the
   // recorder before the show loads) no timer is set and every step waits for a click.
+  function announceTimer(show) {
+    var slide = theMetaDoc && theMetaDoc.aMetaSlideSet[nCurSlide];
+    var pending = !ended && !!slide && typeof show.automaticAdvanceTimeout === 'number';
+    advancing(pending, pending ? Math.ceil(slide.fDuration * 1000) : 0);
+  }
   var notifyAnimationsEnd = SlideShow.prototype.notifyAnimationsEnd;
   if (typeof notifyAnimationsEnd === 'function') {
     SlideShow.prototype.notifyAnimationsEnd = function () {
       if (window.deckrecDeckTimings === false) return;
+      // The engine checks that no timer is set yet and stops the whole show when one is: the
+      // effects of a slide that end a second time keep the timer they set the first time.
+      if (typeof this.automaticAdvanceTimeout === 'number') return;
       var result = notifyAnimationsEnd.apply(this, arguments);
-      var slide = theMetaDoc.aMetaSlideSet[nCurSlide];
-      if (typeof this.automaticAdvanceTimeout === 'number') advancing(true, Math.ceil(slide.fDuration * 1000));
+      announceTimer(this);
       return result;
     };
   }

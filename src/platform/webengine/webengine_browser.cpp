@@ -3,6 +3,7 @@
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
 #include "platform/webengine/show_clock_script.h"
+#include "platform/webengine/show_page.h"
 #include "platform/webengine/webengine_show_renderer.h"
 
 #include <QFile>
@@ -110,7 +111,8 @@ void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
     profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
 
     view_ = new QWebEngineView(parent);
-    auto* page = new QWebEnginePage(profile_, view_);
+    page_ = new ShowPage(profile_, view_);
+    QWebEnginePage* page = page_;
     view_->setPage(page);
     // A right click would step the show back and open a menu over the slide.
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -155,6 +157,9 @@ void WebEngineBrowser::Navigate(const QString& target)
     requestedUrl_ = url;
     currentSlide_ = {};
     slideArea_ = {};
+    pageLoaded_ = false;
+    showReported_ = false;
+    page_->forgetMessages();
     advanceMs_ = -1;
     setState(PageState::Loading);
     view_->setUrl(url);
@@ -184,6 +189,22 @@ void WebEngineBrowser::showStateChanged(const QString& state)
         setState(PageState::EndScreen);
     else if (state == QLatin1String("cannot-show"))
         setState(PageState::CannotShow);
+}
+
+std::string WebEngineBrowser::WhyNoSlide() const
+{
+    QString why;
+    if (!pageLoaded_)
+        why = QStringLiteral("its page did not finish loading");
+    else if (!showReported_)
+        why = QStringLiteral("the page loaded, but LibreOffice's slide show in it never ran");
+    else if (!page_->lastScriptError().isEmpty())
+        why = QStringLiteral("the slide show's script failed: ") + page_->lastScriptError();
+    else
+        why = QStringLiteral("the slide show ran, but never reported its first slide on screen");
+    if (!page_->lastDialogMessage().isEmpty())
+        why += QStringLiteral(" (it said: ") + page_->lastDialogMessage() + QLatin1Char(')');
+    return why.toStdString();
 }
 
 void WebEngineBrowser::FocusPresentation()
@@ -271,6 +292,8 @@ void WebEngineBrowser::showAdvanced(int step, int ran, double due, bool ended)
 
 void WebEngineBrowser::frameNavigated(const QString& url)
 {
+    if (url.startsWith(QLatin1String(kPresentationScheme) + QLatin1Char(':')))
+        showReported_ = true;
     emit NavigateComplete2(url);
 }
 
@@ -290,6 +313,7 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& load)
     if (!view_ || load.status() != QWebEngineLoadingInfo::LoadSucceededStatus || load.url() != requestedUrl_
         || state_ != PageState::Loading)
         return;
+    pageLoaded_ = true;
     // A page that holds a presentation stays Loading until its viewer reports; any other page
     // is ready now.
     const int navigation = navigation_;

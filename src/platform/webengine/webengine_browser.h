@@ -12,6 +12,7 @@
 #include <memory>
 
 class PresentationConverter;
+class ShowPage;
 class WebEngineShowRenderer;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
@@ -37,6 +38,9 @@ public:
     ShownSlide CurrentSlide() const override { return currentSlide_; }
     // Where the viewer laid the slide out in the view's pixels; empty before it has.
     ScreenRect SlideArea() const { return slideArea_; }
+    // Why the page shows no slide yet, as far as the browser can tell: for a show that does
+    // not start.
+    std::string WhyNoSlide() const;
     int SelfAdvanceMs() const override { return advanceMs_; }
     void SetDeckTimings(bool keep) override;
 
@@ -71,7 +75,10 @@ private:
     int navigation_ = 0; // counts Navigate calls, so that a late answer about an old page is dropped
     PageState state_ = PageState::Loading;
     std::unique_ptr<WebEngineShowRenderer> renderer_; // while the show clock is on
+    ShowPage* page_ = nullptr; // owned by the view
     ShownSlide currentSlide_;
     ScreenRect slideArea_;
+    bool pageLoaded_ = false;   // the page asked for last has loaded
+    bool showReported_ = false; // the slide show's viewer script has run in it
     int advanceMs_ = -1;
 };
