@@ -26,9 +26,15 @@ const char kViewerScript[] = R"JS(
     parent.postMessage({ deckrecFrameUrl: hash ? href + '#' + hash : href }, '*');
   }
 
+  // Each line of the title is a text position of its own: a break between two lines is a
+  // space in the title, as it is on the slide ("Math 260" over "Foundations of Geometry").
   function slideTitle(metaSlide) {
     var title = metaSlide.slideElement && metaSlide.slideElement.querySelector('.TitleText');
-    return title ? title.textContent.replace(/\s+/g, ' ').trim() : '';
+    if (!title) return '';
+    var lines = title.querySelectorAll('.TextPosition');
+    var text = lines.length ? Array.prototype.map.call(lines, function (line) { return line.textContent; }).join(' ')
+                            : title.textContent;
+    return text.replace(/\s+/g, ' ').trim();
   }
 
   // The recorder's slide timeline hears of a new slide when it starts to come on screen (the
