@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QRawFont>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <map>
 #include <optional>
 
 namespace {
@@ -39,14 +41,16 @@ const char kLineOverflows[] = R"JS(
 })()
 )JS";
 
-// Per line of the outline on the first slide: its paragraph, its text, where its last
-// character ends (SVG units) and the word spacing the show gave it.
+// Per line of the outline on the first slide (a bulleted one's too, without its bullets): its
+// paragraph, its text, where its last character ends (SVG units) and the word spacing the show
+// gave it.
 const char kOutlineLineEnds[] = R"JS(
 (function () {
   var lines = [];
   var outline = document.querySelector('.SlideGroup g.Slide g.Outline');
-  outline.querySelectorAll('tspan.TextParagraph').forEach(function (paragraph, p) {
+  outline.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph, p) {
     paragraph.querySelectorAll('tspan.TextPosition').forEach(function (line) {
+      if (line.querySelector('.BulletPlaceholder')) return;
       var text = line.textContent.replace(/\s+$/, '');
       if (!text) return;
       lines.push({ paragraph: p, text: text, end: line.getEndPositionOfChar(text.length - 1).x,
@@ -227,29 +231,55 @@ TEST_F(ShowRendering, AFaceTheDeckEmbedsIsDrawnAndNotReportedMissing)
     EXPECT_TRUE(missing->isEmpty()) << missing->join('\n').toStdString();
 }
 
-// The deck's first slide: a justified paragraph with hard line breaks in a box padded 0.8 cm on
-// the right (so its lines end at 26.8 - 0.8 = 26 cm), then a paragraph aligned on its start.
+// Justified paragraphs end every line but their last at the right edge of the text area (the
+// box less its right padding); other paragraphs keep their natural spaces.
 TEST_F(ShowRendering, JustifiedLinesEndAtTheBoxsRightPaddingAndOtherLinesKeepTheirSpaces)
 {
-    const QJsonArray lines =
-        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/text-layout.fodp"), kOutlineLineEnds).toUtf8()).array();
-    std::vector<QJsonObject> justified, plain;
-    for (const QJsonValue& value : lines)
-        (value.toObject()["paragraph"].toInt() == 0 ? justified : plain).push_back(value.toObject());
-    ASSERT_GE(justified.size(), 4u) << "the justified paragraph runs over several lines and two breaks";
-    ASSERT_GE(plain.size(), 2u);
-    const double right = 26000;
-    for (size_t i = 0; i + 1 < justified.size(); ++i) {
-        const QString text = justified[i]["text"].toString();
-        // A line ended by a hard break ("…short line.") is spread too, as the suite spreads it.
-        EXPECT_NEAR(justified[i]["end"].toDouble(), right, 30.0) << text.toStdString();
-        EXPECT_FALSE(justified[i]["spacing"].toString().isEmpty()) << text.toStdString();
-    }
-    EXPECT_LT(justified.back()["end"].toDouble(), right - 1000) << "the last line is not spread";
-    EXPECT_TRUE(justified.back()["spacing"].toString().isEmpty());
-    for (const QJsonObject& line : plain) {
-        EXPECT_TRUE(line["spacing"].toString().isEmpty()) << line["text"].toString().toStdString();
-        EXPECT_LE(line["end"].toDouble(), right + 30.0) << line["text"].toString().toStdString();
+    struct Case {
+        const char* deck;
+        double right;               // where justified lines end: x + width - right padding
+        std::vector<int> justified; // the outline's justified paragraphs; the others are not
+        size_t lines;               // at least this many justified lines but last ones in all
+    };
+    const Case cases[] = {
+        // A justified paragraph with hard line breaks in a box padded 0.8 cm on the right, then a
+        // paragraph aligned on its start.
+        {"text-layout.fodp", 26800 - 800, {0}, 3},
+        // Bullets justified by the master's first and second outline levels although the shape's
+        // own paragraph style sets them on their start, then a paragraph set on its start by a
+        // style of its own.
+        {"list-alignment.fodp", 26800 - 250, {0, 1}, 3},
+    };
+    for (const Case& c : cases) {
+        const QJsonArray lines =
+            QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/") + c.deck, kOutlineLineEnds).toUtf8()).array();
+        std::map<int, std::vector<QJsonObject>> paragraphs;
+        for (const QJsonValue& value : lines)
+            paragraphs[value.toObject()["paragraph"].toInt()].push_back(value.toObject());
+        size_t spreadLines = 0;
+        bool plainSeen = false;
+        for (const auto& [index, paragraph] : paragraphs) {
+            const bool justified = std::count(c.justified.begin(), c.justified.end(), index) > 0;
+            plainSeen |= !justified;
+            for (size_t i = 0; i < paragraph.size(); ++i) {
+                const std::string text = c.deck + std::string(": ") + paragraph[i]["text"].toString().toStdString();
+                const double end = paragraph[i]["end"].toDouble();
+                const bool spread = !paragraph[i]["spacing"].toString().isEmpty();
+                if (justified && i + 1 < paragraph.size()) {
+                    // A line ended by a hard break ("…short line.") is spread too, as the suite spreads it.
+                    ++spreadLines;
+                    EXPECT_NEAR(end, c.right, 30.0) << text;
+                    EXPECT_TRUE(spread) << text;
+                    continue;
+                }
+                if (justified)
+                    EXPECT_LT(end, c.right - 1000) << "the last line is not spread: " << text;
+                EXPECT_FALSE(spread) << text;
+                EXPECT_LE(end, c.right + 30.0) << text;
+            }
+        }
+        EXPECT_GE(spreadLines, c.lines) << c.deck;
+        EXPECT_TRUE(plainSeen) << c.deck;
     }
 }
 
