@@ -301,6 +301,61 @@ TEST_F(ShowRendering, MasterFieldsShowTheirValueWhereTheSuiteDrawsThem)
     EXPECT_TRUE(shown["placeholders"].toArray().isEmpty()) << QJsonDocument(shown["placeholders"].toArray()).toJson().toStdString();
 }
 
+// Every run of text on the first slide: its characters, how wide the browser sets them and its
+// font size (SVG units).
+const char kRunWidths[] = R"JS(
+(function () {
+  var runs = [];
+  document.querySelector('.SlideGroup g.Slide').querySelectorAll('tspan').forEach(function (run) {
+    if (run.querySelector('tspan') || !run.textContent.trim()) return;
+    runs.push({ text: run.textContent, width: run.getComputedTextLength(),
+                size: parseFloat(getComputedStyle(run).fontSize) });
+  });
+  return JSON.stringify(runs);
+})()
+)JS";
+
+// Letters spaced as the deck spaces them, by whichever style says so: each run is as wide as
+// its font sets its characters (unkerned, as the deck asks for no kerning) plus the spacing
+// after each of them.
+TEST_F(ShowRendering, LettersAreSpacedAsTheDeckSpacesThem)
+{
+    QProcess match;
+    match.start(QStringLiteral("fc-match"), {"-f", "%{file}", "Liberation Sans"});
+    ASSERT_TRUE(match.waitForFinished(20000));
+    const QRawFont font(QString::fromUtf8(match.readAllStandardOutput()), 1000);
+    ASSERT_TRUE(font.isValid());
+    const QJsonArray runs =
+        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/letter-spacing.fodp"), kRunWidths).toUtf8()).array();
+    struct Case {
+        const char* text;
+        double spacing; // after each character, SVG units (1/100 mm)
+    };
+    const Case cases[] = {
+        {"SPACED TITLE", 100},               // the title's presentation style: 0.1 cm
+        {"NATURAL LABEL", 0},                // a box whose style says nothing
+        {"BOX LABEL", 120},                  // the box's graphic style, by its parent: 0.12 cm
+        {"PARAGRAPH LABEL", 3 * 2540 / 72.}, // the paragraph's style: 3 pt
+        {"UNSPACED SPAN", 0},                // a span's "normal" in a spaced box
+        {"Plain words", 0},
+        {"WIDE", 200},                       // a span's own: 0.2 cm
+        {"Condensed words", -40},            // closer: -0.04 cm
+    };
+    for (const Case& c : cases) {
+        QJsonObject run;
+        for (const QJsonValue& value : runs)
+            if (value.toObject()["text"].toString().trimmed() == QLatin1String(c.text))
+                run = value.toObject();
+        ASSERT_FALSE(run.isEmpty()) << c.text;
+        const QString text = run["text"].toString();
+        double natural = 0;
+        for (const QPointF& advance : font.advancesForGlyphIndexes(font.glyphIndexesForString(text), QRawFont::UseDesignMetrics))
+            natural += advance.x();
+        const double expected = natural * run["size"].toDouble() / 1000 + c.spacing * text.size();
+        EXPECT_NEAR(run["width"].toDouble(), expected, std::max(10.0, 0.005 * expected)) << c.text;
+    }
+}
+
 // Every run of text on the first slide, as the browser is given it to draw.
 const char kRunTexts[] = R"JS(
 (function () {

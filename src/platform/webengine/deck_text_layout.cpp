@@ -12,6 +12,7 @@ const QString kTextAlign = QStringLiteral("style:paragraph-properties/fo:text-al
 const QString kTextAlignLast = QStringLiteral("style:paragraph-properties/fo:text-align-last");
 const QString kMarginRight = QStringLiteral("style:paragraph-properties/fo:margin-right");
 const QString kPaddingRight = QStringLiteral("style:graphic-properties/fo:padding-right");
+const QString kLetterSpacing = QStringLiteral("style:text-properties/fo:letter-spacing");
 
 // Runs as the page is parsed, before the show's onload start, so that the show's copies of a
 // paragraph (for its animations) carry the spacing too. It measures the lines as the browser
@@ -53,6 +54,35 @@ const char kJustifyScript[] = R"JS(
         // The suite spreads a line ended by a hard break too; only the last stays as it is.
         if (n === lines.length - 1 && !p.l) return;
         if (line.chunks.length === 1) spread(line.chunks[0], p.r);
+      });
+    });
+  });
+})
+)JS";
+
+// Runs as the page is parsed, before the justify script measures the lines and before the
+// show's copies of a paragraph are made. The spacing is in the show's units, as the page's
+// font sizes are, so it scales with the slide.
+const char kSpacingScript[] = R"JS(
+(function (plan) {
+  function squeeze(s) { return s.replace(/\s+/g, ''); }
+  document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
+    var wanted = plan[(page.getAttribute('ooo:name') || '').replace(/[^\p{L}\p{N}]/gu, '')];
+    if (!wanted) return;
+    page.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph) {
+      var text = squeeze(paragraph.textContent);
+      var found = -1;
+      for (var i = 0; i < wanted.length && found < 0; ++i) if (wanted[i].t === text) found = i;
+      if (found < 0) return;
+      var ranges = wanted.splice(found, 1)[0].s;
+      var at = 0;
+      paragraph.querySelectorAll('tspan').forEach(function (run) {
+        if (run.querySelector('tspan') || run.classList.contains('BulletPlaceholder')) return;
+        var length = squeeze(run.textContent).length;
+        if (!length) return;
+        for (var r = 0; r < ranges.length; ++r)
+          if (at >= ranges[r][0] && at < ranges[r][1]) { run.style.letterSpacing = ranges[r][2] + 'px'; break; }
+        at += length;
       });
     });
   });
@@ -101,6 +131,45 @@ const char kFieldScript[] = R"JS(
 )JS";
 
 } // namespace
+
+std::vector<SpacedParagraph> SpacedParagraphs(const QByteArray& flatOdf)
+{
+    const FlatDeckText deck(flatOdf);
+    std::vector<SpacedParagraph> spaced;
+    for (const DeckParagraph& paragraph : deck.Paragraphs()) {
+        SpacedParagraph out;
+        out.slide = paragraph.slide;
+        for (const DeckRun& run : paragraph.runs) {
+            const int first = int(out.text.size());
+            out.text += run.text;
+            // "normal" (the font's own spacing) reads as no length.
+            const double spacing = OdfLength(deck.RunValue(paragraph, run, kLetterSpacing)).value_or(0);
+            if (spacing == 0)
+                continue;
+            if (!out.spaced.empty() && out.spaced.back().end == first && out.spaced.back().spacing == spacing)
+                out.spaced.back().end = int(out.text.size());
+            else
+                out.spaced.push_back({first, int(out.text.size()), spacing});
+        }
+        if (!out.spaced.empty())
+            spaced.push_back(out);
+    }
+    return spaced;
+}
+
+QByteArray WithLetterSpacing(const QByteArray& show, const std::vector<SpacedParagraph>& paragraphs)
+{
+    if (paragraphs.empty())
+        return show;
+    QJsonObject plan;
+    for (const SpacedParagraph& paragraph : paragraphs) {
+        QJsonArray ranges;
+        for (const SpacedParagraph::Range& range : paragraph.spaced)
+            ranges.append(QJsonArray{range.first, range.end, range.spacing});
+        AddToPagePlan(plan, paragraph.slide, {{"t", paragraph.text}, {"s", ranges}});
+    }
+    return WithScript(show, kSpacingScript + ("(" + ScriptJson(plan) + ");"));
+}
 
 std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf)
 {

@@ -53,12 +53,14 @@ bool IsSlideShow(const QByteArray& content)
 }
 
 // What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
-// its letters are kerned, how its paragraphs are aligned and which text casts a shadow.
+// its letters are kerned and how far apart, how its paragraphs are aligned and which text casts
+// a shadow. Letters are spaced before the justified lines are measured.
 QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
 {
     const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
-    const QByteArray justified = WithJustifiedLines(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
-                                                    JustifiedParagraphs(flatOdf));
+    const QByteArray spaced = WithLetterSpacing(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
+                                                SpacedParagraphs(flatOdf));
+    const QByteArray justified = WithJustifiedLines(spaced, JustifiedParagraphs(flatOdf));
     return WithTextShadows(justified, ShadowedParagraphs(flatOdf));
 }
 
