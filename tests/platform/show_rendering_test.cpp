@@ -386,4 +386,53 @@ TEST_F(ShowRendering, MissingSymbolFontsShowTheirSymbolsAndOtherFacesKeepTheirLe
     EXPECT_EQ(texts, expected) << texts.join(QLatin1Char('|')).toStdString();
 }
 
+// Per text line of the plain text boxes on the first slide: its text and where its last
+// character ends (SVG units).
+const char kTextBoxLineEnds[] = R"JS(
+(function () {
+  var lines = [];
+  document.querySelector('.SlideGroup g.Slide').querySelectorAll('g.TextShape').forEach(function (shape) {
+    shape.querySelectorAll('tspan.TextPosition').forEach(function (line) {
+      var text = line.textContent.replace(/\s+$/, '');
+      if (!text) return;
+      lines.push({ text: text, end: line.getEndPositionOfChar(text.length - 1).x });
+    });
+  });
+  return JSON.stringify(lines);
+})()
+)JS";
+
+// A line ending in symbols of a missing Wingdings or Symbol ends where the suite ends it: a
+// right-aligned one at the box's padding (0.25 cm), where the suite set it from, and none
+// past it, however many symbols it holds.
+TEST_F(ShowRendering, LinesEndingInMissingSymbolsEndWhereTheSuiteEndsThem)
+{
+    const QJsonArray lines =
+        QJsonDocument::fromJson(RunInShow(QStringLiteral(DECKREC_TEST_DECKS "/symbol-line-end.fodp"), kTextBoxLineEnds).toUtf8()).array();
+    struct Case {
+        QString start; // the line's first characters
+        double edge;   // the right edge of its box's text area: x + width - 0.25 cm
+        bool alignedRight;
+    };
+    const Case cases[] = {
+        {QString::fromUtf16(u"Done \u2713"), 12950, true},         // Wingdings' check marks
+        {QString::fromUtf16(u"Next \u2794"), 12950, true},         // and arrows
+        {QString::fromUtf16(u"Angles \u03B1"), 12950, true},       // Symbol's Greek letters
+        {QStringLiteral("Letters alone"), 12950, true},
+        {QString::fromUtf16(u"\u2713\u2713\u2713"), 26550, false}, // a line of check marks alone
+        {QString::fromUtf16(u"Marked \u25AA"), 26550, false},      // small squares up to the box's edge
+    };
+    for (const Case& c : cases) {
+        QJsonObject line;
+        for (const QJsonValue& value : lines)
+            if (value.toObject()["text"].toString().startsWith(c.start))
+                line = value.toObject();
+        ASSERT_FALSE(line.isEmpty()) << c.start.toStdString();
+        if (c.alignedRight)
+            EXPECT_NEAR(line["end"].toDouble(), c.edge, 30.0) << c.start.toStdString();
+        else
+            EXPECT_LE(line["end"].toDouble(), c.edge + 30.0) << c.start.toStdString();
+    }
+}
+
 } // namespace

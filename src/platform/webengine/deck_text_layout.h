@@ -37,6 +37,25 @@ std::vector<SpacedParagraph> SpacedParagraphs(const QByteArray& flatOdf);
 // out as narrow as unspaced text. The show itself is unchanged when no letters are spaced.
 QByteArray WithLetterSpacing(const QByteArray& show, const std::vector<SpacedParagraph>& paragraphs);
 
+// A paragraph with a run in a symbol font that the show's page may draw with other symbols
+// than the suite (see symbol_text.h), and where the suite sets its lines in its box.
+struct SymbolParagraph {
+    QString slide; // as for JustifiedParagraph
+    QString text;
+    double left = 0;  // the text area's edges, in the show's units: x + padding + margin
+    double right = 0; // x + width - padding - margin
+    QString align;    // fo:text-align: start, end, center, justify, ...
+};
+
+// Every paragraph of the deck's slides with a run in Wingdings, Symbol or another font the
+// suite recodes, in document order; left out as for JustifiedParagraphs.
+std::vector<SymbolParagraph> SymbolParagraphs(const QByteArray& flatOdf);
+
+// The show with a script that, as the page is parsed, marks each such paragraph with its text
+// area and alignment (data-text-area="left right align"): the served page's symbol script
+// fits the lines it changes to them. The show itself is unchanged when there is none.
+QByteArray WithSymbolTextAreas(const QByteArray& show, const std::vector<SymbolParagraph>& paragraphs);
+
 // Every justified paragraph of the deck's slides, in document order. Paragraphs of tables,
 // charts, notes and master pages, and of rotated shapes, are left out.
 std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf);

@@ -53,14 +53,16 @@ bool IsSlideShow(const QByteArray& content)
 }
 
 // What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
-// its letters are kerned and how far apart, how its paragraphs are aligned and which text casts
-// a shadow. Letters are spaced before the justified lines are measured.
+// its letters are kerned and how far apart, how its paragraphs are aligned (and where a line
+// with symbols ends) and which text casts a shadow. Letters are spaced before the justified
+// lines are measured.
 QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
 {
     const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
     const QByteArray spaced = WithLetterSpacing(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
                                                 SpacedParagraphs(flatOdf));
-    const QByteArray justified = WithJustifiedLines(spaced, JustifiedParagraphs(flatOdf));
+    const QByteArray justified =
+        WithSymbolTextAreas(WithJustifiedLines(spaced, JustifiedParagraphs(flatOdf)), SymbolParagraphs(flatOdf));
     return WithTextShadows(justified, ShadowedParagraphs(flatOdf));
 }
 
