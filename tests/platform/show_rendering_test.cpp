@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -299,6 +300,71 @@ TEST_F(ShowRendering, MasterFieldsShowTheirValueWhereTheSuiteDrawsThem)
     EXPECT_EQ(number["anchor"].toString(), "end");
     EXPECT_NEAR(number["x"].toDouble(), 26200, 10);
     EXPECT_TRUE(shown["placeholders"].toArray().isEmpty()) << QJsonDocument(shown["placeholders"].toArray()).toJson().toStdString();
+}
+
+// The view's pixels per slide unit and where the slide's origin lies in the view.
+const char kSlideInView[] = R"JS(
+(function () {
+  var m = document.querySelector('.SlideGroup g.Slide').getScreenCTM();
+  return JSON.stringify({ scale: m.a, x: m.e, y: m.f });
+})()
+)JS";
+
+// Lines of no width are one pixel of the view wide and fully dark, whatever their colour,
+// course or shape, as the suite draws them; a line of a width of its own keeps that width.
+TEST_F(ShowRendering, HairlinesAreOneDarkPixelWide)
+{
+    ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/hairlines.fodp")) << "the show did not load";
+    const QJsonObject slide = QJsonDocument::fromJson(show.Run(kSlideInView).toUtf8()).object();
+    const double scale = slide["scale"].toDouble();
+    ASSERT_GT(scale, 0);
+    struct Case {
+        const char* line;
+        double x, y;     // a point of the line, slide units (1/100 mm)
+        bool across;     // read the pixels along x (an upright or slanted line), else along y
+        QRgb colour;
+        int widthPixels; // how many pixels across it darkens more than half-way
+    };
+    const QRgb black = qRgb(0, 0, 0);
+    const Case cases[] = {
+        {"the master's rule", 5000, 3050, false, black, 1},
+        {"a black hairline", 5000, 4530, false, black, 1},
+        {"a coloured hairline", 5000, 6070, false, qRgb(0xc0, 0, 0), 1},
+        {"an upright hairline", 7010, 10000, true, black, 1},
+        {"a slanted hairline", 8000 + 4800 * 3.5 / 7, 11000, true, black, 1},
+        {"a filled box's outline", 15020, 6000, true, black, 1},
+        {"an ellipse's outline", 20900, 14500, false, black, 1},
+        {"a line 1 mm wide", 20000, 11000, false, black, 3},
+    };
+    QImage frame;
+    const QPoint first(int(slide["x"].toDouble() + 5000 * scale), int(slide["y"].toDouble() + 4530 * scale));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            frame = show.view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            for (int dy = -2; dy <= 2; ++dy)
+                if (qGray(frame.pixel(first.x(), first.y() + dy)) < 128)
+                    return true;
+            return false;
+        },
+        20000))
+        << "the slide was not drawn";
+    for (const Case& c : cases) {
+        const int x = int(slide["x"].toDouble() + c.x * scale), y = int(slide["y"].toDouble() + c.y * scale);
+        int darkest = 255 * 3, width = 0;
+        QRgb ink = qRgb(255, 255, 255);
+        for (int d = -4; d <= 4; ++d) {
+            const QRgb pixel = c.across ? frame.pixel(x + d, y) : frame.pixel(x, y + d);
+            // How far from white towards the line's colour, in the sum of the channels.
+            const int distance = std::abs(qRed(pixel) - qRed(c.colour)) + std::abs(qGreen(pixel) - qGreen(c.colour)) +
+                                 std::abs(qBlue(pixel) - qBlue(c.colour));
+            const int full = std::abs(255 - qRed(c.colour)) + std::abs(255 - qGreen(c.colour)) + std::abs(255 - qBlue(c.colour));
+            if (distance < darkest)
+                darkest = distance, ink = pixel;
+            width += distance * 2 < full;
+        }
+        EXPECT_LE(darkest, 40) << c.line << ": its darkest pixel is " << std::hex << ink;
+        EXPECT_EQ(width, c.widthPixels) << c.line;
+    }
 }
 
 // Every run of text on the first slide: its characters, how wide the browser sets them and its

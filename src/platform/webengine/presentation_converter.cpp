@@ -7,6 +7,7 @@
 #include "platform/webengine/field_placeholders.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
+#include "platform/webengine/show_hairlines.h"
 #include "platform/fonts/show_fonts.h"
 
 #include <QCryptographicHash>
@@ -263,7 +264,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         auto store = [this, work, target](const QByteArray& justified) {
-            const QByteArray laidOut = WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified));
+            const QByteArray laidOut = WithHairlinesAsDrawn(WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified)));
             const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
                                                                 : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
             if (shared_) {
