@@ -166,7 +166,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout5.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout6.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
