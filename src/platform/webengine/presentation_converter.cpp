@@ -7,6 +7,7 @@
 #include "platform/webengine/field_placeholders.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
+#include "platform/webengine/show_hairlines.h"
 #include "platform/fonts/show_fonts.h"
 
 #include <QCryptographicHash>
@@ -53,12 +54,16 @@ bool IsSlideShow(const QByteArray& content)
 }
 
 // What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
-// its letters are kerned, how its paragraphs are aligned and which text casts a shadow.
+// its letters are kerned and how far apart, how its paragraphs are aligned (and where a line
+// with symbols ends) and which text casts a shadow. Letters are spaced before the justified
+// lines are measured.
 QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
 {
     const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
-    const QByteArray justified = WithJustifiedLines(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
-                                                    JustifiedParagraphs(flatOdf));
+    const QByteArray spaced = WithLetterSpacing(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
+                                                SpacedParagraphs(flatOdf));
+    const QByteArray justified =
+        WithSymbolTextAreas(WithJustifiedLines(spaced, JustifiedParagraphs(flatOdf)), SymbolParagraphs(flatOdf));
     return WithTextShadows(justified, ShadowedParagraphs(flatOdf));
 }
 
@@ -161,7 +166,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout5.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout6.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -259,7 +264,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         auto store = [this, work, target](const QByteArray& justified) {
-            const QByteArray laidOut = WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified));
+            const QByteArray laidOut = WithHairlinesAsDrawn(WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified)));
             const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
                                                                 : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
             if (shared_) {

@@ -22,7 +22,7 @@ namespace {
 
 // Part of every key: a change of how shows are made (LibreOffice's options, the format)
 // gets new names instead of serving shows of the old kind.
-constexpr char kShowKind[] = "deckrec-show-svg-1-layout5\n";
+constexpr char kShowKind[] = "deckrec-show-svg-1-layout6\n";
 
 constexpr qint64 kDefaultLimitBytes = 1024LL * 1024 * 1024;
 
