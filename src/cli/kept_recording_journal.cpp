@@ -26,9 +26,17 @@ void KeptRecordingJournal::SlotStarted(int frameCount)
         Write();
 }
 
+void KeptRecordingJournal::KeepNotes(const std::vector<std::string>& notes)
+{
+    manifest_.notes = notes;
+    manifest_.notesRead = true;
+}
+
 void KeptRecordingJournal::Write()
 {
     try {
+        if (slides_)
+            manifest_.slides = slides_();
         // The size is known from the first stored frame on.
         if (manifest_.width == 0 && manifest_.frameCount > 1) {
             const ZoomSize size = RecordingSize(files_, manifest_.frameCount);

@@ -198,12 +198,22 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
 
     OpenShow(window, *browser, *rig, session, shows, files, deck, terminal);
     CheckDeckFonts(shows, command, deck, terminal);
+    DeckRecording recording;
+    if (journal) {
+        journal->FollowSlides([&session] { return session.slides(); });
+        // On the show's clock LibreOffice takes nothing from the recording: the notes are read
+        // first, so that a run that is killed keeps them too.
+        if (showTime && OutputsNeedNotes(command)) {
+            recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
+            if (recording.notesRead)
+                journal->KeepNotes(recording.text.notes);
+        }
+    }
     OnInterruption(&window, [&session] {
         if (session.Active())
             session.Cancel();
     });
     session.Run();
-    DeckRecording recording;
     recording.reachedSlotLimit = session.reachedSlotLimit();
     recording.lastCaption = window.caption().toStdString();
     // The slot limit ends the loop without ending the session.
@@ -219,7 +229,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     recording.withSound = command.audio;
     recording.framePeriodMs = host.FramePeriodMs();
     recording.slides = session.slides();
-    if (OutputsNeedNotes(command))
+    if (OutputsNeedNotes(command) && !recording.notesRead)
         recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
     terminal.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
                      DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");

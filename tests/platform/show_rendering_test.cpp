@@ -273,8 +273,9 @@ TEST_F(ShowRendering, JustifiedLinesEndAtTheBoxsRightPaddingAndOtherLinesKeepThe
                     EXPECT_TRUE(spread) << text;
                     continue;
                 }
-                if (justified)
+                if (justified) {
                     EXPECT_LT(end, c.right - 1000) << "the last line is not spread: " << text;
+                }
                 EXPECT_FALSE(spread) << text;
                 EXPECT_LE(end, c.right + 30.0) << text;
             }
