@@ -22,6 +22,9 @@ KeptRecordingJournal::~KeptRecordingJournal()
 void KeptRecordingJournal::SlotStarted(int frameCount)
 {
     manifest_.frameCount = frameCount;
+    // Taken while the session runs: the journal outlives it.
+    if (slides_)
+        manifest_.slides = slides_();
     if (due_.Due())
         Write();
 }
@@ -35,8 +38,6 @@ void KeptRecordingJournal::KeepNotes(const std::vector<std::string>& notes)
 void KeptRecordingJournal::Write()
 {
     try {
-        if (slides_)
-            manifest_.slides = slides_();
         // The size is known from the first stored frame on.
         if (manifest_.width == 0 && manifest_.frameCount > 1) {
             const ZoomSize size = RecordingSize(files_, manifest_.frameCount);

@@ -30,7 +30,8 @@ public:
     // that fails is passed over (the next one tries again; the frame store reports a full disk
     // itself), so that the recording goes on.
     void SlotStarted(int frameCount);
-    // Where the slide timeline comes from (the session's, as it grows), and the deck's notes
+    // Where the slide timeline comes from (the session's, as it grows; asked only while slots
+    // start), and the deck's notes
     // when they were read before the session: kept with every write, so that a killed run
     // still exports its chapters and captions.
     void FollowSlides(std::function<std::vector<SlideMark>()> slides) { slides_ = std::move(slides); }
