@@ -166,6 +166,8 @@ void AddDeckText(VideoFileOptions& options, const CommandLine& command, const Re
     options.chapters = SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs);
     if (!command.captions)
         return;
+    if (!recording.notesRead)
+        throw DeckrecError("cannot write " + options.target + " with captions: " + WhyNoCaptions(recording));
     options.captions = Captions(recording);
     if (options.captions.empty())
         terminal.Summary(options.target + ": no caption track: " + WhyNoCaptions(recording));
@@ -201,6 +203,9 @@ std::string WriteDeckText(const PlannedOutput& output, const RecordingToExport& 
             terminal.Summary(output.path + ": fewer than three chapters of 10 seconds or more; video sites show no chapters for it");
         return "chapter list";
     }
+    // An empty caption file would pass for a deck without notes.
+    if (!recording.notesRead)
+        throw DeckrecError("cannot write " + output.path + ": " + WhyNoCaptions(recording));
     const std::vector<TimedText> cues = Captions(recording);
     if (cues.empty())
         terminal.Summary(output.path + ": no captions: " + WhyNoCaptions(recording));

@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -189,7 +190,7 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     const QString target = CachedShowPath(presentationPath);
     if (target.isEmpty())
         return done(Failure(tr("The file cannot be read.")));
-    if (QFileInfo::exists(target)) {
+    if (shared_ ? StoredShowIntact(presentationPath, target) : QFileInfo::exists(target)) {
         if (shared_)
             ShowCache::Touch(target);
         return done({true, target, QString()});
@@ -203,6 +204,22 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
         shared_ ? startWhenFree(info.absoluteFilePath(), target) : start(info.absoluteFilePath(), target);
 }
 
+bool PresentationConverter::StoredShowIntact(const QString& deck, const QString& show) const
+{
+    QString why;
+    if (ShowCache::Intact(show, &why))
+        return true;
+    if (!why.isEmpty())
+        WarnOfDamage(deck, QStringLiteral("slide show"), why);
+    return false;
+}
+
+void PresentationConverter::WarnOfDamage(const QString& deck, const QString& what, const QString& why)
+{
+    std::fprintf(stderr, "deckrec: warning: the stored %s of %s was not used (%s); it is made again\n",
+                 what.toLocal8Bit().constData(), deck.toLocal8Bit().constData(), why.toLocal8Bit().constData());
+}
+
 void PresentationConverter::startWhenFree(const QString& path, const QString& target)
 {
     if (!waiting_.contains(target))
@@ -212,7 +229,7 @@ void PresentationConverter::startWhenFree(const QString& path, const QString& ta
         return;
     }
     // The show may have been stored while this process waited for the lock.
-    if (QFileInfo::exists(target)) {
+    if (StoredShowIntact(path, target)) {
         shared_->Release(target);
         ShowCache::Touch(target);
         return finish(target, {true, target, QString()});
@@ -227,10 +244,19 @@ void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::
         return done(QString());
     if (info.suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
         return done(info.absoluteFilePath());
-    // The show's conversion keeps the flat file beside the show.
+    // The show's conversion keeps the flat file beside the show; a flat file that is damaged
+    // takes its show with it, so that both are made again.
+    if (shared_) {
+        const QString show = CachedShowPath(presentationPath);
+        QString why;
+        if (!show.isEmpty() && !ShowCache::Intact(FlatPathOf(show), &why) && !why.isEmpty()) {
+            WarnOfDamage(presentationPath, QStringLiteral("speaker notes"), why);
+            QFile::remove(show);
+        }
+    }
     Convert(presentationPath, [this, presentationPath, done = std::move(done)](const ConversionResult& result) {
         const QString flat = FlatPathOf(CachedShowPath(presentationPath));
-        done(result.ok && QFileInfo::exists(flat) ? flat : QString());
+        done(result.ok && (shared_ ? ShowCache::Intact(flat) : QFileInfo::exists(flat)) ? flat : QString());
     });
 }
 
@@ -275,6 +301,8 @@ void PresentationConverter::start(const QString& path, const QString& target)
                 if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.flush())
                     return finish(target, Failure(cannotStore));
                 file.close();
+                if (!ShowCache::Seal(complete, target))
+                    return finish(target, Failure(cannotStore));
                 if (!shared_->Store(complete, target))
                     return finish(target, Failure(cannotStore));
                 return finish(target, {true, target, QString()});
@@ -295,7 +323,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             return store(WithWhatTheDeckSays(show, deck));
         }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
-        run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
+        run(work, QStringLiteral("fodp"), path, flatDir, [this, show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
             if (flat.isEmpty())
                 return store(show);
@@ -303,6 +331,8 @@ void PresentationConverter::start(const QString& path, const QString& target)
             const QByteArray deck = FileContent(written);
             // Kept beside the show: the speaker notes are read from it.
             const QString kept = FlatPathOf(target);
+            if (shared_ && !ShowCache::Seal(written, kept))
+                return store(show);
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
