@@ -221,7 +221,13 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.encoderCode = output.encoderCode;
     options.quality = command.quality.value_or(kDefaultQuality);
     options.pixelFormat = PixelFormatOfBits(command.bits);
-    options.size = VideoOutputSize(command.size, RecordedSizeOf(recording));
+    options.size = output.evenSize.value_or(VideoOutputSize(command.size, RecordedSizeOf(recording)));
+    if (output.evenSize) {
+        const ZoomSize asked = VideoOutputSize(command.size, RecordedSizeOf(recording));
+        terminal.Summary(output.path + ": " + std::to_string(asked.width) + "x" + std::to_string(asked.height) +
+                         " is written as " + std::to_string(options.size.width) + "x" + std::to_string(options.size.height) +
+                         ": encoder " + output.encoderCode + " takes even sides only");
+    }
     options.framePeriodMs = recording.framePeriodMs;
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;

@@ -1,6 +1,8 @@
 // What the command line refuses, with the one line it prints; what it accepts, as the settings
 // the windows would use.
 #include "cli/command_line.h"
+#include "cli/output_plan.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -180,5 +182,32 @@ TEST(CommandLine, GifToleranceAndSizeBudget)
         args.insert(args.end(), options.begin(), options.end());
         const ParsedCommandLine parsed = Parse(args);
         EXPECT_NE(parsed.error.find(expected), std::string::npos) << "got \"" << parsed.error << "\" for " << options[0];
+    }
+}
+
+// An odd video size that the encoder cannot take is written at the nearest even size of its
+// shape; a GIF and an encoder that takes odd sides keep the size as asked.
+TEST(OutputPlan, OddVideoSizesGoToTheNearestEvenSizeOfTheirShapeWhereTheEncoderNeedsIt)
+{
+    FfmpegEncoderFacility encoders;
+    struct Case {
+        std::string output;
+        std::string size;
+        std::optional<ZoomSize> even;
+    } cases[] = {
+        {"x.mp4", "360x203", ZoomSize{360, 202}},
+        {"x.mp4", "361x203", ZoomSize{360, 202}},
+        {"x.webm", "99x57", std::nullopt},
+        {"x.mp4", "360x202", std::nullopt},
+        {"x.gif", "361x203", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output + " " + c.size);
+        const ParsedCommandLine parsed = Parse({"convert", "a.odp", "-o", (fs::temp_directory_path() / c.output).string(),
+                                                "--size", c.size});
+        ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+        const std::vector<PlannedOutput> plan = PlanOutputs(parsed.command, encoders);
+        ASSERT_EQ(plan.size(), 1u);
+        EXPECT_EQ(plan[0].evenSize, c.even);
     }
 }
