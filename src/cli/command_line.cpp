@@ -133,6 +133,7 @@ private:
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
             {"--strict-fonts", [&] { c.strictFonts = true; }},
             {"--captions", [&] { c.captions = true; }},
+            {"--allow-missing-frames", [&] { c.allowMissingFrames = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -476,6 +477,8 @@ Outputs:
   --quality 0..10000      video quality [4000]
   --bits 1|4|8|24|32      video colour depth [24]
   --captions              add the speaker notes as a subtitle track to MP4, WebM and MKV
+  --allow-missing-frames  export: write a recording whose frame files are not all there,
+                          each missing slot repeating the one before (a warning, not an error)
   -q, --quiet             print errors only
 
 MP4, WebM and MKV outputs get a chapter per slide, named by its title. Text outputs:

@@ -198,10 +198,11 @@ TEST(DeckTextEndToEnd, LatencyTimingsIgnoreTheDecksTimerAndADeckWithoutNotesGets
     EXPECT_EQ(Chapters(d + "s.mkv").size(), 4u);
 }
 
-// Stored shows and notes that are not what was stored (a full disk cut one short, a hand or
-// another run put something else there) are made again with a line on stderr, and captions are
-// never written empty because the notes could not be read.
-TEST(DeckTextEndToEnd, DamagedStoredShowsAndNotesAreMadeAgainAndUnreadNotesWriteNoCaptions)
+// Nothing is lost quietly: stored shows and notes that are not what was stored (a full disk cut
+// one short, a hand or another run put something else there) are made again with a line on
+// stderr, captions are never written empty because the notes could not be read, and a kept
+// recording's missing frame file is named instead of shown as the slot before.
+TEST(DeckTextEndToEnd, DamagedStoredShowsAndNotesAreMadeAgainAndUnreadNotesOrLostFramesWriteNothingQuietly)
 {
     QTemporaryDir dir;
     const QString d = dir.path() + "/";
@@ -262,5 +263,16 @@ TEST(DeckTextEndToEnd, DamagedStoredShowsAndNotesAreMadeAgainAndUnreadNotesWrite
     EXPECT_TRUE(unread.err.contains("c.vtt: the deck's speaker notes could not be read")) << unread.err.toStdString();
     EXPECT_FALSE(QFile::exists(d + "c.vtt"));
     EXPECT_TRUE(QFile::exists(d + "c.gif"));
+
+    // The frame where the second slide came on screen goes missing.
+    const int slot = QJsonDocument::fromJson(Text(d + "rec/recording.json").toUtf8()).object()["slides"][1]["slot"].toInt();
+    ASSERT_TRUE(QFile::remove(d + QString("rec/temp%1.bmp").arg(slot)));
+    const Ran lost = Deckrec({"export", d + "rec", "-o", d + "d.gif"});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_TRUE(lost.err.contains(QString("the frame file of slot %1 (temp%1.bmp) is missing").arg(slot))) << lost.err.toStdString();
+    EXPECT_FALSE(QFile::exists(d + "d.gif"));
+    const Ran allowed = Deckrec({"export", d + "rec", "-o", d + "d.gif", "--allow-missing-frames"});
+    EXPECT_EQ(allowed.status, 0) << allowed.err.toStdString();
+    EXPECT_TRUE(allowed.err.contains("warning: ")) << allowed.err.toStdString();
     qunsetenv("XDG_CACHE_HOME");
 }
