@@ -152,9 +152,16 @@ std::string WhyNoCaptions(const RecordingToExport& recording)
     return "the deck has no speaker notes";
 }
 
-std::vector<TimedText> Captions(const RecordingToExport& recording)
+// The cues, and a line for each slide whose notes did not fit its time.
+std::vector<TimedText> Captions(const RecordingToExport& recording, const std::string& target, Terminal& terminal)
 {
-    return RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs), recording.notes);
+    std::vector<int> shortened;
+    std::vector<TimedText> cues = RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs),
+                                                recording.notes, &shortened);
+    for (const int slide : shortened)
+        terminal.Summary(target + ": the notes of slide " + std::to_string(slide) +
+                         " are longer than its time on screen can show; its captions end in \"…\"");
+    return cues;
 }
 
 // MP4, WebM and MKV get a chapter per slide; with --captions, a subtitle track of the notes.
@@ -168,7 +175,7 @@ void AddDeckText(VideoFileOptions& options, const CommandLine& command, const Re
         return;
     if (!recording.notesRead)
         throw DeckrecError("cannot write " + options.target + " with captions: " + WhyNoCaptions(recording));
-    options.captions = Captions(recording);
+    options.captions = Captions(recording, options.target, terminal);
     if (options.captions.empty())
         terminal.Summary(options.target + ": no caption track: " + WhyNoCaptions(recording));
 }
@@ -206,7 +213,7 @@ std::string WriteDeckText(const PlannedOutput& output, const RecordingToExport& 
     // An empty caption file would pass for a deck without notes.
     if (!recording.notesRead)
         throw DeckrecError("cannot write " + output.path + ": " + WhyNoCaptions(recording));
-    const std::vector<TimedText> cues = Captions(recording);
+    const std::vector<TimedText> cues = Captions(recording, output.path, terminal);
     if (cues.empty())
         terminal.Summary(output.path + ": no captions: " + WhyNoCaptions(recording));
     WriteTextFile(output.path, output.text == DeckTextOutput::WebVtt ? WebVttText(cues) : SubRipText(cues));
