@@ -21,7 +21,7 @@ namespace {
 // and the frames being encoded (measured with bench/batch_bench.sh, with room to spare).
 constexpr long long kMemoryPerWorker = 1536LL * 1024 * 1024;
 
-const std::set<std::string> kFormats = {"gif", "avi", "mp4", "webm", "mkv"};
+const std::set<std::string> kFormats = {"gif", "avi", "mp4", "webm", "mkv", "vtt", "srt", "chapters.txt"};
 
 // convert's options that take a value, so that the value is not taken for a deck.
 const std::set<std::string> kConvertValueOptions = {"--latency", "--audio-source", "--capture", "--size",
@@ -160,9 +160,14 @@ private:
         std::string format;
         while (std::getline(list, format, ',')) {
             format = Trimmed(format);
-            if (!kFormats.count(LowerExtension("x." + format)) && error_.empty())
-                return Fail("--formats takes a list of gif, avi, mp4, webm and mkv, not \"" + text + "\"");
-            format = LowerExtension("x." + format);
+            std::transform(format.begin(), format.end(), format.begin(), [](unsigned char ch) { return std::tolower(ch); });
+            if (!format.empty() && format.front() == '.')
+                format.erase(0, 1);
+            if (format == "chapters")
+                format = "chapters.txt";
+            if (!kFormats.count(format) && error_.empty())
+                return Fail("--formats takes a list of gif, avi, mp4, webm, mkv, vtt, srt and chapters.txt, not \"" +
+                            text + "\"");
             if (std::find(o.formats.begin(), o.formats.end(), format) == o.formats.end())
                 o.formats.push_back(format);
         }
@@ -327,7 +332,7 @@ own), several at once. A deck that fails, crashes or hangs is reported and the o
   -O, --output-dir DIR    where the outputs go; logs go to DIR/logs/NAME.log
   --list FILE             decks from FILE: one path a line, blank lines and lines starting
                           with # left out, relative paths taken from FILE's folder
-  --formats LIST          comma-separated gif, avi, mp4, webm, mkv [mp4]
+  --formats LIST          comma-separated gif, avi, mp4, webm, mkv, vtt, srt, chapters.txt [mp4]
   -j, --jobs N            conversions at once [min(processors, available memory / 1.5 GB),
                           at least 1]
   --force                 convert also decks whose outputs are up to date

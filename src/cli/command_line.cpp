@@ -319,6 +319,15 @@ private:
                 return Fail("cannot write " + output +
                             ": outputs are .gif, .avi, .mp4, .webm, .mkv, .vtt, .srt or .chapters.txt files");
         }
+        // An export leaves the kept recording as it is: nothing is written into its folder.
+        if (c.command == Command::Export) {
+            std::filesystem::path folder(SameFileKey(c.input));
+            if (folder.filename().empty())
+                folder = folder.parent_path(); // "dir/"
+            for (const std::string& output : c.outputs)
+                if (std::filesystem::path(SameFileKey(output)).parent_path() == folder)
+                    return Fail("cannot write " + output + ": export never writes into the recording's folder " + c.input);
+        }
         // One file named twice, also by different paths (./a.gif, a link to the folder): the
         // second export would replace the first.
         std::vector<std::pair<std::string, std::string>> files;

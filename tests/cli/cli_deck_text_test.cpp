@@ -214,6 +214,15 @@ TEST(DeckTextEndToEnd, DamagedStoredShowsAndNotesAreMadeAgainAndUnreadNotesOrLos
     const Ran first = Deckrec(convert);
     ASSERT_EQ(first.status, 0) << first.err.toStdString();
     ASSERT_TRUE(Text(d + "a.vtt").contains("Grüße aus Köln")) << "the notes of a .pptx";
+    // A deck whose name is not UTF-8 and holds an escape sequence is found, and its name
+    // reaches the terminal escaped (the shell passes the bytes as they are).
+    const Ran oddName = Program("bash", {"-c", "cp \"$1\" \"$2\"/bad$'\\xff\\x1b[31m.pptx' && cd \"$2\" && \"$3\" convert "
+                                               "bad$'\\xff\\x1b[31m.pptx' --latency 300 -o odd.gif",
+                                         "sh", deck, d, DECKREC_PROGRAM});
+    EXPECT_EQ(oddName.status, 0) << oddName.err.toStdString();
+    EXPECT_TRUE(oddName.err.contains("\\x1b[31m.pptx")) << oddName.err.toStdString();
+    EXPECT_FALSE(oddName.err.contains(QChar(0x1b)));
+    Program("bash", {"-c", "rm -f \"$1\"/bad*.pptx", "sh", d}); // a name QTemporaryDir cannot spell
     const QDir shows(d + "cache/deckrec/shows");
     const QString show = shows.filePath(shows.entryList({"*.svg"}).value(0));
     const QString flat = shows.filePath(shows.entryList({"*.fodp"}).value(0));

@@ -57,6 +57,8 @@ TEST(CommandLine, UsageErrorsNameWhatIsWrong)
         {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "nan"}, "--max-minutes takes"},
         {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "5m"}, "--max-minutes takes"},
         {{"export", "dir", "-o", "x.gif", "--max-minutes", "5"}, "--max-minutes belongs to convert"},
+        {{"export", "dir", "-o", "dir/x.gif"}, "export never writes into the recording's folder dir"},
+        {{"export", "dir/", "-o", "./dir/sub/../x.gif"}, "export never writes into the recording's folder"},
         {{"a.odp", "b.odp"}, "only one deck"},
         {{"-platform"}, "-platform needs a value"},
     };

@@ -367,6 +367,13 @@ void PresentationConverter::run(const std::shared_ptr<QTemporaryDir>& work, cons
         process->deleteLater();
         done(RunEnd::NotStarted, process->errorString());
     });
+    // LibreOffice leaves a temporary file behind in TMPDIR when it is stopped: one of the work
+    // folder's own goes with it.
+    const QString temporary = work->filePath(QStringLiteral("tmp"));
+    QDir().mkpath(temporary);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program_, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
