@@ -1,6 +1,7 @@
 #include "cli/batch_plan.h"
 
 #include "cli/command_line.h"
+#include "core/deck_files.h"
 
 #include <algorithm>
 #include <charconv>
@@ -274,8 +275,8 @@ std::vector<BatchDeck> PlanBatch(const BatchOptions& options)
             deck.outputs.push_back(options.outputFolder + deck.name + "." + format);
         deck.log = options.outputFolder + "logs/" + deck.name + ".log";
         std::error_code ec;
-        if (!IsDeckExtension(LowerExtension(deck.path)))
-            deck.problem = "not a deck: decks are .ppt, .pptx, .pps, .ppsx, .odp or .fodp files";
+        if (!IsDeckFile(deck.path))
+            deck.problem = "not a deck: decks are " + DeckExtensionsText() + " files";
         else if (!fs::exists(deck.path, ec))
             deck.problem = "no such file";
         else if (!fs::is_regular_file(deck.path, ec))

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "core/deck_files.h"
 #include "gif/colour_tolerance.h"
 #include "gif/gif_budget.h"
 
@@ -79,16 +80,14 @@ public:
     }
 
 private:
+    // The windows' application object reads Qt's own options (-platform ...) from the program's
+    // arguments itself: they are only stepped over here.
     void WindowsArgument(CommandLine& c, const std::string& arg)
     {
         const auto toolkit = ToolkitOptions().find(arg);
         if (toolkit != ToolkitOptions().end()) {
-            c.toolkitArguments.push_back(arg);
-            if (toolkit->second) {
-                if (next_ >= args_.size())
-                    return Fail(arg + " needs a value");
-                c.toolkitArguments.push_back(args_[next_++]);
-            }
+            if (toolkit->second && next_++ >= args_.size())
+                return Fail(arg + " needs a value");
         } else if (!arg.empty() && arg[0] == '-') {
             Fail("unknown option " + arg);
         } else {
@@ -310,8 +309,8 @@ private:
             return Fail("--timings belongs to convert: an export keeps the recording's slide times");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
-        if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
-            return Fail("cannot convert " + c.input + ": decks are .ppt, .pptx, .pps, .ppsx, .odp or .fodp files");
+        if (c.command == Command::Convert && !IsDeckFile(c.input))
+            return Fail("cannot convert " + c.input + ": decks are " + DeckExtensionsText() + " files");
         for (const std::string& output : c.outputs) {
             const std::string extension = LowerExtension(output);
             if (extension != "gif" && extension != "avi" && extension != "mp4" && extension != "webm" &&
@@ -393,14 +392,6 @@ std::string LowerExtension(const std::string& path)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
     return extension;
-}
-
-bool IsDeckExtension(const std::string& extension)
-{
-    for (const char* deck : {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"})
-        if (extension == deck)
-            return true;
-    return false;
 }
 
 std::string VersionText()

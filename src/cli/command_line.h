@@ -57,8 +57,6 @@ struct CommandLine {
     // A slide the deck advances by itself after a set time moves on at that time; false: every
     // step waits for the latency.
     bool deckTimings = true;
-    // Options for the windows' application object (Qt's own, such as -platform), passed on.
-    std::vector<std::string> toolkitArguments;
 };
 
 // A conversion plays the show on its own clock, frame by frame as fast as it renders, unless it
@@ -91,7 +89,5 @@ std::string VersionText();
 enum class DeckTextOutput { None, ChapterList, WebVtt, SubRip };
 DeckTextOutput DeckTextOutputOf(const std::string& path);
 
-// The deck formats the slide show engine opens, by extension (lower case, without the dot).
-bool IsDeckExtension(const std::string& extension);
 // The extension of path in lower case, without the dot; empty when it has none.
 std::string LowerExtension(const std::string& path);

@@ -85,7 +85,6 @@ void RecordingSession::Run()
 
         NoteSlide(i);
         const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
-        clock.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
         // The preview follows every fifth slot only: scaling costs more than the rest.
         if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
             events_.PreviewReady(recorder.current());
@@ -97,7 +96,7 @@ void RecordingSession::Run()
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
-        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock, clock.TickCount() - t0))
+        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock.TickCount() - t0))
             ++a;
         events_.StatisticsChanged(Statistics(a, i, period));
     }
@@ -112,7 +111,7 @@ void RecordingSession::NoteSlide(int slot)
         AddSlideMark(slides_, {slot, shown.number, shown.title});
 }
 
-bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs)
+bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, long long elapsedMs)
 {
     const int selfAdvanceMs = source_->SelfAdvanceMs();
     const bool advancing = selfAdvanceMs >= 0 && !schedule.stalled;
@@ -141,7 +140,6 @@ bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, SlotClock&
     if (elapsedMs < due)
         return false;
     NextAction();
-    clock.ActionPerformed();
     ++schedule.steps;
     return true;
 }

@@ -80,7 +80,7 @@ private:
         bool stalled = false;
     };
     // Performs the next action when due; true when it did.
-    bool PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs);
+    bool PerformActionWhenDue(ActionSchedule& schedule, long long elapsedMs);
 
     RecorderHost& host_;
     FrameSource* source_;

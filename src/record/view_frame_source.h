@@ -24,8 +24,6 @@ public:
     int SelfAdvanceMs() override { return renderer_.SelfAdvanceMs(); }
 
 private:
-    void RenderCapture(Picture& picture);
-
     ShowRenderer& renderer_;
     ScreenRect rect_;   // in the view's pixels
     SampleScale scale_;

@@ -125,7 +125,6 @@ TEST(CommandLine, HelpAndVersionWinAndTheWindowsTakeADeckAndToolkitOptions)
     ASSERT_EQ(windows.error, "");
     EXPECT_EQ(windows.command.command, Command::Windows);
     EXPECT_EQ(windows.command.input, "talk.odp");
-    EXPECT_EQ(windows.command.toolkitArguments, (std::vector<std::string>{"-platform", "offscreen"}));
 }
 
 TEST(CommandLine, MaxMinutesSetsTheSlotLimitWithinWhatARecordingCanHold)

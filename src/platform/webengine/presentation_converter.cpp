@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "core/deck_files.h"
 #include "platform/webengine/deck_embedded_fonts.h"
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
@@ -148,8 +149,7 @@ QString PresentationConverter::ShowsFolder() const
 
 bool PresentationConverter::IsPresentationFile(const QString& path)
 {
-    static const QStringList kExtensions = {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"};
-    return kExtensions.contains(QFileInfo(path).suffix().toLower());
+    return IsDeckFile(path.toStdString());
 }
 
 QString PresentationConverter::FlatPathOf(const QString& showPath)
@@ -186,7 +186,8 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     if (!info.isFile() || !info.isReadable())
         return done(Failure(tr("The file cannot be read.")));
     if (!IsPresentationFile(presentationPath))
-        return done(Failure(tr("It is not a presentation: the viewer shows .ppt, .pptx, .pps, .ppsx and .odp files.")));
+        return done(Failure(tr("It is not a presentation: the viewer shows %1 files.")
+                                .arg(QString::fromStdString(DeckExtensionsText()))));
     const QString target = CachedShowPath(presentationPath);
     if (target.isEmpty())
         return done(Failure(tr("The file cannot be read.")));
