@@ -24,11 +24,6 @@ constexpr long long kMemoryPerWorker = 1536LL * 1024 * 1024;
 
 const std::set<std::string> kFormats = {"gif", "avi", "mp4", "webm", "mkv", "vtt", "srt", "chapters.txt"};
 
-// convert's options that take a value, so that the value is not taken for a deck.
-const std::set<std::string> kConvertValueOptions = {"--latency", "--audio-source", "--capture", "--size",
-                                                   "--colors",  "--dither",       "--gif-mode", "--encoder",
-                                                   "--quality", "--bits",         "--fps"};
-
 bool ParseNumber(const std::string& text, int low, int high, int& value)
 {
     const char* end = text.data() + text.size();
@@ -128,7 +123,8 @@ private:
         else {
             // A conversion option: checked below by convert's own rules, passed on as given.
             o.convertOptions.push_back(arg);
-            if (kConvertValueOptions.count(arg))
+            // Its value is not taken for a deck.
+            if (ConversionOptionTakesValue(arg))
                 o.convertOptions.push_back(Value(arg));
         }
     }

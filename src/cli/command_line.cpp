@@ -35,6 +35,13 @@ bool ParseSize(const std::string& text, int& width, int& height)
            width <= 8192 && height <= 8192;
 }
 
+// convert's and export's options that take a value.
+const std::vector<std::string> kValueOptions = {
+    "-o",         "--output",      "--latency",       "--audio-source", "--capture", "--size",
+    "--colors",   "--dither",      "--gif-mode",      "--gif-tolerance", "--gif-max-size", "--encoder",
+    "--quality",  "--bits",        "--keep-recording", "--fps",         "--max-minutes", "--timings",
+};
+
 // Qt options the windows pass on to the application object, and whether each takes a value.
 const std::map<std::string, bool>& ToolkitOptions()
 {
@@ -392,6 +399,11 @@ std::string LowerExtension(const std::string& path)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
     return extension;
+}
+
+bool ConversionOptionTakesValue(const std::string& option)
+{
+    return std::find(kValueOptions.begin(), kValueOptions.end(), option) != kValueOptions.end();
 }
 
 std::string VersionText()

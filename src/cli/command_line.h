@@ -89,5 +89,7 @@ std::string VersionText();
 enum class DeckTextOutput { None, ChapterList, WebVtt, SubRip };
 DeckTextOutput DeckTextOutputOf(const std::string& path);
 
+// Whether an option of convert and export takes a value (batch passes them on to convert).
+bool ConversionOptionTakesValue(const std::string& option);
 // The extension of path in lower case, without the dot; empty when it has none.
 std::string LowerExtension(const std::string& path);

@@ -1,10 +1,13 @@
 // What the command line refuses, with the one line it prints; what it accepts, as the settings
 // the windows would use.
+#include "cli/batch_plan.h"
 #include "cli/command_line.h"
 #include "cli/output_plan.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -211,4 +214,35 @@ TEST(OutputPlan, OddVideoSizesGoToTheNearestEvenSizeOfTheirShapeWhereTheEncoderN
         ASSERT_EQ(plan.size(), 1u);
         EXPECT_EQ(plan[0].evenSize, c.even);
     }
+}
+
+// The help, the parser and batch agree on which options take a value: every option --help
+// shows with a value name needs one, every other takes none, and batch passes each on to
+// convert with its value instead of taking the value for a deck.
+TEST(CommandLine, HelpParserAndBatchAgreeOnWhichOptionsTakeAValue)
+{
+    const std::regex line(R"(^  (?:-\w, )?(--?[\w-]+)( \S+)?(  |$))");
+    const std::string usage = UsageText();
+    std::istringstream lines(usage);
+    int options = 0;
+    for (std::string text; std::getline(lines, text);) {
+        std::smatch match;
+        if (!std::regex_search(text, match, line) || match[1] == "--help" || match[1] == "--version")
+            continue;
+        const std::string option = match[1];
+        const bool takesValue = match[2].matched;
+        ++options;
+        EXPECT_EQ(ConversionOptionTakesValue(option), takesValue) << option;
+        const ParsedCommandLine parsed = Parse({"convert", "a.odp", "-o", "x.gif", option});
+        if (takesValue)
+            EXPECT_NE(parsed.error.find(option + " needs a value"), std::string::npos) << parsed.error;
+        else
+            EXPECT_EQ(parsed.error.find("unknown option"), std::string::npos) << parsed.error;
+    }
+    EXPECT_GE(options, 25);
+
+    const ParsedBatch batch = ParseBatchCommandLine({"a.odp", "-O", "out", "--max-minutes", "5", "--timings", "latency",
+                                                     "--gif-tolerance", "4", "--gif-max-size", "8M"});
+    EXPECT_EQ(batch.error, "");
+    EXPECT_EQ(batch.options.decks, std::vector<std::string>{"a.odp"});
 }
