@@ -6,6 +6,8 @@
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <gtest/gtest.h>
@@ -245,4 +247,14 @@ TEST(CommandLine, HelpParserAndBatchAgreeOnWhichOptionsTakeAValue)
                                                      "--gif-tolerance", "4", "--gif-max-size", "8M"});
     EXPECT_EQ(batch.error, "");
     EXPECT_EQ(batch.options.decks, std::vector<std::string>{"a.odp"});
+}
+
+// The command-line reference in docs/ shows both helps as the program prints them.
+TEST(CommandLine, TheReferenceInTheDocsShowsTheHelpAsItIs)
+{
+    std::ifstream file(DECKREC_SOURCE_DIR "/docs/cli.md");
+    const std::string reference((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(reference.empty());
+    EXPECT_NE(reference.find(UsageText()), std::string::npos) << "docs/cli.md: paste `deckrec --help` again";
+    EXPECT_NE(reference.find(BatchUsageText()), std::string::npos) << "docs/cli.md: paste `deckrec batch --help` again";
 }
