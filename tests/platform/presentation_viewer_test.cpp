@@ -1,6 +1,7 @@
 // The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
 #include "core/working_files.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/remote_content.h"
 #include "platform/webengine/show_content.h"
 #include "platform/webengine/viewer_pages.h"
 #include "support/temp_program_folder.h"
@@ -238,6 +239,39 @@ TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
     // A file that cannot be shown is only reported when it is shown.
     converter.Prepare(File("notes.txt", "hello"));
     EXPECT_FALSE(Convert(QString::fromStdString(folder.path()) + "notes.txt").ok);
+}
+
+// The pictures a deck loads from the network, as the warning names them: not its hyperlinks,
+// nor pictures in files beside it or inside it.
+TEST(RemoteContent, TheWarningNamesThePicturesLoadedFromTheNetworkOnly)
+{
+    const auto deck = [](const char* body) {
+        return QByteArray("<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                          "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+                          "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                          "xmlns:xlink=\"http://www.w3.org/1999/xlink\">") +
+               body + "</office:document>";
+    };
+    const std::vector<std::pair<const char*, QStringList>> cases = {
+        {"<draw:image xlink:href=\"http://example.com/a.png\"/><draw:image xlink:href=\"https://example.com/b.png\"/>"
+         "<draw:image xlink:href=\"http://example.com/a.png\"/>",
+         {"http://example.com/a.png", "https://example.com/b.png"}},
+        {"<style:style><draw:fill-image xlink:href=\"ftp://example.com/fill.png\"/></style:style>"
+         "<style:background-image xlink:href=\"//example.com/back.png\"/>",
+         {"ftp://example.com/fill.png", "//example.com/back.png"}},
+        {"<draw:image xlink:href=\"file:///home/me/a.png\"/><draw:image xlink:href=\"../pictures/b.png\"/>"
+         "<draw:image xlink:href=\"Pictures/c.png\"/><draw:image xlink:href=\"C:/talks/d.png\"/>"
+         "<draw:image><office:binary-data>iVBORw0=</office:binary-data></draw:image>",
+         {}},
+        {"<draw:a xlink:href=\"http://example.com/page.html\"><draw:rect/></draw:a>", {}},
+    };
+    for (const auto& [body, links] : cases) {
+        SCOPED_TRACE(body);
+        EXPECT_EQ(RemotePictureLinks(deck(body)), links);
+    }
+    EXPECT_EQ(RemotePicturesWarning({"http://example.com/a.png", "http://example.com/b.png"}),
+              "the deck links 2 pictures on the network; they are drawn as missing links: http://example.com/a.png, "
+              "http://example.com/b.png");
 }
 
 // What counts as a slide that shows something, in the shapes of LibreOffice's export.
