@@ -1,7 +1,11 @@
-// The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
+// The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages, and
+// what the recorder's browser may load.
 #include "core/working_files.h"
+#include "platform/webengine/browser_environment.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/remote_content.h"
+#include "platform/webengine/webengine_browser.h"
+#include "support/local_http_server.h"
 #include "platform/webengine/show_content.h"
 #include "platform/webengine/viewer_pages.h"
 #include "support/temp_program_folder.h"
@@ -239,6 +243,45 @@ TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
     // A file that cannot be shown is only reported when it is shown.
     converter.Prepare(File("notes.txt", "hello"));
     EXPECT_FALSE(Convert(QString::fromStdString(folder.path()) + "notes.txt").ok);
+}
+
+// The browser of the recorder loads nothing from the network unless remote content is allowed
+// (pictures a show names, of HTML and of SVG), and never leaves the page the program opened,
+// also when remote content is allowed: a link's target is neither shown nor fetched.
+TEST(Browser, LoadsNothingRemoteUnlessAllowedAndNeverLeavesTheOpenedPage)
+{
+    PrepareBrowserEnvironment();
+    LocalHttpServer server("<html>elsewhere</html>", "text/html");
+    ASSERT_GT(server.port(), 0);
+    TempProgramFolder folder;
+    const QString page = QString::fromStdString(folder.path()) + "page.html";
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<html><body><img src=\"%1\"><svg width=\"20\" height=\"20\"><image href=\"%2\" "
+                              "width=\"20\" height=\"20\"/></svg><a id=\"away\" href=\"%3\">away</a></body></html>")
+                   .arg(server.Url("img.png"), server.Url("svg.png"), server.Url("away.html"))
+                   .toUtf8());
+    file.close();
+    WebEngineBrowser browser(nullptr, QString::fromStdString(folder.files().WorkingDirectory()));
+    browser.widget()->resize(400, 300);
+    browser.widget()->show();
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "remote content allowed" : "by default");
+        AllowRemoteContent(allowed);
+        server.forget();
+        browser.Navigate(page);
+        ASSERT_TRUE(WaitFor([&] { return browser.State() == PageState::Page; }, 60000));
+        browser.RunScript(QStringLiteral("document.getElementById('away').click();"));
+        QElapsedTimer settle;
+        settle.start();
+        WaitFor([&] { return settle.elapsed() > 1500; }, 3000);
+        const QStringList requests = server.requests();
+        EXPECT_EQ(requests.filter("/img.png").isEmpty(), !allowed) << requests.join(", ").toStdString();
+        EXPECT_EQ(requests.filter("/svg.png").isEmpty(), !allowed) << requests.join(", ").toStdString();
+        EXPECT_TRUE(requests.filter("/away.html").isEmpty()) << "the link was followed";
+        EXPECT_EQ(browser.State(), PageState::Page);
+    }
+    AllowRemoteContent(false);
 }
 
 // The pictures a deck loads from the network, as the warning names them: not its hyperlinks,
