@@ -86,8 +86,8 @@ TEST_F(Playback, EveryDeckPlaysToItsEndInBothModes)
 
 TEST_F(Playback, FullSlideLinksAreNeverFollowedInEitherMode)
 {
-    // The web link leads to the test's own server, and remote content is allowed: only the
-    // show itself keeps the link's page from being opened.
+    // The web link leads to the test's own server. On the wall clock remote content is allowed:
+    // only the show itself keeps the link's page from being opened.
     LocalHttpServer server("<html>the linked page</html>", "text/html");
     ASSERT_GT(server.port(), 0);
     QByteArray deck = Bytes(DECKREC_TEST_DECKS "/full-slide-links.fodp");
@@ -102,10 +102,10 @@ TEST_F(Playback, FullSlideLinksAreNeverFollowedInEitherMode)
         SCOPED_TRACE(realtime ? "on the wall clock" : "on the show's clock");
         QTemporaryDir out;
         const QString kept = out.filePath("kept");
-        QStringList args{"convert", copy, "-q", "--latency", "500", "--max-minutes", "1", "--allow-remote-content",
+        QStringList args{"convert", copy, "-q", "--latency", "500", "--max-minutes", "1",
                          "-o", out.filePath("x.gif"), "--keep-recording", kept};
         if (realtime)
-            args << "--realtime";
+            args << "--realtime" << "--allow-remote-content";
         auto* process = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
