@@ -339,7 +339,7 @@ own), several at once. A deck that fails, crashes or hangs is reported and the o
   --only N                only the N-th deck of the batch (a cluster job array's task)
   -q, --quiet             no progress lines; the summary still comes
   Every other option is convert's (deckrec --help) and applies to every deck, e.g.
-  --latency 3000 --size 360x203 --fps 10.
+  --latency 3000 --size 360x203 --fps 10 --allow-remote-content.
 
 Outputs are OUTDIR/NAME.FORMAT, NAME being the deck's file name without its extension; when
 decks of one NAME come from different folders, each is named NAME-XXXXXXXX instead (eight hex

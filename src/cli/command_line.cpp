@@ -140,6 +140,7 @@ private:
             {"--strict-fonts", [&] { c.strictFonts = true; }},
             {"--captions", [&] { c.captions = true; }},
             {"--allow-missing-frames", [&] { c.allowMissingFrames = true; }},
+            {"--allow-remote-content", [&] { c.allowRemoteContent = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -314,6 +315,8 @@ private:
             return Fail("--max-minutes belongs to convert: an export writes the whole recording");
         if (c.command == Command::Export && timingsGiven_)
             return Fail("--timings belongs to convert: an export keeps the recording's slide times");
+        if (c.command == Command::Export && c.allowRemoteContent)
+            return Fail("--allow-remote-content belongs to convert: an export shows no deck");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
         if (c.command == Command::Convert && !IsDeckFile(c.input))
@@ -467,6 +470,9 @@ Recording (convert):
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
   --strict-fonts          stop before recording when the deck names a font that is missing
+  --allow-remote-content  let LibreOffice and the show fetch the pictures the deck links on
+                          the network; without it nothing is fetched, such a picture is drawn
+                          as a missing link and a warning names it
   --max-minutes N         let the recording run up to N minutes (decimals allowed, at most
                           1440) [9999 slots: 25 minutes at 150 ms]; a show still running at
                           the limit is cut there, reported, and the run exits with 1

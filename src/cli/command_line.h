@@ -50,6 +50,9 @@ struct CommandLine {
     bool headless = false;
     bool strictFonts = false; // a font the show cannot draw is an error, not a warning
     bool allowMissingFrames = false; // export: frame files gone from a kept recording are a warning
+    // LibreOffice and the browser fetch what the deck links on the network; by default such a
+    // picture is drawn as a missing link and named in a warning.
+    bool allowRemoteContent = false;
     // --max-minutes: how long a recording may run; 0 keeps the windows' limit of 9999 slots.
     double maxMinutes = 0;
     // A subtitle track of the speaker notes in every MP4, WebM and MKV output.

@@ -18,6 +18,9 @@
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
 #include "platform/webengine/browser_environment.h"
+#include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/remote_content.h"
+#include "platform/webengine/show_cache.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "platform/pulse/pulse_sound_input.h"
 
@@ -200,6 +203,17 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     std::unique_ptr<PulseSoundInput> soundInput;
     if (command.audio)
         soundInput = std::make_unique<PulseSoundInput>();
+    AllowRemoteContent(command.allowRemoteContent);
+    // The pictures the deck links on the network are named once LibreOffice has read the deck,
+    // before its show is recorded: the recording's own conversion waits for this one's show in
+    // the shared cache, so that the deck is converted once.
+    PresentationConverter linkCheck(QString::fromStdString(scratch.path() + "shows/"));
+    linkCheck.UseSharedCache(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes());
+    linkCheck.CheckRemoteContent(QString::fromStdString(deck), [&terminal](const QString& warning) {
+        if (!warning.isEmpty())
+            terminal.Error("warning: " + warning.toStdString() +
+                           "; --allow-remote-content fetches what the deck links");
+    });
     DeckRecording recording;
     try {
         recording = RecordDeck(command, DeckOpenableByName(deck, scratch.path()), files, scratch.path() + "shows/", soundInput.get(), terminal);

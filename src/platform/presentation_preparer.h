@@ -22,6 +22,18 @@ public:
         (void)done;
 }
 
+// Whether a deck may reach the network while it is converted and shown (remote_content.h):
+// the program's one setting. Off unless set; preparers that convert nothing ignore it.
+virtual void AllowRemoteContent(bool allowed) { (void)allowed; }
+// Calls done, once the deck has been read, with one warning line naming the pictures it
+// links on the network that are drawn as missing links; with an empty one when there are
+// none or remote content is allowed. By default never called.
+virtual void CheckRemoteContent(const QString& presentationPath, std::function<void(const QString&)> done)
+{
+    (void)presentationPath;
+    (void)done;
+}
+
     // The deck as flat XML, where its speaker notes are: done gets its path, or an empty one
     // when there is none (the default, for preparers that convert nothing).
     virtual void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done)

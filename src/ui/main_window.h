@@ -8,6 +8,7 @@
 #include "record/recorder_host.h"
 #include "ui/app_services.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -106,8 +107,16 @@ public:
     // name that is no file is reported and changes nothing.
     void OpenPresentation(const QString& path);
     void ChoosePresentation(const QString& path);
-    // The fonts of the chosen deck that the show cannot draw, in fontsLabel once it is converted.
-    void ShowMissingFonts(const QString& path);
+    // The chosen deck's warnings in fontsLabel once it is converted: the fonts the show cannot
+    // draw, and the pictures it links on the network that are drawn as missing links.
+    void ShowDeckWarnings(const QString& path);
+
+    // "Options..." (main_window_remote_content.cpp): a small dialog with what the page has no
+    // room for.
+    QPushButton* button_options = nullptr;
+    class QDialog* optionsDialog = nullptr;
+    // "Allow remote content": LibreOffice and the show may fetch what a deck links on the network.
+    QCheckBox* checkbox_remotecontent = nullptr;
 
     // Recording (main_window_record.cpp)
     void recordernowClick();
@@ -201,6 +210,15 @@ private:
     void connectRecordingHandlers();
     void connectSoundHandlers();
     void buildDeckTimingsControl(QWidget* page);
+    void buildOptionsDialog(QWidget* page);
+    void remoteContentToggled(bool allowed);
+    void showWarnings();
+    // What ShowDeckWarnings found for the deck asked for last (asked counts the asks, so that a
+    // late answer to an earlier one is dropped).
+    QStringList fontWarnings_;
+    QString remoteContentWarning_;
+    int warningsAsked_ = 0;
+    bool deckChosen_ = false; // Edit1 holds a deck picked with Browse or named at start
     void buildDeckTextControls(QWidget* page);
     // The notes of the last recording's deck, read once; the captions box follows them.
     void ReadRecordedNotes();

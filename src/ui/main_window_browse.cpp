@@ -38,29 +38,58 @@ void TForm1::OpenPresentation(const QString& path)
 void TForm1::ChoosePresentation(const QString& path)
 {
     Edit1->setText(path);
+    deckChosen_ = true;
     WriteGeneratedPage(services_.files, path.toLocal8Bit().toStdString());
     recordernow->setEnabled(true);
     // LibreOffice's conversion starts now, while the user sets the options, rather than after
     // Record Now.
     if (services_.presentations) {
         services_.presentations->Prepare(path);
-        ShowMissingFonts(path);
+        ShowDeckWarnings(path);
     }
 }
 
-void TForm1::ShowMissingFonts(const QString& path)
+void TForm1::ShowDeckWarnings(const QString& path)
 {
-    fontsLabel->clear();
-    fontsLabel->setToolTip(QString());
+    const int asked = ++warningsAsked_;
+    fontWarnings_.clear();
+    remoteContentWarning_.clear();
+    showWarnings();
     QPointer<TForm1> window(this);
-    services_.presentations->CheckFonts(path, [window, path](const QStringList& lines) {
-        // A later Browse may have chosen another deck meanwhile.
-        if (!window || window->Edit1->text() != path || lines.isEmpty())
+    // A later Browse (or a changed option) may have asked again meanwhile.
+    const auto current = [window, asked, path] {
+        return window && window->warningsAsked_ == asked && window->Edit1->text() == path;
+    };
+    services_.presentations->CheckFonts(path, [window, current](const QStringList& lines) {
+        if (!current())
             return;
-        window->fontsLabel->setText(lines.size() == 1 ? QStringLiteral("Warning: ") + lines.first()
-                                                      : QStringLiteral("Warning: %1 fonts of the deck are missing (%2)")
-                                                            .arg(lines.size())
-                                                            .arg(lines.first()));
-        window->fontsLabel->setToolTip(lines.join(QLatin1Char('\n')));
+        window->fontWarnings_ = lines;
+        window->showWarnings();
     });
+    services_.presentations->CheckRemoteContent(path, [window, current](const QString& warning) {
+        if (!current())
+            return;
+        window->remoteContentWarning_ = warning;
+        window->showWarnings();
+    });
+}
+
+void TForm1::showWarnings()
+{
+    // One line under the upper box: the fonts first, all of it in the tooltip.
+    QStringList all = fontWarnings_;
+    if (!remoteContentWarning_.isEmpty())
+        all << remoteContentWarning_ + QStringLiteral(" (Options... > Allow remote content fetches them)");
+    if (all.isEmpty()) {
+        fontsLabel->clear();
+        fontsLabel->setToolTip(QString());
+        return;
+    }
+    if (fontWarnings_.size() > 1)
+        fontsLabel->setText(QStringLiteral("Warning: %1 fonts of the deck are missing (%2)")
+                                .arg(fontWarnings_.size())
+                                .arg(fontWarnings_.first()));
+    else
+        fontsLabel->setText(QStringLiteral("Warning: ") + all.first());
+    fontsLabel->setToolTip(all.join(QLatin1Char('\n')));
 }

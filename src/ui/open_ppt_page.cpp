@@ -194,4 +194,5 @@ void TForm1::buildOpenPptPage(QWidget* page)
     note->setGeometry(8, 260, 384, note->sizeHint().height());
 
     buildDeckTimingsControl(page);
+    buildOptionsDialog(page);
 }

@@ -1,7 +1,10 @@
 // The built program playing decks to their end, on the show's clock and on the wall clock, in
 // the deck's own format and in LibreOffice's .pptx of it: a show that opens with a transition,
-// and click builds followed by a slide that moves on by itself while a motion path runs.
+// and click builds followed by a slide that moves on by itself while a motion path runs. And
+// slides covered by a link (a web page, a file, a jump back to the first slide) that the
+// recorder's clicks move on from without following it.
 #include "program_run.h"
+#include "support/local_http_server.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -78,5 +81,46 @@ TEST_F(Playback, EveryDeckPlaysToItsEndInBothModes)
                 EXPECT_NEAR(manifest.value("height").toInt(), 335, 2);
             }
         }
+    }
+}
+
+TEST_F(Playback, FullSlideLinksAreNeverFollowedInEitherMode)
+{
+    // The web link leads to the test's own server. On the wall clock remote content is allowed:
+    // only the show itself keeps the link's page from being opened.
+    LocalHttpServer server("<html>the linked page</html>", "text/html");
+    ASSERT_GT(server.port(), 0);
+    QByteArray deck = Bytes(DECKREC_TEST_DECKS "/full-slide-links.fodp");
+    ASSERT_TRUE(deck.contains("http://127.0.0.1:1/"));
+    deck.replace("http://127.0.0.1:1/", server.Url(QString()).toUtf8());
+    const QString copy = decks_->filePath("full-slide-links.fodp");
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(deck);
+    file.close();
+    for (const bool realtime : {false, true}) {
+        SCOPED_TRACE(realtime ? "on the wall clock" : "on the show's clock");
+        QTemporaryDir out;
+        const QString kept = out.filePath("kept");
+        QStringList args{"convert", copy, "-q", "--latency", "500", "--max-minutes", "1",
+                         "-o", out.filePath("x.gif"), "--keep-recording", kept};
+        if (realtime)
+            args << "--realtime" << "--allow-remote-content";
+        auto* process = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        process->setProcessEnvironment(env);
+        process->start(DECKREC_PROGRAM, args);
+        const Outcome run = Finish(process, 150000);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(QFile::exists(out.filePath("x.gif")));
+
+        const QJsonObject manifest = QJsonDocument::fromJson(Bytes(kept + "/recording.json")).object();
+        QList<int> reached;
+        for (const QJsonValue& slide : manifest.value("slides").toArray())
+            reached << slide.toObject().value("slide").toInt();
+        EXPECT_EQ(reached, (QList<int>{1, 2, 3, 4})) << "every slide once, in order";
+        EXPECT_TRUE(manifest.value("ended").toBool());
+        EXPECT_EQ(server.requests(), QStringList()) << "the linked page was opened";
     }
 }

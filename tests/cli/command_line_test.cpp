@@ -64,6 +64,8 @@ TEST(CommandLine, UsageErrorsNameWhatIsWrong)
         {{"export", "dir", "-o", "x.gif", "--max-minutes", "5"}, "--max-minutes belongs to convert"},
         {{"export", "dir", "-o", "dir/x.gif"}, "export never writes into the recording's folder dir"},
         {{"export", "dir/", "-o", "./dir/sub/../x.gif"}, "export never writes into the recording's folder"},
+        {{"export", "dir", "-o", "x.gif", "--allow-remote-content"}, "--allow-remote-content belongs to convert"},
+        {{"convert", "a.odp", "-o", "x.gif", "--allow-remote-content=yes"}, "--allow-remote-content takes no value"},
         {{"a.odp", "b.odp"}, "only one deck"},
         {{"-platform"}, "-platform needs a value"},
     };
@@ -83,7 +85,8 @@ TEST(CommandLine, ConvertTakesEveryOptionAndDefaultsToTheWindowsSettings)
     EXPECT_EQ(d.latencyMs, 5000);
     EXPECT_EQ(d.capture, (CaptureSize{595, 466}));
     EXPECT_EQ(d.size.kind, OutputSize::Kind::FirstListItem);
-    EXPECT_FALSE(d.audio || d.cursor || d.fast || d.grayScale || d.floydSteinberg || d.gifBestQuality);
+    EXPECT_FALSE(d.audio || d.cursor || d.fast || d.grayScale || d.floydSteinberg || d.gifBestQuality ||
+                 d.allowRemoteContent);
     EXPECT_EQ(d.bits, 24);
     EXPECT_FALSE(d.quality.has_value());
 
@@ -91,12 +94,16 @@ TEST(CommandLine, ConvertTakesEveryOptionAndDefaultsToTheWindowsSettings)
                                          "--audio-source", "mic", "--capture", "1280x720", "--size", "original",
                                          "--colors", "gray", "--dither", "floyd-steinberg", "--gif-mode", "best",
                                          "--encoder", "VP90", "--quality", "0", "--bits", "8", "--keep-recording",
-                                         "rec", "--quiet", "--headless", "--gif-hifi"});
+                                         "rec", "--quiet", "--headless", "--gif-hifi", "--allow-remote-content"});
     ASSERT_EQ(all.error, "");
     const CommandLine& c = all.command;
     EXPECT_EQ(c.latencyMs, 1500);
     EXPECT_TRUE(c.cursor && c.audio && c.grayScale && c.floydSteinberg && c.gifBestQuality && c.quiet &&
-                c.headless && c.gifHighFidelity);
+                c.headless && c.gifHighFidelity && c.allowRemoteContent);
+    // A batch passes it on to each deck's conversion.
+    const ParsedBatch batch = ParseBatchCommandLine({"a.fodp", "-O", "out", "--allow-remote-content"});
+    EXPECT_EQ(batch.error, "");
+    EXPECT_EQ(batch.options.convertOptions, std::vector<std::string>{"--allow-remote-content"});
     EXPECT_EQ(c.audioSource, "mic");
     EXPECT_EQ(c.capture, (CaptureSize{1280, 720}));
     EXPECT_EQ(c.size.kind, OutputSize::Kind::Original);

@@ -1,6 +1,11 @@
-// The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages.
+// The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages, and
+// what the recorder's browser may load.
 #include "core/working_files.h"
+#include "platform/webengine/browser_environment.h"
 #include "platform/webengine/presentation_converter.h"
+#include "platform/webengine/remote_content.h"
+#include "platform/webengine/webengine_browser.h"
+#include "support/local_http_server.h"
 #include "platform/webengine/show_content.h"
 #include "platform/webengine/viewer_pages.h"
 #include "support/temp_program_folder.h"
@@ -238,6 +243,78 @@ TEST_F(Viewer, APreparedDeckIsConvertedOnceForEveryoneWhoAsks)
     // A file that cannot be shown is only reported when it is shown.
     converter.Prepare(File("notes.txt", "hello"));
     EXPECT_FALSE(Convert(QString::fromStdString(folder.path()) + "notes.txt").ok);
+}
+
+// The browser of the recorder loads nothing from the network unless remote content is allowed
+// (pictures a show names, of HTML and of SVG), and never leaves the page the program opened,
+// also when remote content is allowed: a link's target is neither shown nor fetched.
+TEST(Browser, LoadsNothingRemoteUnlessAllowedAndNeverLeavesTheOpenedPage)
+{
+    PrepareBrowserEnvironment();
+    LocalHttpServer server("<html>elsewhere</html>", "text/html");
+    ASSERT_GT(server.port(), 0);
+    TempProgramFolder folder;
+    const QString page = QString::fromStdString(folder.path()) + "page.html";
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<html><body><img src=\"%1\"><svg width=\"20\" height=\"20\"><image href=\"%2\" "
+                              "width=\"20\" height=\"20\"/></svg><a id=\"away\" href=\"%3\">away</a></body></html>")
+                   .arg(server.Url("img.png"), server.Url("svg.png"), server.Url("away.html"))
+                   .toUtf8());
+    file.close();
+    WebEngineBrowser browser(nullptr, QString::fromStdString(folder.files().WorkingDirectory()));
+    browser.widget()->resize(400, 300);
+    browser.widget()->show();
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "remote content allowed" : "by default");
+        AllowRemoteContent(allowed);
+        server.forget();
+        browser.Navigate(page);
+        ASSERT_TRUE(WaitFor([&] { return browser.State() == PageState::Page; }, 60000));
+        browser.RunScript(QStringLiteral("document.getElementById('away').click();"));
+        QElapsedTimer settle;
+        settle.start();
+        WaitFor([&] { return settle.elapsed() > 1500; }, 3000);
+        const QStringList requests = server.requests();
+        EXPECT_EQ(requests.filter("/img.png").isEmpty(), !allowed) << requests.join(", ").toStdString();
+        EXPECT_EQ(requests.filter("/svg.png").isEmpty(), !allowed) << requests.join(", ").toStdString();
+        EXPECT_TRUE(requests.filter("/away.html").isEmpty()) << "the link was followed";
+        EXPECT_EQ(browser.State(), PageState::Page);
+    }
+    AllowRemoteContent(false);
+}
+
+// The pictures a deck loads from the network, as the warning names them: not its hyperlinks,
+// nor pictures in files beside it or inside it.
+TEST(RemoteContent, TheWarningNamesThePicturesLoadedFromTheNetworkOnly)
+{
+    const auto deck = [](const char* body) {
+        return QByteArray("<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                          "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+                          "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                          "xmlns:xlink=\"http://www.w3.org/1999/xlink\">") +
+               body + "</office:document>";
+    };
+    const std::vector<std::pair<const char*, QStringList>> cases = {
+        {"<draw:image xlink:href=\"http://example.com/a.png\"/><draw:image xlink:href=\"https://example.com/b.png\"/>"
+         "<draw:image xlink:href=\"http://example.com/a.png\"/>",
+         {"http://example.com/a.png", "https://example.com/b.png"}},
+        {"<style:style><draw:fill-image xlink:href=\"ftp://example.com/fill.png\"/></style:style>"
+         "<style:background-image xlink:href=\"//example.com/back.png\"/>",
+         {"ftp://example.com/fill.png", "//example.com/back.png"}},
+        {"<draw:image xlink:href=\"file:///home/me/a.png\"/><draw:image xlink:href=\"../pictures/b.png\"/>"
+         "<draw:image xlink:href=\"Pictures/c.png\"/><draw:image xlink:href=\"C:/talks/d.png\"/>"
+         "<draw:image><office:binary-data>iVBORw0=</office:binary-data></draw:image>",
+         {}},
+        {"<draw:a xlink:href=\"http://example.com/page.html\"><draw:rect/></draw:a>", {}},
+    };
+    for (const auto& [body, links] : cases) {
+        SCOPED_TRACE(body);
+        EXPECT_EQ(RemotePictureLinks(deck(body)), links);
+    }
+    EXPECT_EQ(RemotePicturesWarning({"http://example.com/a.png", "http://example.com/b.png"}),
+              "the deck links 2 pictures on the network; they are drawn as missing links: http://example.com/a.png, "
+              "http://example.com/b.png");
 }
 
 // What counts as a slide that shows something, in the shapes of LibreOffice's export.

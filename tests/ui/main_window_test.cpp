@@ -201,6 +201,76 @@ TEST(MainWindow, ClosingClearsTheWorkingFilesAndShowingHidesTheRecorder)
     EXPECT_TRUE(std::filesystem::is_directory(folder.files().WorkingDirectory()));
 }
 
+namespace {
+// Keeps what the window asks of the converter about the network, and answers the link check
+// later.
+class RemoteCheckingPreparer : public PresentationPreparer {
+public:
+    void Prepare(const QString& path) override { prepared << path; }
+    void AllowRemoteContent(bool allowed) override { allowedCalls.push_back(allowed); }
+    void CheckRemoteContent(const QString& path, std::function<void(const QString&)> done) override
+    {
+        pending.push_back({path, std::move(done)});
+    }
+    QStringList prepared;
+    std::vector<bool> allowedCalls;
+    std::vector<std::pair<QString, std::function<void(const QString&)>>> pending;
+};
+} // namespace
+
+TEST(MainWindow, OptionsAllowRemoteContentFromAButtonThatMovesNoControlAndTheWarningFollows)
+{
+    TempProgramFolder folder;
+    std::ofstream(PageTemplatePath(folder.files())) << "deck=[right.htm]";
+    FakeDialogs dialogs;
+    RemoteCheckingPreparer preparer;
+    AppServices services = TestAppServices(&dialogs, folder.files());
+    services.presentations = &preparer;
+    TForm1 form(services);
+    auto* options = form.findChild<QPushButton*>("button_options");
+    auto* allow = form.findChild<QCheckBox*>("checkbox_remotecontent");
+    auto* label = form.findChild<QLabel*>("fontsLabel");
+    ASSERT_TRUE(options && allow && label);
+    EXPECT_EQ(allow->text(), "Allow remote content");
+    EXPECT_FALSE(allow->isChecked());
+
+    // Inside the upper box, clear of every other control of the page, its caption whole.
+    QWidget* page = options->parentWidget();
+    EXPECT_TRUE(page->findChild<QWidget*>("upperBox")->geometry().contains(options->geometry()));
+    EXPECT_LE(options->fontMetrics().horizontalAdvance(options->text()) + 12, options->width());
+    for (QWidget* other : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (other != options && other->objectName() != "upperBox") {
+            EXPECT_FALSE(other->geometry().intersects(options->geometry()))
+                << "over " << other->objectName().toStdString() << " "
+                << qPrintable(other->property("text").toString());
+        }
+    EXPECT_FALSE(allow->isVisible());
+    options->click();
+    EXPECT_TRUE(allow->isVisible());
+    EXPECT_TRUE(form.recordernow->geometry() == QRect(320, 81, 69, 31));
+
+    dialogs.fileNames.push_back("/decks/linked.pptx");
+    form.Button1->click();
+    ASSERT_EQ(preparer.pending.size(), 1u);
+    const QString warning =
+        "the deck links a picture on the network; it is drawn as a missing link: http://example.com/x.png";
+    preparer.pending[0].second(warning);
+    EXPECT_EQ(label->text(), "Warning: " + warning + " (Options... > Allow remote content fetches them)");
+
+    // Allowing converts the chosen deck again; its old answer, late, is dropped.
+    allow->setChecked(true);
+    EXPECT_EQ(preparer.allowedCalls, std::vector<bool>{true});
+    EXPECT_EQ(preparer.prepared, (QStringList{"/decks/linked.pptx", "/decks/linked.pptx"}));
+    EXPECT_TRUE(label->text().isEmpty());
+    ASSERT_EQ(preparer.pending.size(), 2u);
+    preparer.pending[0].second(warning);
+    EXPECT_TRUE(label->text().isEmpty());
+    preparer.pending[1].second(QString());
+    EXPECT_TRUE(label->text().isEmpty());
+    allow->setChecked(false);
+    EXPECT_EQ(preparer.allowedCalls, (std::vector<bool>{true, false}));
+}
+
 TEST(MainWindow, DeckTextControlsSitClearOfTheOthersAndChooseWhatAVideoGets)
 {
     TForm1 form(TestAppServices());

@@ -6,6 +6,7 @@
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/deck_text_shadows.h"
 #include "platform/webengine/field_placeholders.h"
+#include "platform/webengine/remote_content.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
 #include "platform/webengine/show_hairlines.h"
@@ -164,10 +165,11 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     const QFileInfo info(presentationPath);
     if (!info.isFile())
         return {};
+    const QString network = ConversionNetworkTag(CurrentConversionNetwork());
     if (shared_)
-        return shared_->ShowPath(presentationPath);
+        return shared_->ShowPath(presentationPath, network);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout6.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout6-") + network + QStringLiteral(".svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -202,7 +204,8 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     auto& callbacks = waiting_[target];
     callbacks.push_back(std::move(done));
     if (callbacks.size() == 1)
-        shared_ ? startWhenFree(info.absoluteFilePath(), target) : start(info.absoluteFilePath(), target);
+        shared_ ? startWhenFree(info.absoluteFilePath(), target, CurrentConversionNetwork())
+                : start(info.absoluteFilePath(), target, CurrentConversionNetwork());
 }
 
 bool PresentationConverter::StoredShowIntact(const QString& deck, const QString& show) const
@@ -221,12 +224,12 @@ void PresentationConverter::WarnOfDamage(const QString& deck, const QString& wha
                  what.toLocal8Bit().constData(), deck.toLocal8Bit().constData(), why.toLocal8Bit().constData());
 }
 
-void PresentationConverter::startWhenFree(const QString& path, const QString& target)
+void PresentationConverter::startWhenFree(const QString& path, const QString& target, ConversionNetwork network)
 {
     if (!waiting_.contains(target))
         return;
     if (!shared_->TryLock(target)) {
-        QTimer::singleShot(150, this, [this, path, target] { startWhenFree(path, target); });
+        QTimer::singleShot(150, this, [this, path, target, network] { startWhenFree(path, target, network); });
         return;
     }
     // The show may have been stored while this process waited for the lock.
@@ -235,7 +238,7 @@ void PresentationConverter::startWhenFree(const QString& path, const QString& ta
         ShowCache::Touch(target);
         return finish(target, {true, target, QString()});
     }
-    start(path, target);
+    start(path, target, network);
 }
 
 void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::function<void(const QString&)> done)
@@ -261,7 +264,7 @@ void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::
     });
 }
 
-void PresentationConverter::start(const QString& path, const QString& target)
+void PresentationConverter::start(const QString& path, const QString& target, ConversionNetwork network)
 {
     QDir().mkpath(ShowsFolder());
     // A profile of its own per conversion: two conversions sharing one fail silently, and a
@@ -273,7 +276,10 @@ void PresentationConverter::start(const QString& path, const QString& target)
                                           ? DiskFullReason(ShowsFolder())
                                           : tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
     const QString outDir = work->filePath(QStringLiteral("out"));
-    run(work, QStringLiteral("svg"), path, outDir, [this, work, outDir, path, target](RunEnd end, const QString& error) {
+    const QString profile = work->filePath(QStringLiteral("profile"));
+    if (network == ConversionNetwork::LinksBlocked && !WriteLinksBlockedProfile(profile))
+        return finish(target, Failure(tr("The working folder %1 cannot be written.").arg(ShowsFolder())));
+    run(work, QStringLiteral("svg"), path, outDir, network, [this, work, outDir, path, target, network](RunEnd end, const QString& error) {
         if (end == RunEnd::TimedOut)
             return finish(target, Failure(tr("LibreOffice did not finish within %1 seconds.").arg(timeLimitMs_ / 1000.0)));
         if (end == RunEnd::NotStarted)
@@ -324,7 +330,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             return store(WithWhatTheDeckSays(show, deck));
         }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
-        run(work, QStringLiteral("fodp"), path, flatDir, [this, show, flatDir, store, target](RunEnd, const QString&) {
+        run(work, QStringLiteral("fodp"), path, flatDir, network, [this, show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
             if (flat.isEmpty())
                 return store(show);
@@ -343,14 +349,22 @@ void PresentationConverter::start(const QString& path, const QString& target)
 }
 
 void PresentationConverter::run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path,
-                                const QString& outDir, std::function<void(RunEnd, const QString&)> done)
+                                const QString& outDir, ConversionNetwork network,
+                                std::function<void(RunEnd, const QString&)> done)
 {
     const QString profile = QUrl::fromLocalFile(work->filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded);
     auto* process = new QProcess(this);
     running_.erase(std::remove(running_.begin(), running_.end(), nullptr), running_.end());
     running_.push_back(process);
-    // The leader of a new session and process group, whose id is its own.
-    process->setChildProcessModifier([] { ::setsid(); });
+    // The leader of a new session and process group, whose id is its own; in a network of its
+    // own unless the deck may reach the network. Should the system refuse what it allowed a
+    // moment ago, LibreOffice does not run rather than fetch.
+    const bool isolate = network == ConversionNetwork::Isolated;
+    process->setChildProcessModifier([isolate] {
+        ::setsid();
+        if (isolate && !EnterEmptyNetwork())
+            ::_exit(127);
+    });
     auto* limit = new QTimer(process);
     limit->setSingleShot(true);
     connect(limit, &QTimer::timeout, process, [process] { StopProcessGroup(process); });
@@ -400,6 +414,22 @@ QString PresentationConverter::WhyCannotShow(const QString& presentationPath) co
 {
     const QString reason = failures_.value(QFileInfo(presentationPath).absoluteFilePath());
     return reason.isEmpty() ? tr("LibreOffice cannot open it as a presentation.") : reason;
+}
+
+void PresentationConverter::AllowRemoteContent(bool allowed)
+{
+    ::AllowRemoteContent(allowed);
+}
+
+void PresentationConverter::CheckRemoteContent(const QString& presentationPath,
+                                               std::function<void(const QString&)> done)
+{
+    if (RemoteContentAllowed())
+        return done(QString());
+    ConvertToFlat(presentationPath, [done = std::move(done)](const QString& flat) {
+        const QStringList links = flat.isEmpty() ? QStringList() : RemotePictureLinks(FileContent(flat));
+        done(links.isEmpty() ? QString() : RemotePicturesWarning(links));
+    });
 }
 
 void PresentationConverter::CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done)

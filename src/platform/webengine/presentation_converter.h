@@ -5,6 +5,7 @@
 // per version of a deck.
 
 #include "platform/presentation_preparer.h"
+#include "platform/webengine/offline_conversion.h"
 
 #include <QHash>
 #include <QObject>
@@ -41,6 +42,11 @@ public:
     void Prepare(const QString& presentationPath) override;
     // Reads the fonts from the converted show.
     void CheckFonts(const QString& presentationPath, std::function<void(const QStringList&)> done) override;
+    // The program's setting (remote_content.h): a deck is converted again, and cached apart,
+    // when it changes.
+    void AllowRemoteContent(bool allowed) override;
+    // Reads the picture links from the deck as flat XML.
+    void CheckRemoteContent(const QString& presentationPath, std::function<void(const QString&)> done) override;
 
     // Calls done exactly once, on this thread: at once for a cached show or a file that cannot
     // be shown, otherwise when LibreOffice has finished (or was stopped after the time limit).
@@ -58,7 +64,9 @@ public:
     // general one; for a caller that learns only that the viewer showed no slide.
     QString WhyCannotShow(const QString& presentationPath) const;
 
-    // Where the show of path would be cached; empty when the file does not exist.
+    // Where the show of path would be cached, as conversions now reach the network (a show
+    // made with remote content is never served to a run without, nor the reverse); empty when
+    // the file does not exist.
     QString CachedShowPath(const QString& presentationPath) const;
     // The deck as one flat file, kept beside its show.
     static QString FlatPathOf(const QString& showPath);
@@ -69,12 +77,13 @@ public:
     void setTimeLimitMs(int ms) { timeLimitMs_ = ms; }
 
 private:
-    void start(const QString& path, const QString& target);
+    void start(const QString& path, const QString& target, ConversionNetwork network);
     enum class RunEnd { Finished, TimedOut, NotStarted };
     // One run of LibreOffice converting path to format into outDir, with the work folder's
-    // profile; done is told how it ended (and why it could not start).
-    void run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path, const QString& outDir,
-             std::function<void(RunEnd, const QString&)> done);
+    // profile, reaching the network as told; done is told how it ended (and why it could not
+    // start).
+    void run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path,
+             const QString& outDir, ConversionNetwork network, std::function<void(RunEnd, const QString&)> done);
     void finish(const QString& target, const ConversionResult& result);
     // The shared cache's show of deck can be served; a damaged one is removed with a line on
     // stderr.
@@ -87,7 +96,7 @@ private:
     QString ShowsFolder() const;
     // Shared cache: converts once another process's conversion of the same show is over (or
     // takes the show it made), polling its lock.
-    void startWhenFree(const QString& path, const QString& target);
+    void startWhenFree(const QString& path, const QString& target, ConversionNetwork network);
 
     QString workingDirectory_;
     QString program_ = QStringLiteral("soffice");

@@ -91,21 +91,23 @@ qint64 ShowCache::DefaultLimitBytes()
     return ok && value >= 0 ? value * 1024 * 1024 : kDefaultLimitBytes;
 }
 
-QString ShowCache::ShowPath(const QString& deck) const
+QString ShowCache::ShowPath(const QString& deck, const QString& variant) const
 {
     const QFileInfo info(deck);
     if (!info.isFile())
         return {};
-    const QString key = info.absoluteFilePath();
+    const QString key = variant + QLatin1Char('\n') + info.absoluteFilePath();
     const qint64 modified = info.lastModified().toMSecsSinceEpoch();
     const auto found = known_.constFind(key);
     if (found != known_.constEnd() && found->size == info.size() && found->modified == modified)
         return found->show;
-    QFile file(key);
+    QFile file(info.absoluteFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(QByteArray(kShowKind));
+    if (!variant.isEmpty())
+        hash.addData(variant.toUtf8() + '\n');
     if (!hash.addData(&file))
         return {};
     const QString show = folder_ + QString::fromLatin1(hash.result().toHex().left(40)) + QStringLiteral(".svg");

@@ -32,7 +32,9 @@ public:
     const QString& folder() const { return folder_; }
     // Where the show of deck is (or will be) kept; empty when the deck cannot be read. The hash
     // is remembered per path, size and modification time, so asking again costs no reading.
-    QString ShowPath(const QString& deck) const;
+    // variant names how the show is made beyond the deck's content (what LibreOffice may fetch
+    // while it converts): shows of one deck in different variants are kept apart.
+    QString ShowPath(const QString& deck, const QString& variant = QString()) const;
 
     // Marks a show as just used, so that pruning keeps it longest.
     static void Touch(const QString& show);
@@ -69,6 +71,6 @@ private:
         qint64 modified = 0;
         QString show;
     };
-    mutable QHash<QString, Known> known_; // by absolute deck path
+    mutable QHash<QString, Known> known_; // by variant and absolute deck path
     QHash<QString, int> locks_;           // open lock files by show
 };

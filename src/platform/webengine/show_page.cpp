@@ -1,5 +1,7 @@
 #include "platform/webengine/show_page.h"
 
+#include "platform/webengine/presentation_scheme.h"
+
 #include <cstdio>
 
 ShowPage::ShowPage(QWebEngineProfile* profile, QObject* parent)
@@ -11,6 +13,20 @@ void ShowPage::forgetMessages()
 {
     lastDialogMessage_.clear();
     lastScriptError_.clear();
+}
+
+bool ShowPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame)
+{
+    // A jump within the page (the viewer keeps the slide in the fragment) stays.
+    if (isMainFrame)
+        return url.adjusted(QUrl::RemoveFragment) == opened_.adjusted(QUrl::RemoveFragment);
+    // The page's frames show the slide show, or the page that says why there is none.
+    return url.scheme() == QLatin1String(kPresentationScheme) || url.scheme() == QLatin1String("about");
+}
+
+QWebEnginePage* ShowPage::createWindow(WebWindowType)
+{
+    return nullptr;
 }
 
 void ShowPage::noteDialog(const QString& message)

@@ -1,11 +1,15 @@
 #pragma once
-// The page the recorder's browser shows. A page's script never waits on a person: an alert,
-// confirm or prompt of the slide show (its engine alerts when one of its own checks fails, and
-// then stops taking clicks and keys) would open a modal box that nobody answers, and the page
-// would stand still for good. Such a message is written to stderr and kept, so that a show
-// that stops can say why.
+// The page the recorder's browser shows. It never leaves what the program opened: a link of a
+// slide would replace the show (or the whole page) with its target, and the recording would
+// go on over a page that is not the deck; a link that asks for a new window gets none.
+//
+// A page's script never waits on a person: an alert, confirm or prompt of the slide show (its
+// engine alerts when one of its own checks fails, and then stops taking clicks and keys) would
+// open a modal box that nobody answers, and the page would stand still for good. Such a
+// message is written to stderr and kept, so that a show that stops can say why.
 
 #include <QString>
+#include <QUrl>
 #include <QWebEnginePage>
 
 class ShowPage : public QWebEnginePage {
@@ -18,8 +22,12 @@ public:
     // The last error a script of the page reported to its console; empty when none.
     const QString& lastScriptError() const { return lastScriptError_; }
     void forgetMessages();
+    // The page the program opens now: the one address the main frame may show.
+    void setOpened(const QUrl& url) { opened_ = url; }
 
 protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage* createWindow(WebWindowType type) override;
     void javaScriptAlert(const QUrl& securityOrigin, const QString& message) override;
     bool javaScriptConfirm(const QUrl& securityOrigin, const QString& message) override;
     bool javaScriptPrompt(const QUrl& securityOrigin, const QString& message, const QString& defaultValue,
@@ -30,6 +38,7 @@ protected:
 private:
     void noteDialog(const QString& message);
 
+    QUrl opened_;
     QString lastDialogMessage_;
     QString lastScriptError_;
 };

@@ -145,6 +145,19 @@ const char kViewerScript[] = R"JS(
     };
   }
 
+  // A click moves the show on, also on a shape that links elsewhere: the presenter's click
+  // does in the recorder's windows, and so does the recorder's own. The engine advances on the
+  // button's release; the click that follows would open the link's target in place of the
+  // show. A link the engine follows itself (a text field's) would take the release instead and
+  // leave the show where it is.
+  ['click', 'auxclick'].forEach(function (type) {
+    window.addEventListener(type, function (event) {
+      if (event.target && event.target.closest && event.target.closest('a')) event.preventDefault();
+    }, true);
+  });
+  if (typeof HyperlinkElement === 'function')
+    HyperlinkElement.prototype.handleClick = function () { return false; };
+
   // The recorder's show clock asks here whether the show is over.
   window.deckrecShowEnded = function () { return ended; };
 

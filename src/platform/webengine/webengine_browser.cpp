@@ -2,6 +2,7 @@
 
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
+#include "platform/webengine/remote_content.h"
 #include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/show_page.h"
 #include "platform/webengine/webengine_show_renderer.h"
@@ -109,6 +110,8 @@ void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
     // Off the record: nothing of the shown pages is kept on disk.
     profile_ = new QWebEngineProfile(this);
     profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
+    // What a show names on the network is not loaded unless remote content is allowed.
+    profile_->setUrlRequestInterceptor(new LocalRequestsOnly(profile_));
 
     view_ = new QWebEngineView(parent);
     page_ = new ShowPage(profile_, view_);
@@ -160,6 +163,9 @@ void WebEngineBrowser::Navigate(const QString& target)
     pageLoaded_ = false;
     showReported_ = false;
     page_->forgetMessages();
+    page_->setOpened(url);
+    // The page and the show are local: they reach the network only when the deck may.
+    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, RemoteContentAllowed());
     advanceMs_ = -1;
     setState(PageState::Loading);
     view_->setUrl(url);
