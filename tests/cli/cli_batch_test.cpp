@@ -246,5 +246,8 @@ TEST(SharedShowCache, EightConversionsOfOneDeckAtOnceShareOneShow)
     const QStringList kept = QDir(d + "cache/deckrec/shows").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     ASSERT_EQ(kept.size(), 1) << kept.join(' ').toStdString() << ": a work folder or lock stayed";
     EXPECT_TRUE(kept[0].endsWith(".svg"));
-    EXPECT_TRUE(Bytes(d + "cache/deckrec/shows/" + kept[0]).trimmed().endsWith("</svg>"));
+    // Whole: the show, then the seal of its name and digest.
+    const QByteArray show = Bytes(d + "cache/deckrec/shows/" + kept[0]);
+    EXPECT_TRUE(show.contains("</svg>"));
+    EXPECT_TRUE(show.trimmed().endsWith("-->") && show.contains("<!-- deckrec-seal " + kept[0].chopped(4).toUtf8()));
 }
