@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of a build folder ($1, by default build/), unpacks it into a scratch
 # root and checks what a user installing it gets: every file under usr/ with Debian's owners
 # and modes, a package lintian finds no error in, a valid menu entry and AppStream metadata, a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The bash completion as bash-completion runs it: a table of command lines and the words each
 # completes to, in a folder of decks, other files and folders; then every option each help
 # lists is offered by its command.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual page as man shows it: no warning from man or groff at 80 columns, and every
 # option that `deckrec --help` or `deckrec batch --help` names has an entry of its own (a tag
 # of the page's option lists, not a mention in passing).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `deckrec --help` and `deckrec batch --help` read back into their parts, so that the manual
 // page and the shell completion are made from the very text the program prints and cannot

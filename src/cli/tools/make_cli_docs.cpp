@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the manual page deckrec(1) and the bash completion from `deckrec --help` and
 // `deckrec batch --help`, at build time:
 //
