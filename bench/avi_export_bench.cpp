@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AVI export of a recorded session end to end: frame store read, stretch, compression as the
 // frames come, closing save. 1000 slots of text slides at the capture size, every other slot
 // missing (a slot the recorder did not store), exported at 560 x 420.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # deckrec batch on 8 decks with -j 1 and -j 2, each with a cold show cache (LibreOffice
 # converts every deck) and a warm one (every show is in the cache): decks a minute, and the
 # peak memory of one worker (the conversion with its display, browser engine and LibreOffice:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Realistic pictures for benchmarks: a slide of text lines, and noise as the worst case.
 

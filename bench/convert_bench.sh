@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wall time of `deckrec convert` against the length of the recording it makes, on displays of
 # its own (DISPLAY unset), at the default latency: on the show's own clock at the default rate
 # to GIF, and at 30 frames a second 1280 x 720 to MP4; with --realtime also on the wall clock.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How closely a recording looks like the suite's own rendering of the deck. For each deck (by
 # default the flat ODF decks of tests/decks) and for LibreOffice's .pptx and .ppt conversions
 # of it: records it with `deckrec convert`, rasterises LibreOffice's PDF export of the same

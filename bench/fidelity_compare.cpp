@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares a kept recording with LibreOffice's own rendering of the same deck: for each slide
 // of the reference (PNG pages rasterised from the suite's PDF export), the stored frame that
 // matches it best, over the slide's area of the frame: its PSNR, its PSNR once both are

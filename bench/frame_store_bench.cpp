@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SaveFrame and LoadFrame of a capture-sized frame: the recorder has 150 ms per slot.
 #include "core/frame_store.h"
 #include "core/working_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF export speed and memory on recording-like content: text slides with a moving cursor,
 // captured at 595 x 466 and scaled to 560 x 420.
 //  - LZW encoding against giflib's encoder (EGifPutLine) on the same indexed frames;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF export of one recording several ways: the default build ("256Colors", "Smaller Size",
 // "Nearest"), the "High Fidelity" build at tolerance 0 and at a few tolerances, FFmpeg's
 // two-pass palette pipeline (palettegen=stats_mode=diff, then paletteuse) fed the very same

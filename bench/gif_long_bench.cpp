@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF export of a full-length (9999-slot) session at 560 x 420, "Nearest": "Best Quality" and
 // "Smaller Size", build and save to a file. Reports the process's peak resident memory during
 // the export (the high-water mark is reset after the recording is generated) and the stored

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How alike two pictures of the same size are: PSNR over the three colours, the same after a
 // small Gaussian blur of both, and SSIM over their luma.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Video export of a full-length session (9999 slots, 25 minutes): slots per second, peak
 // resident memory and peak extra disk while exporting. "DIVX" AVI at 560 x 420 and MP4
 // H.264 of a 1280 x 720 capture. The recordings are generated once, as the recorder stores

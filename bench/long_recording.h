@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A long recording as the recorder leaves it in a working directory, for export benchmarks:
 // text slides that change every slotsPerSlide slots and a pointer that moves on every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One recorder slot on a real X display: pointer, grab, cursor, blank test, comparison and,
 // for a changed picture, the frame file. Run under X (scripts/test-services.sh start_display);
 // without a display the grab is a copy from memory. Each case runs at the classic capture size,

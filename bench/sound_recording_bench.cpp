@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of recording sound: encoding and writing what arrives (per second of sound, in
 // every Record Format), and a real recording from the sound server (CPU share of the process).
 #include "core/working_files.h"

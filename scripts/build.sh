@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds Deckrec into build/ (program folder: build/bin).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

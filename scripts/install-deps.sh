@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package listed in scripts/packages.txt (needs root or sudo).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes data/sample/deckrec-photos.fodp: a 16:9 flat ODF deck of 30 slides with gradient
 backgrounds, photo-like pictures (smooth colour fields with grain, made here and embedded as
 PNG), text, and a few fade transitions. It is the hard case for GIF export: far more colours

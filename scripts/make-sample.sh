@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns the sample presentations (data/sample/*.fodp, kept as plain XML: deckrec-sample and the
 # dark deckrec-dark) into .ppt files with LibreOffice Impress. Output folder: $1, by default
 # build/bin/sample (the program folder's sample/). A .ppt newer than its source is left alone.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Refreshes the README's pictures in data/screenshots/: the Main window's three pages and the
 # Recorder playing the sample deck, taken from the built program under a private X display and
 # sound server, and an animated GIF of the sample deck made by the program itself.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds Deckrec and starts it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The unit tests once more under AddressSanitizer + UndefinedBehaviorSanitizer, and the preview
 # painter, the GIF build's coding thread, the session's frame writer and the sound input under
 # ThreadSanitizer. Any finding

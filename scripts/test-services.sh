@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Services the tests need, started privately for one test run: a 24-bit X display (Xvfb)
 # and a PulseAudio daemon with a null sink and a null source. Sourced by scripts/test.sh.
 

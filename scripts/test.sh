@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds Deckrec and its fuzzer, and runs every test with a private
 # X display and sound server.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small object model over one mixer device: one of its destinations, the destination's
 // own line (Master) and its source lines (Lines), with volumes in percent and the recording

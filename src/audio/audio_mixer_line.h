@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One line of a mixer destination (its own line or one of its source lines) with the
 // volume, mute and multiplexer controls found on it. A snapshot: names and control bounds

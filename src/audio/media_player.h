@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Main window's hidden media player, as far as sound recording drives it: a device that is
 // opened on a file, records, stops, saves and closes. Failures that the player reports are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound file's preparation: before each recording the file is replaced by a copy of a
 // format template or by the built-in empty PCM file, and the recorder records in the format

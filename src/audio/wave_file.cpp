@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/wave_file.h"
 
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WAVE files through libsndfile: the format a file declares, and a writer that encodes
 // 16-bit samples into a declared format as they come.

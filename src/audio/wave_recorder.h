@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Records the selected input into a WAVE file in the format that the file declared when it
 // was opened. What arrives is written to disk as it comes (a session may last half an hour),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // deckrec batch: many decks, each converted by a child process of its own, several at once.
 

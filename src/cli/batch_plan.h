@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a batch was asked to do and which deck goes where: the batch's own options (read
 // before any deck runs, so that a mistake is a usage error), the decks from the command line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a batch tells: on a terminal, a line that stays for every deck that ends, and below
 // them one line per running deck with its progress and a line with the overall count, redrawn

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/batch_worker.h"
 
 #include "core/owner_mark.h"

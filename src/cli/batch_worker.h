@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One deck's conversion in a child process: the same program, convert, with a display of its
 // own, so that a deck that crashes or hangs takes nothing else with it. The child leads a

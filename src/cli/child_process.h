@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A helper program (a display server, a sound server) that lives exactly as long as this run:
 // started in a session of its own, so that Ctrl+C in the terminal reaches only this program,

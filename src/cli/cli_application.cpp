@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli_application.h"
 
 CliApplication::CliApplication(int& argc, char** argv, Terminal& terminal)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object of a conversion: an exception that leaves an event handler ends that
 // handler only; its text goes to the terminal and fails the run, since nobody is there to read

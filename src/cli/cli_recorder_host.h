@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Recorder's host for a command-line run: the settings come from the command line, Auto
 // Record always; the slide being recorded shows on the terminal; sound goes through the same

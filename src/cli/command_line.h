@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the program was asked to do: open the windows (perhaps with a deck), print its usage or
 // version, convert a deck, or export a kept recording. Parsed before any application object

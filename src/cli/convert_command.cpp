@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/convert_command.h"
 
 #include "cli/cli_application.h"

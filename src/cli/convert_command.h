@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // deckrec convert DECK -o OUTPUT ...: records the deck once and writes every output.
 

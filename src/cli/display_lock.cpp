@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/display_lock.h"
 
 #include "core/private_working_directory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One conversion at a time on a desktop's display: two would fight over the screen and the
 // synthetic clicks. Private displays need no lock.

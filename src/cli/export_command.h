@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // deckrec export RECORDING_DIR -o OUTPUT ...: writes new outputs from a kept recording, which it
 // never writes into.

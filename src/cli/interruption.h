@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) during a run: the signal only
 // sets a flag and wakes the event loop; the run then ends its session or export at the next

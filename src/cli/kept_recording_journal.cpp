@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/kept_recording_journal.h"
 
 #include "cli/cli_recorder_host.h"

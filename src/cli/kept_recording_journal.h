@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // recording.json of a --keep-recording folder while the session runs: written when it starts
 // and kept current ("ended": false), so that a run that is killed, hung up on or stopped by a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start: the command line is read before any application object exists, so that
 // --help, --version and a usage error need no display; then the windows, a conversion or an
 // export runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outputs of a run, each checked before anything is recorded: a known format, a folder that
 // takes the file, and for video an encoder of the catalogue that the container holds at the

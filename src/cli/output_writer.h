@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes one planned output from a recording's working files, with its bar on the terminal, and
 // returns its one-line summary. Every output is written beside its target and renamed over it

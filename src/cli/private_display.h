@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A display server of this run's own (Xvfb), for a conversion on a machine without a desktop:
 // several runs at once each get their own, numbered by the server itself.

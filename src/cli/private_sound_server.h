@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sound server of this run's own (PulseAudio with a silent output), for a conversion with
 // sound on a machine without a desktop: the slide show plays into its output and the recording

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data files of a command-line run: beside the executable in the build tree, in
 // share/deckrec when installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A deck played once with Auto Record, on whatever display the run has, until its show ends:
 // the same recording session, frame source and frame store as the windows use, in a window of

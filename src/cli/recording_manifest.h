@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // recording.json beside a kept recording: what an export needs to know of it besides the frame
 // files and the sound.

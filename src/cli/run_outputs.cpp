@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/run_outputs.h"
 
 #include "cli/interruption.h"

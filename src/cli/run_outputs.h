@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exports of a run, one output after the other: a failed output is reported and the next
 // one still written, so that outputs already finished are kept.

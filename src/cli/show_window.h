@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window a command-line run plays the deck in: the browser in a frame of the same size
 // and insets as the Recorder's, so that a conversion records the same pixels as the windows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a run tells the person at the terminal: a status line that updates in place (the slide
 // being recorded, an export's bar), a line per finished output, and errors. Progress goes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame files' picture format: a complete 24-bit, bottom-up, uncompressed BMP file image
 // with a 54-byte header and no colour table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/byte_size_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Captions from the speaker notes: a slide's notes are spread over the time the slide is on
 // screen, in cues of at most two lines of 42 characters (what caption guidelines and players

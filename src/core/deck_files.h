@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The files the program takes as decks: one list for the command line, the converter, the
 // windows' open dialog and the messages that name them.

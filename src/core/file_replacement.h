@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a user's file so that a failure leaves the old one: the new content goes to a file
 // of its own beside the target, and only a complete file is renamed over the target. Beside

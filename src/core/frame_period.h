@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame period: a recording is a row of slots, one every framePeriodMs (not always a whole
 // number: 30 frames a second is 33.33 ms). Every rule that turns slots into time (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Frame files: one per stored frame slot, a zlib stream of a 24-bit BMP file image.
 // A slot without a file repeats the picture of the slot before it.

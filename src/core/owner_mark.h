@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which process left a working folder or a part file: their names carry the owner's process
 // id and start time ("<pid>-<start>"), so that the next run can remove what a killed one left

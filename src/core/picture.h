@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bitmap in memory: rows top-down, each row padded to a multiple of 4 bytes like a
 // device-independent bitmap, so that a row can go to a BMP or AVI frame unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names are bytes, not always UTF-8, and may hold control characters: what a run prints of
 // them must neither garble the terminal nor break a strict JSON reader, and what it hands to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A working directory of one run's own under the user's cache folder, so that conversions and
 // windows running at the same time never touch each other's recording.

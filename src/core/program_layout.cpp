@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/program_layout.h"
 
 #include "core/private_working_directory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the program finds its data files and keeps its working files. Run from the build tree,
 // the program folder holds both: the data files and temp/. Installed (<prefix>/bin/deckrec with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Progress and cancel of a long job (a video export, a GIF build or save). The library reports
 // through it, a window draws a bar and handles its messages in idle(), the command line draws

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a recording knows of its deck besides the pictures: the slot at which each slide came
 // on screen, with its number and title, and the timed texts made from them (chapters, the

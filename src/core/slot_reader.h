@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a recording slot by slot, the rule every exporter shares: a slot with a frame file
 // shows its stored picture; a slot without one repeats the picture of the slot before it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/unfinished_session.h"
 
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window's working directory while a session records into it holds a small mark naming the
 // recording process and the last slot it reached. The frames of a session that never ended (a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program folder (data files beside the executable) and the working directory that holds
 // the recording: one frame file per stored slot and the sound file. A running program hands

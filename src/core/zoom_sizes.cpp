@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/zoom_sizes.h"
 
 #include "core/frame_store.h"

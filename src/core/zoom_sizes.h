@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output sizes the "Zoom:" lists of the video and GIF pages offer, in list order, shaped
 // after the recording they export.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colour mappers: a true colour in, the index of a palette colour and that colour out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // True colour to 8-bit indexed: a palette (fixed, or the picture's own octree palette) and a
 // pixel mapper that gives every pixel its index, row by row in alternating directions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How far apart two colours look, for the High Fidelity tolerance: a weighted RGB distance,
 // green counting most and red least as the eye sees them, scaled so that a grey step of D levels

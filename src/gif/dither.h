@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pixel mappers: which palette index each pixel of a row gets. Rows are scanned in
 // alternating directions, the first left to right.

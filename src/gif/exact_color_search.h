@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Exact colour work for the high-fidelity GIF build: a table keyed by the whole 24-bit colour
 // (no two colours share an entry, unlike a 15-bit cell table), a palette made for the colours a

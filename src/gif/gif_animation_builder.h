@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns the frame slots of a recording into one animated GIF: stored slots become frames
 // (whole, or with "Smaller Size" cropped transparent difference frames), slots without a

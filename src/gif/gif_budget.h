@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A GIF that fits a size limit (a chat's or a wiki's upload limit): the build searches the
 // settings the program controls, best picture first, for the first that fits. At each output

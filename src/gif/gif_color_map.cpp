@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/gif_color_map.h"
 
 #include "gif/gif_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A GIF colour table: up to 256 entries of red, green, blue in file order.
 

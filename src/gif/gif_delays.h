@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF delays are whole hundredths of a second; a recording's frame period need not be (at 30
 // frames a second a slot lasts 3 1/3). Each slot gets the hundredths between the rounded times

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one error type of the GIF classes. Its texts are fixed: the user sees them as they are.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Extension blocks written ahead of a frame: graphic control (delay, transparency), the
 // loop extension, comments, plain text and other application extensions.

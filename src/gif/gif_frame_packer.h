@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Packs the finished frames of a build on a thread of their own, one frame at a time: the LZW
 // coding of one frame runs while the next one is reduced. The code is stored in the frames

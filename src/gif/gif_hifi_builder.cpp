@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/gif_hifi_builder.h"
 
 #include "gif/colour_tolerance.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "High Fidelity" frames of the animation build. Colours are kept exactly wherever a frame
 // has no more than a palette holds: new colours join one palette shared by the frames (the

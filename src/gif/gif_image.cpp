@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole image: frame list, logical screen, copying and writing.
 #include "gif/gif_image.h"
 

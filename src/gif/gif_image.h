@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An animated GIF in memory: the header with the logical screen, and the frames with their
 // position, indexed pixels, local colour table and extensions. Written as GIF87a or GIF89a,

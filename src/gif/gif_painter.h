@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Playback of an animated TGIFImage: frames drawn one over the other into an off-screen
 // canvas on a thread of the painter's own, each handed to a sink when finished.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/gif_save.h"
 
 #include "core/file_replacement.h"

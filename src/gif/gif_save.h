@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Save to GIF without widgets: the windows and the command line write an animation through
 // this, with a progress report and a way to stop after any frame.

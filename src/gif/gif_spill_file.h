@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Encoded frames that do not stay in memory: appended to one file in a folder given by the
 // caller (the working directory), read back by offset. The file has no name from the start

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte streams the GIF writer works on: memory (copies, tests, the preview's copy of an
 // image), a file (Save to GIF), and a reader over memory for the extension round trip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of a GIF image: geometry, pixels, import from bitmaps, cropping, packing and
 // writing.
 #include "gif/gif_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/lzw_decoder.h"
 
 #include "gif/gif_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads back the image data the LZW encoder wrote (minimum code size byte, data sub-blocks,
 // block terminator), so that a frame kept only in its encoded form can still be shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF image data: minimum code size byte, variable-width LZW codes (least significant bit
 // first) in data sub-blocks of at most 255 bytes, block terminator.

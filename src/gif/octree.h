@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Octree colour quantisation in one pass: the tree is built and reduced pixel by pixel, so the
 // palette depends on the order of the pixels (rows from the top, pixels from the left).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Palettes of colour reduction: entries of red, green, blue and a flags byte, in index order.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recorder's embedded browser: navigation, the navigation-complete event for the page and
 // for each of its frames, and what the page shows as far as recording cares.

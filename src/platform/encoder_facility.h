@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The video encoders the AVI export can compress with: a catalogue of encoders with an AVI
 // FourCC, a test whether an encoder takes frames of a given size and bit depth, the encoder's

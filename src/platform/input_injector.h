@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Synthetic keyboard and mouse input sent to the screen, and the pointer position.
 

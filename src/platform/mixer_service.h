@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system's sound mixers as devices, destinations, lines and controls. The audio mixer
 // wrapper (TAudioMixer) is built on this and nothing else, so that its rules are tested

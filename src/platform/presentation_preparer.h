@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Gets a presentation ready before it is shown, so that the show appears at once when it is
 // asked for: the program's converter runs LibreOffice as soon as the deck is chosen, and the

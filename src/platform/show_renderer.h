@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A show that runs on the recorder's clock and is drawn by the browser view itself, not taken
 // from a screen: the recorder moves its time on, performs its slide actions and takes the

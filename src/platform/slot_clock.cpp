@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/slot_clock.h"
 
 #include "core/monotonic_clock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The millisecond tick of the frame clock and the wait between frame slots.
 

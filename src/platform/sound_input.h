@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Recording from one input: 16-bit samples at the rate and channel count asked for (the
 // server converts), delivered on a thread of the input's own as they arrive.

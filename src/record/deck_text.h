@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A deck's own text beside its slides: each slide's title and speaker notes, read from
 // LibreOffice's flat XML (.fodp), where the notes are the text of the slide's notes page.

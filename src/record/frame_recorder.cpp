@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/frame_recorder.h"
 
 #include "core/picture_ops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The work of one frame slot: take the show's picture, draw the pointer, and store the picture
 // as the slot's frame file when it is not blank and differs from the last stored one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a recording's pictures come from, bound to the show rather than to a screen: the
 // session asks it for the show's picture of each slot and tells it to perform the slide

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/frame_writer.h"
 
 #include "core/frame_store.h"

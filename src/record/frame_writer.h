@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stores frame files on a thread of its own: a stored slot's picture is compressed and written
 // while the capture loop waits for its next slot, on the other core, instead of inside the

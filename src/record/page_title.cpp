@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/page_title.h"
 
 #include "core/text_files.h"

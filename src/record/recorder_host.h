@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Recorder asks of the front end that started it: the session's settings, where the
 // recording goes, the sound recording beside it, and the news that the session is over. The

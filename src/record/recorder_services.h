@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform services the Recorder works through: the program hands in the X11, clock and
 // WebEngine ones, tests their fakes.

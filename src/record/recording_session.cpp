@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/recording_session.h"
 
 #include "record/frame_recorder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One recording session without a window: Start Record's slot loop, the automatic slide
 // actions, the end of the show, Finished and Cancel, and the statistics. The Recorder window

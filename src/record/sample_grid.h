@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tests on the 71 sample columns x = 60, 66, ..., 480: where the presentation area is black.
 // Points outside the picture count as black. The positions are laid out for the default

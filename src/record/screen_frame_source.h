@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame source of a show that plays in a window on the X screen: the browser's area of the
 // screen is grabbed, the pointer drawn from the cursor's image, and a slide action is a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recorder's two questions about the page in the browser: may a recording start on it, and
 // has the show ended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/show_time_clock.h"
 
 void ShowTimeClock::WaitUntilElapsed(uint32_t t0, uint32_t elapsedMs)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame clock of a recording on the show's own time: a wait for the next slot moves the
 // show on by exactly the time to that slot and returns once it is painted, however long that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame source of a show rendered on the recorder's clock: each picture is the browser
 // view's own rendering, cut to the same part of the view that a screen grab records and

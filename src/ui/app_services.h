@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the Main window works through, handed in at start-up: the program's real
 // services (main.cpp) or a test's fakes. Nothing here is owned; the services outlive the

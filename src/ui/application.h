@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object. An exception that leaves an event handler ends that handler only:
 // its text is shown in an error box and the program goes on.

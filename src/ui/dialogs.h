@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box and file dialog of the program goes through this interface, so that
 // tests answer them instead of waiting on a modal dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/encoder_options_dialog.h"
 
 #include "core/deckrec_error.h"

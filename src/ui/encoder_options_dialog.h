@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Advance" dialog: the selected encoder's own settings, one editor per setting built
 // from its description. OK hands every changed value to the encoder facility, which keeps it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // While an export or a GIF build runs, its page's controls and the page tabs are disabled, so
 // that the nested message processing of the loop can neither change the settings nor start

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "imageanimate" image control: shows a TGIFImage and plays it while it is visible. The
 // frames are drawn off-screen by a painter thread; the widget only paints the latest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
 // their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Save AVI" page: format, colour depth, encoder, quality and zoom, and the Save command.
 #include "ui/main_window.h"
 #include "ui/page_layout.h"

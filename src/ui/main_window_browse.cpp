@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Browse: choose the presentation and generate the page that shows it.
 #include "ui/main_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the deck knows, in the windows: its own slide timings (Open PPT page), chapters per slide
 // and captions from the speaker notes (video page). The controls sit where no other control is.
 #include "ui/main_window.h"

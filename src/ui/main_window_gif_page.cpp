@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Save GIF" page: Preview GIF builds the animation from the frame store and shows it
 // playing; Save to GIF builds it again and writes it to the chosen file.
 #include "ui/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main-window handlers of the recording session.
 #include "ui/main_window.h"
 

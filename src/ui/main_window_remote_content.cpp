@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Open PPT page's "Options..." dialog and what it holds: whether a deck may reach the
 // network. The page has no room left for another check box.
 #include "ui/main_window.h"

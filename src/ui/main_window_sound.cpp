@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main-window handlers of the sound controls and of sound recording.
 //
 // Mixer device 0's destination 0 is playback and destination 1 recording (see

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom lists of the Save AVI and Save GIF pages follow the shape of the last recording.
 #include "ui/main_window.h"
 

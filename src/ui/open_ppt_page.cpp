@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout of the "Open PPT" page: recording options above, sound controls below.
 #include "ui/main_window.h"
 #include "ui/recorder_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Places a control on a page at a fixed pixel rectangle and gives it its layout name.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/real_services.h"
 
 #include "platform/webengine/webengine_browser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slide actions by synthetic input, and the caption that follows the page.
 #include "ui/recorder_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Recorder's side of a recording session: the buttons that start and end it, and what the
 // window shows of it. The session itself runs without the window.
 #include "ui/recorder_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Recorder window: plays the presentation in its browser area while the session records.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The AVI export through the writer: the frame loop that feeds it one picture per frame slot,
 // and the whole export from the working files to the chosen file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TAviWriter_2 turns a sequence of pictures into an AVI file in one pass. Each frame is
 // compressed with the chosen encoder as it is added (or stored as it is without one) and goes

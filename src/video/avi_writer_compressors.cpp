@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer's side of the encoder catalogue: listing, choosing and configuring encoders.
 #include "video/avi_writer.h"
 

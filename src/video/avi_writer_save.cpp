@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer's closing save: the rest of the sound, the index, the output name and release.
 #include "video/avi_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The video export into MP4, WebM or Matroska: each frame slot is compressed as it is read
 // and goes straight into the container with the sound, in one pass. The chosen file is

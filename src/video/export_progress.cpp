@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "video/export_progress.h"
 
 void StopWhenCancelled(const Progress& progress)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How far a video export is, on a bar of 0..ExportProgressMaximum(frameCount) that moves
 // evenly with the frame slots, and its cancel.

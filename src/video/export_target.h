@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a video export writes: the user's target, and the AVI writer's files in the working
 // directory while the video grows. A target that is one of the working files is refused, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "video/frame_fitting.h"
 
 #include "core/picture_ops.h"

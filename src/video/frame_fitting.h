@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fitting a picture onto an AVI frame: a stretch that drops or repeats whole pixels, then the
 // frame's pixel format. Indexed frames carry a fixed palette and take each pixel's nearest

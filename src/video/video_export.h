@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one way into a video export, for the windows and the command line alike: the format
 // chooses the writer (AVI through TAviWriter_2, the containers through their muxer), and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a video export is asked to write: the format and encoder, the pictures' size and
 // colours, the sound, the file, and the recording's frame period.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer wrapper's rules against a mixer of the test's making.
 #include "core/deckrec_error.h"
 #include "audio/audio_mixer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A mixer of the test's making: devices, destinations and lines with volume, mute and
 // multiplexer controls. Values persist across opens, like a real mixer's; every write is

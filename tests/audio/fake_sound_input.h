@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An input of the test's making: the test hands samples and holes to the running capture on
 // its own thread, at the moments it chooses.

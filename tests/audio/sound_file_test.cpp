@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preparing the sound file, and the format templates the build puts into the program folder.
 #include "core/deckrec_error.h"
 #include "audio/sound_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads back what the recorder wrote: the header fields straight from the bytes, the sound
 // through libsndfile.

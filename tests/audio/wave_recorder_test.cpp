@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder's five steps against an input of the test's making and a clock it moves.
 #include "core/deckrec_error.h"
 #include "audio/sound_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program converting many decks as a user or a cluster job does: the sample decks
 // with a broken deck and a missing one, the same batch again, Ctrl+C and a deck past its time
 // limit, and eight conversions of one deck sharing LibreOffice's show.

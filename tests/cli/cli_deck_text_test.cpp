@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the deck knows, through the built program: the timeline test deck converted with its
 // chapters, captions and timed slide, read back with ffprobe and ffmpeg; the kept recording
 // exported again; the deck's timer switched off; a deck without notes asked for captions.

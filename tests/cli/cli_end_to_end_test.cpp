@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program run as a user runs it: the sample deck converted under the test display
 // and on private displays, a kept recording exported again, the fast mode against real time,
 // the errors, and Ctrl+C.

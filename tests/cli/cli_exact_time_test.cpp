@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program recording on the show's own clock: every slot of a timed one-second fade
 // shows its own moment at any frame rate, two runs store the same pictures even on a loaded
 // machine, and an HD capture needs no screen of its size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program exporting kept recordings that went wrong, made here without recording: a
 // damaged recording.json or frame file, a file-size limit, a signal during a long export, and
 // what killed runs left behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program playing decks to their end, on the show's clock and on the wall clock, in
 // the deck's own format and in LibreOffice's .pptx of it: a show that opens with a transition,
 // and click builds followed by a slide that moves on by itself while a motion path runs. And

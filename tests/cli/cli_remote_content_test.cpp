@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program converting decks that link a picture on the network, with an HTTP server of
 // the test's own on 127.0.0.1 counting what reaches it: by default nothing does (the picture is
 // drawn as a missing link and one warning names it), with --allow-remote-content the picture is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the command line refuses, with the one line it prints; what it accepts, as the settings
 // the windows would use.
 #include "cli/batch_plan.h"

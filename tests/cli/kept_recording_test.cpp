@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A kept recording's frame period, from its recording.json to the GIF an export writes and the
 // length its summary line gives.
 #include "cli/output_writer.h"

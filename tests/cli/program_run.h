@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the tests of the built program read after a run: its exit and output, the files it
 // left, and the processes it left behind.

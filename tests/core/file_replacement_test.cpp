@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a user's file only with a complete new one (a failed save, end to end, is in the
 // Save GIF page's tests).
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/bmp_codec.h"
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"

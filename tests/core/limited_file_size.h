@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A disk that fills up part-way through a write, for tests: the action runs in a forked child
 // whose files may not grow beyond `bytes`, so a write past it fails with EFBIG after writing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
 #include "core/presentation_page.h"

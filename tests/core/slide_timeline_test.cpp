@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide timeline's timed texts: spans and chapters from slide marks, the chapter list for
 // video sites, and captions from the notes as cues and as WebVTT and SubRip text.
 #include "core/captions.h"

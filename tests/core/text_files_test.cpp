@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/deckrec_error.h"
 #include "core/presentation_page.h"
 #include "core/printable_text.h"

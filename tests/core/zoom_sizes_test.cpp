@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom lists follow the recording's shape: 4:3-like recordings keep the listed sizes, others
 // keep the listed widths with heights of their own shape, and "Original size" is the recording.
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the frame reader's decoding path: inflate, then the BMP loader.
 // The only acceptable outcomes are a picture or a DeckrecError.
 #include "core/bmp_codec.h"

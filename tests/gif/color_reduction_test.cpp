@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour reduction: octree palettes, the colour mappers, and the two pixel mappers.
 #include "gif/color_reduction.h"
 #include "gif/gif_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size budget: the search returns the best step of the ladder that fits, builds each step
 // at most once, and returns nothing (for the caller to write no file) when even the cheapest
 // step of the smallest size is too large. Sizes as typed on the command line and the page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the animation from the frame store: delays, difference frames, transparency and
 // what a decoder shows after every frame.
 #include "core/deckrec_error.h"

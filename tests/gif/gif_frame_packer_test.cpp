@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finished frames coded on a second thread: the same bytes and spilling as packing in place,
 // a bad frame left as it is, and a build that ends early leaves no coding behind.
 #include "core/frame_store.h"

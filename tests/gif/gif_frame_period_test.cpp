@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame delays of recordings whose slots are not whole hundredths long: every frame starts
 // within a hundredth of its slot's true time and the animation lasts as long as the recording.
 #include "core/frame_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "High Fidelity" builds, decoded by giflib: exact pixels where the colours fit a palette,
 // timing as in the classic build, and a faithful picture where they do not.
 #include "core/frame_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads GIF bytes with giflib, an independent decoder, and composites the frames the way a
 // viewer shows them (frames left in place, transparent pixels showing what was there).

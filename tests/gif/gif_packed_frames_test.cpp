@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames kept as coded data: the file and the preview stay the same, a long build holds a
 // bounded amount of memory, and a cancelled or failed save keeps the user's file.
 #include "core/frame_store.h"

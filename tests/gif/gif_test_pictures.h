@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures for the GIF tests: grey fields whose grey palette index equals their value, and
 // slides with a moving cursor box.

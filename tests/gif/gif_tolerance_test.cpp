@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // High Fidelity with a tolerance, decoded by giflib: tolerance 0 is the exact build, byte for
 // byte; with a tolerance every shown pixel stays within it of its source at every slot, however
 // the source creeps, jumps away and comes back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GIF model and writer: header and descriptor bytes, versions, colour tables,
 // extensions, the logical screen, cropping, copying, and giflib reading what is written.
 #include "gif/gif_animation_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The LZW encoder: exact bytes where they are fixed, and giflib reading back every stream.
 #include "gif/gif_exception.h"
 #include "gif/lzw_encoder.h"

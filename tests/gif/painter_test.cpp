@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback: the timing rules of the preview and the frames it draws.
 #include "gif/gif_animation_builder.h"
 #include "gif/gif_image.h"

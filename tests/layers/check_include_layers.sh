@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every source file under src/ includes only what its folder's layer may see, so
 # the libraries keep linking bottom-up: core knows nothing of Qt, the exporters know nothing of
 # each other, and only the windows (ui) and the command line above them (cli) know everything.

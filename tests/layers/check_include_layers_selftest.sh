@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shows that the layer check really fails on a forbidden include: plants one into a copy of
 # src/ and expects the check to fail naming that file and line. Also runs it on a small tree
 # that uses every allowance (own folder, WebEngine files in platform, Qt Gui classes outside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of video formats: every row names what libavformat and libavcodec really have,
 // file names find their format, and each container gets the sound its players expect.
 #include "platform/ffmpeg/container_format.h"

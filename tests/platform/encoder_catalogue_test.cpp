@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FFmpeg encoder catalogue: codes, acceptance, quality scales and encoder settings.
 #include "core/deckrec_error.h"
 #include "video/avi_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Motion paths in the show as the viewer serves it, driven on the show clock and measured in the
 // page: a shape goes along its path at the effect's pace and stays where the path ends.
 #include "show_in_view.h"

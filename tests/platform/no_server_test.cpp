@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without a sound server, or with one that never answers: the start-up step and the session's
 // sound report what they can't do and go on, without hanging.
 #include "ui/main_window.h"

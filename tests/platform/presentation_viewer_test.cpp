@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The presentation viewer's conversion with LibreOffice (or stand-ins for it) and its pages, and
 // what the recorder's browser may load.
 #include "core/working_files.h"

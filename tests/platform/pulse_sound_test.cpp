@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Against the test run's own sound server (null output "spk", null input "mic"): the mixer
 // shows its inputs, volumes set through the controls read back, the chosen input is recorded
 // by name while the server's settings stay as the user left them, and a tone played into the

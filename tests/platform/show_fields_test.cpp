@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A deck's date, footer and slide-number fields as the show draws them, on the decks of
 // tests/decks that put them where the export goes wrong (footers on each slide, numbers in boxes
 // too narrow for "<number>"), as the .fodp and as LibreOffice's .pptx and .ppt of it: each

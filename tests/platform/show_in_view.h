@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A deck's slide show as the viewer serves it, loaded in a browser view of its own with a fresh
 // program folder: scripts run in the page and their answers come back as text.

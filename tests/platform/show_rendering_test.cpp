@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show as the browser draws it, measured in the page: the lines of a deck's text stay in
 // the boxes LibreOffice laid them out for, when its fonts are narrower or wider than the
 // browser's fallback.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shadowed text as the browser draws the show, measured in the pixels of the view: each
 // shadowed run casts its shadow where and in the colour the suite's PDF export draws it, and a
 // run whose span turns the shadow off casts none.

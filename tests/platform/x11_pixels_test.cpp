@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X image rows of every true-colour layout become 24-bit B,G,R pictures.
 #include "platform/x11/x11_pixels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder's picture rules: sample grid (trim, blank, end of show), cursor drawing and the
 // caption of a navigation.
 #include "record/cursor_overlay.h"

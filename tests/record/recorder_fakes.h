@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes of the recorder's platform services: a screen made of one picture, a fixed cursor,
 // recorded input, a clock that jumps to each deadline, and a browser that only records.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole recording session without a window: a fake frame source whose show moves on with each
 // slide action, a clock that jumps to each deadline, and a host that records what it hears.
 #include "core/frame_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the page's state means for a recording: when Start Record may begin, and when a black
 // presentation area is the end of the show.
 #include "record/show_state.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The job array of packaging/slurm on a one-node Slurm of the test's own: munge, slurmctld and
 # slurmd configured in a temporary folder, on private ports and a private munge socket, stopped
 # at the end. Three decks, the second broken: two outputs, one failure reported by deckrec and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An HTTP server on 127.0.0.1 for a test that must see whether the program reaches the network:
 // it answers every request with one picture and keeps the request lines. It serves on a thread

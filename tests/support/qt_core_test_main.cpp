@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main of the libraries below the windows: an event loop for their Qt objects, no widgets.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

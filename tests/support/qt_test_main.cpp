@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main: one QApplication for the whole executable, widgets drawn off-screen.
 #include "support/test_services.h"
 #include "ui/application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The services a Main window under test works through: the test's dialogs (fake ones that
 // answer nothing when none are given), the real sound server and FFmpeg encoders unless the

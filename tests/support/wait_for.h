@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the event loop until done() or the time limit, so that a test waits for the browser,
 // LibreOffice or the Recorder without spinning; false on timeout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window that died while recording, as a crash or a power cut leaves it: a child process
 // makes its working directory under the cache folder, stores frames and marks the session as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Advance" dialog built from an encoder's own settings.
 #include "ui/encoder_options_dialog.h"
 #include "fake_encoder_facility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Save GIF page's Tolerance and Max size: under the preview, where they move nothing; a
 // tolerance checks High Fidelity; a budget saves a file within it and shows what it chose, and
 // a size that is no size or that nothing fits writes no file and says why.

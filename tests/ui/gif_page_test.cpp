@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Save GIF page: its controls, Preview GIF, Save to GIF, their failures, and the
 // playing preview.
 #include "core/frame_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/application.h"
 #include "core/deckrec_error.h"
 #include "ui/main_window.h"

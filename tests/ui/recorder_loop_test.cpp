@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Start Record loop and its neighbours on the real windows, with fake screen, cursor,
 // input and clock, so that the rules run in milliseconds and without X.
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program's windows under X: Browse the sample presentations, Record Now, Start Record
 // with Auto Record, and let the end screen finish the session. Browse and the Recorder's browser
 // share one converter, as in the program.

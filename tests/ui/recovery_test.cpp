@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window that died while recording: the next start asks once whether to recover its frames;
 // yes makes them the recording Save GIF writes, no deletes them.
 #include "core/program_layout.h"

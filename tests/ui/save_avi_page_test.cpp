@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Save AVI page: its controls, the encoder list's default choice, and Save to AVI.
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up step and the sound controls of the Main window against a fake mixer.
 #include "ui/main_window.h"
 #include "audio/media_player.h"

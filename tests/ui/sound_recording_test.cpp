@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting and stopping the session's sound from the Main window, against a fake input.
 #include "ui/main_window.h"
 #include "audio/media_player.h"

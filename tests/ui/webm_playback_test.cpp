@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A WebM the program writes plays to its end in a real browser engine (Qt WebEngine, under
 // the test run's X display), with the length the recording had.
 #include "video/container_export.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video export from the working files to the user's file: what it reads after a failed
 // recording, which targets it refuses, what disk it takes, and what it leaves behind when it
 // fails or is cancelled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files the writer produces with FFmpeg's encoders, as ffprobe and ffmpeg read them.
 #include "video/avi_writer.h"
 #include "avi_test_media.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "avi_test_media.h"
 
 #include <sndfile.h>

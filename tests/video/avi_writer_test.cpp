@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer's settings, states, call order and error texts.
 #include "core/deckrec_error.h"
 #include "video/avi_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MP4, WebM and Matroska exports judged by Debian's ffprobe and ffmpeg: streams and codecs,
 // frame count and length, the sound's length, picture quality, and what a failure leaves.
 #include "video/container_export.h"

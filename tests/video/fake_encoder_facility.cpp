@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_encoder_facility.h"
 
 #include "core/deckrec_error.h"

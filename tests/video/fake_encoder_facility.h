@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An encoder facility whose catalogue the test writes. Its compressor writes every frame as a
 // grey raw frame: enough for a file whose frames the tests can count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What Debian's ffprobe and ffmpeg read from a file: the independent judge of the AVI files
 // the writer produces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fitting pictures onto frames: the stretch, the formats and the nearest colours.
 #include "video/frame_fitting.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the header chunks and the index of an AVI file, to check what the headers say
 // independently of any AVI library.

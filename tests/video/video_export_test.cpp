@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one entry point of the video export, as the command line calls it: every format with
 // the recording's own frame period, the pictures and sound where they belong, and the target
 // check before any work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the Record Format templates "adpcm1.wav", "adpcm2.wav" and "adpcm3.wav" into the
 // folder given: IMA ADPCM, one channel, 11025 / 22050 / 44100 Hz, no samples. Run by the
 // build; the program only ever copies these files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output AVI, written in one pass while the frames come in: each frame is compressed with
 // the chosen encoder (or stored as it is, rows bottom-up, without one) and goes straight into

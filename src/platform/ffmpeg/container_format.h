@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The files the video export writes: AVI and the containers MP4, WebM and Matroska, each with
 // the encoders and sound codecs it can hold, its file extension and its default encoder. A

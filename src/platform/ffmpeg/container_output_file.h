@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output file of an MP4, WebM or Matroska export: the pictures compressed as they come,
 // the recording's sound beside them in the codec the container's players expect. Everything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recording's sound in a container other than AVI: re-encoded into the codec the
 // container's players expect (AAC, Opus), or copied as it is where the container holds the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The encoders of this libavcodec that can go into an AVI file: every video encoder whose codec
 // has an AVI FourCC, each under a code of its own.

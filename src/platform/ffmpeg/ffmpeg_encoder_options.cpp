@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ffmpeg/ffmpeg_encoder_options.h"
 
 #include "core/deckrec_error.h"

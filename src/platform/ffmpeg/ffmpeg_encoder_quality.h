@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the export's quality, 0 (smallest file) .. 10000 (best picture), reaches each encoder's
 // own scale. Each mapping runs from the scale's worst end to its best, linearly and rounded to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ffmpeg/ffmpeg_frame_compressor.h"
 
 #include "platform/ffmpeg/ffmpeg_encoder_quality.h"

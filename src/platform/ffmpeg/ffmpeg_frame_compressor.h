@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One libavcodec encoder opened for a compression run, with the conversion of the export's
 // uncompressed frames into a pixel format of the encoder's own.

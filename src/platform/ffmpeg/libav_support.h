@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every file of this library that calls FFmpeg shares: the text of a library error code,
 // a checked call, and one deleter per kind of library object, so that each context, frame and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio stream of a WAV file, read packet by packet for copying into an AVI file as it is:
 // no conversion, no re-encoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which face the slide show's browser draws for each font a deck names. The browser takes a
 // family only when fontconfig has it under that very name (or one of a few twins it knows

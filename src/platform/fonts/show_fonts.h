@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fonts of a slide show as LibreOffice exports it (SVG): each text run names the deck's
 // family and a generic one, font-family="Arial Narrow, sans-serif"; symbol and embedded faces

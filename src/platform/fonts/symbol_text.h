@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text set in a symbol font the system lacks. The show keeps such a run's characters as the
 // deck has them, in the font's own code ("§" for Wingdings' small square, "ü" for its check

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One connection to the PulseAudio server with its own event thread (pa_threaded_mainloop).
 // Every wait is bounded, so that a sound server that is missing, or that accepts a connection

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The PulseAudio server as the one mixer device:
 //   device 0        the sound server (named as the server names itself);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the mixer shows of the sound server: its default output and input and the lists of
 // outputs (sinks) and inputs (sources), read in one go.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Records one PulseAudio input, chosen by its name; the server's default input is left as the
 // user set it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fonts a deck carries inside itself. The suite lays a deck's text out with the faces
 // embedded in it, where this system may have no face of that name at all; the show names the

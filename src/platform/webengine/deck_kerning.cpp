@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/show_document.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether the suite kerns the deck's letters. It pairs letters closer only where a style of the
 // deck asks for it (decks from the other office suites and the suite's own templates do; a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What LibreOffice's SVG slide show leaves out of a deck's text layout, read from the deck as
 // one flat ODF file (a .fodp, or LibreOffice's --convert-to fodp of any deck). The SVG places

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shadowed text (fo:text-shadow), which LibreOffice's SVG slide show draws without its shadow
 // while the suite's own rendering (the PDF export, the slide show window) casts one. Which

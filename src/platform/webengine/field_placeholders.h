@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How LibreOffice's SVG slide show draws a deck's date, footer, header and slide-number fields
 // other than the suite does, after a round trip through .pptx or .ppt above all:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/flat_deck_text.h"
 
 #include <QJsonArray>

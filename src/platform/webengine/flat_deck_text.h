@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of a deck's slides as one flat ODF file (a .fodp, or LibreOffice's --convert-to fodp
 // of any deck) says it, for the passes that give the SVG show what its export leaves out: each

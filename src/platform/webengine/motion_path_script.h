@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Motion paths in LibreOffice's slide show. The show's own script knows the animateMotion node
 // of a custom animation but builds nothing for it ("ANIMATEMOTION not implemented"), so a shape

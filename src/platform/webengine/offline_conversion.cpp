@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/offline_conversion.h"
 
 #include "platform/webengine/remote_content.h"

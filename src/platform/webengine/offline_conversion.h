@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // LibreOffice converting a deck without reaching the network (unless remote content is
 // allowed, remote_content.h). Where the system gives a process a network of its own, LibreOffice

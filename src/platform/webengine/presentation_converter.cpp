@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/presentation_converter.h"
 
 #include "core/deck_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns a presentation file into LibreOffice's SVG slide show, in the background, cached per
 // file path and modification time inside the working directory it is given. One converter

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "deckrec-show" URL scheme: deckrec-show:/path/of/deck.ppt answers with the playable
 // slide show of that file, or with a page that says why it cannot be shown.

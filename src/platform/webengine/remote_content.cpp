@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/remote_content.h"
 
 #include "platform/webengine/presentation_scheme.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a deck may reach on the network. A picture a deck links by a network address would be
 // fetched by LibreOffice while it converts the deck, and a show may name more that the browser

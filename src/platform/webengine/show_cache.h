@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The slide shows LibreOffice made, kept for every run of the program on this machine (and on
 // machines sharing the home folder): a deck costs LibreOffice a few seconds, and a batch or a

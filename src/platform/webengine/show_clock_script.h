@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The show clock that a recording on the recorder's own time installs into every frame of the
 // page before any of the page's scripts run: Date, performance.now, the timers and animation

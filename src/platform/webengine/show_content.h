@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether LibreOffice's slide show of a deck draws anything. A deck LibreOffice cannot read
 // (an empty .pptx, a damaged .ppt) may still come out as a show of one blank slide; recorded,

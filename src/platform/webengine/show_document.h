@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Additions to a slide show's SVG document, made on its text: LibreOffice writes the root
 // element first and closes it last, and the program adds only there.

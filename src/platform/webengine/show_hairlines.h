@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lines of no width (a deck's hairlines), which the suite draws one device pixel wide and fully
 // dark at any size. LibreOffice's SVG show writes them without a width of their own, so they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/show_page.h"
 
 #include "platform/webengine/presentation_scheme.h"

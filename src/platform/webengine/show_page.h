@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page the recorder's browser shows. It never leaves what the program opened: a link of a
 // slide would replace the show (or the whole page) with its target, and the recording would

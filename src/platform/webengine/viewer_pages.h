@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the presentation frame shows: LibreOffice's slide show with the viewer's additions, or
 // a page that tells why the presentation cannot be shown.

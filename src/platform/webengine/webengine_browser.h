@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The browser control on Qt WebEngine. The page reports its own navigations; a frame tells the
 // page with postMessage, and the page passes that on through a web channel, which only the

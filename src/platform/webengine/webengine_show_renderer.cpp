@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/webengine_show_renderer.h"
 
 #include "core/deckrec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The show renderer over the WebEngine browser: the page's show clock is moved on from here,
 // and the view's own rendering is taken, wherever the window is and whatever covers it.

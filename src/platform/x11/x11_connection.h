@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One Xlib connection of our own, opened on first use, with X errors trapped instead of
 // ending the process (Xlib's default handler exits on a BadMatch from a grab off the screen).

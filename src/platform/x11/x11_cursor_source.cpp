@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/x11/x11_cursor_source.h"
 
 #include "platform/x11/x11_connection.h"

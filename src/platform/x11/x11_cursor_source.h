@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The cursor the X server shows now (the shape of whatever window is under the pointer),
 // read with XFixes.

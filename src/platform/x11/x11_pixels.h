@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversion of X image rows (any true-colour layout) into 24-bit B,G,R picture rows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Screen grab over X11: MIT-SHM with one reused segment, XGetImage where shared memory is
 // not available. Pictures are 24-bit B,G,R whatever the screen depth.
