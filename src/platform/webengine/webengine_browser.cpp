@@ -1,5 +1,6 @@
 #include "platform/webengine/webengine_browser.h"
 
+#include "platform/webengine/page_without_dialogs.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
 #include "platform/webengine/show_clock_script.h"
@@ -101,7 +102,7 @@ void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
     profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
 
     view_ = new QWebEngineView(parent);
-    auto* page = new QWebEnginePage(profile_, view_);
+    auto* page = new PageWithoutDialogs(profile_, view_);
     view_->setPage(page);
     // A right click would step the show back and open a menu over the slide.
     view_->setContextMenuPolicy(Qt::NoContextMenu);
