@@ -1,36 +1,46 @@
-// Colour effects the show's engine broke on, in the show as the viewer serves it, on the show
-// clock (tests/decks/colour-effects.fodp): a colour on a shape's text alone, on the fill of a
-// picture and on a line the shape does not draw. Each plays and the show moves on; the text
-// takes its colour.
+// Effects the show's engine broke on, in the show as the viewer serves it, on the show clock
+// (tests/decks/colour-effects.fodp): a colour on a shape's text alone, on the fill of a picture
+// and on a line the shape does not draw (also in fractions of a per cent, as from .ppt), and an
+// exit letter by letter. Each plays and the show moves on; the text takes its colour, and the
+// exit takes the box away. A message box the engine opens holds nothing.
 #include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
-TEST(EffectRepairs, ColoursOfTextAlonePicturesAndUndrawnLinesPlayAndTheShowMovesOn)
+TEST(EffectRepairs, ColoursOfTextAlonePicturesAndUndrawnLinesAndLetterByLetterEffectsPlayAndTheShowMovesOn)
 {
     ShowInView show;
     ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/colour-effects.fodp", "clock=show")) << "the show did not load";
     auto run = [&](const QString& script) { return show.Run(script); };
     ASSERT_TRUE(WaitFor([&] { return run("location.hash").contains(",1,"); }, 20000)) << "the show did not start";
     run("window.postMessage = function () {}; deckrecClock.holdAll()");
+    // The engine says it stops with a message box: the page goes on.
+    EXPECT_EQ(run("alert('stopped'); 'going on'"), "going on");
 
-    // Moves the show's time on by ms, then clicks when asked; the colour of the box's text.
+    // Moves the show's time on by ms, then clicks when asked; the colour of the box's text, or
+    // "hidden".
     int step = 0;
     auto advance = [&](double ms, bool click) {
-        return run(QStringLiteral("deckrecClock.advanceAll(%1, %2, %3);"
-                                  "Array.prototype.map.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
-                                  "  return r.textContent === 'Colour me' ? r.getAttribute('fill') : ''; }).join('')")
+        return run(QStringLiteral(
+                       "deckrecClock.advanceAll(%1, %2, %3);"
+                       "Array.prototype.map.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
+                       "  if (r.textContent !== 'Colour me') return '';"
+                       "  return getComputedStyle(r).visibility === 'hidden' ? 'hidden' : r.getAttribute('fill');"
+                       "}).join('')")
                        .arg(ms)
                        .arg(++step)
-                       .arg(click ? "true" : "false"));
+                       .arg(click ? "true" : "false"))
+            .toStdString();
     };
     EXPECT_EQ(advance(500, false), "rgb(32,32,32)");
     advance(0, true);
     EXPECT_EQ(advance(600, false), "rgb(51,51,153)") << "the text takes the effect's colour";
     advance(0, true);
-    advance(600, false);
+    EXPECT_NE(advance(600, false), "hidden");
+    advance(0, true);
+    EXPECT_EQ(advance(600, false), "hidden") << "the exit letter by letter took the box away";
     advance(0, true);
     advance(600, false);
-    EXPECT_TRUE(run("location.hash").contains(",2,")) << "the effects ended and the third click moved on";
+    EXPECT_TRUE(run("location.hash").contains(",2,")) << "the effects ended and the fourth click moved on";
 }

@@ -16,6 +16,17 @@ const char kEffectRepairScript[] = R"JS(
   AnimatedElement.prototype.getFillColor = orDefault(AnimatedElement.prototype.getFillColor, 0x72, 0x9f, 0xcf);
   AnimatedElement.prototype.getStrokeColor = orDefault(AnimatedElement.prototype.getStrokeColor, 0x34, 0x65, 0xa4);
 
+  // A colour change written in fractions of a degree or a per cent, as a deck comes back from
+  // .ppt ("hsl(179.29,0%,0%)"): the engine reads whole numbers only, and an effect without its
+  // change stops the engine with a message box.
+  var parseColour = colorParser;
+  colorParser = function (value) {
+    var colour = parseColour(value);
+    var hsl = !colour && typeof value === 'string' && typeof HSLColor === 'function' &&
+        /^\s*hsl\(\s*([+-]?[0-9.]+)\s*,\s*([+-]?[0-9.]+)%\s*,\s*([+-]?[0-9.]+)%\s*\)\s*$/.exec(value);
+    return hsl ? new HSLColor(parseFloat(hsl[1]), parseFloat(hsl[2]) / 100, parseFloat(hsl[3]) / 100) : colour;
+  };
+
   // The text colour is that of the shape's runs of text (a paragraph's, when a paragraph is the
   // target); the engine's own reads black and sets nothing.
   AnimatedElement.prototype.getFontColor = function () {
@@ -28,6 +39,28 @@ const char kEffectRepairScript[] = R"JS(
       run.setAttribute('fill', value);
     });
   };
+
+  // An effect that goes letter by letter or word by word: the engine builds nothing for it, and
+  // its shape neither comes, changes nor goes. It is played on the whole text at once, the
+  // letters' animations aimed at the shape the effect names.
+  if (typeof createIteratedNodes === 'function' && typeof createChildNode === 'function' &&
+      typeof getElementChildren === 'function' && typeof NSS === 'object') {
+    createIteratedNodes = function (element, container, context) {
+      var target = element.getAttributeNS(NSS['smil'], 'targetElement');
+      var subItem = element.getAttributeNS(NSS['anim'], 'sub-item');
+      var children = getElementChildren(element);
+      for (var i = 0; i < children.length; ++i) {
+        if (target && !children[i].getAttributeNS(NSS['smil'], 'targetElement'))
+          children[i].setAttributeNS(NSS['smil'], 'smil:targetElement', target);
+        if (subItem && !children[i].getAttributeNS(NSS['anim'], 'sub-item'))
+          children[i].setAttributeNS(NSS['anim'], 'anim:sub-item', subItem);
+        if (!createChildNode(children[i], container, context)) {
+          container.removeAllChildrenNodes();
+          return;
+        }
+      }
+    };
+  }
 
   // An effect on the text of a whole shape animates the shape: the engine's text element
   // takes a paragraph only, and built from a shape it holds nothing at all.
@@ -50,7 +83,8 @@ const char kEffectRepairScript[] = R"JS(
 QByteArray WithEffectRepairs(const QByteArray& show)
 {
     if (!show.contains("attributeName=\"fill-color\"") && !show.contains("attributeName=\"stroke-color\"") &&
-        !show.contains("attributeName=\"color\"") && !show.contains("anim:sub-item=\"text\""))
+        !show.contains("attributeName=\"color\"") && !show.contains("anim:sub-item=\"text\"") &&
+        !show.contains("<anim:iterate"))
         return show;
     return WithScript(show, kEffectRepairScript);
 }
