@@ -173,6 +173,8 @@ class Shape:
         self.start = (x, y, w, h)
         self.shown = True
         self.rotate = 0.0
+        self.scale = (1.0, 1.0)  # of the shape as drawn, text and all
+        self.font_factor = 1.0  # of the text's size alone
         self.look = dict(TEXT_STYLE) if kind == 'text' else {'opacity': None}
 
     def frame(self, styles, end_state):
@@ -272,6 +274,8 @@ def path_end(path):
 def apply_end_state(shape, node, klass):
     """Leaves the shape as the effect node leaves it when it has run to its end."""
     held = node.get(SMIL + 'fill') != 'remove' and node.get(SMIL + 'autoReverse') != 'true'
+    if len(node) == 0:
+        return  # an empty preset ("random"): the suite picks another effect when one is applied
     if klass == 'entrance':
         shape.shown = shape.shown if held else False
         return
@@ -295,18 +299,15 @@ def apply_end_state(shape, node, klass):
             shape.y += dy * SLIDE_H
         elif tag == 'animateTransform' and leaf.get(SVG + 'type') == 'rotate':
             shape.rotate += float(by or 0)
-        elif tag == 'animateTransform' and leaf.get(SVG + 'type') == 'scale':
+        elif tag == 'animateTransform' and leaf.get(SVG + 'type') == 'scale' and (by or to):
+            # "to" is the size against the shape's own, "by" grows what is there by that factor.
+            sx, sy = (float(v) for v in (by or to).split(','))
             if by:
-                sx, sy = (float(v) for v in by.split(','))
-            elif to:
-                sx, sy = (float(v) for v in to.split(','))
-            else:
-                continue
+                sx, sy = shape.scale[0] * sx, shape.scale[1] * sy
             cx, cy = shape.x + shape.w / 2, shape.y + shape.h / 2
-            shape.w, shape.h = shape.w * sx, shape.h * sy
+            shape.scale = (sx, sy)
+            shape.w, shape.h = shape.start[2] * sx, shape.start[3] * sy
             shape.x, shape.y = cx - shape.w / 2, cy - shape.h / 2
-            if shape.kind == 'text':
-                shape.look['size'] *= min(sx, sy)
         elif name == 'visibility':
             shape.shown = to != 'hidden'
         elif name == 'opacity' and to:
@@ -328,7 +329,9 @@ def apply_end_state(shape, node, klass):
         elif name == 'font-family':
             shape.look['family'] = to
         elif name == 'font-size' and to:
-            shape.look['size'] *= float(to.rstrip('pt'))
+            shape.font_factor *= float(to.rstrip('pt'))
+    if shape.kind == 'text':
+        shape.look['size'] = TEXT_STYLE['size'] * shape.font_factor * min(shape.scale)
 
 
 # -- effect nodes ------------------------------------------------------------------------------
@@ -550,8 +553,11 @@ def grid(count):
     return [(AREA_X + (k % columns) * w, AREA_Y + (k // columns) * h, w, h) for k in range(count)]
 
 
-def effect_slides(deck, presets_by_id, klass, counter):
+def effect_slides(deck, presets_by_id, klass, counter, chosen):
     for preset_id, variants in presets_by_id.items():
+        if not chosen(preset_id):
+            counter[0] += 1  # the slides left out keep their places in the mix of triggers and speeds
+            continue
         slide = Slide(preset_id)
         cells = grid(len(variants))
         for v, (preset, (x, y, w, h)) in enumerate(zip(variants, cells)):
@@ -590,12 +596,14 @@ def transition_slide(deck, title, attributes, length, advance='presentation:tran
     return Slide(title, deck.page_style(' '.join(parts)), (attributes, length))
 
 
-def transitions_deck(transitions):
+def transitions_deck(transitions, chosen):
     deck = Deck('gallery-transitions', 'Every slide transition the suite offers, one slide each, half a second, one '
                 'or two seconds long, after a plain opening slide.')
-    if transitions:
+    if any(chosen(preset_id) for preset_id, _ in transitions):
         deck.slides.append(Slide('transitions'))
     for k, (preset_id, attributes) in enumerate(transitions):
+        if not chosen(preset_id):
+            continue
         slide = transition_slide(deck, preset_id, attributes, TRANSITION_LENGTHS[k % len(TRANSITION_LENGTHS)],
                                  colour=PAGE_COLOURS[k % len(PAGE_COLOURS)])
         slide.shapes.append(Shape('tr%dp' % k, 'picture', 11.5, 5.5, 5.0, 5.0))
@@ -719,18 +727,15 @@ def main():
     folder = find_suite_presets(args.suite)
     effects = read_effects(folder)
     transitions = read_transitions(folder)
-    if args.only:
-        chosen = re.compile(args.only)
-        effects = {k: {i: v for i, v in ids.items() if chosen.search(i)} for k, ids in effects.items()}
-        transitions = [t for t in transitions if chosen.search(t[0])]
+    chosen = (lambda preset_id: re.search(args.only, preset_id)) if args.only else (lambda preset_id: True)
     decks = []
     counter = [0]
     for klass, name in EFFECT_CLASSES:
         deck = Deck('gallery-' + name, 'Every %s preset the suite offers, one slide each: its variants on a text box '
                     'and a picture, on a click, with or after the previous effect, at several speeds.' % klass)
-        effect_slides(deck, effects.get(klass, {}), klass, counter)
+        effect_slides(deck, effects.get(klass, {}), klass, counter, chosen)
         decks.append(deck)
-    decks.append(transitions_deck(transitions))
+    decks.append(transitions_deck(transitions, chosen))
     if not args.only:
         decks.append(timing_deck(effects))
     os.makedirs(args.out_dir, exist_ok=True)
