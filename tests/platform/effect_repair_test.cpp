@@ -1,17 +1,18 @@
 // Effects the show's engine broke on, in the show as the viewer serves it, on the show clock
-// (tests/decks/colour-effects.fodp): a colour on a shape's text alone, on the fill of a picture
+// (tests/decks/repaired-effects.fodp): a colour on a shape's text alone, on the fill of a picture
 // and on a line the shape does not draw (also in fractions of a per cent, as from .ppt), and an
 // exit letter by letter. Each plays and the show moves on; the text takes its colour, and the
-// exit takes the box away. A message box the engine opens holds nothing.
+// exit takes the box away. A click while effects that started by themselves run ends them and
+// leaves the slide's later effects to come. A message box the engine opens holds nothing.
 #include "show_in_view.h"
 #include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
-TEST(EffectRepairs, ColoursOfTextAlonePicturesAndUndrawnLinesAndLetterByLetterEffectsPlayAndTheShowMovesOn)
+TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
 {
     ShowInView show;
-    ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/colour-effects.fodp", "clock=show")) << "the show did not load";
+    ASSERT_TRUE(show.Load(DECKREC_TEST_DECKS "/repaired-effects.fodp", "clock=show")) << "the show did not load";
     auto run = [&](const QString& script) { return show.Run(script); };
     ASSERT_TRUE(WaitFor([&] { return run("location.hash").contains(",1,"); }, 20000)) << "the show did not start";
     run("window.postMessage = function () {}; deckrecClock.holdAll()");
@@ -43,4 +44,21 @@ TEST(EffectRepairs, ColoursOfTextAlonePicturesAndUndrawnLinesAndLetterByLetterEf
     advance(0, true);
     advance(600, false);
     EXPECT_TRUE(run("location.hash").contains(",2,")) << "the effects ended and the fourth click moved on";
+
+    // A click while the second slide's first effect, started with the slide, still runs ends it
+    // and stays; the next click brings the second box, the one after that the last slide.
+    const QString secondBox = QStringLiteral(
+        "Array.prototype.some.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
+        "  return r.textContent === 'Then me' && getComputedStyle(r).visibility !== 'hidden'; })");
+    advance(1000, false);
+    advance(0, true);
+    advance(100, false);
+    EXPECT_TRUE(run("location.hash").contains(",2,")) << "the click left the slide with its effects to come";
+    EXPECT_EQ(run(secondBox), "false");
+    advance(0, true);
+    advance(100, false);
+    EXPECT_EQ(run(secondBox), "true");
+    advance(0, true);
+    advance(100, false);
+    EXPECT_TRUE(run("location.hash").contains(",3,"));
 }

@@ -62,6 +62,25 @@ const char kEffectRepairScript[] = R"JS(
     };
   }
 
+  // A click while effects that started by themselves (with the slide, or after one that did)
+  // still run ends them, as the suite's show does: the engine counted no effect as playing,
+  // found no click effect registered yet (the next one is only waiting once they are over) and
+  // moved to the next slide, cutting the slide short with all its effects still to come.
+  if (typeof SlideShow === 'function') {
+    var nextEffect = SlideShow.prototype.nextEffect;
+    SlideShow.prototype.nextEffect = function () {
+      var skip = this.aEventMultiplexer && this.aEventMultiplexer.aSkipEffectEvent;
+      var clickEffectWaits = this.aNextEffectEventArray && this.nCurrentEffect < this.aNextEffectEventArray.size();
+      if (this.isEnabled() && !this.isTransitionPlaying() && !this.isAnyEffectPlaying() && !clickEffectWaits &&
+          skip && skip.isCharged() && !(this.aActivityQueue.isEmpty() && this.aTimerEventQueue.isEmpty())) {
+        this.aEventMultiplexer.notifySkipEffectEvent();
+        this.update();
+        return true;
+      }
+      return nextEffect.apply(this, arguments);
+    };
+  }
+
   // An effect on the text of a whole shape animates the shape: the engine's text element
   // takes a paragraph only, and built from a shape it holds nothing at all.
   if (typeof AnimationBaseNode === 'function' && typeof NSS === 'object') {
@@ -84,7 +103,8 @@ QByteArray WithEffectRepairs(const QByteArray& show)
 {
     if (!show.contains("attributeName=\"fill-color\"") && !show.contains("attributeName=\"stroke-color\"") &&
         !show.contains("attributeName=\"color\"") && !show.contains("anim:sub-item=\"text\"") &&
-        !show.contains("<anim:iterate"))
+        !show.contains("<anim:iterate") && !show.contains("node-type=\"with-previous\"") &&
+        !show.contains("node-type=\"after-previous\""))
         return show;
     return WithScript(show, kEffectRepairScript);
 }
