@@ -47,9 +47,9 @@ TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
 
     // A click while the second slide's first effect, started with the slide, still runs ends it
     // and stays; the next click brings the second box, the one after that the last slide.
-    const QString secondBox = QStringLiteral(
-        "Array.prototype.some.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
-        "  return r.textContent === 'Then me' && getComputedStyle(r).visibility !== 'hidden'; })");
+    const QString secondBox =
+        QStringLiteral("Array.prototype.some.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
+                       "  return r.textContent === 'Then me' && getComputedStyle(r).visibility !== 'hidden'; })");
     advance(1000, false);
     advance(0, true);
     advance(100, false);
