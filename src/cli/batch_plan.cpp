@@ -1,6 +1,7 @@
 #include "cli/batch_plan.h"
 
 #include "cli/command_line.h"
+#include "core/deck_files.h"
 
 #include <algorithm>
 #include <charconv>
@@ -21,12 +22,7 @@ namespace {
 // and the frames being encoded (measured with bench/batch_bench.sh, with room to spare).
 constexpr long long kMemoryPerWorker = 1536LL * 1024 * 1024;
 
-const std::set<std::string> kFormats = {"gif", "avi", "mp4", "webm", "mkv"};
-
-// convert's options that take a value, so that the value is not taken for a deck.
-const std::set<std::string> kConvertValueOptions = {"--latency", "--audio-source", "--capture", "--size",
-                                                   "--colors",  "--dither",       "--gif-mode", "--encoder",
-                                                   "--quality", "--bits",         "--fps"};
+const std::set<std::string> kFormats = {"gif", "avi", "mp4", "webm", "mkv", "vtt", "srt", "chapters.txt"};
 
 bool ParseNumber(const std::string& text, int low, int high, int& value)
 {
@@ -127,7 +123,8 @@ private:
         else {
             // A conversion option: checked below by convert's own rules, passed on as given.
             o.convertOptions.push_back(arg);
-            if (kConvertValueOptions.count(arg))
+            // Its value is not taken for a deck.
+            if (ConversionOptionTakesValue(arg))
                 o.convertOptions.push_back(Value(arg));
         }
     }
@@ -160,9 +157,14 @@ private:
         std::string format;
         while (std::getline(list, format, ',')) {
             format = Trimmed(format);
-            if (!kFormats.count(LowerExtension("x." + format)) && error_.empty())
-                return Fail("--formats takes a list of gif, avi, mp4, webm and mkv, not \"" + text + "\"");
-            format = LowerExtension("x." + format);
+            std::transform(format.begin(), format.end(), format.begin(), [](unsigned char ch) { return std::tolower(ch); });
+            if (!format.empty() && format.front() == '.')
+                format.erase(0, 1);
+            if (format == "chapters")
+                format = "chapters.txt";
+            if (!kFormats.count(format) && error_.empty())
+                return Fail("--formats takes a list of gif, avi, mp4, webm, mkv, vtt, srt and chapters.txt, not \"" +
+                            text + "\"");
             if (std::find(o.formats.begin(), o.formats.end(), format) == o.formats.end())
                 o.formats.push_back(format);
         }
@@ -269,8 +271,8 @@ std::vector<BatchDeck> PlanBatch(const BatchOptions& options)
             deck.outputs.push_back(options.outputFolder + deck.name + "." + format);
         deck.log = options.outputFolder + "logs/" + deck.name + ".log";
         std::error_code ec;
-        if (!IsDeckExtension(LowerExtension(deck.path)))
-            deck.problem = "not a deck: decks are .ppt, .pptx, .pps, .ppsx, .odp or .fodp files";
+        if (!IsDeckFile(deck.path))
+            deck.problem = "not a deck: decks are " + DeckExtensionsText() + " files";
         else if (!fs::exists(deck.path, ec))
             deck.problem = "no such file";
         else if (!fs::is_regular_file(deck.path, ec))
@@ -327,7 +329,7 @@ own), several at once. A deck that fails, crashes or hangs is reported and the o
   -O, --output-dir DIR    where the outputs go; logs go to DIR/logs/NAME.log
   --list FILE             decks from FILE: one path a line, blank lines and lines starting
                           with # left out, relative paths taken from FILE's folder
-  --formats LIST          comma-separated gif, avi, mp4, webm, mkv [mp4]
+  --formats LIST          comma-separated gif, avi, mp4, webm, mkv, vtt, srt, chapters.txt [mp4]
   -j, --jobs N            conversions at once [min(processors, available memory / 1.5 GB),
                           at least 1]
   --force                 convert also decks whose outputs are up to date

@@ -1,6 +1,7 @@
 #include "cli/batch_report.h"
 
 #include "cli/terminal.h"
+#include "core/printable_text.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -36,7 +37,9 @@ std::string DeckFields(const std::string& event, const BatchDeck& deck)
 std::string JsonString(const std::string& text)
 {
     std::string quoted = "\"";
-    for (const unsigned char ch : text) {
+    // A name that is not UTF-8 shows U+FFFD where its stray bytes were: strict readers refuse
+    // anything else.
+    for (const unsigned char ch : ValidUtf8(text)) {
         switch (ch) {
         case '"': quoted += "\\\""; break;
         case '\\': quoted += "\\\\"; break;
@@ -110,7 +113,7 @@ void BatchReport::Line(const std::string& text)
     if (json_ || quiet_)
         return;
     ClearBlock();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", PrintableText(text).c_str());
     DrawBlock();
 }
 
@@ -132,7 +135,7 @@ void BatchReport::DrawBlock()
     if (!interactive_ || quiet_)
         return;
     for (const auto& [number, line] : running_)
-        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%s\n", PrintableText(line).c_str());
     const int waiting = counts_.total - counts_.done - counts_.skipped - counts_.failed - counts_.running;
     std::fprintf(stderr, "%d of %d decks finished: %d converted, %d skipped, %d failed; %d running, %d waiting\n",
                  counts_.done + counts_.skipped + counts_.failed, counts_.total, counts_.done, counts_.skipped,
@@ -229,6 +232,6 @@ void BatchReport::Summary(bool interrupted, double seconds)
                 counts_.total, counts_.done, counts_.skipped, counts_.failed,
                 DurationText(static_cast<long long>(seconds * 1000)).c_str());
     for (const auto& [deck, reason] : failures_)
-        std::printf("  failed: %s: %s\n", deck.c_str(), reason.c_str());
+        std::printf("  failed: %s: %s\n", PrintableText(deck).c_str(), PrintableText(reason).c_str());
     std::fflush(stdout);
 }

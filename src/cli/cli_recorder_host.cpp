@@ -84,3 +84,10 @@ void CliRecorderHost::SessionEnded(bool kept)
     ended_ = true;
     kept_ = kept;
 }
+
+void CliRecorderHost::ShowStalled(const ShownSlide& slide, int deckMs)
+{
+    terminal_.Error("warning: slide " + std::to_string(slide.number) + (slide.title.empty() ? "" : " (" + slide.title + ")") +
+                    " did not move on by itself " + std::to_string(deckMs) + " ms after its effects, as the deck says; "
+                    "the recorder clicked it on");
+}

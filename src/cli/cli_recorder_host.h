@@ -39,6 +39,7 @@ public:
     void StartSound(const std::string& path) override;
     void StopSound() override;
     void SessionEnded(bool kept) override;
+    void ShowStalled(const ShownSlide& slide, int deckMs) override;
 
     int frameCount() const { return frameCount_; }
     bool ended() const { return ended_; }

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "core/deck_files.h"
 #include "gif/colour_tolerance.h"
 #include "gif/gif_budget.h"
 
@@ -33,6 +34,13 @@ bool ParseSize(const std::string& text, int& width, int& height)
     return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width > 0 && height > 0 &&
            width <= 8192 && height <= 8192;
 }
+
+// convert's and export's options that take a value.
+const std::vector<std::string> kValueOptions = {
+    "-o",         "--output",      "--latency",       "--audio-source", "--capture", "--size",
+    "--colors",   "--dither",      "--gif-mode",      "--gif-tolerance", "--gif-max-size", "--encoder",
+    "--quality",  "--bits",        "--keep-recording", "--fps",         "--max-minutes", "--timings",
+};
 
 // Qt options the windows pass on to the application object, and whether each takes a value.
 const std::map<std::string, bool>& ToolkitOptions()
@@ -79,16 +87,14 @@ public:
     }
 
 private:
+    // The windows' application object reads Qt's own options (-platform ...) from the program's
+    // arguments itself: they are only stepped over here.
     void WindowsArgument(CommandLine& c, const std::string& arg)
     {
         const auto toolkit = ToolkitOptions().find(arg);
         if (toolkit != ToolkitOptions().end()) {
-            c.toolkitArguments.push_back(arg);
-            if (toolkit->second) {
-                if (next_ >= args_.size())
-                    return Fail(arg + " needs a value");
-                c.toolkitArguments.push_back(args_[next_++]);
-            }
+            if (toolkit->second && next_++ >= args_.size())
+                return Fail(arg + " needs a value");
         } else if (!arg.empty() && arg[0] == '-') {
             Fail("unknown option " + arg);
         } else {
@@ -133,6 +139,7 @@ private:
             {"--gif-hifi", [&] { c.gifHighFidelity = true; }},
             {"--strict-fonts", [&] { c.strictFonts = true; }},
             {"--captions", [&] { c.captions = true; }},
+            {"--allow-missing-frames", [&] { c.allowMissingFrames = true; }},
         };
         if (const auto flag = flags.find(option); flag != flags.end()) {
             if (option != arg)
@@ -309,14 +316,23 @@ private:
             return Fail("--timings belongs to convert: an export keeps the recording's slide times");
         if (c.command == Command::Export && !c.keepRecording.empty())
             return Fail("--keep-recording belongs to convert: export reads a kept recording");
-        if (c.command == Command::Convert && !IsDeckExtension(LowerExtension(c.input)))
-            return Fail("cannot convert " + c.input + ": decks are .ppt, .pptx, .pps, .ppsx, .odp or .fodp files");
+        if (c.command == Command::Convert && !IsDeckFile(c.input))
+            return Fail("cannot convert " + c.input + ": decks are " + DeckExtensionsText() + " files");
         for (const std::string& output : c.outputs) {
             const std::string extension = LowerExtension(output);
             if (extension != "gif" && extension != "avi" && extension != "mp4" && extension != "webm" &&
                 extension != "mkv" && DeckTextOutputOf(output) == DeckTextOutput::None)
                 return Fail("cannot write " + output +
                             ": outputs are .gif, .avi, .mp4, .webm, .mkv, .vtt, .srt or .chapters.txt files");
+        }
+        // An export leaves the kept recording as it is: nothing is written into its folder.
+        if (c.command == Command::Export) {
+            std::filesystem::path folder(SameFileKey(c.input));
+            if (folder.filename().empty())
+                folder = folder.parent_path(); // "dir/"
+            for (const std::string& output : c.outputs)
+                if (std::filesystem::path(SameFileKey(output)).parent_path() == folder)
+                    return Fail("cannot write " + output + ": export never writes into the recording's folder " + c.input);
         }
         // One file named twice, also by different paths (./a.gif, a link to the folder): the
         // second export would replace the first.
@@ -385,12 +401,9 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
-bool IsDeckExtension(const std::string& extension)
+bool ConversionOptionTakesValue(const std::string& option)
 {
-    for (const char* deck : {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"})
-        if (extension == deck)
-            return true;
-    return false;
+    return std::find(kValueOptions.begin(), kValueOptions.end(), option) != kValueOptions.end();
 }
 
 std::string VersionText()
@@ -476,6 +489,8 @@ Outputs:
   --quality 0..10000      video quality [4000]
   --bits 1|4|8|24|32      video colour depth [24]
   --captions              add the speaker notes as a subtitle track to MP4, WebM and MKV
+  --allow-missing-frames  export: write a recording whose frame files are not all there,
+                          each missing slot repeating the one before (a warning, not an error)
   -q, --quiet             print errors only
 
 MP4, WebM and MKV outputs get a chapter per slide, named by its title. Text outputs:

@@ -49,6 +49,7 @@ struct CommandLine {
     double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
     bool headless = false;
     bool strictFonts = false; // a font the show cannot draw is an error, not a warning
+    bool allowMissingFrames = false; // export: frame files gone from a kept recording are a warning
     // --max-minutes: how long a recording may run; 0 keeps the windows' limit of 9999 slots.
     double maxMinutes = 0;
     // A subtitle track of the speaker notes in every MP4, WebM and MKV output.
@@ -56,8 +57,6 @@ struct CommandLine {
     // A slide the deck advances by itself after a set time moves on at that time; false: every
     // step waits for the latency.
     bool deckTimings = true;
-    // Options for the windows' application object (Qt's own, such as -platform), passed on.
-    std::vector<std::string> toolkitArguments;
 };
 
 // A conversion plays the show on its own clock, frame by frame as fast as it renders, unless it
@@ -90,7 +89,7 @@ std::string VersionText();
 enum class DeckTextOutput { None, ChapterList, WebVtt, SubRip };
 DeckTextOutput DeckTextOutputOf(const std::string& path);
 
-// The deck formats the slide show engine opens, by extension (lower case, without the dot).
-bool IsDeckExtension(const std::string& extension);
+// Whether an option of convert and export takes a value (batch passes them on to convert).
+bool ConversionOptionTakesValue(const std::string& option);
 // The extension of path in lower case, without the dot; empty when it has none.
 std::string LowerExtension(const std::string& path);

@@ -13,6 +13,7 @@
 #include "cli/show_window.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
+#include "core/printable_text.h"
 #include "core/presentation_page.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
@@ -43,6 +44,21 @@ std::string ReadableDeck(const std::string& deck)
     if (!std::ifstream(deck, std::ios::binary).good())
         throw DeckrecError("cannot convert " + deck + ": the file cannot be read");
     return fs::absolute(deck, ec).lexically_normal().string();
+}
+
+// Qt and LibreOffice take a file name as UTF-8: a deck whose name holds other bytes is opened
+// through a link in the run's folder whose name they can take (its stray bytes as U+FFFD).
+std::string DeckOpenableByName(const std::string& deck, const std::string& runFolder)
+{
+    if (IsValidUtf8(deck))
+        return deck;
+    std::error_code ec;
+    const fs::path link = fs::path(runFolder) / "deck" / ValidUtf8(fs::path(deck).filename().string());
+    fs::create_directories(link.parent_path(), ec);
+    fs::create_symlink(deck, link, ec);
+    if (ec)
+        throw DeckrecError("cannot convert " + deck + ": " + ec.message());
+    return link.string();
 }
 
 // The folder --keep-recording names, made when new; throws DeckrecError unless new or empty.
@@ -186,7 +202,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         soundInput = std::make_unique<PulseSoundInput>();
     DeckRecording recording;
     try {
-        recording = RecordDeck(command, deck, files, scratch.path() + "shows/", soundInput.get(), terminal);
+        recording = RecordDeck(command, DeckOpenableByName(deck, scratch.path()), files, scratch.path() + "shows/", soundInput.get(), terminal);
     } catch (const InterruptedError&) {
         ReportInterruption(command, recordingFolder, terminal);
         return kExitInterrupted;

@@ -48,6 +48,27 @@ int InterruptedRecordingLength(const std::string& folder, const WorkingFiles& ke
     return frameCount;
 }
 
+// A frame file that recording.json lists and the folder no longer holds would silently show the
+// slot before it (a black start, a slide change that never comes): an error, unless asked for.
+void CheckFramesKept(const CommandLine& command, const RecordingManifest& manifest, const SlotReader& stored,
+                     Terminal& terminal)
+{
+    std::vector<int> missing;
+    for (const int n : manifest.frames)
+        if (n <= stored.frameCount() && !stored.Stored(n))
+            missing.push_back(n);
+    if (missing.empty())
+        return;
+    const std::string what = "the frame file of slot " + std::to_string(missing.front()) + " (temp" +
+                             std::to_string(missing.front()) + ".bmp)" +
+                             (missing.size() > 1 ? " and of " + std::to_string(missing.size() - 1) + " more slots" : "") +
+                             " is missing";
+    if (!command.allowMissingFrames)
+        throw DeckrecError("cannot export " + command.input + ": " + what +
+                           " (--allow-missing-frames writes it, each missing slot repeating the one before)");
+    terminal.Error("warning: " + command.input + ": " + what + "; each missing slot repeats the one before");
+}
+
 // The slide times and notes the recording kept, and its frame period.
 void AddDeckText(RecordingToExport& recording, const RecordingManifest& manifest)
 {
@@ -67,6 +88,7 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
     if (!manifest.ended)
         manifest.frameCount = InterruptedRecordingLength(command.input, kept, manifest, terminal);
     const SlotReader stored(kept, manifest.frameCount);
+    CheckFramesKept(command, manifest, stored, terminal);
     if (stored.storedCount() == 0)
         throw DeckrecError("cannot export " + command.input + ": it holds no frame files (temp1.bmp ... temp" +
                            std::to_string(manifest.frameCount) + ".bmp)");

@@ -22,8 +22,17 @@ KeptRecordingJournal::~KeptRecordingJournal()
 void KeptRecordingJournal::SlotStarted(int frameCount)
 {
     manifest_.frameCount = frameCount;
+    // Taken while the session runs: the journal outlives it.
+    if (slides_)
+        manifest_.slides = slides_();
     if (due_.Due())
         Write();
+}
+
+void KeptRecordingJournal::KeepNotes(const std::vector<std::string>& notes)
+{
+    manifest_.notes = notes;
+    manifest_.notesRead = true;
 }
 
 void KeptRecordingJournal::Write()

@@ -8,7 +8,10 @@
 #include "core/unfinished_session.h"
 #include "core/working_files.h"
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 struct CommandLine;
 class CliRecorderHost;
@@ -27,12 +30,19 @@ public:
     // that fails is passed over (the next one tries again; the frame store reports a full disk
     // itself), so that the recording goes on.
     void SlotStarted(int frameCount);
+    // Where the slide timeline comes from (the session's, as it grows; asked only while slots
+    // start), and the deck's notes
+    // when they were read before the session: kept with every write, so that a killed run
+    // still exports its chapters and captions.
+    void FollowSlides(std::function<std::vector<SlideMark>()> slides) { slides_ = std::move(slides); }
+    void KeepNotes(const std::vector<std::string>& notes);
 
 private:
     void Write();
 
     RecordingManifest manifest_;
     WorkingFiles files_;
+    std::function<std::vector<SlideMark>()> slides_;
     OncePerInterval due_;
     int written_ = 0;
 };

@@ -4,6 +4,8 @@
 #include "gif/gif_animation_builder.h"
 #include "platform/encoder_facility.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <unistd.h>
 
@@ -74,6 +76,14 @@ ZoomSize VideoOutputSize(const OutputSize& size, ZoomSize recorded)
     return ZoomSizeFor(0, recorded, OriginalSides::Even);
 }
 
+ZoomSize NearestEvenSize(int width, int height)
+{
+    // Halfway between two even numbers the smaller one: nothing is scaled up for it.
+    const auto nearestEven = [](double side) { return std::max(2, 2 * static_cast<int>(std::ceil(side / 2 - 0.5))); };
+    const int evenWidth = nearestEven(width);
+    return {evenWidth, nearestEven(static_cast<double>(height) * evenWidth / width)};
+}
+
 ZoomSize GifOutputSize(const OutputSize& size, ZoomSize recorded)
 {
     switch (size.kind) {
@@ -126,8 +136,15 @@ std::vector<PlannedOutput> PlanOutputs(const CommandLine& command, EncoderFacili
         // again before the first frame.
         const ZoomSize predicted =
             VideoOutputSize(command.size, {command.capture.width, command.capture.height});
-        if (!encoders.accepts(encoder->code, predicted.width, predicted.height, command.bits,
-                              FramePeriodOfRate(command.framesPerSecond)))
+        const double framePeriod = FramePeriodOfRate(command.framesPerSecond);
+        const auto takes = [&](const ZoomSize& size) {
+            return encoders.accepts(encoder->code, size.width, size.height, command.bits, framePeriod);
+        };
+        if (command.size.kind == OutputSize::Kind::Exact && !takes(predicted) &&
+            (predicted.width % 2 != 0 || predicted.height % 2 != 0) &&
+            takes(NearestEvenSize(predicted.width, predicted.height)))
+            output.evenSize = NearestEvenSize(predicted.width, predicted.height);
+        else if (!takes(predicted))
             throw OutputOptionsError("cannot write " + path + ": encoder " + encoder->code + " cannot take " +
                                std::to_string(predicted.width) + "x" + std::to_string(predicted.height) +
                                " pictures of " + std::to_string(command.bits) + " bits");

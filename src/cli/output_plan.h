@@ -20,6 +20,9 @@ struct PlannedOutput {
     VideoFormat format = VideoFormat::Avi; // for video
     std::string encoderCode;               // for video: the catalogue's code
     DeckTextOutput text = DeckTextOutput::None; // a file of the deck's text, neither GIF nor video
+    // For video: the size asked for, moved to the nearest even sides of the same shape for an
+    // encoder that takes no odd ones; unset when the size asked for is taken as it is.
+    std::optional<ZoomSize> evenSize;
 };
 
 // An output the options cannot give (an encoder the container does not hold, a size or depth
@@ -35,5 +38,8 @@ std::vector<PlannedOutput> PlanOutputs(const CommandLine& command, EncoderFacili
 
 // The size of a video output for a recording of the given size (kUnknownRecording before it).
 ZoomSize VideoOutputSize(const OutputSize& size, ZoomSize recorded);
+// The even size nearest to width x height that keeps its shape: the width to the nearest even
+// number, the height to the even number nearest to its share of it (halfway: the smaller).
+ZoomSize NearestEvenSize(int width, int height);
 // The same for a GIF, whose sides may be odd.
 ZoomSize GifOutputSize(const OutputSize& size, ZoomSize recorded);

@@ -152,9 +152,16 @@ std::string WhyNoCaptions(const RecordingToExport& recording)
     return "the deck has no speaker notes";
 }
 
-std::vector<TimedText> Captions(const RecordingToExport& recording)
+// The cues, and a line for each slide whose notes did not fit its time.
+std::vector<TimedText> Captions(const RecordingToExport& recording, const std::string& target, Terminal& terminal)
 {
-    return RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs), recording.notes);
+    std::vector<int> shortened;
+    std::vector<TimedText> cues = RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs),
+                                                recording.notes, &shortened);
+    for (const int slide : shortened)
+        terminal.Summary(target + ": the notes of slide " + std::to_string(slide) +
+                         " are longer than its time on screen can show; its captions end in \"…\"");
+    return cues;
 }
 
 // MP4, WebM and MKV get a chapter per slide; with --captions, a subtitle track of the notes.
@@ -166,7 +173,9 @@ void AddDeckText(VideoFileOptions& options, const CommandLine& command, const Re
     options.chapters = SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs);
     if (!command.captions)
         return;
-    options.captions = Captions(recording);
+    if (!recording.notesRead)
+        throw DeckrecError("cannot write " + options.target + " with captions: " + WhyNoCaptions(recording));
+    options.captions = Captions(recording, options.target, terminal);
     if (options.captions.empty())
         terminal.Summary(options.target + ": no caption track: " + WhyNoCaptions(recording));
 }
@@ -201,7 +210,10 @@ std::string WriteDeckText(const PlannedOutput& output, const RecordingToExport& 
             terminal.Summary(output.path + ": fewer than three chapters of 10 seconds or more; video sites show no chapters for it");
         return "chapter list";
     }
-    const std::vector<TimedText> cues = Captions(recording);
+    // An empty caption file would pass for a deck without notes.
+    if (!recording.notesRead)
+        throw DeckrecError("cannot write " + output.path + ": " + WhyNoCaptions(recording));
+    const std::vector<TimedText> cues = Captions(recording, output.path, terminal);
     if (cues.empty())
         terminal.Summary(output.path + ": no captions: " + WhyNoCaptions(recording));
     WriteTextFile(output.path, output.text == DeckTextOutput::WebVtt ? WebVttText(cues) : SubRipText(cues));
@@ -216,7 +228,13 @@ std::string WriteVideo(const PlannedOutput& output, const CommandLine& command, 
     options.encoderCode = output.encoderCode;
     options.quality = command.quality.value_or(kDefaultQuality);
     options.pixelFormat = PixelFormatOfBits(command.bits);
-    options.size = VideoOutputSize(command.size, RecordedSizeOf(recording));
+    options.size = output.evenSize.value_or(VideoOutputSize(command.size, RecordedSizeOf(recording)));
+    if (output.evenSize) {
+        const ZoomSize asked = VideoOutputSize(command.size, RecordedSizeOf(recording));
+        terminal.Summary(output.path + ": " + std::to_string(asked.width) + "x" + std::to_string(asked.height) +
+                         " is written as " + std::to_string(options.size.width) + "x" + std::to_string(options.size.height) +
+                         ": encoder " + output.encoderCode + " takes even sides only");
+    }
     options.framePeriodMs = recording.framePeriodMs;
     options.soundFile = recording.withSound ? recording.files.SoundFilePath() : "";
     options.target = output.path;

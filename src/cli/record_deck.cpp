@@ -111,7 +111,7 @@ bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckTe
 // Opens the deck's page in the window and waits for its first slide (or the page that says why
 // there is none), as Record Now does: the presentation gets the keyboard focus now and again
 // once the page has had time to load.
-void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, const PresentationConverter& shows,
+void OpenShow(ShowWindow& window, const WebEngineBrowser& browser, Rig& rig, const RecordingSession& session, const PresentationConverter& shows,
               const WorkingFiles& files, const std::string& deck, Terminal& terminal)
 {
     files.EnsureWorkingDirectory();
@@ -139,7 +139,7 @@ void OpenShow(ShowWindow& window, Rig& rig, const RecordingSession& session, con
         throw InterruptedError();
     if (!ready)
         throw DeckrecError("cannot show " + deck + ": the slide show did not start within " +
-                           std::to_string(kShowReadyTimeoutMs / 1000) + " seconds");
+                           std::to_string(kShowReadyTimeoutMs / 1000) + " seconds: " + browser.WhyNoSlide());
     if (window.State() == PageState::CannotShow)
         throw DeckrecError("cannot show " + deck + ": " + shows.WhyCannotShow(QString::fromStdString(deck)).toStdString());
 }
@@ -196,14 +196,24 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         });
     });
 
-    OpenShow(window, *rig, session, shows, files, deck, terminal);
+    OpenShow(window, *browser, *rig, session, shows, files, deck, terminal);
     CheckDeckFonts(shows, command, deck, terminal);
+    DeckRecording recording;
+    if (journal) {
+        journal->FollowSlides([&session] { return session.slides(); });
+        // On the show's clock LibreOffice takes nothing from the recording: the notes are read
+        // first, so that a run that is killed keeps them too.
+        if (showTime && OutputsNeedNotes(command)) {
+            recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
+            if (recording.notesRead)
+                journal->KeepNotes(recording.text.notes);
+        }
+    }
     OnInterruption(&window, [&session] {
         if (session.Active())
             session.Cancel();
     });
     session.Run();
-    DeckRecording recording;
     recording.reachedSlotLimit = session.reachedSlotLimit();
     recording.lastCaption = window.caption().toStdString();
     // The slot limit ends the loop without ending the session.
@@ -219,7 +229,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     recording.withSound = command.audio;
     recording.framePeriodMs = host.FramePeriodMs();
     recording.slides = session.slides();
-    if (OutputsNeedNotes(command))
+    if (OutputsNeedNotes(command) && !recording.notesRead)
         recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
     terminal.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
                      DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");

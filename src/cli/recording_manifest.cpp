@@ -2,6 +2,8 @@
 
 #include "core/deckrec_error.h"
 #include "core/frame_period.h"
+#include "core/slot_reader.h"
+#include "core/working_files.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -76,6 +78,10 @@ void ReadDeckText(const QJsonObject& json, RecordingManifest& manifest, const st
         manifest.slides.push_back(mark);
     }
     manifest.notesRead = json["notes"].isArray();
+    for (const QJsonValue& value : json["frames"].toArray()) {
+        const QJsonObject slot{{"frame", value}};
+        manifest.frames.push_back(WholeNumber(slot, "frame", 1, manifest.frameCount, path));
+    }
     for (const QJsonValue& value : json["notes"].toArray())
         manifest.notes.push_back(value.toString().toStdString());
 }
@@ -93,6 +99,12 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["audio"] = manifest.audio;
     json["ended"] = manifest.ended;
     WriteDeckText(json, manifest);
+    const SlotReader stored(WorkingFiles(folder, folder), manifest.frameCount);
+    QJsonArray frames;
+    for (int n = stored.firstStored(); n >= 1 && n <= stored.lastStored(); ++n)
+        if (stored.Stored(n))
+            frames.append(n);
+    json["frames"] = frames;
     QSaveFile file(ManifestPath(folder));
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(json).toJson()) < 0 || !file.commit())
         throw DeckrecError("Cannot write " + ManifestPath(folder).toStdString() + ": " + file.errorString().toStdString());

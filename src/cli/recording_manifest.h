@@ -23,9 +23,14 @@ struct RecordingManifest {
     std::vector<SlideMark> slides;
     std::vector<std::string> notes;
     bool notesRead = false;
+    // "frames": the slots whose frame files the folder held when recording.json was written
+    // (read back only; written from the folder itself), so that a frame file that goes missing
+    // later is noticed; empty for a recording kept before they were listed.
+    std::vector<int> frames;
 };
 
-// Writes folder/recording.json. Throws DeckrecError when it cannot.
+// Writes folder/recording.json, with the frame files folder holds up to its frameCount.
+// Throws DeckrecError when it cannot.
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest);
 // Reads folder/recording.json. Throws DeckrecError naming what is wrong: no such file, not
 // JSON, no "FrameCount", or a FrameCount (or framePeriodMs) out of range: more slots than a

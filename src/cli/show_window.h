@@ -39,7 +39,7 @@ public:
     QPoint ClickPoint() const override;
     PageState State() const override { return browser_->State(); }
     ShownSlide CurrentSlide() const override { return browser_->CurrentSlide(); }
-    bool AdvancesByItself() const override { return browser_->AdvancesByItself(); }
+    int SelfAdvanceMs() const override { return browser_->SelfAdvanceMs(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

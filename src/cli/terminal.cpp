@@ -1,5 +1,7 @@
 #include "cli/terminal.h"
 
+#include "core/printable_text.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -9,8 +11,9 @@ Terminal::Terminal(bool quiet)
 {
 }
 
-void Terminal::Status(const std::string& text)
+void Terminal::Status(const std::string& given)
 {
+    const std::string text = PrintableText(given);
     if (quiet_ || text == lastStatus_)
         return;
     lastStatus_ = text;
@@ -56,14 +59,14 @@ void Terminal::Summary(const std::string& text)
     EndStatus();
     if (quiet_)
         return;
-    std::printf("%s\n", text.c_str());
+    std::printf("%s\n", PrintableText(text).c_str());
     std::fflush(stdout);
 }
 
 void Terminal::Error(const std::string& message)
 {
     EndStatus();
-    std::fprintf(stderr, "deckrec: %s\n", message.c_str());
+    std::fprintf(stderr, "deckrec: %s\n", PrintableText(message).c_str());
     std::fflush(stderr);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What a run tells the person at the terminal: a status line that updates in place (the slide
 // being recorded, an export's bar), a line per finished output, and errors. Progress goes to
-// stderr so that stdout carries only the summaries; --quiet leaves errors alone.
+// stderr so that stdout carries only the summaries; --quiet leaves errors alone. A name's control
+// characters and bytes that are not UTF-8 are shown as \xNN.
 
 #include <string>
 

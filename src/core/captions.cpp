@@ -1,5 +1,6 @@
 #include "core/captions.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -97,7 +98,7 @@ const std::string kZeroWidthSpace = "\xE2\x80\x8B";
 
 } // namespace
 
-std::vector<TimedText> NoteCues(const std::string& notes, long long startMs, long long endMs)
+std::vector<TimedText> NoteCues(const std::string& notes, long long startMs, long long endMs, bool* shortened)
 {
     std::vector<std::string> cues;
     const std::vector<std::string> lines = Lines(notes);
@@ -106,6 +107,13 @@ std::vector<TimedText> NoteCues(const std::string& notes, long long startMs, lon
         for (size_t j = 1; j < static_cast<size_t>(kCaptionLines) && k + j < lines.size(); ++j)
             cue += "\n" + lines[k + j];
         cues.push_back(cue);
+    }
+    const size_t fit = static_cast<size_t>(std::max(1LL, (endMs - startMs) / kShortestCueMs));
+    if (cues.size() > fit) {
+        cues.resize(fit);
+        cues.back() += "\xE2\x80\xA6"; // …
+        if (shortened)
+            *shortened = true;
     }
     size_t total = 0;
     for (const std::string& cue : cues)
@@ -125,14 +133,18 @@ std::vector<TimedText> NoteCues(const std::string& notes, long long startMs, lon
     return timed;
 }
 
-std::vector<TimedText> RecordingCues(const std::vector<SlideSpan>& spans, const std::vector<std::string>& notesOfSlide)
+std::vector<TimedText> RecordingCues(const std::vector<SlideSpan>& spans, const std::vector<std::string>& notesOfSlide,
+                                     std::vector<int>* shortened)
 {
     std::vector<TimedText> cues;
     for (const SlideSpan& s : spans) {
         if (s.slide < 1 || static_cast<size_t>(s.slide) > notesOfSlide.size())
             continue;
-        for (const TimedText& cue : NoteCues(notesOfSlide[s.slide - 1], s.span.startMs, s.span.endMs))
+        bool cut = false;
+        for (const TimedText& cue : NoteCues(notesOfSlide[s.slide - 1], s.span.startMs, s.span.endMs, &cut))
             cues.push_back(cue);
+        if (cut && shortened)
+            shortened->push_back(s.slide);
     }
     return cues;
 }

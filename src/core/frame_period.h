@@ -30,6 +30,15 @@ inline double FramePeriodOfRate(double framesPerSecond)
     return 1000.0 / framesPerSecond;
 }
 
+// The slots of about one second: how often a video gets a key frame, so that a player seeks to
+// within a second at any frame rate.
+inline int SlotsOfASecond(double framePeriodMs)
+{
+    // Halves to even, as the AVI header has always counted them.
+    const double count = std::nearbyint(1000.0 / framePeriodMs);
+    return count < 1 ? 1 : static_cast<int>(count);
+}
+
 // A recording holds at most this many slots unless it was made to record for longer.
 constexpr int kDefaultMostSlots = 9999;
 // However long a recording was made to last, it ends within a day.

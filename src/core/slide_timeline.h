@@ -14,6 +14,13 @@ struct SlideMark {
     bool operator==(const SlideMark&) const = default;
 };
 
+// The slide the presentation viewer reported last: its number (0 before any) and title (empty
+// for a slide without one).
+struct ShownSlide {
+    int number = 0;
+    std::string title;
+};
+
 // A text for a span of the video, in ms from its start.
 struct TimedText {
     long long startMs = 0;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <string>
 
+#include "core/slide_timeline.h"
+
 class ShowRenderer;
 class QWidget;
 
@@ -18,13 +20,6 @@ enum class PageState {
     Slide,      // the viewer shows a slide
     EndScreen,  // the viewer shows its black end screen: the show is over
     CannotShow, // the viewer's page that says why the presentation cannot be shown
-};
-
-// The slide the presentation viewer reported last: its number (0 before any) and title (empty
-// for a slide without one).
-struct ShownSlide {
-    int number = 0;
-    std::string title;
 };
 
 class BrowserControl : public QObject {
@@ -41,8 +36,9 @@ public:
     // The viewer reports a slide as soon as it becomes current, ahead of the URL relay that
     // feeds the caption.
     virtual ShownSlide CurrentSlide() const { return {}; }
-    // The show has set itself a time to move on (a slide the deck advances by itself).
-    virtual bool AdvancesByItself() const { return false; }
+    // The show has set itself a time to move on (a slide the deck advances by itself): the ms
+    // it set, -1 when it has not.
+    virtual int SelfAdvanceMs() const { return -1; }
     // Whether pages opened from now on keep the deck's own slide timings; without them every
     // step waits for a click.
     virtual void SetDeckTimings(bool keep) { (void)keep; }

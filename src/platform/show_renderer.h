@@ -5,6 +5,7 @@
 
 #include "core/picture.h"
 #include "platform/browser_control.h"
+#include "platform/screen_grabber.h"
 
 class ShowRenderer {
 public:
@@ -24,7 +25,10 @@ public:
     virtual bool ChangedSinceRender() const = 0;
     // The show is at its end screen (as of the last Advance or SlideAction).
     virtual bool Ended() const = 0;
-    // The slide shown and whether the show will move on by itself, as of the last step.
+    // The slide shown and, when the show will move on by itself, after how many ms it said
+    // (-1: it will not), as of the last step.
     virtual ShownSlide CurrentSlide() const { return {}; }
-    virtual bool AdvancesByItself() const { return false; }
+    virtual int SelfAdvanceMs() const { return -1; }
+    // The slide's rectangle in the view, as the page laid it out; empty when not known.
+    virtual ScreenRect SlideArea() const { return {}; }
 };

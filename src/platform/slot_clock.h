@@ -11,10 +11,6 @@ public:
     // Handles the window messages (at least once) until TickCount() - t0, as an unsigned
     // 32-bit difference, reaches elapsedMs. Handlers run nested inside this call.
     virtual void WaitUntilElapsed(uint32_t t0, uint32_t elapsedMs) = 0;
-    // What the capture loop saw in the slot it just took, and that it just performed a slide
-    // action: a clock that skips idle waits needs both; a real-time clock ignores them.
-    virtual void SlotTaken(bool pictureChanged) { (void)pictureChanged; }
-    virtual void ActionPerformed() {}
 };
 
 // The monotonic tick; waits in a Qt event loop that a timer ends at the deadline, so no core

@@ -76,11 +76,22 @@ DeckText ReadFlatDeckText(const QByteArray& fodp)
             inNotes = true;
             continue;
         }
+        // A deck that came through .pptx may hold its notes in a plain text shape of the notes
+        // page rather than in its notes placeholder; the placeholder wins where both have text.
+        if (inNotes && xml.namespaceUri() == kDraw && xml.name() == u"custom-shape") {
+            const std::string text = Utf8(ElementText(xml));
+            if (deck.notes.back().empty())
+                deck.notes.back() = text;
+            continue;
+        }
         if (xml.namespaceUri() != kDraw || xml.name() != u"frame")
             continue;
         const QStringView kind = xml.attributes().value(kPresentation, QStringLiteral("class"));
-        if (inNotes && kind == u"notes")
-            deck.notes.back() = Utf8(ElementText(xml));
+        if (inNotes && kind == u"notes") {
+            const std::string text = Utf8(ElementText(xml));
+            if (!text.empty() || deck.notes.back().empty())
+                deck.notes.back() = text;
+        }
         else if (!inNotes && kind == u"title" && deck.titles.back().empty())
             deck.titles.back() = Utf8(ElementText(xml).simplified());
     }

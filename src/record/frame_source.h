@@ -31,6 +31,7 @@ public:
     virtual void PerformSlideAction() = 0;
     // The slide on screen as the show reported it; number 0 when it reports none.
     virtual ShownSlide CurrentSlide() { return {}; }
-    // The show has set itself a time to move on: the recorder clicks no step of its own then.
-    virtual bool AdvancesByItself() { return false; }
+    // The show has set itself a time to move on, this many ms after it did (-1: it has not):
+    // the recorder clicks no step of its own then, unless that time has long passed.
+    virtual int SelfAdvanceMs() { return -1; }
 };

@@ -54,6 +54,9 @@ public:
     // the deck advances by itself moves on at its time); otherwise every step waits for the
     // latency.
     virtual bool DeckTimings() const { return true; }
+    // A slide the deck advances by itself did not move on within several latencies of its
+    // time, and the recorder clicked it on.
+    virtual void ShowStalled(const ShownSlide& slide, int deckMs) { (void)slide, (void)deckMs; }
     // When the session ends, before SessionEnded: the slot at which each slide came on screen.
     virtual void SetSlides(const std::vector<SlideMark>& slides) { (void)slides; }
 

@@ -2,6 +2,7 @@
 
 #include "record/frame_recorder.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -84,7 +85,6 @@ void RecordingSession::Run()
 
         NoteSlide(i);
         const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
-        clock.SlotTaken(stored == FrameRecorder::SlotResult::Stored);
         // The preview follows every fifth slot only: scaling costs more than the rest.
         if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
             events_.PreviewReady(recorder.current());
@@ -96,7 +96,7 @@ void RecordingSession::Run()
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
-        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock, clock.TickCount() - t0))
+        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock.TickCount() - t0))
             ++a;
         events_.StatisticsChanged(Statistics(a, i, period));
     }
@@ -111,21 +111,35 @@ void RecordingSession::NoteSlide(int slot)
         AddSlideMark(slides_, {slot, shown.number, shown.title});
 }
 
-bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs)
+bool RecordingSession::PerformActionWhenDue(ActionSchedule& schedule, long long elapsedMs)
 {
-    const bool advancing = source_->AdvancesByItself();
-    if (schedule.showWasAdvancing && !advancing) {
+    const int selfAdvanceMs = source_->SelfAdvanceMs();
+    const bool advancing = selfAdvanceMs >= 0 && !schedule.stalled;
+    if (schedule.showWasAdvancing && !advancing && !schedule.stalled) {
         schedule.fromMs = elapsedMs;
         schedule.steps = 1;
     }
+    if (selfAdvanceMs < 0)
+        schedule.stalled = false;
+    if (advancing && !schedule.showWasAdvancing)
+        schedule.advancingFromMs = elapsedMs;
     schedule.showWasAdvancing = advancing;
-    if (advancing)
-        return false;
+    if (advancing) {
+        // A show waiting on a timer that never fires would hold the recording until its slot
+        // limit: past the deck's own time and several latencies more, the recorder clicks.
+        const long long latency = host_.LatencyMs();
+        if (elapsedMs < schedule.advancingFromMs + selfAdvanceMs + std::max(4 * latency, 2000LL))
+            return false;
+        schedule.stalled = true;
+        schedule.showWasAdvancing = false;
+        host_.ShowStalled(source_->CurrentSlide(), selfAdvanceMs);
+        schedule.fromMs = elapsedMs;
+        schedule.steps = 0;
+    }
     const long long due = schedule.fromMs + static_cast<long long>(host_.LatencyMs()) * schedule.steps;
     if (elapsedMs < due)
         return false;
     NextAction();
-    clock.ActionPerformed();
     ++schedule.steps;
     return true;
 }

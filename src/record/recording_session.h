@@ -74,9 +74,13 @@ private:
         long long fromMs = 0;
         int steps = 1;
         bool showWasAdvancing = false;
+        long long advancingFromMs = 0;
+        // The show said it would move on by itself and did not: its word counts no more until
+        // it takes a step.
+        bool stalled = false;
     };
     // Performs the next action when due; true when it did.
-    bool PerformActionWhenDue(ActionSchedule& schedule, SlotClock& clock, long long elapsedMs);
+    bool PerformActionWhenDue(ActionSchedule& schedule, long long elapsedMs);
 
     RecorderHost& host_;
     FrameSource* source_;

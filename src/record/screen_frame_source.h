@@ -23,7 +23,7 @@ public:
     virtual PageState State() const = 0;
     // The slide shown, and whether the show moves on by itself (see BrowserControl).
     virtual ShownSlide CurrentSlide() const { return {}; }
-    virtual bool AdvancesByItself() const { return false; }
+    virtual int SelfAdvanceMs() const { return -1; }
 };
 
 class ScreenFrameSource : public FrameSource {
@@ -40,7 +40,7 @@ public:
     bool ShowHasEnded() override;
     void PerformSlideAction() override;
     ShownSlide CurrentSlide() override { return show_.CurrentSlide(); }
-    bool AdvancesByItself() override { return show_.AdvancesByItself(); }
+    int SelfAdvanceMs() override { return show_.SelfAdvanceMs(); }
 
     // The rectangle grabbed since BeginSession.
     const ScreenRect& rect() const { return rect_; }

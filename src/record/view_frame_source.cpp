@@ -57,6 +57,13 @@ void ViewFrameSource::BeginSession()
         --rect_.top;
     while (rect_.bottom < untrimmed.bottom && IsLitRow(view_, rect_.bottom, scale_))
         ++rect_.bottom;
+    // A show that opens in black (a transition through black into its first slide) has no lit
+    // row to trim by: the rows are the ones the page laid the slide out in.
+    const ScreenRect area = renderer_.SlideArea();
+    if (IsBlankPicture(part, scale_) && area.height() > 0) {
+        rect_.top = std::clamp(area.top, untrimmed.top, untrimmed.bottom);
+        rect_.bottom = std::clamp(area.bottom, rect_.top, untrimmed.bottom);
+    }
     haveLast_ = false;
 }
 

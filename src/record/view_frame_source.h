@@ -21,11 +21,9 @@ public:
     bool ShowHasEnded() override { return renderer_.Ended(); }
     void PerformSlideAction() override { renderer_.SlideAction(); }
     ShownSlide CurrentSlide() override { return renderer_.CurrentSlide(); }
-    bool AdvancesByItself() override { return renderer_.AdvancesByItself(); }
+    int SelfAdvanceMs() override { return renderer_.SelfAdvanceMs(); }
 
 private:
-    void RenderCapture(Picture& picture);
-
     ShowRenderer& renderer_;
     ScreenRect rect_;   // in the view's pixels
     SampleScale scale_;

@@ -46,6 +46,7 @@ public:
     // What the deck knows (main_window_deck_text.cpp): its own slide timings on the Open PPT
     // page; chapters and captions from the notes on the video page.
     bool DeckTimings() const override;
+    void ShowStalled(const ShownSlide& slide, int deckMs) override;
     void SetSlides(const std::vector<SlideMark>& slides) override;
     QCheckBox* checkbox_decktimings = nullptr; // checked: a slide the deck times moves on by itself
     QCheckBox* checkbox_chapters = nullptr;    // checked: a chapter per slide in MP4, WebM and MKV

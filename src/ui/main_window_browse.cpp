@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include "ui/dialogs.h"
+#include "core/deck_files.h"
 #include "core/presentation_page.h"
 #include "platform/presentation_preparer.h"
 
@@ -14,7 +15,8 @@
 void TForm1::suitempButton1Click()
 {
     // Besides PowerPoint's own, every deck format the presentation engine opens.
-    const QString path = services_.dialogs->openFileName(this, "PowerPoint (*.ppt *.pptx *.pps *.ppsx *.odp *.fodp)", "*.ppt");
+    const QString path = services_.dialogs->openFileName(
+        this, QStringLiteral("PowerPoint (%1)").arg(QString::fromStdString(DeckFilePatterns())), "*.ppt");
     if (path.isEmpty())
         return;
     ChoosePresentation(path);

@@ -80,6 +80,13 @@ bool TForm1::DeckTimings() const
     return !checkbox_decktimings || checkbox_decktimings->isChecked();
 }
 
+void TForm1::ShowStalled(const ShownSlide& slide, int deckMs)
+{
+    qWarning("deckrec: warning: slide %d did not move on by itself %d ms after its effects, as the deck says; "
+             "the recorder clicked it on",
+             slide.number, deckMs);
+}
+
 void TForm1::SetSlides(const std::vector<SlideMark>& slides)
 {
     RecordedSlides = slides;

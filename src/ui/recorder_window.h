@@ -102,7 +102,7 @@ private:
     QPoint ClickPoint() const override { return BrowserFrameCentre(); }
     PageState State() const override { return pageState(); }
     ShownSlide CurrentSlide() const override { return browser_ ? browser_->CurrentSlide() : ShownSlide{}; }
-    bool AdvancesByItself() const override { return browser_ && browser_->AdvancesByItself(); }
+    int SelfAdvanceMs() const override { return browser_ ? browser_->SelfAdvanceMs() : -1; }
     // What the session shows (SessionEvents)
     void PreviewReady(Picture& picture) override;
     void StatisticsChanged(const SessionStatistics& statistics) override;

@@ -198,7 +198,7 @@ void TAviWriter_2::PrepareVideoFormat(const Picture& bitmap)
         options_.fccType = kVids;
         options_.fccHandler = StringToFourcc(compressorCode_);
         // About one key frame a second; halves round to even.
-        options_.dwKeyFrameEvery = static_cast<uint32_t>(std::nearbyint(1000.0 / FrameTime));
+        options_.dwKeyFrameEvery = static_cast<uint32_t>(SlotsOfASecond(FrameTime));
         options_.dwQuality = quality_;
         options_.dwFlags = 0x0C; // key frames, valid
         options_.cbFormat = static_cast<uint32_t>(formatBlock_.size());

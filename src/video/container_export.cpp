@@ -1,5 +1,6 @@
 #include "video/container_export.h"
 
+#include "core/frame_period.h"
 #include "video/export_progress.h"
 #include "video/export_target.h"
 #include "video/frame_fitting.h"
@@ -64,7 +65,7 @@ ContainerPlan PlanOf(const VideoFileOptions& options)
     settings.bitCount = EncoderBits(options.pixelFormat);
     settings.frameTime = options.framePeriodMs;
     settings.quality = options.quality;
-    settings.keyFrameEvery = 20; // a key frame every 20 slots (3 s at 150 ms): players can seek
+    settings.keyFrameEvery = SlotsOfASecond(options.framePeriodMs);
     settings.quick = true;
     plan.palette = FramePalette(options.pixelFormat);
     plan.soundFile = options.soundFile;

@@ -105,7 +105,7 @@ TEST(BatchEndToEnd, SampleDecksAreWrittenBrokenAndMissingReportedAndASecondRunSk
         list += (kSamples + "/" + sample).toUtf8() + "\n";
     list += "other/deckrec-sample.fodp\n   \nbroken.fodp\n# missing on purpose\nmissing.pptx\n";
     Write(d + "decks.txt", list);
-    const QStringList args = {"batch", "--list", d + "decks.txt", "-O", d + "out", "--formats", "mp4,gif",
+    const QStringList args = {"batch", "--list", d + "decks.txt", "-O", d + "out", "--formats", "mp4,gif,chapters",
                               "--latency", "1000", "-j", "2"};
 
     const Outcome first = Finish(Start(args + QStringList{"--progress", "json"}, d + "cache"));
@@ -126,7 +126,7 @@ TEST(BatchEndToEnd, SampleDecksAreWrittenBrokenAndMissingReportedAndASecondRunSk
     EXPECT_EQ(summary[0]["done"].toInt(), good);
     EXPECT_EQ(summary[0]["failed"].toInt(), 2);
     EXPECT_EQ(summary[0]["failures"].toArray().size(), 2);
-    EXPECT_EQ(EventsOf(events, "output").size(), static_cast<size_t>(2 * good));
+    EXPECT_EQ(EventsOf(events, "output").size(), static_cast<size_t>(3 * good));
     EXPECT_FALSE(EventsOf(events, "progress").empty());
 
     // Every good deck's outputs play; the two decks named alike got names of their own.
@@ -135,14 +135,15 @@ TEST(BatchEndToEnd, SampleDecksAreWrittenBrokenAndMissingReportedAndASecondRunSk
         if (sample != "deckrec-sample.fodp")
             expected << QFileInfo(sample).completeBaseName();
     QStringList outputs = FilesIn(d + "out");
-    EXPECT_EQ(outputs.size(), 2 * good) << outputs.join(' ').toStdString();
+    EXPECT_EQ(outputs.size(), 3 * good) << outputs.join(' ').toStdString();
     EXPECT_EQ(outputs.filter(QRegularExpression("^deckrec-sample-[0-9a-f]{8}\\.mp4$")).size(), 2)
         << outputs.join(' ').toStdString();
     for (const QString& name : expected) {
         EXPECT_TRUE(Probe(d + "out/" + name + ".mp4").startsWith("h264,")) << name.toStdString();
         EXPECT_TRUE(Probe(d + "out/" + name + ".gif").startsWith("gif,560,")) << name.toStdString();
+        EXPECT_TRUE(Bytes(d + "out/" + name + ".chapters.txt").startsWith("0:00 ")) << name.toStdString();
     }
-    for (const QString& output : outputs)
+    for (const QString& output : outputs.filter(QRegularExpression("\\.(mp4|gif)$")))
         EXPECT_FALSE(Probe(d + "out/" + output).isEmpty()) << output.toStdString();
     for (const QString& name : expected + QStringList{"broken", "missing"})
         EXPECT_TRUE(QFileInfo(d + "out/logs/" + name + ".log").size() > 0) << name.toStdString();

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -195,4 +196,92 @@ TEST(DeckTextEndToEnd, LatencyTimingsIgnoreTheDecksTimerAndADeckWithoutNotesGets
     EXPECT_TRUE(plain.out.contains("no caption track: the deck has no speaker notes")) << plain.out.toStdString();
     EXPECT_TRUE(SubtitleCodecs(d + "s.mkv").isEmpty());
     EXPECT_EQ(Chapters(d + "s.mkv").size(), 4u);
+}
+
+// Nothing is lost quietly: stored shows and notes that are not what was stored (a full disk cut
+// one short, a hand or another run put something else there) are made again with a line on
+// stderr, captions are never written empty because the notes could not be read, and a kept
+// recording's missing frame file is named instead of shown as the slot before.
+TEST(DeckTextEndToEnd, DamagedStoredShowsAndNotesAreMadeAgainAndUnreadNotesOrLostFramesWriteNothingQuietly)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    ASSERT_EQ(Program("soffice", {"-env:UserInstallation=file://" + d + "profile", "--headless", "--norestore",
+                                  "--convert-to", "pptx", "--outdir", d, kDeck}).status, 0);
+    const QString deck = d + "timeline-deck.pptx";
+    qputenv("XDG_CACHE_HOME", (d + "cache").toUtf8());
+    const QStringList convert = {"convert", deck, "-q", "--latency", "300", "-o", d + "a.vtt"};
+    const Ran first = Deckrec(convert);
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    ASSERT_TRUE(Text(d + "a.vtt").contains("Grüße aus Köln")) << "the notes of a .pptx";
+    // A deck whose name is not UTF-8 and holds an escape sequence is found, and its name
+    // reaches the terminal escaped (the shell passes the bytes as they are).
+    const Ran oddName = Program("bash", {"-c", "cp \"$1\" \"$2\"/bad$'\\xff\\x1b[31m.pptx' && cd \"$2\" && \"$3\" convert "
+                                               "bad$'\\xff\\x1b[31m.pptx' --latency 300 -o odd.gif",
+                                         "sh", deck, d, DECKREC_PROGRAM});
+    EXPECT_EQ(oddName.status, 0) << oddName.err.toStdString();
+    EXPECT_TRUE(oddName.err.contains("\\x1b[31m.pptx")) << oddName.err.toStdString();
+    EXPECT_FALSE(oddName.err.contains(QChar(0x1b)));
+    Program("bash", {"-c", "rm -f \"$1\"/bad*.pptx", "sh", d}); // a name QTemporaryDir cannot spell
+    const QDir shows(d + "cache/deckrec/shows");
+    const QString show = shows.filePath(shows.entryList({"*.svg"}).value(0));
+    const QString flat = shows.filePath(shows.entryList({"*.fodp"}).value(0));
+
+    struct Damage {
+        const char* what;
+        std::function<void()> apply;
+        const char* reason;
+    } damages[] = {
+        {"show cut short", [&] { QFile(show).resize(1000); }, "it is incomplete"},
+        {"show emptied", [&] { QFile(show).resize(0); }, "it is incomplete"},
+        {"show a link", [&] { QFile::remove(show); QFile::link(flat, show); }, "it is not a regular file"},
+        {"show a folder", [&] { QFile::remove(show); QDir().mkpath(show); }, "it is not a regular file"},
+        {"another deck's show", [&] {
+             QFile file(show);
+             file.open(QIODevice::ReadWrite);
+             const QByteArray text = file.readAll().replace("Opening", "Opened!");
+             file.seek(0);
+             file.write(text);
+         }, "it is damaged or belongs to another deck"},
+        {"notes cut short", [&] { QFile(flat).resize(2000); }, "it is incomplete"},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        damage.apply();
+        QFile::remove(d + "a.vtt");
+        const Ran again = Deckrec(convert);
+        EXPECT_EQ(again.status, 0) << again.err.toStdString();
+        EXPECT_TRUE(again.err.contains(QString("was not used (") + damage.reason + "); it is made again"))
+            << again.err.toStdString();
+        EXPECT_TRUE(Text(d + "a.vtt").contains("Grüße aus Köln"));
+        EXPECT_TRUE(QFileInfo(show).isFile() && !QFileInfo(show).isSymLink());
+    }
+
+    // A kept recording whose notes could not be read writes no empty captions.
+    ASSERT_EQ(Deckrec({"convert", deck, "-q", "--latency", "300", "-o", d + "b.gif", "--keep-recording", d + "rec"}).status, 0);
+    QFile manifest(d + "rec/recording.json");
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    QJsonObject json = QJsonDocument::fromJson(manifest.readAll()).object();
+    manifest.close();
+    json.remove("notes");
+    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    manifest.write(QJsonDocument(json).toJson());
+    manifest.close();
+    const Ran unread = Deckrec({"export", d + "rec", "-o", d + "c.vtt", "-o", d + "c.gif"});
+    EXPECT_EQ(unread.status, 1) << unread.err.toStdString();
+    EXPECT_TRUE(unread.err.contains("c.vtt: the deck's speaker notes could not be read")) << unread.err.toStdString();
+    EXPECT_FALSE(QFile::exists(d + "c.vtt"));
+    EXPECT_TRUE(QFile::exists(d + "c.gif"));
+
+    // The frame where the second slide came on screen goes missing.
+    const int slot = QJsonDocument::fromJson(Text(d + "rec/recording.json").toUtf8()).object()["slides"][1]["slot"].toInt();
+    ASSERT_TRUE(QFile::remove(d + QString("rec/temp%1.bmp").arg(slot)));
+    const Ran lost = Deckrec({"export", d + "rec", "-o", d + "d.gif"});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_TRUE(lost.err.contains(QString("the frame file of slot %1 (temp%1.bmp) is missing").arg(slot))) << lost.err.toStdString();
+    EXPECT_FALSE(QFile::exists(d + "d.gif"));
+    const Ran allowed = Deckrec({"export", d + "rec", "-o", d + "d.gif", "--allow-missing-frames"});
+    EXPECT_EQ(allowed.status, 0) << allowed.err.toStdString();
+    EXPECT_TRUE(allowed.err.contains("warning: ")) << allowed.err.toStdString();
+    qunsetenv("XDG_CACHE_HOME");
 }

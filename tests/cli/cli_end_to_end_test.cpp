@@ -267,8 +267,10 @@ TEST(CommandLineEndToEnd, AKilledOrHungUpRunLeavesAKeptRecordingThatExportsWithA
         EXPECT_FALSE(QFile::exists(d + "k.gif"));
         EXPECT_GE(FrameCountOf(d + "keep1"), 10) << "written down within a second of the end";
 
-        const Outcome exported = Deckrec({"export", d + "keep1", "-o", d + "e.gif"}, false);
+        // The slide timeline was kept as the run went: the chapters come out too.
+        const Outcome exported = Deckrec({"export", d + "keep1", "-o", d + "e.gif", "-o", d + "e.chapters.txt"}, false);
         ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+        EXPECT_TRUE(Bytes(d + "e.chapters.txt").startsWith("0:00 ")) << Bytes(d + "e.chapters.txt").toStdString();
         EXPECT_TRUE(exported.err.contains(QRegularExpression("keep1 was interrupted at slot \\d+ \\(0:0\\d\\.\\d\\)")))
             << exported.err.toStdString();
         EXPECT_TRUE(Bytes(d + "e.gif").startsWith("GIF89a"));

@@ -1,8 +1,15 @@
 // What the command line refuses, with the one line it prints; what it accepts, as the settings
 // the windows would use.
+#include "cli/batch_plan.h"
 #include "cli/command_line.h"
+#include "cli/output_plan.h"
+#include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -55,6 +62,8 @@ TEST(CommandLine, UsageErrorsNameWhatIsWrong)
         {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "nan"}, "--max-minutes takes"},
         {{"convert", "a.odp", "-o", "x.gif", "--max-minutes", "5m"}, "--max-minutes takes"},
         {{"export", "dir", "-o", "x.gif", "--max-minutes", "5"}, "--max-minutes belongs to convert"},
+        {{"export", "dir", "-o", "dir/x.gif"}, "export never writes into the recording's folder dir"},
+        {{"export", "dir/", "-o", "./dir/sub/../x.gif"}, "export never writes into the recording's folder"},
         {{"a.odp", "b.odp"}, "only one deck"},
         {{"-platform"}, "-platform needs a value"},
     };
@@ -121,7 +130,6 @@ TEST(CommandLine, HelpAndVersionWinAndTheWindowsTakeADeckAndToolkitOptions)
     ASSERT_EQ(windows.error, "");
     EXPECT_EQ(windows.command.command, Command::Windows);
     EXPECT_EQ(windows.command.input, "talk.odp");
-    EXPECT_EQ(windows.command.toolkitArguments, (std::vector<std::string>{"-platform", "offscreen"}));
 }
 
 TEST(CommandLine, MaxMinutesSetsTheSlotLimitWithinWhatARecordingCanHold)
@@ -181,4 +189,72 @@ TEST(CommandLine, GifToleranceAndSizeBudget)
         const ParsedCommandLine parsed = Parse(args);
         EXPECT_NE(parsed.error.find(expected), std::string::npos) << "got \"" << parsed.error << "\" for " << options[0];
     }
+}
+
+// An odd video size that the encoder cannot take is written at the nearest even size of its
+// shape; a GIF and an encoder that takes odd sides keep the size as asked.
+TEST(OutputPlan, OddVideoSizesGoToTheNearestEvenSizeOfTheirShapeWhereTheEncoderNeedsIt)
+{
+    FfmpegEncoderFacility encoders;
+    struct Case {
+        std::string output;
+        std::string size;
+        std::optional<ZoomSize> even;
+    } cases[] = {
+        {"x.mp4", "360x203", ZoomSize{360, 202}},
+        {"x.mp4", "361x203", ZoomSize{360, 202}},
+        {"x.webm", "99x57", std::nullopt},
+        {"x.mp4", "360x202", std::nullopt},
+        {"x.gif", "361x203", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output + " " + c.size);
+        const ParsedCommandLine parsed = Parse({"convert", "a.odp", "-o", (fs::temp_directory_path() / c.output).string(),
+                                                "--size", c.size});
+        ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+        const std::vector<PlannedOutput> plan = PlanOutputs(parsed.command, encoders);
+        ASSERT_EQ(plan.size(), 1u);
+        EXPECT_EQ(plan[0].evenSize, c.even);
+    }
+}
+
+// The help, the parser and batch agree on which options take a value: every option --help
+// shows with a value name needs one, every other takes none, and batch passes each on to
+// convert with its value instead of taking the value for a deck.
+TEST(CommandLine, HelpParserAndBatchAgreeOnWhichOptionsTakeAValue)
+{
+    const std::regex line(R"(^  (?:-\w, )?(--?[\w-]+)( \S+)?(  |$))");
+    const std::string usage = UsageText();
+    std::istringstream lines(usage);
+    int options = 0;
+    for (std::string text; std::getline(lines, text);) {
+        std::smatch match;
+        if (!std::regex_search(text, match, line) || match[1] == "--help" || match[1] == "--version")
+            continue;
+        const std::string option = match[1];
+        const bool takesValue = match[2].matched;
+        ++options;
+        EXPECT_EQ(ConversionOptionTakesValue(option), takesValue) << option;
+        const ParsedCommandLine parsed = Parse({"convert", "a.odp", "-o", "x.gif", option});
+        if (takesValue)
+            EXPECT_NE(parsed.error.find(option + " needs a value"), std::string::npos) << parsed.error;
+        else
+            EXPECT_EQ(parsed.error.find("unknown option"), std::string::npos) << parsed.error;
+    }
+    EXPECT_GE(options, 25);
+
+    const ParsedBatch batch = ParseBatchCommandLine({"a.odp", "-O", "out", "--max-minutes", "5", "--timings", "latency",
+                                                     "--gif-tolerance", "4", "--gif-max-size", "8M"});
+    EXPECT_EQ(batch.error, "");
+    EXPECT_EQ(batch.options.decks, std::vector<std::string>{"a.odp"});
+}
+
+// The command-line reference in docs/ shows both helps as the program prints them.
+TEST(CommandLine, TheReferenceInTheDocsShowsTheHelpAsItIs)
+{
+    std::ifstream file(DECKREC_SOURCE_DIR "/docs/cli.md");
+    const std::string reference((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(reference.empty());
+    EXPECT_NE(reference.find(UsageText()), std::string::npos) << "docs/cli.md: paste `deckrec --help` again";
+    EXPECT_NE(reference.find(BatchUsageText()), std::string::npos) << "docs/cli.md: paste `deckrec batch --help` again";
 }

@@ -83,10 +83,14 @@ TEST(SlideTimeline, TheSiteChapterListMergesChaptersShorterThanTenSeconds)
 TEST(Captions, NotesSpreadOverTheSlideInCuesOfTwoLinesOfFortyTwoCharacters)
 {
     const std::string long_word(50, 'x');
+    std::string speech;
+    for (int k = 0; k < 1000; ++k)
+        speech += "word ";
     struct Case {
         const char* what;
         std::string notes;
         size_t cues;
+        bool shortened = false;
     } cases[] = {
         {"empty", "", 0},
         {"white space", " \n\t ", 0},
@@ -95,10 +99,16 @@ TEST(Captions, NotesSpreadOverTheSlideInCuesOfTwoLinesOfFortyTwoCharacters)
         {"many words", "one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen "
                        "sixteen seventeen eighteen nineteen twenty twenty-one twenty-two twenty-three", 3},
         {"a word longer than a line is cut", long_word + " end", 1},
+        {"notes too long for the slide keep cues of a second", speech, 8, true},
     };
     for (const Case& c : cases) {
-        const std::vector<TimedText> cues = NoteCues(c.notes, 1000, 9000);
+        bool shortened = false;
+        const std::vector<TimedText> cues = NoteCues(c.notes, 1000, 9000, &shortened);
         ASSERT_EQ(cues.size(), c.cues) << c.what;
+        EXPECT_EQ(shortened, c.shortened) << c.what;
+        if (c.shortened) {
+            EXPECT_EQ(cues.back().text.substr(cues.back().text.size() - 3), "\xE2\x80\xA6") << c.what;
+        }
         long long at = 1000;
         size_t characters = 0;
         for (const TimedText& cue : cues) {

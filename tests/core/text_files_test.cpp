@@ -1,5 +1,6 @@
 #include "core/deckrec_error.h"
 #include "core/presentation_page.h"
+#include "core/printable_text.h"
 #include "core/text_files.h"
 #include "support/temp_program_folder.h"
 
@@ -68,5 +69,30 @@ TEST(PresentationPage, MissingTemplateGivesAnEmptyPageAndWriteFailuresAreReporte
         FAIL() << "no error";
     } catch (const DeckrecError& e) {
         EXPECT_STREQ(e.what(), "I/O error 2");
+    }
+}
+
+// File names as bytes: what a terminal may show of them, and what a strict JSON reader takes.
+TEST(PrintableText, ControlCharactersAndStrayBytesAreEscapedForTheTerminalAndReplacedForJson)
+{
+    struct Case {
+        std::string text;
+        bool valid;
+        std::string printable;
+        std::string utf8;
+    } cases[] = {
+        {"talk.odp", true, "talk.odp", "talk.odp"},
+        {"Grüße\tköln\n", true, "Grüße\tköln\n", "Grüße\tköln\n"},
+        {"bad\xff.fodp", false, "bad\\xff.fodp", "bad\xEF\xBF\xBD.fodp"},
+        {"\x1b[31mred", true, "\\x1b[31mred", "\x1b[31mred"},
+        {"c1\xC2\x9B" "x", true, "c1\\xc2\\x9bx", "c1\xC2\x9B" "x"},
+        {"overlong\xC0\xAF", false, "overlong\\xc0\\xaf", "overlong\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"cut\xE2\x82", false, "cut\\xe2\\x82", "cut\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"del\x7f", true, "del\\x7f", "del\x7f"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsValidUtf8(c.text), c.valid) << c.printable;
+        EXPECT_EQ(PrintableText(c.text), c.printable);
+        EXPECT_EQ(ValidUtf8(c.text), c.utf8) << c.printable;
     }
 }

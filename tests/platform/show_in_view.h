@@ -3,9 +3,9 @@
 // program folder: scripts run in the page and their answers come back as text.
 
 #include "platform/webengine/browser_environment.h"
-#include "platform/webengine/page_without_dialogs.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
+#include "platform/webengine/show_page.h"
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
@@ -61,5 +61,5 @@ public:
     PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
     QWebEngineProfile profile;
     QWebEngineView view;
-    QWebEnginePage* page = new PageWithoutDialogs(&profile, &view);
+    QWebEnginePage* page = new ShowPage(&profile, &view);
 };

@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <functional>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -64,6 +66,10 @@ public:
     void StartSound(const std::string&) override { log.push_back("sound on"); }
     void StopSound() override { log.push_back("sound off"); }
     void SessionEnded(bool kept) override { log.push_back(kept ? "host: kept" : "host: discarded"); }
+    void ShowStalled(const ShownSlide& slide, int deckMs) override
+    {
+        log.push_back("stalled on slide " + std::to_string(slide.number) + " after " + std::to_string(deckMs));
+    }
 
     int latency = 1000;
     bool autoRecord = true;
@@ -180,14 +186,16 @@ TEST_F(Session, AFrameStoreThatCannotWriteStopsTheLoopWithItsErrorAndTheSoundOff
 namespace {
 
 // A show whose steps report themselves as slides, and where some steps move on by themselves
-// after a set time on the session's clock, as a deck's timed slides do.
+// after a set time on the session's clock, as a deck's timed slides do; a stalled step says
+// it will and never does.
 class TimedShow : public FakeShow {
 public:
     explicit TimedShow(StepClock& clock) : clock_(clock)
     {
         clock_.onWait = [this](int) {
             const auto timer = timers.find(step);
-            if (step < steps && timer != timers.end() && clock_.now - startedAt_ >= static_cast<uint32_t>(timer->second))
+            if (step < steps && timer != timers.end() && !stalls.count(step) &&
+                clock_.now - startedAt_ >= static_cast<uint32_t>(timer->second))
                 Show(step + 1);
         };
     }
@@ -203,9 +211,10 @@ public:
         const int shown = std::min(step, steps - 1);
         return {shown + 1, shown == 2 ? "" : "Step " + std::to_string(shown)};
     }
-    bool AdvancesByItself() override { return step < steps && timers.count(step) > 0; }
+    int SelfAdvanceMs() override { return step < steps && timers.count(step) > 0 ? timers.at(step) : -1; }
 
     std::map<int, int> timers; // step -> ms after which it moves on by itself
+    std::set<int> stalls;
     int clicks = 0;
 
 private:
@@ -224,19 +233,23 @@ TEST_F(Session, SlidesAreNotedAtTheirSlotsAndATimedSlideMovesOnByItselfWithoutAC
 {
     struct Case {
         std::map<int, int> timers;
+        std::set<int> stalls;
         std::vector<int> starts; // where slides 1..4 came on screen
         int clicks;
     } cases[] = {
         // Every step on the latency: 1000 ms of a 100 ms period apart.
-        {{}, {1, 10, 20, 30}, 4},
+        {{}, {}, {1, 10, 20, 30}, 4},
         // Slide 2 moves on after 2500 ms by itself; slide 3 then gets its full latency.
-        {{{1, 2500}}, {1, 10, 35, 45}, 3},
+        {{{1, 2500}}, {}, {1, 10, 35, 45}, 3},
+        // Slide 2 says so and never does: four latencies past its time the recorder clicks.
+        {{{1, 2500}}, {1}, {1, 10, 75, 85}, 4},
     };
     for (const Case& c : cases) {
         StepClock stepClock;
         TimedShow timed(stepClock);
         timed.steps = 4;
         timed.timers = c.timers;
+        timed.stalls = c.stalls;
         RecordingHost timedHost{files};
         EventLog log{timedHost.log};
         RecordingSession timedSession{timedHost, timed, stepClock, log};
@@ -251,5 +264,7 @@ TEST_F(Session, SlidesAreNotedAtTheirSlotsAndATimedSlideMovesOnByItselfWithoutAC
         for (size_t k = 0; k < starts.size(); ++k)
             EXPECT_NEAR(starts[k], c.starts[k], 1) << "slide " << k + 1;
         EXPECT_EQ(timed.clicks, c.clicks) << "the last click finds the end screen";
+        EXPECT_EQ(std::count(timedHost.log.begin(), timedHost.log.end(), "stalled on slide 2 after 2500"),
+                  static_cast<long>(c.stalls.size()));
     }
 }

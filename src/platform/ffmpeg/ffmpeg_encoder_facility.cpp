@@ -1,6 +1,7 @@
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include "core/deckrec_error.h"
+#include "core/frame_period.h"
 #include "platform/ffmpeg/ffmpeg_encoder_options.h"
 #include "platform/ffmpeg/ffmpeg_encoder_quality.h"
 #include "platform/ffmpeg/ffmpeg_frame_compressor.h"
@@ -98,7 +99,7 @@ bool FfmpegEncoderFacility::accepts(const std::string& code, int width, int heig
     settings.height = height;
     settings.bitCount = bitCount;
     settings.frameTime = frameTime;
-    settings.keyFrameEvery = static_cast<int>(std::nearbyint(1000.0 / frameTime));
+    settings.keyFrameEvery = SlotsOfASecond(frameTime);
     const bool accepted = probe(*encoder, settings);
     answers_[key] = accepted;
     return accepted;

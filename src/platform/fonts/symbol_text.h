@@ -11,6 +11,8 @@
 #include <QByteArray>
 
 // The show with a script that, in the page, gives each run of a missing Wingdings or Symbol
-// font the symbols' characters. It runs after the show's own layout scripts, which find paragraphs by
-// the deck's characters. The show itself is unchanged when no such run is there.
+// font the symbols' characters, and spaces the runs of a line so that it ends where the suite
+// ends it in the text area the show marks its paragraph with (data-text-area). It runs after
+// the show's own layout scripts, which find paragraphs by the deck's characters. The show
+// itself is unchanged when no such run is there.
 QByteArray WithSymbolText(const QByteArray& show, const FontResolver& resolver);

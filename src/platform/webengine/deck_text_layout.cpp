@@ -1,10 +1,13 @@
 #include "platform/webengine/deck_text_layout.h"
 #include "platform/webengine/flat_deck_text.h"
 #include "platform/webengine/show_document.h"
+#include "platform/fonts/font_resolver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -12,6 +15,10 @@ const QString kTextAlign = QStringLiteral("style:paragraph-properties/fo:text-al
 const QString kTextAlignLast = QStringLiteral("style:paragraph-properties/fo:text-align-last");
 const QString kMarginRight = QStringLiteral("style:paragraph-properties/fo:margin-right");
 const QString kPaddingRight = QStringLiteral("style:graphic-properties/fo:padding-right");
+const QString kLetterSpacing = QStringLiteral("style:text-properties/fo:letter-spacing");
+const QString kFontName = QStringLiteral("style:text-properties/style:font-name");
+const QString kMarginLeft = QStringLiteral("style:paragraph-properties/fo:margin-left");
+const QString kPaddingLeft = QStringLiteral("style:graphic-properties/fo:padding-left");
 
 // Runs as the page is parsed, before the show's onload start, so that the show's copies of a
 // paragraph (for its animations) carry the spacing too. It measures the lines as the browser
@@ -59,6 +66,56 @@ const char kJustifyScript[] = R"JS(
 })
 )JS";
 
+// Runs as the page is parsed, before the justify script measures the lines and before the
+// show's copies of a paragraph are made. The spacing is in the show's units, as the page's
+// font sizes are, so it scales with the slide.
+const char kSpacingScript[] = R"JS(
+(function (plan) {
+  function squeeze(s) { return s.replace(/\s+/g, ''); }
+  document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
+    var wanted = plan[(page.getAttribute('ooo:name') || '').replace(/[^\p{L}\p{N}]/gu, '')];
+    if (!wanted) return;
+    page.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph) {
+      var text = squeeze(paragraph.textContent);
+      var found = -1;
+      for (var i = 0; i < wanted.length && found < 0; ++i) if (wanted[i].t === text) found = i;
+      if (found < 0) return;
+      var ranges = wanted.splice(found, 1)[0].s;
+      var at = 0;
+      paragraph.querySelectorAll('tspan').forEach(function (run) {
+        if (run.querySelector('tspan') || run.classList.contains('BulletPlaceholder')) return;
+        var length = squeeze(run.textContent).length;
+        if (!length) return;
+        for (var r = 0; r < ranges.length; ++r)
+          if (at >= ranges[r][0] && at < ranges[r][1]) { run.style.letterSpacing = ranges[r][2] + 'px'; break; }
+        at += length;
+      });
+    });
+  });
+})
+)JS";
+
+// Runs as the page is parsed: the paragraph elements of the show's pages get their text area,
+// which the served page's symbol script reads once it has recoded their symbols.
+const char kTextAreaScript[] = R"JS(
+(function (plan) {
+  function squeeze(s) { return s.replace(/\s+/g, ''); }
+  document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
+    var wanted = plan[(page.getAttribute('ooo:name') || '').replace(/[^\p{L}\p{N}]/gu, '')];
+    if (!wanted) return;
+    page.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph) {
+      var text = squeeze(paragraph.textContent);
+      for (var i = 0; i < wanted.length; ++i)
+        if (wanted[i].t === text) {
+          var p = wanted.splice(i, 1)[0];
+          paragraph.setAttribute('data-text-area', p.l + ' ' + p.r + ' ' + p.a);
+          return;
+        }
+    });
+  });
+})
+)JS";
+
 // LibreOffice's show script sets a master's date, footer and number fields at a fixed margin
 // of 0.25 cm inside their boxes, whatever the box's own padding; the suite draws them where the
 // master's placeholder text stands. Runs before that script starts: the box it reads is moved
@@ -101,6 +158,88 @@ const char kFieldScript[] = R"JS(
 )JS";
 
 } // namespace
+
+std::vector<SpacedParagraph> SpacedParagraphs(const QByteArray& flatOdf)
+{
+    const FlatDeckText deck(flatOdf);
+    std::vector<SpacedParagraph> spaced;
+    for (const DeckParagraph& paragraph : deck.Paragraphs()) {
+        SpacedParagraph out;
+        out.slide = paragraph.slide;
+        for (const DeckRun& run : paragraph.runs) {
+            const int first = int(out.text.size());
+            out.text += run.text;
+            // "normal" (the font's own spacing) reads as no length.
+            const double spacing = OdfLength(deck.RunValue(paragraph, run, kLetterSpacing)).value_or(0);
+            if (spacing == 0)
+                continue;
+            if (!out.spaced.empty() && out.spaced.back().end == first && out.spaced.back().spacing == spacing)
+                out.spaced.back().end = int(out.text.size());
+            else
+                out.spaced.push_back({first, int(out.text.size()), spacing});
+        }
+        if (!out.spaced.empty())
+            spaced.push_back(out);
+    }
+    return spaced;
+}
+
+QByteArray WithLetterSpacing(const QByteArray& show, const std::vector<SpacedParagraph>& paragraphs)
+{
+    if (paragraphs.empty())
+        return show;
+    QJsonObject plan;
+    for (const SpacedParagraph& paragraph : paragraphs) {
+        QJsonArray ranges;
+        for (const SpacedParagraph::Range& range : paragraph.spaced)
+            ranges.append(QJsonArray{range.first, range.end, range.spacing});
+        AddToPagePlan(plan, paragraph.slide, {{"t", paragraph.text}, {"s", ranges}});
+    }
+    return WithScript(show, kSpacingScript + ("(" + ScriptJson(plan) + ");"));
+}
+
+std::vector<SymbolParagraph> SymbolParagraphs(const QByteArray& flatOdf)
+{
+    static const QRegularExpression numbered(QStringLiteral("[0-9]+$"));
+    const FlatDeckText deck(flatOdf);
+    std::vector<SymbolParagraph> found;
+    for (const DeckParagraph& paragraph : deck.Paragraphs()) {
+        if (!paragraph.shape.placed)
+            continue;
+        // A font is named by its declaration, which is the family's name, numbered when two
+        // declarations share a family ("Wingdings1").
+        const bool symbols = std::any_of(paragraph.runs.begin(), paragraph.runs.end(), [&](const DeckRun& run) {
+            const QString name = deck.RunValue(paragraph, run, kFontName);
+            return IsRecodedSymbolFont(name) || IsRecodedSymbolFont(QString(name).remove(numbered));
+        });
+        if (!symbols)
+            continue;
+        SymbolParagraph out;
+        out.slide = paragraph.slide;
+        out.text = paragraph.Text();
+        out.left = paragraph.shape.x + OdfLength(deck.ShapeValue(paragraph, kPaddingLeft)).value_or(0) +
+                   OdfLength(deck.ParagraphValue(paragraph, kMarginLeft)).value_or(0);
+        out.right = paragraph.shape.x + paragraph.shape.width - OdfLength(deck.ShapeValue(paragraph, kPaddingRight)).value_or(0) -
+                    OdfLength(deck.ParagraphValue(paragraph, kMarginRight)).value_or(0);
+        out.align = deck.ParagraphValue(paragraph, kTextAlign);
+        if (out.align.isEmpty())
+            out.align = QStringLiteral("start");
+        if (!out.text.isEmpty())
+            found.push_back(out);
+    }
+    return found;
+}
+
+QByteArray WithSymbolTextAreas(const QByteArray& show, const std::vector<SymbolParagraph>& paragraphs)
+{
+    if (paragraphs.empty())
+        return show;
+    QJsonObject plan;
+    for (const SymbolParagraph& paragraph : paragraphs)
+        AddToPagePlan(plan, paragraph.slide,
+                      {{"t", paragraph.text}, {"l", paragraph.left}, {"r", paragraph.right}, {"a", paragraph.align}});
+    return WithScript(show, kTextAreaScript + ("(" + ScriptJson(plan) + ");"));
+}
 
 std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf)
 {

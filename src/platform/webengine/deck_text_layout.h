@@ -15,6 +15,47 @@ struct JustifiedParagraph {
     bool lastLineToo = false; // fo:text-align-last="justify"
 };
 
+// A paragraph with runs whose letters the deck spaces wider or closer (fo:letter-spacing).
+struct SpacedParagraph {
+    QString slide; // as for JustifiedParagraph
+    QString text;
+    struct Range {
+        int first = 0; // [first, end) indices into text
+        int end = 0;
+        double spacing = 0; // added after each character, in the show's units; negative closer
+    };
+    std::vector<Range> spaced;
+};
+
+// Every paragraph of the deck's slides with letters spaced other than the font spaces them,
+// in document order; left out as for JustifiedParagraphs.
+std::vector<SpacedParagraph> SpacedParagraphs(const QByteArray& flatOdf);
+
+// The show with a script that, as the page is parsed and before the show starts (and before
+// WithJustifiedLines's script measures the lines), gives each spaced run the deck's spacing.
+// The SVG sets each line from its start only and writes no spacing, so a spaced line comes
+// out as narrow as unspaced text. The show itself is unchanged when no letters are spaced.
+QByteArray WithLetterSpacing(const QByteArray& show, const std::vector<SpacedParagraph>& paragraphs);
+
+// A paragraph with a run in a symbol font that the show's page may draw with other symbols
+// than the suite (see symbol_text.h), and where the suite sets its lines in its box.
+struct SymbolParagraph {
+    QString slide; // as for JustifiedParagraph
+    QString text;
+    double left = 0;  // the text area's edges, in the show's units: x + padding + margin
+    double right = 0; // x + width - padding - margin
+    QString align;    // fo:text-align: start, end, center, justify, ...
+};
+
+// Every paragraph of the deck's slides with a run in Wingdings, Symbol or another font the
+// suite recodes, in document order; left out as for JustifiedParagraphs.
+std::vector<SymbolParagraph> SymbolParagraphs(const QByteArray& flatOdf);
+
+// The show with a script that, as the page is parsed, marks each such paragraph with its text
+// area and alignment (data-text-area="left right align"): the served page's symbol script
+// fits the lines it changes to them. The show itself is unchanged when there is none.
+QByteArray WithSymbolTextAreas(const QByteArray& show, const std::vector<SymbolParagraph>& paragraphs);
+
 // Every justified paragraph of the deck's slides, in document order. Paragraphs of tables,
 // charts, notes and master pages, and of rotated shapes, are left out.
 std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf);

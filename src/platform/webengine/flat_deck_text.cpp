@@ -248,12 +248,17 @@ QString FlatDeckText::Chain(const QString& family, QString name, const QString& 
     return {};
 }
 
+QString FlatDeckText::LevelValue(const DeckParagraph& paragraph, const QString& property) const
+{
+    if (paragraph.shape.presentationStyle.isEmpty())
+        return {};
+    return Chain(QStringLiteral("presentation"), paragraph.shape.presentationStyle, property, paragraph.listLevel);
+}
+
 QString FlatDeckText::ShapeValue(const DeckParagraph& paragraph, const QString& property) const
 {
     const QString graphic = QStringLiteral("graphic");
-    QString value;
-    if (!paragraph.shape.presentationStyle.isEmpty())
-        value = Chain(QStringLiteral("presentation"), paragraph.shape.presentationStyle, property, paragraph.listLevel);
+    QString value = LevelValue(paragraph, property);
     if (value.isEmpty() && !paragraph.shape.graphicStyle.isEmpty())
         value = Chain(graphic, paragraph.shape.graphicStyle, property);
     if (value.isEmpty())
@@ -267,6 +272,12 @@ QString FlatDeckText::ParagraphValue(const DeckParagraph& paragraph, const QStri
     QString value;
     if (!paragraph.style.isEmpty())
         value = Chain(family, paragraph.style, property);
+    // A placeholder's paragraphs take their level's style before the shape's own paragraph
+    // style: the suite reads a .pptx whose master (or list level) justifies the body into outline
+    // styles that justify, beside a shape style that sets every paragraph on its start, and
+    // draws the paragraphs justified.
+    if (value.isEmpty())
+        value = LevelValue(paragraph, property);
     if (value.isEmpty() && !paragraph.shape.textStyle.isEmpty())
         value = Chain(family, paragraph.shape.textStyle, property);
     if (value.isEmpty())

@@ -59,7 +59,8 @@ public:
     // The shape's: its presentation style (or the outline level's), its graphic style, the
     // graphic defaults.
     QString ShapeValue(const DeckParagraph& paragraph, const QString& property) const;
-    // The paragraph's: its own style, the shape's text style, the shape's, the paragraph defaults.
+    // The paragraph's: its own style, its outline level's (the shape's presentation style),
+    // the shape's text style, the shape's, the paragraph defaults.
     QString ParagraphValue(const DeckParagraph& paragraph, const QString& property) const;
     // The run's: its spans' styles from the innermost out, then the paragraph's.
     QString RunValue(const DeckParagraph& paragraph, const DeckRun& run, const QString& property) const;
@@ -71,6 +72,9 @@ public:
     };
 
 private:
+    // Along the shape's presentation style, at the paragraph's outline level; empty for a shape
+    // without one.
+    QString LevelValue(const DeckParagraph& paragraph, const QString& property) const;
     QString Chain(const QString& family, QString name, const QString& property, int outlineLevel = 0) const;
 
     QHash<QString, Style> styles_; // by family and name; default styles under an empty name

@@ -1,5 +1,6 @@
 #include "platform/webengine/presentation_converter.h"
 
+#include "core/deck_files.h"
 #include "platform/webengine/deck_embedded_fonts.h"
 #include "platform/webengine/deck_kerning.h"
 #include "platform/webengine/deck_text_layout.h"
@@ -7,6 +8,7 @@
 #include "platform/webengine/field_placeholders.h"
 #include "platform/webengine/show_cache.h"
 #include "platform/webengine/show_content.h"
+#include "platform/webengine/show_hairlines.h"
 #include "platform/fonts/show_fonts.h"
 
 #include <QCryptographicHash>
@@ -23,6 +25,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -53,12 +56,16 @@ bool IsSlideShow(const QByteArray& content)
 }
 
 // What the show leaves out and the deck (one flat ODF file) tells: the faces it embeds, whether
-// its letters are kerned, how its paragraphs are aligned and which text casts a shadow.
+// its letters are kerned and how far apart, how its paragraphs are aligned (and where a line
+// with symbols ends) and which text casts a shadow. Letters are spaced before the justified
+// lines are measured.
 QByteArray WithWhatTheDeckSays(const QByteArray& show, const QByteArray& flatOdf)
 {
     const auto missing = [](const QString& family) { return !FontResolver::Shared().IsInstalled(family); };
-    const QByteArray justified = WithJustifiedLines(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
-                                                    JustifiedParagraphs(flatOdf));
+    const QByteArray spaced = WithLetterSpacing(WithDeckEmbeddedFonts(WithDeckKerning(show, flatOdf), flatOdf, missing),
+                                                SpacedParagraphs(flatOdf));
+    const QByteArray justified =
+        WithSymbolTextAreas(WithJustifiedLines(spaced, JustifiedParagraphs(flatOdf)), SymbolParagraphs(flatOdf));
     return WithTextShadows(justified, ShadowedParagraphs(flatOdf));
 }
 
@@ -142,8 +149,7 @@ QString PresentationConverter::ShowsFolder() const
 
 bool PresentationConverter::IsPresentationFile(const QString& path)
 {
-    static const QStringList kExtensions = {"ppt", "pptx", "pps", "ppsx", "odp", "fodp"};
-    return kExtensions.contains(QFileInfo(path).suffix().toLower());
+    return IsDeckFile(path.toStdString());
 }
 
 QString PresentationConverter::FlatPathOf(const QString& showPath)
@@ -161,7 +167,7 @@ QString PresentationConverter::CachedShowPath(const QString& presentationPath) c
     if (shared_)
         return shared_->ShowPath(presentationPath);
     return ShowsFolder() + CachePrefix(info) + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('-')
-        + QString::number(info.size()) + QStringLiteral("-layout5.svg");
+        + QString::number(info.size()) + QStringLiteral("-layout6.svg");
 }
 
 void PresentationConverter::Convert(const QString& presentationPath, std::function<void(const ConversionResult&)> asked)
@@ -180,11 +186,12 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
     if (!info.isFile() || !info.isReadable())
         return done(Failure(tr("The file cannot be read.")));
     if (!IsPresentationFile(presentationPath))
-        return done(Failure(tr("It is not a presentation: the viewer shows .ppt, .pptx, .pps, .ppsx and .odp files.")));
+        return done(Failure(tr("It is not a presentation: the viewer shows %1 files.")
+                                .arg(QString::fromStdString(DeckExtensionsText()))));
     const QString target = CachedShowPath(presentationPath);
     if (target.isEmpty())
         return done(Failure(tr("The file cannot be read.")));
-    if (QFileInfo::exists(target)) {
+    if (shared_ ? StoredShowIntact(presentationPath, target) : QFileInfo::exists(target)) {
         if (shared_)
             ShowCache::Touch(target);
         return done({true, target, QString()});
@@ -198,6 +205,22 @@ void PresentationConverter::Convert(const QString& presentationPath, std::functi
         shared_ ? startWhenFree(info.absoluteFilePath(), target) : start(info.absoluteFilePath(), target);
 }
 
+bool PresentationConverter::StoredShowIntact(const QString& deck, const QString& show) const
+{
+    QString why;
+    if (ShowCache::Intact(show, &why))
+        return true;
+    if (!why.isEmpty())
+        WarnOfDamage(deck, QStringLiteral("slide show"), why);
+    return false;
+}
+
+void PresentationConverter::WarnOfDamage(const QString& deck, const QString& what, const QString& why)
+{
+    std::fprintf(stderr, "deckrec: warning: the stored %s of %s was not used (%s); it is made again\n",
+                 what.toLocal8Bit().constData(), deck.toLocal8Bit().constData(), why.toLocal8Bit().constData());
+}
+
 void PresentationConverter::startWhenFree(const QString& path, const QString& target)
 {
     if (!waiting_.contains(target))
@@ -207,7 +230,7 @@ void PresentationConverter::startWhenFree(const QString& path, const QString& ta
         return;
     }
     // The show may have been stored while this process waited for the lock.
-    if (QFileInfo::exists(target)) {
+    if (StoredShowIntact(path, target)) {
         shared_->Release(target);
         ShowCache::Touch(target);
         return finish(target, {true, target, QString()});
@@ -222,10 +245,19 @@ void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::
         return done(QString());
     if (info.suffix().compare(QLatin1String("fodp"), Qt::CaseInsensitive) == 0)
         return done(info.absoluteFilePath());
-    // The show's conversion keeps the flat file beside the show.
+    // The show's conversion keeps the flat file beside the show; a flat file that is damaged
+    // takes its show with it, so that both are made again.
+    if (shared_) {
+        const QString show = CachedShowPath(presentationPath);
+        QString why;
+        if (!show.isEmpty() && !ShowCache::Intact(FlatPathOf(show), &why) && !why.isEmpty()) {
+            WarnOfDamage(presentationPath, QStringLiteral("speaker notes"), why);
+            QFile::remove(show);
+        }
+    }
     Convert(presentationPath, [this, presentationPath, done = std::move(done)](const ConversionResult& result) {
         const QString flat = FlatPathOf(CachedShowPath(presentationPath));
-        done(result.ok && QFileInfo::exists(flat) ? flat : QString());
+        done(result.ok && (shared_ ? ShowCache::Intact(flat) : QFileInfo::exists(flat)) ? flat : QString());
     });
 }
 
@@ -259,7 +291,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
         if (!ShowDrawsContent(show))
             return finish(target, Failure(tr("It shows no content: LibreOffice could not read it as a presentation.")));
         auto store = [this, work, target](const QByteArray& justified) {
-            const QByteArray laidOut = WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified));
+            const QByteArray laidOut = WithHairlinesAsDrawn(WithFieldsWherePlaced(WithFieldPlaceholdersAsDrawn(justified)));
             const QString cannotStore = DiskFull(ShowsFolder()) ? DiskFullReason(ShowsFolder())
                                                                 : tr("The slide show cannot be stored in %1.").arg(ShowsFolder());
             if (shared_) {
@@ -270,6 +302,8 @@ void PresentationConverter::start(const QString& path, const QString& target)
                 if (!file.open(QIODevice::WriteOnly) || file.write(laidOut) != laidOut.size() || !file.flush())
                     return finish(target, Failure(cannotStore));
                 file.close();
+                if (!ShowCache::Seal(complete, target))
+                    return finish(target, Failure(cannotStore));
                 if (!shared_->Store(complete, target))
                     return finish(target, Failure(cannotStore));
                 return finish(target, {true, target, QString()});
@@ -290,7 +324,7 @@ void PresentationConverter::start(const QString& path, const QString& target)
             return store(WithWhatTheDeckSays(show, deck));
         }
         const QString flatDir = work->filePath(QStringLiteral("flat"));
-        run(work, QStringLiteral("fodp"), path, flatDir, [show, flatDir, store, target](RunEnd, const QString&) {
+        run(work, QStringLiteral("fodp"), path, flatDir, [this, show, flatDir, store, target](RunEnd, const QString&) {
             const QStringList flat = QDir(flatDir).entryList({QStringLiteral("*.fodp")}, QDir::Files);
             if (flat.isEmpty())
                 return store(show);
@@ -298,6 +332,8 @@ void PresentationConverter::start(const QString& path, const QString& target)
             const QByteArray deck = FileContent(written);
             // Kept beside the show: the speaker notes are read from it.
             const QString kept = FlatPathOf(target);
+            if (shared_ && !ShowCache::Seal(written, kept))
+                return store(show);
             QFile::remove(kept);
             if (QFile::rename(written, kept) || QFile::copy(written, kept))
                 RemoveOtherVersions(kept);
@@ -332,6 +368,13 @@ void PresentationConverter::run(const std::shared_ptr<QTemporaryDir>& work, cons
         process->deleteLater();
         done(RunEnd::NotStarted, process->errorString());
     });
+    // LibreOffice leaves a temporary file behind in TMPDIR when it is stopped: one of the work
+    // folder's own goes with it.
+    const QString temporary = work->filePath(QStringLiteral("tmp"));
+    QDir().mkpath(temporary);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program_, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),

@@ -76,6 +76,10 @@ private:
     void run(const std::shared_ptr<QTemporaryDir>& work, const QString& format, const QString& path, const QString& outDir,
              std::function<void(RunEnd, const QString&)> done);
     void finish(const QString& target, const ConversionResult& result);
+    // The shared cache's show of deck can be served; a damaged one is removed with a line on
+    // stderr.
+    bool StoredShowIntact(const QString& deck, const QString& show) const;
+    static void WarnOfDamage(const QString& deck, const QString& what, const QString& why);
     // soffice starts oosplash, which starts soffice.bin: each conversion runs in a process
     // group of its own, and stopping it signals the whole group.
     static void StopProcessGroup(QProcess* process);

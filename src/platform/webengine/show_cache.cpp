@@ -22,13 +22,42 @@ namespace {
 
 // Part of every key: a change of how shows are made (LibreOffice's options, the format)
 // gets new names instead of serving shows of the old kind.
-constexpr char kShowKind[] = "deckrec-show-svg-1-layout5\n";
+constexpr char kShowKind[] = "deckrec-show-svg-1-layout7-sealed\n";
 
 constexpr qint64 kDefaultLimitBytes = 1024LL * 1024 * 1024;
 
 QString LockPath(const QString& show)
 {
     return show + QStringLiteral(".lock");
+}
+
+// The seal's last line: "<!-- deckrec-seal KEY DIGEST -->", an XML comment that the browser
+// and the deck readers pass over. The key is the stored name without its extension.
+constexpr char kSealStart[] = "\n<!-- deckrec-seal ";
+constexpr char kSealEnd[] = " -->\n";
+
+QByteArray SealOf(const QByteArray& content, const QString& place)
+{
+    return QByteArray(kSealStart) + QFileInfo(place).completeBaseName().toLatin1() + ' ' +
+           QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex() + kSealEnd;
+}
+
+// Why a stored file does not hold what was sealed for place; empty when it does.
+QString SealFault(const QString& place)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(place).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return QStringLiteral("it is not a regular file");
+    QFile file(place);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read");
+    const QByteArray content = file.readAll();
+    const qsizetype seal = content.lastIndexOf(kSealStart);
+    if (content.isEmpty() || seal < 0 || !content.endsWith(kSealEnd))
+        return QStringLiteral("it is incomplete");
+    if (content.mid(seal) != SealOf(content.left(seal), place))
+        return QStringLiteral("it is damaged or belongs to another deck");
+    return {};
 }
 
 } // namespace
@@ -125,6 +154,33 @@ bool ShowCache::Store(const QString& written, const QString& show)
     Touch(show);
     Prune(show);
     return true;
+}
+
+bool ShowCache::Seal(const QString& written, const QString& place)
+{
+    QFile file(written);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray seal = SealOf(file.readAll(), place);
+    return file.write(seal) == seal.size() && file.flush();
+}
+
+bool ShowCache::Intact(const QString& place, QString* why)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(place).constData(), &status) != 0)
+        return false; // nothing there yet: nothing wrong either
+    const QString fault = SealFault(place);
+    if (fault.isEmpty())
+        return true;
+    if (why)
+        *why = fault;
+    // A folder or a link in a show's place would never be replaced by a rename.
+    if (QFileInfo(place).isDir() && !QFileInfo(place).isSymLink())
+        QDir(place).removeRecursively();
+    else
+        QFile::remove(place);
+    return false;
 }
 
 QString ShowCache::WorkFolderTemplate() const

@@ -8,6 +8,10 @@
 // written under a name of its own and renamed into place, so that a reader in another process
 // sees the whole file or none. The folder is kept under a size: the shows used longest ago go
 // first (a show's modification time is its last use).
+//
+// What is stored is sealed: its last line names the key it was stored under and the digest of
+// everything before it. A show that is cut short (a full disk), empty, replaced by another
+// deck's show or by anything but a regular file is not served: it is removed and made again.
 
 #include <QHash>
 #include <QString>
@@ -43,6 +47,12 @@ public:
     // Moves a complete show written in this folder (a work folder inside it) to its place,
     // replacing what is there in one step, then prunes. False when the rename fails.
     bool Store(const QString& written, const QString& show);
+    // Appends the seal of the file written for place (a show, or the flat deck kept beside
+    // it) before it is moved there. False when it cannot be written.
+    static bool Seal(const QString& written, const QString& place);
+    // True when place holds what was sealed for it. Otherwise, when something is there, it is
+    // removed (also a link or a folder), why says what was wrong with it, and false.
+    static bool Intact(const QString& place, QString* why = nullptr);
 
     // A work folder inside the cache carries its owner's mark, so that what a killed run left
     // is removed by the next one; "convert-<mark>-XXXXXX".

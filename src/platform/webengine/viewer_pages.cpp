@@ -26,16 +26,22 @@ const char kViewerScript[] = R"JS(
     parent.postMessage({ deckrecFrameUrl: hash ? href + '#' + hash : href }, '*');
   }
 
+  // Each line of the title is a text position of its own: a break between two lines is a
+  // space in the title, as it is on the slide ("Math 260" over "Foundations of Geometry").
   function slideTitle(metaSlide) {
     var title = metaSlide.slideElement && metaSlide.slideElement.querySelector('.TitleText');
-    return title ? title.textContent.replace(/\s+/g, ' ').trim() : '';
+    if (!title) return '';
+    var lines = title.querySelectorAll('.TextPosition');
+    var text = lines.length ? Array.prototype.map.call(lines, function (line) { return line.textContent; }).join(' ')
+                            : title.textContent;
+    return text.replace(/\s+/g, ' ').trim();
   }
 
   // The recorder's slide timeline hears of a new slide when it starts to come on screen (the
   // URL follows only at the end of its transition), and whether the show has set itself a
   // time to move on, so that it sends no click of its own.
-  function advancing(pending) {
-    parent.postMessage({ deckrecAdvancing: pending }, '*');
+  function advancing(pending, afterMs) {
+    parent.postMessage({ deckrecAdvancing: pending, afterMs: afterMs || 0 }, '*');
   }
 
   var setCurrentSlide = MetaDocument.prototype.setCurrentSlide;
@@ -78,22 +84,39 @@ const char kViewerScript[] = R"JS(
       tell('slide');
     }
     var coming = theMetaDoc && theMetaDoc.aMetaSlideSet[index];
+    var opening = nCurSlide === undefined;
     if (coming) {
       advancing(false);
       parent.postMessage({ deckrecSlide: index + 1, title: slideTitle(coming) }, '*');
     }
-    return displaySlide.apply(this, arguments);
+    var result = displaySlide.apply(this, arguments);
+    // Leaving a slide ends its effects, which may set the timer of the slide being left just
+    // before the engine clears it: what holds is the state once the new slide is under way.
+    announceTimer(this);
+    // A transition into the first slide ends only as time passes, and on the recorder's clock
+    // no time passes before the recording starts: there the show has begun once the
+    // transition has. On the wall clock the recording still starts on the finished slide.
+    if (opening && coming && window.deckrecClock) tell('slide');
+    return result;
   };
 
   // A slide the deck advances by itself after a set time: the engine sets its timer once the
   // slide's effects are over. Without the deck's timings (deckrecDeckTimings false, set by the
   // recorder before the show loads) no timer is set and every step waits for a click.
+  function announceTimer(show) {
+    var slide = theMetaDoc && theMetaDoc.aMetaSlideSet[nCurSlide];
+    var pending = !ended && !!slide && typeof show.automaticAdvanceTimeout === 'number';
+    advancing(pending, pending ? Math.ceil(slide.fDuration * 1000) : 0);
+  }
   var notifyAnimationsEnd = SlideShow.prototype.notifyAnimationsEnd;
   if (typeof notifyAnimationsEnd === 'function') {
     SlideShow.prototype.notifyAnimationsEnd = function () {
       if (window.deckrecDeckTimings === false) return;
+      // The engine checks that no timer is set yet and stops the whole show when one is: the
+      // effects of a slide that end a second time keep the timer they set the first time.
+      if (typeof this.automaticAdvanceTimeout === 'number') return;
       var result = notifyAnimationsEnd.apply(this, arguments);
-      if (typeof this.automaticAdvanceTimeout === 'number') advancing(true);
+      announceTimer(this);
       return result;
     };
   }
@@ -107,6 +130,18 @@ const char kViewerScript[] = R"JS(
       if (element && !element.getAttribute('svg:type') && element.getAttribute('type'))
         element.setAttribute('svg:type', element.getAttribute('type'));
       return parseTransform.apply(this, arguments);
+    };
+  }
+
+  // Until the first slide is current (while a transition into it runs) the engine's click
+  // handler reads a slide that is not there yet and throws: such a click ends the transition,
+  // as a key does.
+  if (typeof mouseHandlerDictionary === 'object' && typeof SLIDE_MODE !== 'undefined' &&
+      typeof slideOnMouseUp === 'function') {
+    var slideClick = mouseHandlerDictionary[SLIDE_MODE][MOUSE_UP];
+    mouseHandlerDictionary[SLIDE_MODE][MOUSE_UP] = function (event) {
+      if (nCurSlide === undefined) return slideOnMouseUp(event);
+      return slideClick.apply(this, arguments);
     };
   }
 
@@ -149,6 +184,9 @@ const char kViewerScript[] = R"JS(
     root.style.display = 'block';
     root.style.marginLeft = Math.ceil((width - w) / 2) + 'px';
     root.style.marginTop = Math.ceil((height - h) / 2) + 'px';
+    // Where the slide lies, for a recording whose first picture shows none of it (a show that
+    // opens with a transition through black).
+    parent.postMessage({ deckrecSlideArea: [Math.ceil((width - w) / 2), Math.ceil((height - h) / 2), w, h] }, '*');
   }
   root.style.background = 'black';
   fitSlide();

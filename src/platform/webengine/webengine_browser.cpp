@@ -1,9 +1,9 @@
 #include "platform/webengine/webengine_browser.h"
 
-#include "platform/webengine/page_without_dialogs.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
 #include "platform/webengine/show_clock_script.h"
+#include "platform/webengine/show_page.h"
 #include "platform/webengine/webengine_show_renderer.h"
 
 #include <QFile>
@@ -15,6 +15,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 
@@ -32,7 +33,8 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecAdvanced === 'number')
       bridge.showAdvanced(data.deckrecAdvanced, data.ran, data.due, !!data.ended);
     if (typeof data.deckrecSlide === 'number') bridge.slideShown(data.deckrecSlide, String(data.title || ''));
-    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing);
+    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing, Number(data.afterMs) || 0);
+    if (data.deckrecSlideArea) bridge.slideAreaChanged.apply(bridge, data.deckrecSlideArea);
   }
   function deliver(data) {
     if (bridge) pass(data); else queue.push(data);
@@ -58,7 +60,14 @@ const char kFrameRelay[] = R"JS(
     if (typeof data.deckrecAdvanced === 'number')
       deliver({ deckrecAdvanced: data.deckrecAdvanced, ran: data.ran, due: data.due, ended: data.ended });
     if (typeof data.deckrecSlide === 'number') deliver({ deckrecSlide: data.deckrecSlide, title: data.title });
-    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing });
+    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing, afterMs: data.afterMs });
+    var area = data.deckrecSlideArea, frame = frameOf(event.source);
+    if (Array.isArray(area) && area.length === 4 && frame) {
+      var box = frame.getBoundingClientRect(), scale = window.devicePixelRatio || 1;
+      var left = box.left + frame.clientLeft + area[0], top = box.top + frame.clientTop + area[1];
+      deliver({ deckrecSlideArea: [Math.round(left * scale), Math.round(top * scale),
+                                   Math.round((left + area[2]) * scale), Math.round((top + area[3]) * scale)] });
+    }
   });
   function open() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
@@ -102,7 +111,8 @@ void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
     profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
 
     view_ = new QWebEngineView(parent);
-    auto* page = new PageWithoutDialogs(profile_, view_);
+    page_ = new ShowPage(profile_, view_);
+    QWebEnginePage* page = page_;
     view_->setPage(page);
     // A right click would step the show back and open a menu over the slide.
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -146,7 +156,11 @@ void WebEngineBrowser::Navigate(const QString& target)
     ++navigation_;
     requestedUrl_ = url;
     currentSlide_ = {};
-    advancing_ = false;
+    slideArea_ = {};
+    pageLoaded_ = false;
+    showReported_ = false;
+    page_->forgetMessages();
+    advanceMs_ = -1;
     setState(PageState::Loading);
     view_->setUrl(url);
 }
@@ -175,6 +189,22 @@ void WebEngineBrowser::showStateChanged(const QString& state)
         setState(PageState::EndScreen);
     else if (state == QLatin1String("cannot-show"))
         setState(PageState::CannotShow);
+}
+
+std::string WebEngineBrowser::WhyNoSlide() const
+{
+    QString why;
+    if (!pageLoaded_)
+        why = QStringLiteral("its page did not finish loading");
+    else if (!showReported_)
+        why = QStringLiteral("the page loaded, but LibreOffice's slide show in it never ran");
+    else if (!page_->lastScriptError().isEmpty())
+        why = QStringLiteral("the slide show's script failed: ") + page_->lastScriptError();
+    else
+        why = QStringLiteral("the slide show ran, but never reported its first slide on screen");
+    if (!page_->lastDialogMessage().isEmpty())
+        why += QStringLiteral(" (it said: ") + page_->lastDialogMessage() + QLatin1Char(')');
+    return why.toStdString();
 }
 
 void WebEngineBrowser::FocusPresentation()
@@ -238,9 +268,15 @@ void WebEngineBrowser::slideShown(int number, const QString& title)
     currentSlide_ = {number, title.toStdString()};
 }
 
-void WebEngineBrowser::advancingChanged(bool pending)
+void WebEngineBrowser::slideAreaChanged(int left, int top, int right, int bottom)
 {
-    advancing_ = pending && requestedUrl_.scheme() != QLatin1String("about");
+    if (requestedUrl_.scheme() != QLatin1String("about"))
+        slideArea_ = {left, top, right, bottom};
+}
+
+void WebEngineBrowser::advancingChanged(bool pending, int afterMs)
+{
+    advanceMs_ = pending && requestedUrl_.scheme() != QLatin1String("about") ? std::max(0, afterMs) : -1;
 }
 
 void WebEngineBrowser::RunScript(const QString& script)
@@ -256,6 +292,8 @@ void WebEngineBrowser::showAdvanced(int step, int ran, double due, bool ended)
 
 void WebEngineBrowser::frameNavigated(const QString& url)
 {
+    if (url.startsWith(QLatin1String(kPresentationScheme) + QLatin1Char(':')))
+        showReported_ = true;
     emit NavigateComplete2(url);
 }
 
@@ -275,6 +313,7 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& load)
     if (!view_ || load.status() != QWebEngineLoadingInfo::LoadSucceededStatus || load.url() != requestedUrl_
         || state_ != PageState::Loading)
         return;
+    pageLoaded_ = true;
     // A page that holds a presentation stays Loading until its viewer reports; any other page
     // is ready now.
     const int navigation = navigation_;

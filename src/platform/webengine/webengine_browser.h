@@ -4,6 +4,7 @@
 // main frame can reach. The presentation viewer's frame reports its show's state the same way.
 
 #include "platform/browser_control.h"
+#include "platform/screen_grabber.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -11,6 +12,7 @@
 #include <memory>
 
 class PresentationConverter;
+class ShowPage;
 class WebEngineShowRenderer;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
@@ -34,7 +36,12 @@ public:
     void FocusPresentation() override;
     PageState State() const override;
     ShownSlide CurrentSlide() const override { return currentSlide_; }
-    bool AdvancesByItself() const override { return advancing_; }
+    // Where the viewer laid the slide out in the view's pixels; empty before it has.
+    ScreenRect SlideArea() const { return slideArea_; }
+    // Why the page shows no slide yet, as far as the browser can tell: for a show that does
+    // not start.
+    std::string WhyNoSlide() const;
+    int SelfAdvanceMs() const override { return advanceMs_; }
     void SetDeckTimings(bool keep) override;
 
     // Called from the page for each navigation of one of its frames.
@@ -47,7 +54,8 @@ public:
     // Called from the page when the viewer shows a slide, and when the show sets itself a time
     // to move on (pending) or drops it.
     Q_INVOKABLE void slideShown(int number, const QString& title);
-    Q_INVOKABLE void advancingChanged(bool pending);
+    Q_INVOKABLE void advancingChanged(bool pending, int afterMs);
+    Q_INVOKABLE void slideAreaChanged(int left, int top, int right, int bottom);
 
 signals:
     void ShowStepDone(int step, int ran, int due, bool ended);
@@ -67,6 +75,10 @@ private:
     int navigation_ = 0; // counts Navigate calls, so that a late answer about an old page is dropped
     PageState state_ = PageState::Loading;
     std::unique_ptr<WebEngineShowRenderer> renderer_; // while the show clock is on
+    ShowPage* page_ = nullptr; // owned by the view
     ShownSlide currentSlide_;
-    bool advancing_ = false;
+    ScreenRect slideArea_;
+    bool pageLoaded_ = false;   // the page asked for last has loaded
+    bool showReported_ = false; // the slide show's viewer script has run in it
+    int advanceMs_ = -1;
 };

@@ -122,7 +122,12 @@ ShownSlide WebEngineShowRenderer::CurrentSlide() const
     return browser_.CurrentSlide();
 }
 
-bool WebEngineShowRenderer::AdvancesByItself() const
+int WebEngineShowRenderer::SelfAdvanceMs() const
 {
-    return browser_.AdvancesByItself();
+    return browser_.SelfAdvanceMs();
+}
+
+ScreenRect WebEngineShowRenderer::SlideArea() const
+{
+    return browser_.SlideArea();
 }

@@ -18,7 +18,8 @@ public:
     bool ChangedSinceRender() const override { return changed_; }
     bool Ended() const override { return ended_; }
     ShownSlide CurrentSlide() const override;
-    bool AdvancesByItself() const override;
+    int SelfAdvanceMs() const override;
+    ScreenRect SlideArea() const override;
 
 private:
     // One step in the page: the time moves on by ms (and by what earlier steps skipped), then
