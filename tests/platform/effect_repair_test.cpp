@@ -19,31 +19,35 @@ TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
     // The engine says it stops with a message box: the page goes on.
     EXPECT_EQ(run("alert('stopped'); 'going on'"), "going on");
 
-    // Moves the show's time on by ms, then clicks when asked; the colour of the box's text, or
-    // "hidden".
+    // Moves the show's time on by ms, then clicks when asked; the colours of the box's text and
+    // fill, or "hidden".
     int step = 0;
     auto advance = [&](double ms, bool click) {
         return run(QStringLiteral(
                        "deckrecClock.advanceAll(%1, %2, %3);"
                        "Array.prototype.map.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
                        "  if (r.textContent !== 'Colour me') return '';"
-                       "  return getComputedStyle(r).visibility === 'hidden' ? 'hidden' : r.getAttribute('fill');"
-                       "}).join('')")
+                       "  if (getComputedStyle(r).visibility === 'hidden') return 'hidden';"
+                       "  return r.getAttribute('fill') + ' on ' + r.closest('g[id]').querySelector('path[fill]')"
+                       "    .getAttribute('fill'); }).join('')")
                        .arg(ms)
                        .arg(++step)
                        .arg(click ? "true" : "false"))
             .toStdString();
     };
-    EXPECT_EQ(advance(500, false), "rgb(32,32,32)");
+    EXPECT_EQ(advance(500, false), "rgb(32,32,32) on rgb(221,232,255)");
     advance(0, true);
-    EXPECT_EQ(advance(600, false), "rgb(51,51,153)") << "the text takes the effect's colour";
+    EXPECT_EQ(advance(600, false), "rgb(51,51,153) on rgb(221,232,255)") << "the text takes the effect's colour";
     advance(0, true);
-    EXPECT_NE(advance(600, false), "hidden");
+    const std::string lighter = advance(600, false);
+    EXPECT_TRUE(lighter.starts_with("rgb(51,51,153) on ") && !lighter.ends_with(" on rgb(221,232,255)")) << lighter;
+    advance(0, true);
+    EXPECT_EQ(advance(1000, false), "rgb(255,255,255) on rgb(51,51,153)") << "colours set at once, letter by letter";
     advance(0, true);
     EXPECT_EQ(advance(600, false), "hidden") << "the exit letter by letter took the box away";
     advance(0, true);
     advance(600, false);
-    EXPECT_TRUE(run("location.hash").contains(",2,")) << "the effects ended and the fourth click moved on";
+    EXPECT_TRUE(run("location.hash").contains(",2,")) << "the effects ended and the fifth click moved on";
 
     // A click while the second slide's first effect, started with the slide, still runs ends it
     // and stays; the next click brings the second box, the one after that the last slide.

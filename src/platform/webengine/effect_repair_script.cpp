@@ -16,6 +16,22 @@ const char kEffectRepairScript[] = R"JS(
   AnimatedElement.prototype.getFillColor = orDefault(AnimatedElement.prototype.getFillColor, 0x72, 0x9f, 0xcf);
   AnimatedElement.prototype.getStrokeColor = orDefault(AnimatedElement.prototype.getStrokeColor, 0x34, 0x65, 0xa4);
 
+  // A colour set at once (a "set" of the fill, line or text colour) reaches the element as the
+  // deck writes it, "#333399", where the engine's setters take a colour and stop the engine on
+  // anything else; every colour is made one here, HSL ones made RGB.
+  function asColour(value) {
+    var colour = typeof value === 'string' ? colorParser(value) : value;
+    return colour && !(colour instanceof RGBColor) && typeof colour.convertToRGB === 'function' ? colour.convertToRGB()
+                                                                                              : colour;
+  }
+  function takingAnyColour(set) {
+    return function (value) {
+      var colour = asColour(value);
+      if (colour)
+        set.call(this, colour);
+    };
+  }
+
   // A colour change written in fractions of a degree or a per cent, as a deck comes back from
   // .ppt ("hsl(179.29,0%,0%)"): the engine reads whole numbers only, and an effect without its
   // change stops the engine with a message box.
@@ -39,6 +55,9 @@ const char kEffectRepairScript[] = R"JS(
       run.setAttribute('fill', value);
     });
   };
+  AnimatedElement.prototype.setFillColor = takingAnyColour(AnimatedElement.prototype.setFillColor);
+  AnimatedElement.prototype.setStrokeColor = takingAnyColour(AnimatedElement.prototype.setStrokeColor);
+  AnimatedElement.prototype.setFontColor = takingAnyColour(AnimatedElement.prototype.setFontColor);
 
   // An effect that goes letter by letter or word by word: the engine builds nothing for it, and
   // its shape neither comes, changes nor goes. It is played on the whole text at once, the
