@@ -300,10 +300,11 @@ def apply_end_state(shape, node, klass):
         elif tag == 'animateTransform' and leaf.get(SVG + 'type') == 'rotate':
             shape.rotate += float(by or 0)
         elif tag == 'animateTransform' and leaf.get(SVG + 'type') == 'scale' and (by or to):
-            # "to" is the size against the shape's own, "by" grows what is there by that factor.
+            # "to" is the size against the shape's own; "by" is added to the size there is (the
+            # suite writes its 150 % grow as "1.5,1.5", and PowerPoint's 250 % for it).
             sx, sy = (float(v) for v in (by or to).split(','))
             if by:
-                sx, sy = shape.scale[0] * sx, shape.scale[1] * sy
+                sx, sy = shape.scale[0] + sx, shape.scale[1] + sy
             cx, cy = shape.x + shape.w / 2, shape.y + shape.h / 2
             shape.scale = (sx, sy)
             shape.w, shape.h = shape.start[2] * sx, shape.start[3] * sy
