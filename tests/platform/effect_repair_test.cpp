@@ -1,9 +1,10 @@
 // Effects the show's engine broke on, in the show as the viewer serves it, on the show clock
 // (tests/decks/repaired-effects.fodp): a colour on a shape's text alone, on the fill of a picture
-// and on a line the shape does not draw (also in fractions of a per cent, as from .ppt), and an
-// exit letter by letter. Each plays and the show moves on; the text takes its colour, and the
-// exit takes the box away. A click while effects that started by themselves run ends them and
-// leaves the slide's later effects to come. A message box the engine opens holds nothing.
+// and on a line the shape does not draw (also in fractions of a per cent, as from .ppt), colours
+// set at once, the text's weight and size, and an exit letter by letter. Each plays and the show
+// moves on; the text takes its colour and weight, and the exit takes the box away. A click while
+// effects that started by themselves run ends them and leaves the slide's later effects to come.
+// A message box the engine opens holds nothing.
 #include "show_in_view.h"
 #include "support/wait_for.h"
 
@@ -43,6 +44,9 @@ TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
     EXPECT_TRUE(lighter.starts_with("rgb(51,51,153) on ") && !lighter.ends_with(" on rgb(221,232,255)")) << lighter;
     advance(0, true);
     EXPECT_EQ(advance(1000, false), "rgb(255,255,255) on rgb(51,51,153)") << "colours set at once, letter by letter";
+    EXPECT_EQ(run("Array.prototype.filter.call(document.querySelectorAll('tspan.TextParagraph'), function (p) {"
+                  "  return p.textContent === 'Colour me'; })[0].getAttribute('font-weight')"),
+              "bold");
     advance(0, true);
     EXPECT_EQ(advance(600, false), "hidden") << "the exit letter by letter took the box away";
     advance(0, true);

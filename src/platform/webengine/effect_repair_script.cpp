@@ -59,6 +59,42 @@ const char kEffectRepairScript[] = R"JS(
   AnimatedElement.prototype.setStrokeColor = takingAnyColour(AnimatedElement.prototype.setStrokeColor);
   AnimatedElement.prototype.setFontColor = takingAnyColour(AnimatedElement.prototype.setFontColor);
 
+  // The text's weight, slant, underline and face, which the engine has no property for: an
+  // effect naming one threw as it was built, and took the effects built with it along. They
+  // are set on the shape's paragraphs. A change of the text's size is let pass without one:
+  // larger letters would leave the places the suite gave the lines.
+  if (typeof aAttributeMap === 'object' && typeof ENUM_PROPERTY === 'number' && typeof NUMBER_PROPERTY === 'number') {
+    var textStyles = {
+      'font-weight': ['font-weight', 'normal'],
+      'font-style': ['font-style', 'normal'],
+      'text-underline': ['text-decoration', 'none'],
+      'font-family': ['font-family', '']
+    };
+    Object.keys(textStyles).forEach(function (name) {
+      if (aAttributeMap[name])
+        return;
+      var svgName = textStyles[name][0], plain = textStyles[name][1];
+      var method = name.replace(/-(\w)/g, function (dash, letter) { return letter.toUpperCase(); });
+      AnimatedElement.prototype['get' + method] = function () {
+        var paragraph = this.aActiveElement.querySelector('tspan.TextParagraph');
+        return (paragraph && paragraph.getAttribute(svgName)) || plain;
+      };
+      AnimatedElement.prototype['set' + method] = function (value) {
+        if (name === 'text-underline')
+          value = value === 'none' ? 'none' : 'underline';
+        this.aActiveElement.querySelectorAll('tspan.TextParagraph').forEach(function (paragraph) {
+          paragraph.setAttribute(svgName, value);
+        });
+      };
+      aAttributeMap[name] = { 'type': ENUM_PROPERTY, 'get': 'get' + method, 'set': 'set' + method };
+    });
+    if (!aAttributeMap['font-size']) {
+      AnimatedElement.prototype.getFontSizeFactor = function () { return 1; };
+      AnimatedElement.prototype.setFontSizeFactor = function () {};
+      aAttributeMap['font-size'] = { 'type': NUMBER_PROPERTY, 'get': 'getFontSizeFactor', 'set': 'setFontSizeFactor' };
+    }
+  }
+
   // An effect that goes letter by letter or word by word: the engine builds nothing for it, and
   // its shape neither comes, changes nor goes. It is played on the whole text at once, the
   // letters' animations aimed at the shape the effect names.
@@ -106,6 +142,15 @@ const char kEffectRepairScript[] = R"JS(
     var parse = AnimationBaseNode.prototype.parseElement;
     AnimationBaseNode.prototype.parseElement = function () {
       var element = this.aElement;
+      // A text size comes as a share of the text's own ("150%"), where the engine reads a number.
+      if (element && element.getAttributeNS(NSS['smil'], 'attributeName') === 'font-size') {
+        ['to', 'from', 'by', 'values'].forEach(function (key) {
+          var value = element.getAttributeNS(NSS['smil'], key);
+          if (value)
+            element.setAttributeNS(NSS['smil'], 'smil:' + key,
+                                   value.replace(/pt/g, '').replace(/([0-9.]+)%/g, '($1 / 100)'));
+        });
+      }
       if (element && element.getAttributeNS(NSS['anim'], 'sub-item') === 'text') {
         var target = document.getElementById(element.getAttributeNS(NSS['smil'], 'targetElement'));
         var kind = target && target.getAttribute('class');
