@@ -55,6 +55,9 @@ TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
 
     // A click while the second slide's first effect, started with the slide, still runs ends it
     // and stays; the next click brings the second box, the one after that the last slide.
+    const QString firstBox =
+        QStringLiteral("Array.prototype.some.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
+                       "  return r.textContent === 'By itself' && getComputedStyle(r).visibility !== 'hidden'; })");
     const QString secondBox =
         QStringLiteral("Array.prototype.some.call(document.querySelectorAll('text tspan[fill]'), function (r) {"
                        "  return r.textContent === 'Then me' && getComputedStyle(r).visibility !== 'hidden'; })");
@@ -62,6 +65,7 @@ TEST(EffectRepairs, EffectsTheEngineBrokeOnPlayAndTheShowMovesOn)
     advance(0, true);
     advance(100, false);
     EXPECT_TRUE(run("location.hash").contains(",2,")) << "the click left the slide with its effects to come";
+    EXPECT_EQ(run(firstBox), "true") << "the first box came in, its slant and all";
     EXPECT_EQ(run(secondBox), "false");
     advance(0, true);
     advance(100, false);

@@ -88,11 +88,13 @@ const char kEffectRepairScript[] = R"JS(
       };
       aAttributeMap[name] = { 'type': ENUM_PROPERTY, 'get': 'get' + method, 'set': 'set' + method };
     });
-    if (!aAttributeMap['font-size']) {
-      AnimatedElement.prototype.getFontSizeFactor = function () { return 1; };
-      AnimatedElement.prototype.setFontSizeFactor = function () {};
-      aAttributeMap['font-size'] = { 'type': NUMBER_PROPERTY, 'get': 'getFontSizeFactor', 'set': 'setFontSizeFactor' };
-    }
+    // A slant of the whole shape ("skewX", a bounce of the breaks effects) passes the same way.
+    AnimatedElement.prototype.getUnchanged = function () { return 0; };
+    AnimatedElement.prototype.setUnchanged = function () {};
+    ['font-size', 'skewX', 'skewY'].forEach(function (name) {
+      if (!aAttributeMap[name])
+        aAttributeMap[name] = { 'type': NUMBER_PROPERTY, 'get': 'getUnchanged', 'set': 'setUnchanged' };
+    });
   }
 
   // An effect that goes letter by letter or word by word: the engine builds nothing for it, and
