@@ -210,21 +210,27 @@ class Styles:
             self.names[key] = 'gallery-%s%d' % (kind, len(self.names) + 1)
         return self.names[key]
 
-    def xml(self):
+    def xml(self, kind):
+        """The styles of text boxes or of pictures (these among the automatic styles, where the
+        suite reads a picture's opacity)."""
         out = ''
         for key, name in self.names.items():
+            if key[0] != kind:
+                continue
             look = dict(key[1:])
             graphic = 'draw:stroke="none" draw:fill="none"'
             if key[0] == 'text':
                 graphic = 'draw:fill="solid" draw:fill-color="%s" draw:textarea-vertical-align="middle" ' % look['fill']
                 graphic += ('draw:stroke="solid" svg:stroke-width="0.1cm" svg:stroke-color="%s"' % look['stroke']
                             if look['stroke'] else 'draw:stroke="none"')
-            if look.get('opacity') is not None:
-                graphic += ' draw:opacity="%d%%"' % round(100 * look['opacity'])
+            opacity = look.get('opacity')
+            if opacity is not None:
+                graphic += ' draw:%s="%d%%"' % ('opacity' if key[0] == 'text' else 'image-opacity', round(100 * opacity))
             text = ''
             if key[0] == 'text':
-                text = '<style:text-properties fo:color="%s" fo:font-size="%.1fpt"%s%s%s%s/>' % (
+                text = '<style:text-properties fo:color="%s" fo:font-size="%.1fpt"%s%s%s%s%s/>' % (
                     look['color'], look['size'],
+                    ' loext:opacity="%d%%"' % round(100 * opacity) if opacity is not None else '',
                     ' fo:font-weight="bold"' if look['weight'] == 'bold' else '',
                     ' fo:font-style="italic"' if look['italic'] else '',
                     ' style:text-underline-style="solid" style:text-underline-width="auto" style:text-underline-color="font-color"'
@@ -271,6 +277,16 @@ def path_end(path):
     return x, y
 
 
+def formula(expression, names):
+    """The value of one of the presets' formulas ("y-1", "(x)", "0-width/2"), or None."""
+    if not expression or not re.fullmatch(r'[-+*/(). 0-9a-z]*', expression):
+        return None
+    try:
+        return float(eval(expression, {'__builtins__': {}}, names))
+    except (NameError, SyntaxError, TypeError, ZeroDivisionError):
+        return None
+
+
 def apply_end_state(shape, node, klass):
     """Leaves the shape as the effect node leaves it when it has run to its end."""
     held = node.get(SMIL + 'fill') != 'remove' and node.get(SMIL + 'autoReverse') != 'true'
@@ -278,14 +294,14 @@ def apply_end_state(shape, node, klass):
         return  # an empty preset ("random"): the suite picks another effect when one is applied
     if klass == 'entrance':
         shape.shown = shape.shown if held else False
-        return
-    if klass == 'exit':
+    elif klass == 'exit':
         shape.shown = not held and shape.shown
-        return
     if not held:
         return
     for leaf in node:
         name, tag = leaf.get(SMIL + 'attributeName'), leaf.tag.split('}')[1]
+        if klass in ('entrance', 'exit') and name not in ('x', 'y'):
+            continue  # what else they change is over when they end
         if leaf.get(SMIL + 'autoReverse') == 'true' or leaf.get(SMIL + 'fill') == 'remove':
             continue
         if leaf.get(SMIL + 'dur') != 'indefinite' and leaf.get(SMIL + 'fill') != 'hold' and tag != 'animateMotion':
@@ -293,7 +309,18 @@ def apply_end_state(shape, node, klass):
         values = leaf.get(SMIL + 'values')
         to = leaf.get(SMIL + 'to') or (values.split(';')[-1] if values else None)
         by = leaf.get(SMIL + 'by')
-        if tag == 'animateMotion':
+        if name in ('x', 'y') and tag == 'animate':
+            # The suite's formulas over the shape's centre and size, in parts of the slide.
+            place = {'x': (shape.x + shape.w / 2) / SLIDE_W, 'y': (shape.y + shape.h / 2) / SLIDE_H,
+                     'width': shape.w / SLIDE_W, 'height': shape.h / SLIDE_H}
+            end = formula(by or to, place)
+            if end is not None:
+                end += place[name] if by else 0
+                if name == 'x':
+                    shape.x = end * SLIDE_W - shape.w / 2
+                else:
+                    shape.y = end * SLIDE_H - shape.h / 2
+        elif tag == 'animateMotion':
             dx, dy = path_end(leaf.get(SVG + 'path'))
             shape.x += dx * SLIDE_W
             shape.y += dy * SLIDE_H
@@ -477,8 +504,8 @@ class Deck:
         pages = ''.join('  <style:style style:name="%s" style:family="drawing-page"><style:drawing-page-properties '
                         'presentation:background-visible="true" draw:background-size="full" %s/></style:style>\n'
                         % (n, p) for n, p in self.page_styles.items())
-        return HEAD % {'comment': self.comment.replace('--', '- -'), 'styles': styles.xml(), 'pages': pages} + \
-            body + TAIL
+        return HEAD % {'comment': self.comment.replace('--', '- -'), 'styles': styles.xml('text'),
+                       'pages': pages + styles.xml('picture')} + body + TAIL
 
 
 HEAD = '''<?xml version="1.0" encoding="UTF-8"?>
