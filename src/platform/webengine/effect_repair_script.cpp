@@ -97,6 +97,19 @@ const char kEffectRepairScript[] = R"JS(
     });
   }
 
+  // A node the engine has no kind for (the physics motions: a shape that falls or is thrown)
+  // is left out; built, it failed and took the whole effect with it, the fade and the hiding of
+  // a "fall and fade out" among them.
+  if (typeof createChildNode === 'function' && typeof getAnimationElementType === 'function' &&
+      typeof ANIMATION_NODE_CUSTOM === 'number') {
+    var buildChild = createChildNode;
+    createChildNode = function (element) {
+      if (getAnimationElementType(element) === ANIMATION_NODE_CUSTOM)
+        return true;
+      return buildChild.apply(this, arguments);
+    };
+  }
+
   // An effect that goes letter by letter or word by word: the engine builds nothing for it, and
   // its shape neither comes, changes nor goes. It is played on the whole text at once, the
   // letters' animations aimed at the shape the effect names.
