@@ -310,9 +310,12 @@ def apply_end_state(shape, node, klass):
         to = leaf.get(SMIL + 'to') or (values.split(';')[-1] if values else None)
         by = leaf.get(SMIL + 'by')
         if name in ('x', 'y') and tag == 'animate':
-            # The suite's formulas over the shape's centre and size, in parts of the slide.
-            place = {'x': (shape.x + shape.w / 2) / SLIDE_W, 'y': (shape.y + shape.h / 2) / SLIDE_H,
-                     'width': shape.w / SLIDE_W, 'height': shape.h / SLIDE_H}
+            if leaf.get(ANIM + 'formula'):
+                continue  # a path by formula (spirals) ends where the formula puts it at 1: at the shape
+            # The suite's formulas over the shape's own centre and size, in parts of the slide; of
+            # several in a row the last holds.
+            x, y, w, h = shape.start
+            place = {'x': (x + w / 2) / SLIDE_W, 'y': (y + h / 2) / SLIDE_H, 'width': w / SLIDE_W, 'height': h / SLIDE_H}
             end = formula(by or to, place)
             if end is not None:
                 end += place[name] if by else 0
