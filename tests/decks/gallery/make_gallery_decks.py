@@ -20,6 +20,10 @@ effects, each shape as the slide's effects leave it (an exit's shape gone, a mot
 where the path ends, an emphasis's colour, size, weight... kept where the effect holds it). Its
 PDF is what the last picture of each recorded slide is compared with.
 
+The media presets (start, pause or stop a sound or video) need a media shape and are left out.
+--only REGEX writes only the presets and transitions whose id matches, each with the trigger
+and speed it has in the whole deck, and no timing deck: a few slides to look at.
+
   usage: make_gallery_decks.py OUT_DIR [--end-state] [--suite DIR] [--only REGEX]
 """
 
