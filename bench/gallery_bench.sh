@@ -9,13 +9,13 @@
 # a one-pixel blur, 25 dB or more passes (build/bench/fidelity_compare --last-of-slide). The
 # slides that do not pass are named, and go side by side (end state | recorded) into OUT_DIR.
 #
-#   usage: [FORMATS="fodp pptx ppt"] [LATENCY=2600] [REALTIME=1] [MAX_MINUTES=15]
+#   usage: [FORMATS="fodp pptx ppt"] [LATENCY=3400] [REALTIME=1] [MAX_MINUTES=15]
 #          bench/gallery_bench.sh BUILD_DIR [OUT_DIR] [-- generator options, e.g. --only REGEX]
 #
 # The default latency lets nearly every effect run to its end before the next click (a longer
-# one is ended by the click, as in the suite's show), and falls between the ends of the decks'
-# effects, which come at multiples of a quarter second: a click at the very moment an effect
-# ends moves on before the recording has a picture of its end. The show's own clock makes the
+# one is ended by the click, as in the suite's show), and falls well after the ends of the
+# decks' effects, which come at multiples of a quarter second: a click in the slot after an
+# effect ends moves on before the recording has a picture of its end. The show's own clock makes the
 # waits cost nothing (REALTIME=1 records on the wall clock instead, and then they do).
 set -euo pipefail
 build="$(cd "${1:?usage: $0 BUILD_DIR [OUT_DIR] [-- generator options]}" && pwd)"
@@ -69,7 +69,7 @@ for deck in "$work"/decks/*.fodp; do
     rec="$dir/rec-$format"
     start=$(date +%s)
     status=0
-    env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --latency "${LATENCY:-2600}" -o "$dir/out.gif" \
+    env -u DISPLAY "$build/bin/deckrec" convert "$file" -q --latency "${LATENCY:-3400}" -o "$dir/out.gif" \
       --keep-recording "$rec" --max-minutes "${MAX_MINUTES:-15}" ${REALTIME:+--realtime} >"$dir/log-$format.txt" 2>&1 ||
       status=$?
     seconds=$(( $(date +%s) - start ))
