@@ -10,7 +10,14 @@
 // be given (say another rasteriser's pages of the same PDF, to learn what two renderings of one
 // page score).
 //
-//   usage: fidelity_compare RECORDING_DIR|PNG_DIR OUT_DIR LABEL PAGE.png...
+// With --last-of-slide each page is compared with the last picture the recording shows of that
+// slide (the stored frame before the next slide's first slot, from recording.json's slides), the
+// state the slide's effects leave: a slide whose effects went wrong, or that was never shown,
+// cannot pass as some other frame that matches. The summary then names every slide under
+// 25 dB (blurred), with its title from --titles (one a line), and each of them goes side by side
+// into OUT_DIR.
+//
+//   usage: fidelity_compare [--last-of-slide [--titles FILE]] RECORDING_DIR|PNG_DIR OUT_DIR LABEL PAGE.png...
 
 #include "core/frame_store.h"
 #include "core/picture.h"
@@ -21,11 +28,16 @@
 
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -65,17 +77,130 @@ int FrameCount(const QString& folder)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+// For each slide number, the last slot that shows it: up to the slot before the next slide's
+// first (a slide shown twice counts where it was shown last), the last slide up to the end.
+std::vector<int> LastSlotOfSlides(const QString& folder, int frameCount, int pages)
+{
+    QFile manifest(folder + QStringLiteral("/recording.json"));
+    std::vector<int> last(pages + 1, -1);
+    if (!manifest.open(QIODevice::ReadOnly))
+        return last;
+    const QJsonArray slides = QJsonDocument::fromJson(manifest.readAll()).object()[QStringLiteral("slides")].toArray();
+    for (qsizetype i = 0; i < slides.size(); ++i) {
+        const int slide = slides[i].toObject()[QStringLiteral("slide")].toInt();
+        if (slide >= 1 && slide <= pages)
+            last[slide] = i + 1 < slides.size() ? slides[i + 1].toObject()[QStringLiteral("slot")].toInt() - 1 : frameCount;
+    }
+    return last;
+}
+
+QImage SideBySide(const QImage& reference, const QImage& frame)
+{
+    QImage pair(reference.width() * 2 + 4, reference.height(), QImage::Format_RGB888);
+    pair.fill(Qt::magenta);
+    QPainter painter(&pair);
+    painter.drawImage(0, 0, reference);
+    if (!frame.isNull())
+        painter.drawImage(reference.width() + 4, 0, frame);
+    painter.end();
+    return pair;
+}
+
+QStringList Titles(const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+}
+
+// The last-of-slide comparison: one line a slide, a summary naming the slides under 25 dB.
+int CompareLastOfSlides(const QString& folder, const QString& outDir, const QString& label, const QStringList& titles,
+                        const std::vector<QString>& pages)
+{
+    const int frameCount = FrameCount(folder);
+    if (frameCount < 0) {
+        std::fprintf(stderr, "no recording.json in %s\n", qPrintable(folder));
+        return 1;
+    }
+    const int count = static_cast<int>(pages.size());
+    const std::vector<int> lastSlot = LastSlotOfSlides(folder, frameCount, count);
+    const WorkingFiles files(folder.toStdString() + "/", folder.toStdString() + "/");
+    int shown = 0, good = 0;
+    QStringList failing;
+    for (int k = 1; k <= count; ++k) {
+        const QImage page(pages[k - 1]);
+        if (page.isNull()) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(pages[k - 1]));
+            return 1;
+        }
+        const QString title = k - 1 < titles.size() && !titles[k - 1].isEmpty() ? titles[k - 1] : QString::number(k);
+        int slot = lastSlot[k];
+        while (slot >= 0 && !FrameExists(files, slot))
+            --slot;
+        if (slot < 0) {
+            std::printf("%s slide %d (%s): never shown\n", qPrintable(label), k, qPrintable(title));
+            failing << QStringLiteral("%1 (not shown)").arg(title);
+            SideBySide(page.convertToFormat(QImage::Format_RGB888), {})
+                .save(QStringLiteral("%1/%2-slide%3.png").arg(outDir, label).arg(k));
+            continue;
+        }
+        ++shown;
+        Picture picture;
+        LoadFrame(files, slot, picture);
+        const QImage frame = ToImage(picture);
+        const QRect area = SlideArea(page.size(), frame.size());
+        const QImage reference =
+            page.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
+        const QImage last = frame.copy(area);
+        const double blurred = Psnr(Blurred(reference, kBlurSigma), Blurred(last, kBlurSigma));
+        std::printf("%s slide %d (%s): last picture at slot %d, %.2f dB, blurred %.2f dB\n", qPrintable(label), k,
+                    qPrintable(title), slot, Psnr(reference, last), blurred);
+        if (blurred >= 25.0) {
+            ++good;
+            continue;
+        }
+        failing << QStringLiteral("%1 (%2 dB)").arg(title).arg(blurred, 0, 'f', 1);
+        SideBySide(reference, last).save(QStringLiteral("%1/%2-slide%3.png").arg(outDir, label).arg(k));
+    }
+    std::printf("%s: %d slides, %d shown, %d of %d (%.0f%%) end within 25 dB (blurred) of the suite's picture%s%s\n",
+                qPrintable(label), count, shown, good, count, count ? 100.0 * good / count : 0.0,
+                failing.isEmpty() ? "" : "; not: ", qPrintable(failing.join(QStringLiteral(", "))));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    bool lastOfSlide = false;
+    QString titlesFile;
+    int options = 0;
+    while (1 + options < argc && std::strncmp(argv[1 + options], "--", 2) == 0) {
+        const std::string option = argv[1 + options++];
+        if (option == "--last-of-slide")
+            lastOfSlide = true;
+        else if (option == "--titles" && 1 + options < argc)
+            titlesFile = QString::fromLocal8Bit(argv[1 + options++]);
+        else
+            argc = 0;
+    }
+    argc -= options;
+    argv += options;
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s RECORDING_DIR OUT_DIR LABEL PAGE.png...\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: fidelity_compare [--last-of-slide [--titles FILE]] RECORDING_DIR OUT_DIR LABEL PAGE.png...\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString outDir = QString::fromLocal8Bit(argv[2]);
     const QString label = QString::fromLocal8Bit(argv[3]);
+    if (lastOfSlide) {
+        std::vector<QString> pages;
+        for (int i = 4; i < argc; ++i)
+            pages.push_back(QString::fromLocal8Bit(argv[i]));
+        return CompareLastOfSlides(folder, outDir, label, Titles(titlesFile), pages);
+    }
     std::vector<QImage> frames;
     const int frameCount = FrameCount(folder);
     if (frameCount >= 0) {

@@ -6,6 +6,7 @@
 #include "platform/webengine/browser_environment.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/presentation_scheme.h"
+#include "platform/webengine/show_page.h"
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
@@ -61,5 +62,5 @@ public:
     PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
     QWebEngineProfile profile;
     QWebEngineView view;
-    QWebEnginePage* page = new QWebEnginePage(&profile, &view);
+    QWebEnginePage* page = new ShowPage(&profile, &view);
 };

@@ -3,6 +3,7 @@
 
 #include "platform/fonts/show_fonts.h"
 #include "platform/fonts/symbol_text.h"
+#include "platform/webengine/effect_repair_script.h"
 #include "platform/webengine/motion_path_script.h"
 #include "platform/webengine/presentation_converter.h"
 #include "platform/webengine/show_clock_script.h"
@@ -62,7 +63,7 @@ void PresentationSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         // the symbols of a missing symbol font rather than its letters.
         const FontResolver& fonts = FontResolver::Shared();
         const QByteArray drawn =
-            WithViewerScript(WithMotionPaths(WithSymbolText(WithDrawnFonts(show.readAll(), fonts), fonts)));
+            WithViewerScript(WithEffectRepairs(WithMotionPaths(WithSymbolText(WithDrawnFonts(show.readAll(), fonts), fonts))));
         Reply(pending, "image/svg+xml", showClock ? WithShowClock(drawn) : drawn);
     });
 }
