@@ -133,13 +133,14 @@ TEST(CommandLineEndToEnd, EveryErrorGivesItsLineAndStatusAndNoOutput)
         {{"convert", kDeck, "-o", d + "out.mp4", "--bits", "8"}, 2, "24-bit pictures only"},
         {{"convert", kDeck, "-o", out, "--fast", "--audio"}, 2, "--fast cannot record sound"},
         {{"convert", kDeck, "-o", out, "--keep-recording", d + "file"}, 1, "not a folder"},
-        {{"export", d, "-o", out}, 1, "holds no kept recording"},
+        {{"export", d + "norec", "-o", out}, 1, "holds no kept recording"},
         {{"convert", d + "broken.ppt", "-o", out, "--latency", "500"}, 1, "cannot show"},
         {{"convert", d + "empty.pptx", "-o", out, "--latency", "500"},
          1,
          "empty.pptx: It shows no content: LibreOffice could not read it as a presentation"},
         {{"convert", "-o", out, "--", d + "-dash.fodp"}, 1, "-dash.fodp: no such file"},
     };
+    QDir().mkpath(d + "norec"); // a folder, and no recording in it
     for (const Case& c : cases) {
         const Outcome run = Deckrec(c.args, false);
         EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << "\n" << run.err.toStdString();

@@ -35,8 +35,10 @@ public:
     {
         bool loaded = false;
         const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-        page->load(QUrl(QStringLiteral("%1:%2").arg(kPresentationScheme, deck) +
-                        (query.isEmpty() ? QString() : QLatin1Char('?') + query)));
+        const QUrl show(QStringLiteral("%1:%2").arg(kPresentationScheme, deck) +
+                        (query.isEmpty() ? QString() : QLatin1Char('?') + query));
+        page->setOpened(show); // the page refuses any other navigation
+        page->load(show);
         const bool done = WaitFor([&] { return loaded; }, 120000);
         QObject::disconnect(connection);
         return done;
@@ -62,5 +64,5 @@ public:
     PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
     QWebEngineProfile profile;
     QWebEngineView view;
-    QWebEnginePage* page = new ShowPage(&profile, &view);
+    ShowPage* page = new ShowPage(&profile, &view);
 };
