@@ -9,7 +9,8 @@
 # a one-pixel blur, 25 dB or more passes (build/bench/fidelity_compare --last-of-slide). The
 # slides that do not pass are named, and go side by side (end state | recorded) into OUT_DIR.
 #
-#   usage: [FORMATS="fodp pptx ppt"] [LATENCY=3400] [REALTIME=1] [MAX_MINUTES=15]
+#   usage: [FORMATS="fodp pptx ppt"] [DECKS="entrance emphasis exit motion transitions timing"]
+#          [LATENCY=3400] [REALTIME=1] [MAX_MINUTES=15]
 #          bench/gallery_bench.sh BUILD_DIR [OUT_DIR] [-- generator options, e.g. --only REGEX]
 #
 # The default latency lets nearly every effect run to its end before the next click (a longer
@@ -52,6 +53,7 @@ summary=()
 for deck in "$work"/decks/*.fodp; do
   case "$deck" in *.end.fodp) continue ;; esac
   name="$(basename "$deck" .fodp)"
+  [ -z "${DECKS:-}" ] || [[ " $DECKS " == *" ${name#gallery-} "* ]] || continue
   dir="$work/$name"
   mkdir -p "$dir"
   cp "$deck" "$work/decks/$name.end.fodp" "$dir/"
