@@ -15,8 +15,13 @@ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DDECKREC_WERROR
 cmake --build "$root/build-asan" -j"$(nproc)" --target $unit_tests
 for t in $unit_tests; do
   echo "== $t under AddressSanitizer + UndefinedBehaviorSanitizer"
+  supp_file="$supp/lsan.supp"
+  if [ "$t" = ui_tests ]; then
+    supp_file="$(mktemp)"
+    cat "$supp/lsan.supp" "$supp/lsan-ui.supp" >"$supp_file"
+  fi
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
-    LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
+    LSAN_OPTIONS="suppressions=$supp_file:print_suppressions=0" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$root/build-asan/tests/$t" --gtest_brief=1
 done
