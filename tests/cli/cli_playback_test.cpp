@@ -16,6 +16,17 @@
 
 namespace {
 
+// The program with args and a display of its own, as a build server runs it.
+Outcome RunOnADisplayOfItsOwn(const QStringList& args)
+{
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    process->setProcessEnvironment(env);
+    process->start(DECKREC_PROGRAM, args);
+    return Finish(process, 150000);
+}
+
 struct DeckCase {
     const char* deck;
     int slides;
@@ -62,12 +73,7 @@ TEST_F(Playback, EveryDeckPlaysToItsEndInBothModes)
                                  "-o", out.filePath("x.gif"), "--keep-recording", kept};
                 if (realtime)
                     args << "--realtime";
-                auto* process = new QProcess;
-                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-                env.remove("DISPLAY");
-                process->setProcessEnvironment(env);
-                process->start(DECKREC_PROGRAM, args);
-                const Outcome run = Finish(process, 150000);
+                const Outcome run = RunOnADisplayOfItsOwn(args);
                 EXPECT_EQ(run.status, 0) << run.err.toStdString();
                 EXPECT_FALSE(run.err.contains("did not move on by itself")) << run.err.toStdString();
                 EXPECT_FALSE(run.err.contains("the slide show says")) << run.err.toStdString();
@@ -107,12 +113,7 @@ TEST_F(Playback, FullSlideLinksAreNeverFollowedInEitherMode)
                          "-o", out.filePath("x.gif"), "--keep-recording", kept};
         if (realtime)
             args << "--realtime" << "--allow-remote-content";
-        auto* process = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        process->setProcessEnvironment(env);
-        process->start(DECKREC_PROGRAM, args);
-        const Outcome run = Finish(process, 150000);
+        const Outcome run = RunOnADisplayOfItsOwn(args);
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_TRUE(QFile::exists(out.filePath("x.gif")));
 
