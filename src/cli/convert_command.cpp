@@ -19,9 +19,10 @@
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
 #include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/remote_content.h"
-#include "platform/webengine/show_cache.h"
+#include "show/presentation_converter.h"
+#include "platform/fonts/font_resolver.h"
+#include "platform/remote_content.h"
+#include "show/show_cache.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "platform/pulse/pulse_sound_input.h"
 
@@ -208,8 +209,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     // The pictures the deck links on the network are named once LibreOffice has read the deck,
     // before its show is recorded: the recording's own conversion waits for this one's show in
     // the shared cache, so that the deck is converted once.
-    PresentationConverter linkCheck(QString::fromStdString(scratch.path() + "shows/"));
-    linkCheck.UseSharedCache(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes());
+    PresentationConverter linkCheck(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared());
     linkCheck.CheckRemoteContent(QString::fromStdString(deck), [&terminal](const QString& warning) {
         if (!warning.isEmpty())
             terminal.Error("warning: " + warning.toStdString() +
@@ -217,7 +217,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     });
     DeckRecording recording;
     try {
-        recording = RecordDeck(command, DeckOpenableByName(deck, scratch.path()), files, scratch.path() + "shows/", soundInput.get(), terminal);
+        recording = RecordDeck(command, DeckOpenableByName(deck, scratch.path()), files, soundInput.get(), terminal);
     } catch (const InterruptedError&) {
         ReportInterruption(command, recordingFolder, terminal);
         return kExitInterrupted;

@@ -13,8 +13,9 @@
 #include "core/presentation_page.h"
 #include "platform/browser_control.h"
 #include "platform/slot_clock.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/show_cache.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
 #include "platform/webengine/webengine_browser.h"
 #include "platform/x11/x11_cursor_source.h"
 #include "platform/x11/x11_screen_grabber.h"
@@ -165,11 +166,10 @@ void CheckDeckFonts(PresentationConverter& shows, const CommandLine& command, co
 } // namespace
 
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
-                         const std::string& converterFolder, SoundInputService* soundInput, Terminal& terminal)
+                         SoundInputService* soundInput, Terminal& terminal)
 {
-    PresentationConverter shows(QString::fromStdString(converterFolder));
     // Every run shares LibreOffice's shows: a batch, or the same deck again, converts once.
-    shows.UseSharedCache(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes());
+    PresentationConverter shows(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared());
     shows.Prepare(QString::fromStdString(deck));
 
     const bool showTime = RecordsOnShowTime(command);

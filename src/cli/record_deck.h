@@ -34,4 +34,4 @@ struct DeckRecording {
 // application object. Throws DeckrecError when the deck cannot be shown or the recording fails,
 // InterruptedError after Ctrl+C; the window is closed and LibreOffice stopped either way.
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
-                         const std::string& converterFolder, SoundInputService* soundInput, Terminal& terminal);
+                         SoundInputService* soundInput, Terminal& terminal);

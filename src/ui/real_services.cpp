@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/real_services.h"
 
+#include "platform/fonts/font_resolver.h"
 #include "platform/webengine/webengine_browser.h"
 #include "platform/x11/x11_cursor_source.h"
 #include "platform/x11/x11_screen_grabber.h"
 #include "platform/x11/xtest_input_injector.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
 
 RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationConverter* shows)
 {
@@ -13,9 +16,16 @@ RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationCon
     services.cursor = std::make_unique<X11CursorSource>();
     services.input = std::make_unique<XTestInputInjector>();
     services.clock = std::make_unique<EventLoopSlotClock>();
-    const QString cache = QString::fromLocal8Bit(files.WorkingDirectory().c_str());
+    const QString cache = QString::fromLocal8Bit(files.WorkingDirectory().c_str()) + QStringLiteral("shows/");
     services.makeBrowser = [cache, shows](QWidget* parent) -> BrowserControl* {
-        return shows ? new WebEngineBrowser(parent, *shows) : new WebEngineBrowser(parent, cache);
+        if (shows)
+            return new WebEngineBrowser(parent, *shows);
+        // A recorder without the program's converter (one on its own, in a test) has one of
+        // its own, which goes with its browser.
+        auto* own = new PresentationConverter(cache, ShowCache::DefaultLimitBytes(), FontResolver::Shared());
+        auto* browser = new WebEngineBrowser(parent, *own);
+        own->setParent(browser);
+        return browser;
     };
     return services;
 }

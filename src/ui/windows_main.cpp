@@ -6,8 +6,9 @@
 #include "core/working_files.h"
 #include "platform/webengine/browser_environment.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/show_cache.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
 #include "platform/pulse/pulse_mixer_service.h"
 #include "platform/pulse/pulse_sound_input.h"
 #include "ui/application.h"
@@ -45,10 +46,9 @@ int RunWindows(int argc, char** argv, const std::string& deck)
     }
     services.files = layout->Files();
     // One converter for Browse and the Recorder's browser: LibreOffice runs once per deck version.
-    PresentationConverter shows(QString::fromLocal8Bit(services.files.WorkingDirectory().c_str()));
     // The shows every run of the program shares: a deck converted once by a batch or another
     // window opens at once here.
-    shows.UseSharedCache(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes());
+    PresentationConverter shows(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared());
     services.presentations = &shows;
 
     TForm1 form1(services);

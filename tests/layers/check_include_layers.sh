@@ -23,15 +23,16 @@ declare -A MAY_INCLUDE=(
     [platform]="core platform"
     [platform/x11]="core platform platform/x11"
     [platform/pulse]="core platform platform/pulse"
-    [platform/webengine]="core platform platform/webengine platform/fonts"
+    [platform/webengine]="core platform platform/webengine"
     [platform/ffmpeg]="core platform platform/ffmpeg"
     [platform/fonts]="core platform platform/fonts"
+    [show]="core platform show"
     [record]="core platform record"
     [audio]="core platform audio"
     [video]="core platform platform/ffmpeg video"
     [gif]="core gif"
-    [ui]="core platform $BACKENDS record audio video gif ui"
-    [cli]="core platform $BACKENDS record audio video gif cli"
+    [ui]="core platform $BACKENDS show record audio video gif ui"
+    [cli]="core platform $BACKENDS show record audio video gif cli"
 )
 
 # Single files that may include more than their folder: the program's start picks the windows

@@ -3,12 +3,15 @@
 // what the recorder's browser may load.
 #include "core/working_files.h"
 #include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
-#include "platform/webengine/remote_content.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
+#include "platform/remote_content.h"
+#include "show/remote_pictures.h"
 #include "platform/webengine/webengine_browser.h"
 #include "support/local_http_server.h"
-#include "platform/webengine/show_content.h"
-#include "platform/webengine/viewer_pages.h"
+#include "show/show_content.h"
+#include "show/viewer_pages.h"
 #include "support/temp_program_folder.h"
 #include "support/wait_for.h"
 
@@ -82,7 +85,8 @@ protected:
     }
 
     TempProgramFolder folder;
-    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory()) + "shows/",
+                                    ShowCache::DefaultLimitBytes(), FontResolver::Shared()};
 };
 
 } // namespace
@@ -127,21 +131,27 @@ TEST_F(Viewer, ConvertsOnceAndServesTheCacheUntilTheFileChanges)
     QFile show(first.showPath);
     ASSERT_TRUE(show.open(QIODevice::ReadOnly));
     const QByteArray served = WithViewerScript(show.readAll());
-    EXPECT_TRUE(served.trimmed().endsWith("</script>\n</svg>") || served.trimmed().endsWith("</svg>"));
+    EXPECT_EQ(served.count("</script>\n</svg>"), 1);
     EXPECT_EQ(served.count("deckrecFrameUrl"), 1);
     EXPECT_TRUE(served.contains("MetaDocument.prototype.setCurrentSlide"));
 
-    // A newer version is converted anew and replaces the old one in the cache; no work folders stay.
+    // A deck touched without a change finds its show; an edited one is converted anew. No work
+    // folders stay.
     QFile file(deck);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_EQ(Convert(deck, &immediate).showPath, first.showPath);
+    EXPECT_TRUE(immediate);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("<!-- edited -->\n");
     file.close();
     const ConversionResult newer = Convert(deck, &immediate);
     EXPECT_FALSE(immediate);
     ASSERT_TRUE(newer.ok);
     EXPECT_NE(newer.showPath, first.showPath);
-    EXPECT_EQ(QDir(QFileInfo(newer.showPath).path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-        QStringList{QFileInfo(newer.showPath).fileName()});
+    EXPECT_EQ(QDir(QFileInfo(newer.showPath).path()).entryList({"convert-*"}, QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList());
 }
 
 TEST_F(Viewer, WhatLibreOfficeCannotPlayIsReportedNotServed)
@@ -205,7 +215,8 @@ TEST_F(Viewer, StoppingAConversionEndsLibreOfficesWholeProcessTree)
     // At the end of the program, with a conversion still running and nobody waiting for it.
     pid_t leftover = 0;
     {
-        PresentationConverter leaving(QString::fromStdString(folder.files().WorkingDirectory()));
+        PresentationConverter leaving(QString::fromStdString(folder.files().WorkingDirectory()) + "shows/",
+                                      ShowCache::DefaultLimitBytes(), FontResolver::Shared());
         leaving.setConverterProgram(launcher(base + "exit.pid"));
         leaving.Prepare(File("unfinished.odp", "x"));
         leftover = WrittenPid(base + "exit.pid");
@@ -263,7 +274,9 @@ TEST(Browser, LoadsNothingRemoteUnlessAllowedAndNeverLeavesTheOpenedPage)
                    .arg(server.Url("img.png"), server.Url("svg.png"), server.Url("away.html"))
                    .toUtf8());
     file.close();
-    WebEngineBrowser browser(nullptr, QString::fromStdString(folder.files().WorkingDirectory()));
+    PresentationConverter shows(QString::fromStdString(folder.files().WorkingDirectory()) + "shows/",
+                                ShowCache::DefaultLimitBytes(), FontResolver::Shared());
+    WebEngineBrowser browser(nullptr, shows);
     browser.widget()->resize(400, 300);
     browser.widget()->show();
     for (const bool allowed : {false, true}) {

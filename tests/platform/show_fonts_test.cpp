@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fonts a show asks for, the faces drawn for them on this system (the font packages of
 // scripts/packages.txt installed), and the font lists the browser is given.
-#include "platform/fonts/show_fonts.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/show_fonts.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,9 @@
 // program folder: scripts run in the page and their answers come back as text.
 
 #include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
 #include "platform/webengine/presentation_scheme.h"
 #include "platform/webengine/show_page.h"
 #include "support/temp_program_folder.h"
@@ -61,7 +63,8 @@ private:
 
 public:
     TempProgramFolder folder;
-    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory())};
+    PresentationConverter converter{QString::fromStdString(folder.files().WorkingDirectory()) + "shows/",
+                                    ShowCache::DefaultLimitBytes(), FontResolver::Shared()};
     QWebEngineProfile profile;
     QWebEngineView view;
     ShowPage* page = new ShowPage(&profile, &view);

@@ -7,7 +7,9 @@
 #include "core/working_files.h"
 #include "platform/browser_control.h"
 #include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_converter.h"
+#include "platform/fonts/font_resolver.h"
+#include "show/presentation_converter.h"
+#include "show/show_cache.h"
 #include "platform/x11/x11_screen_grabber.h"
 #include "platform/x11/xtest_input_injector.h"
 #include "ui/real_services.h"
@@ -80,7 +82,8 @@ protected:
         // The sound format templates the build wrote into the program folder.
         for (const char* name : {"adpcm1.wav", "adpcm2.wav", "adpcm3.wav"})
             QFile::copy(QStringLiteral(DECKREC_BUILT_PROGRAM_DIR "/") + name, folder_.filePath(name));
-        shows_ = std::make_unique<PresentationConverter>(QString::fromStdString(files().WorkingDirectory()));
+        shows_ = std::make_unique<PresentationConverter>(QString::fromStdString(files().WorkingDirectory()) + "shows/",
+                                                         ShowCache::DefaultLimitBytes(), FontResolver::Shared());
         AppServices services = TestAppServices(&dialogs_, files());
         services.presentations = shows_.get();
         form1_ = std::make_unique<TForm1>(services);

@@ -44,11 +44,6 @@ constexpr Twin kTwins[] = {
     {"StarSymbol", "OpenSymbol"},
 };
 
-// LibreOffice's own recoding tables cover these (its "fontcvt"): their bullets come out of
-// OpenSymbol in the suite.
-constexpr const char* kRecodedSymbolFonts[] = {"Wingdings", "Wingdings 2", "Wingdings 3", "Webdings", "Symbol",
-                                                "MT Extra", "Monotype Sorts", "StarSymbol", "OpenSymbol"};
-
 } // namespace
 
 QString MetricTwinOf(const QString& family)
@@ -57,14 +52,6 @@ QString MetricTwinOf(const QString& family)
         if (family.compare(QLatin1String(t.family), Qt::CaseInsensitive) == 0)
             return QString::fromLatin1(t.twin);
     return {};
-}
-
-bool IsRecodedSymbolFont(const QString& family)
-{
-    for (const char* name : kRecodedSymbolFonts)
-        if (family.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
 }
 
 struct FontResolver::Impl {
@@ -156,14 +143,4 @@ FontResolution FontResolver::Resolve(const QString& family, const QString& gener
     resolution.status = FontStatus::Missing;
     resolution.drawnAs = BestMatch(generic.isEmpty() ? QStringLiteral("sans-serif") : generic);
     return resolution;
-}
-
-QStringList MissingFontLines(const std::vector<FontResolution>& fonts)
-{
-    QStringList lines;
-    for (const FontResolution& font : fonts)
-        if (font.status == FontStatus::Missing)
-            lines << QStringLiteral("the font \"%1\" is not installed; %2 is drawn instead")
-                         .arg(font.family, font.drawnAs.isEmpty() ? QStringLiteral("another font") : font.drawnAs);
-    return lines;
 }

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/webengine/webengine_browser.h"
 
-#include "platform/webengine/presentation_converter.h"
+#include "platform/page_scripts.h"
+#include "platform/remote_content.h"
+#include "platform/webengine/local_requests.h"
 #include "platform/webengine/presentation_scheme.h"
-#include "platform/webengine/remote_content.h"
-#include "platform/webengine/show_clock_script.h"
 #include "platform/webengine/show_page.h"
 #include "platform/webengine/webengine_show_renderer.h"
 
@@ -21,96 +21,23 @@
 
 namespace {
 
-// Runs in the main frame of every page: frames' reports, queued until the channel is open. A
-// frame reports its URL, and the presentation viewer also where its show stands; a state is
-// passed on once the page shows the frame (a page may hide it while it loads), so that what the
-// program is told is what a grab of the screen sees.
-const char kFrameRelay[] = R"JS(
-(function () {
-  var queue = [];
-  var bridge = null;
-  function pass(data) {
-    if (typeof data.deckrecFrameUrl === 'string') bridge.frameNavigated(data.deckrecFrameUrl);
-    if (typeof data.deckrecShowState === 'string') bridge.showStateChanged(data.deckrecShowState);
-    if (typeof data.deckrecAdvanced === 'number')
-      bridge.showAdvanced(data.deckrecAdvanced, data.ran, data.due, !!data.ended);
-    if (typeof data.deckrecSlide === 'number') bridge.slideShown(data.deckrecSlide, String(data.title || ''));
-    if (typeof data.deckrecAdvancing === 'boolean') bridge.advancingChanged(data.deckrecAdvancing, Number(data.afterMs) || 0);
-    if (data.deckrecSlideArea) bridge.slideAreaChanged.apply(bridge, data.deckrecSlideArea);
-  }
-  function deliver(data) {
-    if (bridge) pass(data); else queue.push(data);
-  }
-  function frameOf(source) {
-    var frames = document.getElementsByTagName('iframe');
-    for (var i = 0; i < frames.length; ++i)
-      if (frames[i].contentWindow === source) return frames[i];
-    return null;
-  }
-  function whenShown(frame, then) {
-    if (!frame || !frame.isConnected || getComputedStyle(frame).visibility === 'visible')
-      requestAnimationFrame(function () { requestAnimationFrame(then); });
-    else
-      requestAnimationFrame(function () { whenShown(frame, then); });
-  }
-  window.addEventListener('message', function (event) {
-    var data = event.data;
-    if (!data) return;
-    if (typeof data.deckrecFrameUrl === 'string') deliver({ deckrecFrameUrl: data.deckrecFrameUrl });
-    if (typeof data.deckrecShowState === 'string')
-      whenShown(frameOf(event.source), function () { deliver({ deckrecShowState: data.deckrecShowState }); });
-    if (typeof data.deckrecAdvanced === 'number')
-      deliver({ deckrecAdvanced: data.deckrecAdvanced, ran: data.ran, due: data.due, ended: data.ended });
-    if (typeof data.deckrecSlide === 'number') deliver({ deckrecSlide: data.deckrecSlide, title: data.title });
-    if (typeof data.deckrecAdvancing === 'boolean') deliver({ deckrecAdvancing: data.deckrecAdvancing, afterMs: data.afterMs });
-    var area = data.deckrecSlideArea, frame = frameOf(event.source);
-    if (Array.isArray(area) && area.length === 4 && frame) {
-      var box = frame.getBoundingClientRect(), scale = window.devicePixelRatio || 1;
-      var left = box.left + frame.clientLeft + area[0], top = box.top + frame.clientTop + area[1];
-      deliver({ deckrecSlideArea: [Math.round(left * scale), Math.round(top * scale),
-                                   Math.round((left + area[2]) * scale), Math.round((top + area[3]) * scale)] });
-    }
-  });
-  function open() {
-    if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
-    new QWebChannel(qt.webChannelTransport, function (channel) {
-      bridge = channel.objects.deckrecBrowser;
-      queue.splice(0).forEach(pass);
-    });
-    return true;
-  }
-  if (!open()) document.addEventListener('DOMContentLoaded', open);
-})();
-)JS";
-
 QString ChannelScriptSource()
 {
     QFile library(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
     if (!library.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(library.readAll()) + QString::fromUtf8(kFrameRelay);
+    return QString::fromUtf8(library.readAll() + PageScript(QStringLiteral("frame_relay")));
 }
 
 } // namespace
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& workingDirectory)
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, ShowSource& shows)
     : BrowserControl(parent)
-{
-    build(parent, *new PresentationConverter(workingDirectory, this));
-}
-
-WebEngineBrowser::WebEngineBrowser(QWidget* parent, PresentationConverter& converter)
-    : BrowserControl(parent)
-{
-    build(parent, converter);
-}
-
-void WebEngineBrowser::build(QWidget* parent, PresentationConverter& converter)
 {
     RegisterPresentationScheme();
     // Off the record: nothing of the shown pages is kept on disk.
     profile_ = new QWebEngineProfile(this);
-    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, profile_));
+    profile_->installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(shows, profile_));
     // What a show names on the network is not loaded unless remote content is allowed.
     profile_->setUrlRequestInterceptor(new LocalRequestsOnly(profile_));
 
@@ -236,7 +163,7 @@ void WebEngineBrowser::UseShowClock(bool on)
     renderer_ = std::make_unique<WebEngineShowRenderer>(*this);
     QWebEngineScript clock;
     clock.setName(QStringLiteral("deckrec-show-clock"));
-    clock.setSourceCode(QString::fromUtf8(kShowClockScript));
+    clock.setSourceCode(QString::fromUtf8(PageScript(QStringLiteral("show_clock"))));
     clock.setInjectionPoint(QWebEngineScript::DocumentCreation);
     clock.setWorldId(QWebEngineScript::MainWorld);
     clock.setRunsOnSubFrames(true);

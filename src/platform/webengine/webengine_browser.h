@@ -12,7 +12,7 @@
 #include <QWebEngineView>
 #include <memory>
 
-class PresentationConverter;
+class ShowSource;
 class ShowPage;
 class WebEngineShowRenderer;
 class QWebEngineLoadingInfo;
@@ -21,11 +21,9 @@ class QWebEngineProfile;
 class WebEngineBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    // Slide shows come from converter (not owned, outlives the browser), which the program
+    // Slide shows come from shows (not owned, outlives the browser), which the program
     // shares with the Main window's Browse.
-    WebEngineBrowser(QWidget* parent, PresentationConverter& converter);
-    // With a converter of its own that caches the shows in workingDirectory.
-    WebEngineBrowser(QWidget* parent, const QString& workingDirectory);
+    WebEngineBrowser(QWidget* parent, ShowSource& shows);
     void UseShowClock(bool on) override;
     ShowRenderer* showRenderer() override;
     // Runs script in the page's main frame, without waiting for it.
@@ -62,7 +60,6 @@ signals:
     void ShowStepDone(int step, int ran, int due, bool ended);
 
 private:
-    void build(QWidget* parent, PresentationConverter& converter);
     void pageLoaded();
     void loadingChanged(const QWebEngineLoadingInfo& load);
     void urlChanged(const QUrl& url);
