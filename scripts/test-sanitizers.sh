@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 supp="$root/tests/sanitizers"
 
-unit_tests="core_tests gif_tests avi_tests audio_tests record_tests platform_x11_pixel_tests ui_tests"
+unit_tests="core_tests gif_tests avi_tests audio_tests record_tests platform_x11_pixel_tests show_pass_tests ui_tests"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DDECKREC_WERROR=ON \
   -DDECKREC_SANITIZE=address,undefined >/dev/null
 cmake --build "$root/build-asan" -j"$(nproc)" --target $unit_tests

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "show/deck_text_layout.h"
-#include "show/flat_deck_text.h"
+#include "show/styled_paragraphs.h"
 #include "show/show_document.h"
 #include "platform/font_catalogue.h"
 
@@ -29,7 +29,7 @@ const QString kPaddingLeft = QStringLiteral("style:graphic-properties/fo:padding
 
 std::vector<SpacedParagraph> SpacedParagraphs(const QByteArray& flatOdf)
 {
-    const FlatDeckText deck(flatOdf);
+    const StyledParagraphs deck(flatOdf);
     std::vector<SpacedParagraph> spaced;
     for (const DeckParagraph& paragraph : deck.Paragraphs()) {
         SpacedParagraph out;
@@ -63,13 +63,13 @@ QByteArray WithLetterSpacing(const QByteArray& show, const std::vector<SpacedPar
             ranges.append(QJsonArray{range.first, range.end, range.spacing});
         AddToPagePlan(plan, paragraph.slide, {{"t", paragraph.text}, {"s", ranges}});
     }
-    return WithPageScript(show, QStringLiteral("letter_spacing"), plan);
+    return WithPlannedParagraphScript(show, QStringLiteral("letter_spacing"), plan);
 }
 
 std::vector<SymbolParagraph> SymbolParagraphs(const QByteArray& flatOdf)
 {
     static const QRegularExpression numbered(QStringLiteral("[0-9]+$"));
-    const FlatDeckText deck(flatOdf);
+    const StyledParagraphs deck(flatOdf);
     std::vector<SymbolParagraph> found;
     for (const DeckParagraph& paragraph : deck.Paragraphs()) {
         if (!paragraph.shape.placed)
@@ -106,12 +106,12 @@ QByteArray WithSymbolTextAreas(const QByteArray& show, const std::vector<SymbolP
     for (const SymbolParagraph& paragraph : paragraphs)
         AddToPagePlan(plan, paragraph.slide,
                       {{"t", paragraph.text}, {"l", paragraph.left}, {"r", paragraph.right}, {"a", paragraph.align}});
-    return WithPageScript(show, QStringLiteral("symbol_text_areas"), plan);
+    return WithPlannedParagraphScript(show, QStringLiteral("symbol_text_areas"), plan);
 }
 
 std::vector<JustifiedParagraph> JustifiedParagraphs(const QByteArray& flatOdf)
 {
-    const FlatDeckText deck(flatOdf);
+    const StyledParagraphs deck(flatOdf);
     std::vector<JustifiedParagraph> justified;
     for (const DeckParagraph& paragraph : deck.Paragraphs()) {
         if (!paragraph.shape.placed || deck.ParagraphValue(paragraph, kTextAlign) != QLatin1String("justify"))
@@ -136,7 +136,7 @@ QByteArray WithJustifiedLines(const QByteArray& show, const std::vector<Justifie
     QJsonObject plan;
     for (const JustifiedParagraph& paragraph : paragraphs)
         AddToPagePlan(plan, paragraph.slide, {{"t", paragraph.text}, {"r", paragraph.right}, {"l", paragraph.lastLineToo}});
-    return WithPageScript(show, QStringLiteral("justified_lines"), plan);
+    return WithPlannedParagraphScript(show, QStringLiteral("justified_lines"), plan);
 }
 
 QByteArray WithFieldsWherePlaced(const QByteArray& show)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "show/deck_text_shadows.h"
-#include "show/flat_deck_text.h"
+#include "show/styled_paragraphs.h"
 #include "show/show_document.h"
 
 #include <QJsonArray>
@@ -14,7 +14,7 @@ namespace {
 
 std::vector<ShadowedParagraph> ShadowedParagraphs(const QByteArray& flatOdf)
 {
-    const FlatDeckText deck(flatOdf);
+    const StyledParagraphs deck(flatOdf);
     // fo:text-shadow is "none" or an offset the suite ignores.
     const QString textShadow = QStringLiteral("style:text-properties/fo:text-shadow");
     std::vector<ShadowedParagraph> shadowed;
@@ -49,5 +49,5 @@ QByteArray WithTextShadows(const QByteArray& show, const std::vector<ShadowedPar
             ranges.append(QJsonArray{first, end});
         AddToPagePlan(plan, paragraph.slide, {{"t", paragraph.text}, {"s", ranges}});
     }
-    return WithPageScript(show, QStringLiteral("text_shadows"), plan);
+    return WithPlannedParagraphScript(show, QStringLiteral("text_shadows"), plan);
 }

@@ -41,7 +41,11 @@ QByteArray WithAtStart(const QByteArray& show, const QByteArray& content)
 QByteArray WithPageScript(const QByteArray& show, const QString& name, const QJsonValue& data, ScriptPlace place)
 {
     QByteArray script = PageScript(name);
-    if (!data.isUndefined() && !data.isNull())
+    const bool called = !data.isUndefined() && !data.isNull();
+    // A script without data defines or does the same each time: once is enough.
+    if (!called && show.contains(script))
+        return show;
+    if (called)
         script += "(" + ScriptJson(data) + ");";
     const QByteArray element = "<script type=\"text/ecmascript\"><![CDATA[" + script + "]]></script>\n";
     if (place == ScriptPlace::BeforeShowScript)

@@ -20,7 +20,7 @@ enum class ScriptPlace { BeforeShowStarts, BeforeShowScript };
 
 // The show with the page script called name (platform/page_scripts.h). A script that is a
 // function expression, "(function (plan) { ... })", is called with data as its argument when
-// data is given.
+// data is given; a script without data is put in once, however often it is asked for.
 QByteArray WithPageScript(const QByteArray& show, const QString& name, const QJsonValue& data = QJsonValue(),
                           ScriptPlace place = ScriptPlace::BeforeShowStarts);
 

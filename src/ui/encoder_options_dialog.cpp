@@ -57,7 +57,7 @@ EncoderOptionsDialog::EncoderOptionsDialog(EncoderFacility& facility, DialogServ
     , dialogs_(dialogs)
     , code_(code)
 {
-    setObjectName("EncoderOptionsDialog");
+    setObjectName("dialog_encoderoptions");
     setWindowTitle(QString::fromStdString(code) + " Settings");
     auto* form = new QWidget;
     auto* layout = new QFormLayout(form);

@@ -115,7 +115,7 @@ public:
     // "Options..." (main_window_remote_content.cpp): a small dialog with what the page has no
     // room for.
     QPushButton* button_options = nullptr;
-    class QDialog* optionsDialog = nullptr;
+    class QDialog* dialog_options = nullptr;
     // "Allow remote content": LibreOffice and the show may fetch what a deck links on the network.
     QCheckBox* checkbox_remotecontent = nullptr;
 
@@ -160,7 +160,7 @@ public:
     class QProgressBar* suiProgressBar1 = nullptr;
     std::shared_ptr<class TAviWriter_2> AviWriter;
     bool AviExportRunning = false; // Save to AVI is writing; a second start is refused
-    QPushButton* button_cancel_avi = nullptr; // "Cancel": stops a running export at once
+    QPushButton* button_cancelavi = nullptr; // "Cancel": stops a running export at once
     bool AviExportCancelled = false;          // asked by the running export before each slot
 
     // Save GIF page (main_window_gif_page.cpp). The save dialog is the dialog service's saveFileName.
@@ -172,13 +172,13 @@ public:
     QRadioButton* suiRadioButton3 = nullptr; // "FloydSteinberg" (its pair: suiRadioButton4 "Nearest")
     QRadioButton* suiRadioButton4 = nullptr;
     QCheckBox* checkbox_hifi = nullptr;      // "High Fidelity", unchecked: the classic build
-    class QSpinBox* spin_gif_tolerance = nullptr; // High Fidelity's tolerance, 0: exact; above 0 checks High Fidelity
-    class QLineEdit* edit_gif_maxsize = nullptr;  // a size budget ("8M", "500k"); empty: none
+    class QSpinBox* spin_giftolerance = nullptr; // High Fidelity's tolerance, 0: exact; above 0 checks High Fidelity
+    class QLineEdit* edit_gifmaxsize = nullptr;  // a size budget ("8M", "500k"); empty: none
     // What the last build within a size budget chose ("560 x 316, tolerance 6: 7.6 MB"); empty: none.
     std::string GifBudgetChoice;
     QPushButton* Button9 = nullptr;          // "Preview GIF"
     QPushButton* Button7 = nullptr;          // "Save to GIF"
-    QPushButton* button_cancel_gif = nullptr; // "Cancel": stops a running build or save
+    QPushButton* button_cancelgif = nullptr; // "Cancel": stops a running build or save
     class QProgressBar* suiProgressBar2 = nullptr;
     class QScrollArea* ScrollBox3 = nullptr;
     class GifImageView* imageanimate = nullptr;

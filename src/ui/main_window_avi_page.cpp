@@ -184,11 +184,11 @@ private:
                          form_.suiButton1, form_.suiButton5});
         // Cancel works only while this export runs; it is off again on every way out.
         form_.AviExportCancelled = false;
-        form_.button_cancel_avi->setEnabled(true);
+        form_.button_cancelavi->setEnabled(true);
         struct CancelOff {
             QPushButton* button;
             ~CancelOff() { button->setEnabled(false); }
-        } cancelOff{form_.button_cancel_avi};
+        } cancelOff{form_.button_cancelavi};
         try {
             ExportVideoFile(*services_.encoders, services_.files, frameCount, options, progress, form_.AviWriter.get());
             form_.WriteCaptionFile(options);
@@ -238,8 +238,8 @@ void TForm1::buildSaveAviPage(QWidget* page)
     suiProgressBar1->setRange(0, 100);
     suiProgressBar1->setValue(0);
     suiProgressBar1->setTextVisible(false);
-    button_cancel_avi = Put(page, new QPushButton("Cancel"), "button_cancel_avi", 317, 209, 76, 25);
-    button_cancel_avi->setEnabled(false); // enabled while an export runs
+    button_cancelavi = Put(page, new QPushButton("Cancel"), "button_cancelavi", 317, 209, 76, 25);
+    button_cancelavi->setEnabled(false); // enabled while an export runs
 
     connect(videoformat, &QComboBox::activated, this, &TForm1::videoformatChange);
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
@@ -248,7 +248,7 @@ void TForm1::buildSaveAviPage(QWidget* page)
     connect(suiButton1, &QPushButton::clicked, this, &TForm1::suiButton1Click);
     connect(suiButton5, &QPushButton::clicked, this, &TForm1::suiButton5Click);
     // The export asks the flag between its frame slots, while it lets the window work.
-    connect(button_cancel_avi, &QPushButton::clicked, this, [this] { AviExportCancelled = true; });
+    connect(button_cancelavi, &QPushButton::clicked, this, [this] { AviExportCancelled = true; });
 
     buildDeckTextControls(page);
 }

@@ -58,7 +58,7 @@ GifBuildOptions ReadGifOptions(const TForm1& form)
     options.smallerSize = form.suiRadioButton7->isChecked();
     options.floydSteinberg = form.suiRadioButton3->isChecked();
     options.highFidelity = form.checkbox_hifi->isChecked();
-    options.tolerance = form.spin_gif_tolerance->value();
+    options.tolerance = form.spin_giftolerance->value();
     return options;
 }
 
@@ -91,7 +91,7 @@ std::vector<QWidget*> GifPageControls(TForm1& form)
 {
     return {form.suiComboBox2, form.suiRadioButton2, form.suiRadioButton5, form.suiRadioButton7,
             form.suiRadioButton8, form.suiRadioButton3, form.suiRadioButton4, form.checkbox_hifi,
-            form.spin_gif_tolerance, form.edit_gif_maxsize, form.Button9, form.Button7};
+            form.spin_giftolerance, form.edit_gifmaxsize, form.Button9, form.Button7};
 }
 
 // "Cancel" is live while a build or a save runs; its click is seen before the next slot or
@@ -101,11 +101,11 @@ public:
     explicit CancelScope(TForm1& form) : form_(form)
     {
         form_.GifCancelRequested = false;
-        form_.button_cancel_gif->setEnabled(true);
+        form_.button_cancelgif->setEnabled(true);
     }
     ~CancelScope()
     {
-        form_.button_cancel_gif->setEnabled(false);
+        form_.button_cancelgif->setEnabled(false);
         form_.GifCancelRequested = false;
     }
     CancelScope(const CancelScope&) = delete;
@@ -133,8 +133,8 @@ void TForm1::buildSaveGifPage(QWidget* page)
 
     // The bar's row also holds the High Fidelity box and Cancel, so that the preview keeps its size.
     suiProgressBar2 = Put(page, new QProgressBar, "suiProgressBar2", 8, 90, 205, 18);
-    button_cancel_gif = Put(page, new QPushButton("Cancel"), "button_cancel_gif", 325, 87, 76, 24);
-    button_cancel_gif->setEnabled(false);
+    button_cancelgif = Put(page, new QPushButton("Cancel"), "button_cancelgif", 325, 87, 76, 24);
+    button_cancelgif->setEnabled(false);
     suiProgressBar2->setRange(0, 100);
     suiProgressBar2->setValue(0);
     suiProgressBar2->setTextVisible(true);
@@ -146,24 +146,24 @@ void TForm1::buildSaveGifPage(QWidget* page)
     // The strip under the preview holds what makes a GIF fit where it is posted, so that no
     // control above moves.
     auto* maxSizeLabel = Put(page, new QLabel("Max size:"), nullptr, 8, kBudgetRowTop, 46, kBudgetRowHeight);
-    edit_gif_maxsize = Put(page, new QLineEdit, "edit_gif_maxsize", 56, kBudgetRowTop, 70, kBudgetRowHeight);
-    edit_gif_maxsize->setPlaceholderText("e.g. 8M");
-    edit_gif_maxsize->setToolTip("The best GIF that fits this size (8M, 500k, bytes): High Fidelity with a "
+    edit_gifmaxsize = Put(page, new QLineEdit, "edit_gifmaxsize", 56, kBudgetRowTop, 70, kBudgetRowHeight);
+    edit_gifmaxsize->setPlaceholderText("e.g. 8M");
+    edit_gifmaxsize->setToolTip("The best GIF that fits this size (8M, 500k, bytes): High Fidelity with a "
                                  "growing tolerance, then fewer colours, then the smaller zoom sizes");
     auto* toleranceLabel = Put(page, new QLabel("Tolerance:"), nullptr, 219, kBudgetRowTop, 52, kBudgetRowHeight);
-    spin_gif_tolerance = Put(page, new QSpinBox, "spin_gif_tolerance", 273, kBudgetRowTop, 48, kBudgetRowHeight);
-    for (QWidget* w : {static_cast<QWidget*>(maxSizeLabel), static_cast<QWidget*>(edit_gif_maxsize),
-                       static_cast<QWidget*>(toleranceLabel), static_cast<QWidget*>(spin_gif_tolerance)}) {
+    spin_giftolerance = Put(page, new QSpinBox, "spin_giftolerance", 273, kBudgetRowTop, 48, kBudgetRowHeight);
+    for (QWidget* w : {static_cast<QWidget*>(maxSizeLabel), static_cast<QWidget*>(edit_gifmaxsize),
+                       static_cast<QWidget*>(toleranceLabel), static_cast<QWidget*>(spin_giftolerance)}) {
         QFont small = w->font();
         small.setPixelSize(kBudgetRowFontPixels);
         w->setFont(small);
     }
-    spin_gif_tolerance->setRange(0, kMaxGifTolerance);
-    spin_gif_tolerance->setValue(0);
-    spin_gif_tolerance->setToolTip("High Fidelity: how far a shown colour may be from the true one (a grey step of "
+    spin_giftolerance->setRange(0, kMaxGifTolerance);
+    spin_giftolerance->setValue(0);
+    spin_giftolerance->setToolTip("High Fidelity: how far a shown colour may be from the true one (a grey step of "
                                    "that many levels); 0 shows every colour exactly");
     // A tolerance belongs to High Fidelity, as --gif-tolerance does on the command line.
-    connect(spin_gif_tolerance, &QSpinBox::valueChanged, this, [this](int value) {
+    connect(spin_giftolerance, &QSpinBox::valueChanged, this, [this](int value) {
         if (value > 0)
             checkbox_hifi->setChecked(true);
     });
@@ -176,7 +176,7 @@ void TForm1::buildSaveGifPage(QWidget* page)
 
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
-    connect(button_cancel_gif, &QPushButton::clicked, this, [this] { GifCancelRequested = true; });
+    connect(button_cancelgif, &QPushButton::clicked, this, [this] { GifCancelRequested = true; });
 }
 
 void TForm1::Button9Click()
@@ -208,7 +208,7 @@ bool TForm1::BuildGifPreview()
     std::unique_ptr<TGIFImage> animation;
     GifBudgetChoice.clear();
     suiProgressBar2->setFormat("%p%");
-    if (!edit_gif_maxsize->text().trimmed().isEmpty()) {
+    if (!edit_gifmaxsize->text().trimmed().isEmpty()) {
         animation = BuildGifWithinBudget();
         if (!animation)
             return false;
@@ -234,7 +234,7 @@ bool TForm1::BuildGifPreview()
 std::unique_ptr<TGIFImage> TForm1::BuildGifWithinBudget()
 {
     GifBudgetRequest request;
-    if (!ParseGifByteLimit(edit_gif_maxsize->text().trimmed().toStdString(), request.maxBytes)) {
+    if (!ParseGifByteLimit(edit_gifmaxsize->text().trimmed().toStdString(), request.maxBytes)) {
         ShowNotice(*services_.dialogs, this, "Max size takes a size such as 8M, 500k or 120000 (bytes).");
         return nullptr;
     }

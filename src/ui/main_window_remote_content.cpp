@@ -34,27 +34,27 @@ void TForm1::buildOptionsDialog(QWidget* page)
     button_options->setFont(small);
     button_options->setToolTip("Options of the conversion: whether a deck may fetch what it links on the network");
 
-    optionsDialog = new QDialog(this);
-    optionsDialog->setObjectName("optionsDialog");
-    optionsDialog->setWindowTitle("Options");
-    checkbox_remotecontent = new QCheckBox("Allow remote content", optionsDialog);
+    dialog_options = new QDialog(this);
+    dialog_options->setObjectName("dialog_options");
+    dialog_options->setWindowTitle("Options");
+    checkbox_remotecontent = new QCheckBox("Allow remote content", dialog_options);
     checkbox_remotecontent->setObjectName("checkbox_remotecontent");
     checkbox_remotecontent->setToolTip(
         "Lets LibreOffice and the show fetch the pictures a deck links on the network. Off: nothing is "
         "fetched, such a picture is drawn as a missing link and the page names it.");
     auto* note = new QLabel("A deck's pictures on the network are fetched while it is converted and shown: "
                             "whoever serves them learns that the deck was opened.",
-                            optionsDialog);
+                            dialog_options);
     note->setWordWrap(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, optionsDialog);
-    auto* layout = new QVBoxLayout(optionsDialog);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog_options);
+    auto* layout = new QVBoxLayout(dialog_options);
     layout->addWidget(checkbox_remotecontent);
     layout->addWidget(note);
     layout->addWidget(buttons);
-    optionsDialog->resize(320, optionsDialog->sizeHint().height());
+    dialog_options->resize(320, dialog_options->sizeHint().height());
 
-    connect(buttons, &QDialogButtonBox::rejected, optionsDialog, &QDialog::reject);
-    connect(button_options, &QPushButton::clicked, optionsDialog, &QDialog::open);
+    connect(buttons, &QDialogButtonBox::rejected, dialog_options, &QDialog::reject);
+    connect(button_options, &QPushButton::clicked, dialog_options, &QDialog::open);
     connect(checkbox_remotecontent, &QCheckBox::toggled, this, &TForm1::remoteContentToggled);
 }
 

@@ -19,9 +19,11 @@
 
 class ShowInView {
 public:
-    ShowInView()
+    // Shows come from LibreOffice through the program's converter, or from shows when given.
+    explicit ShowInView(ShowSource* shows = nullptr)
     {
-        profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(converter, &profile));
+        profile.installUrlSchemeHandler(kPresentationScheme,
+                                        new PresentationSchemeHandler(shows ? *shows : converter, &profile));
         view.setPage(page);
         view.resize(800, 450);
         view.show();

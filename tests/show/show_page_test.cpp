@@ -2,18 +2,12 @@
 // The passes' scripts at work in the browser, on small shows written here and served through
 // the show scheme as the program serves its own: where a justified line ends, how far a shadow
 // falls, in which order the show clock runs what falls due, and which text a field shows.
-#include "platform/webengine/browser_environment.h"
-#include "platform/webengine/presentation_scheme.h"
-#include "platform/webengine/show_page.h"
+#include "platform/show_in_view.h"
 #include "show/show_passes.h"
-#include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
-#include <optional>
 
 namespace {
 
@@ -42,48 +36,17 @@ public:
 
 class ShowPage_ : public ::testing::Test {
 protected:
-    ShowPage_()
-    {
-        profile.installUrlSchemeHandler(kPresentationScheme, new PresentationSchemeHandler(source, &profile));
-        view.setPage(page);
-        view.resize(800, 600);
-        view.show();
-    }
-    ~ShowPage_() override
-    {
-        view.setPage(nullptr);
-        delete page;
-    }
-
     bool Load(const QByteArray& show, const QByteArray& deck = {}, bool showClock = false)
     {
         source.show = show;
         source.deck = deck;
-        bool loaded = false;
-        const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
-        const QUrl url(QStringLiteral("%1:/deck.fodp%2").arg(kPresentationScheme, showClock ? "?clock=show" : ""));
-        page->setOpened(url);
-        page->load(url);
-        const bool done = WaitFor([&] { return loaded; }, 30000);
-        QObject::disconnect(connection);
-        return done;
+        return view.Load(QStringLiteral("/deck.fodp"), showClock ? QStringLiteral("clock=show") : QString());
     }
-    QString Run(const QString& script)
-    {
-        std::optional<QString> result;
-        page->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
-        WaitFor([&] { return result.has_value(); }, 20000);
-        return result.value_or(QString());
-    }
+    QString Run(const QString& script) { return view.Run(script); }
     double Number(const QString& script) { return Run(script).toDouble(); }
 
-    struct Environment {
-        Environment() { PrepareBrowserEnvironment(); }
-    } environment_;
     OneShow source;
-    QWebEngineProfile profile;
-    QWebEngineView view;
-    ShowPage* page = new ShowPage(&profile, &view);
+    ShowInView view{&source};
 };
 
 QByteArray FlatDeck(const QByteArray& styles, const QByteArray& page)

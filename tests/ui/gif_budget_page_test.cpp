@@ -27,8 +27,8 @@ TEST(SaveGifPage, ToleranceAndMaxSizeSitUnderThePreviewAndMoveNothing)
     QWidget* page = form.PageControl1->widget(2);
     form.PageControl1->setCurrentIndex(2);
     form.show();
-    auto* spin = page->findChild<QSpinBox*>("spin_gif_tolerance");
-    auto* edit = page->findChild<QLineEdit*>("edit_gif_maxsize");
+    auto* spin = page->findChild<QSpinBox*>("spin_giftolerance");
+    auto* edit = page->findChild<QLineEdit*>("edit_gifmaxsize");
     ASSERT_NE(spin, nullptr);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(spin->minimum(), 0);
@@ -69,7 +69,7 @@ TEST(SaveGifPage, MaxSizeSavesWithinItOrWritesNothing)
     }
     form.FrameCount = 4;
     const auto save = [&](const QString& budget, const std::string& name) {
-        form.edit_gif_maxsize->setText(budget);
+        form.edit_gifmaxsize->setText(budget);
         const std::string path = folder.path() + name;
         dialogs.fileNames.push_back(QString::fromStdString(path));
         form.Button7->click();

@@ -450,7 +450,7 @@ TEST(SaveGifPage, CancelStopsABuildOrASaveAndKeepsTheOldFile)
     form.FrameCount = 4;
     form.suiComboBox2->setCurrentIndex(4);
     form.suiRadioButton8->setChecked(true); // Best Quality: four frames to write
-    auto* cancel = form.findChild<QPushButton*>("button_cancel_gif");
+    auto* cancel = form.findChild<QPushButton*>("button_cancelgif");
     ASSERT_NE(cancel, nullptr);
     EXPECT_EQ(cancel->text(), "Cancel");
     EXPECT_FALSE(cancel->isEnabled());

@@ -77,10 +77,10 @@ TEST_F(AviSavePageTest, PageHoldsItsControlsInTheirInitialState)
     EXPECT_EQ(form->suiButton5->text(), "Save to AVI");
     EXPECT_FALSE(form->suiButton5->isEnabled());
     EXPECT_EQ(form->suiProgressBar1->value(), 0);
-    EXPECT_EQ(form->button_cancel_avi->text(), "Cancel");
-    EXPECT_FALSE(form->button_cancel_avi->isEnabled());
+    EXPECT_EQ(form->button_cancelavi->text(), "Cancel");
+    EXPECT_FALSE(form->button_cancelavi->isEnabled());
     for (const char* name : {"videoformat", "ComboBox1", "ComboBox2", "ComboBox3", "suiComboBox1", "suiButton1",
-                             "suiButton5", "suiProgressBar1", "button_cancel_avi"}) {
+                             "suiButton5", "suiProgressBar1", "button_cancelavi"}) {
         QWidget* control = page->findChild<QWidget*>(name);
         ASSERT_NE(control, nullptr) << name;
         EXPECT_LE(control->geometry().right(), 410) << name;
@@ -537,8 +537,8 @@ TEST_F(AviSaveCommandTest, CancelStopsTheExportAtOnceAndKeepsTheUsersFile)
                 highest = std::max(highest, value);
                 if (value >= 6 && !clicked) {
                     clicked = true;
-                    EXPECT_TRUE(form.button_cancel_avi->isEnabled()) << format;
-                    QTimer::singleShot(0, form.button_cancel_avi, &QPushButton::click);
+                    EXPECT_TRUE(form.button_cancelavi->isEnabled()) << format;
+                    QTimer::singleShot(0, form.button_cancelavi, &QPushButton::click);
                 }
             });
         dialogs.confirmations.push_back(true);
@@ -551,7 +551,7 @@ TEST_F(AviSaveCommandTest, CancelStopsTheExportAtOnceAndKeepsTheUsersFile)
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the old video");
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.files().WorkingDirectory()), fs::directory_iterator()), 30)
             << "only the recording's frames";
-        EXPECT_FALSE(form.button_cancel_avi->isEnabled());
+        EXPECT_FALSE(form.button_cancelavi->isEnabled());
         EXPECT_TRUE(form.suiButton5->isEnabled());
     }
     // The next export runs to its end.

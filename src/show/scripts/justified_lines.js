@@ -3,7 +3,6 @@
 // paragraph (for its animations) carry the spacing too. It measures the lines as the browser
 // sets them, with the faces it draws, and spreads only the word spaces, as the suite does.
 (function (plan) {
-  function squeeze(s) { return s.replace(/\s+/g, ''); }
   function spread(chunk, right) {
     var text = chunk.textContent;
     var n = text.replace(/\s+$/, '').length;
@@ -17,28 +16,19 @@
       if (room > 0 && room < right - start) chunk.style.wordSpacing = (room / gaps) + 'px';
     } catch (e) {}
   }
-  document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
-    var wanted = plan[(page.getAttribute('ooo:name') || '').replace(/[^\p{L}\p{N}]/gu, '')];
-    if (!wanted) return;
-    page.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph) {
-      var text = squeeze(paragraph.textContent);
-      var found = -1;
-      for (var i = 0; i < wanted.length && found < 0; ++i) if (wanted[i].t === text) found = i;
-      if (found < 0) return;
-      var p = wanted.splice(found, 1)[0];
-      // The lines of the paragraph: its positioned pieces, by baseline.
-      var lines = [];
-      paragraph.querySelectorAll('tspan.TextPosition').forEach(function (chunk) {
-        if (chunk.querySelector('.BulletPlaceholder')) return;
-        var y = chunk.getAttribute('y');
-        if (!lines.length || lines[lines.length - 1].y !== y) lines.push({ y: y, chunks: [] });
-        lines[lines.length - 1].chunks.push(chunk);
-      });
-      lines.forEach(function (line, n) {
-        // The suite spreads a line ended by a hard break too; only the last stays as it is.
-        if (n === lines.length - 1 && !p.l) return;
-        if (line.chunks.length === 1) spread(line.chunks[0], p.r);
-      });
+  deckrecPlanned.paragraphs(plan, function (paragraph, p) {
+    // The lines of the paragraph: its positioned pieces, by baseline.
+    var lines = [];
+    paragraph.querySelectorAll('tspan.TextPosition').forEach(function (chunk) {
+      if (chunk.querySelector('.BulletPlaceholder')) return;
+      var y = chunk.getAttribute('y');
+      if (!lines.length || lines[lines.length - 1].y !== y) lines.push({ y: y, chunks: [] });
+      lines[lines.length - 1].chunks.push(chunk);
+    });
+    lines.forEach(function (line, n) {
+      // The suite spreads a line ended by a hard break too; only the last stays as it is.
+      if (n === lines.length - 1 && !p.l) return;
+      if (line.chunks.length === 1) spread(line.chunks[0], p.r);
     });
   });
 })

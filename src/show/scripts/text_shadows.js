@@ -6,7 +6,6 @@
 // opaque, as its PDF export draws it. The browser takes a text shadow's offset in CSS pixels
 // of the screen, not in the show's units, so it is set again whenever the page's scale changes.
 (function (plan) {
-  function squeeze(s) { return s.replace(/\s+/g, ''); }
   // The run keeps its shadow in the show's units, so that the show's copies of it carry that too.
   function cast(run) {
     var style = getComputedStyle(run);
@@ -30,25 +29,8 @@
       run.style.textRendering = 'auto';
     });
   }
-  document.querySelectorAll('g.SlideGroup g.Page').forEach(function (page) {
-    var wanted = plan[(page.getAttribute('ooo:name') || '').replace(/[^\p{L}\p{N}]/gu, '')];
-    if (!wanted) return;
-    page.querySelectorAll('tspan.TextParagraph, tspan.ListItem').forEach(function (paragraph) {
-      var text = squeeze(paragraph.textContent);
-      var found = -1;
-      for (var i = 0; i < wanted.length && found < 0; ++i) if (wanted[i].t === text) found = i;
-      if (found < 0) return;
-      var ranges = wanted.splice(found, 1)[0].s;
-      var at = 0;
-      paragraph.querySelectorAll('tspan').forEach(function (run) {
-        if (run.querySelector('tspan') || run.classList.contains('BulletPlaceholder')) return;
-        var length = squeeze(run.textContent).length;
-        if (!length) return;
-        for (var r = 0; r < ranges.length; ++r)
-          if (at >= ranges[r][0] && at < ranges[r][1]) { cast(run); break; }
-        at += length;
-      });
-    });
+  deckrecPlanned.paragraphs(plan, function (paragraph, entry) {
+    deckrecPlanned.runsIn(paragraph, entry.s, cast);
   });
   place();
   // The viewer fits the page to the window by its size attributes, in a resize handler that

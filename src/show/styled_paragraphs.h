@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The text of a deck's slides as one flat ODF file (a .fodp, or LibreOffice's --convert-to fodp
-// of any deck) says it, for the passes that give the SVG show what its export leaves out: each
-// paragraph with the shape it stands in and its runs, and the value a style property takes for
-// a paragraph or run along the styles the suite applies to it.
+// The styled paragraphs of a deck's slides, for the passes that lay text out as the suite does
+// (the titles and speaker notes read for captions are record/deck_text.h's): as one flat ODF
+// file (a .fodp, or LibreOffice's --convert-to fodp of any deck) says them, each paragraph with
+// the shape it stands in and its runs, and the value a style property takes for a paragraph or
+// run along the styles the suite applies to it.
 
 #include <QByteArray>
 #include <QHash>
@@ -47,11 +48,15 @@ struct DeckParagraph {
 // underscores, ...), and those are what both spellings keep.
 void AddToPagePlan(QJsonObject& plan, const QString& slideName, const QJsonObject& entry);
 
-class FlatDeckText {
+// The show with the page script called name, given its plan, after the script that finds the
+// paragraphs a plan names (scripts/planned_paragraphs.js, put in once).
+QByteArray WithPlannedParagraphScript(const QByteArray& show, const QString& name, const QJsonObject& plan);
+
+class StyledParagraphs {
 public:
     // Reads the deck's styles and every paragraph of its slides' shapes, in document order.
     // Paragraphs of tables, charts, notes, forms and master pages are left out.
-    explicit FlatDeckText(const QByteArray& flatOdf);
+    explicit StyledParagraphs(const QByteArray& flatOdf);
 
     const std::vector<DeckParagraph>& Paragraphs() const { return paragraphs_; }
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "show/flat_deck_text.h"
+#include "show/styled_paragraphs.h"
+
+#include "show/show_document.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -23,7 +25,7 @@ QString Squeezed(QStringView text)
 
 class Reader {
 public:
-    Reader(const QByteArray& flatOdf, QHash<QString, FlatDeckText::Style>& styles, std::vector<DeckParagraph>& paragraphs)
+    Reader(const QByteArray& flatOdf, QHash<QString, StyledParagraphs::Style>& styles, std::vector<DeckParagraph>& paragraphs)
         : xml_(flatOdf), styles_(styles), paragraphs_(paragraphs)
     {
         while (!xml_.atEnd()) {
@@ -51,7 +53,7 @@ private:
         runs.back().text += squeezed;
     }
 
-    void ReadProperties(FlatDeckText::Style& style)
+    void ReadProperties(StyledParagraphs::Style& style)
     {
         const QString element = xml_.qualifiedName().toString() + QLatin1Char('/');
         const QXmlStreamAttributes attributes = xml_.attributes();
@@ -160,7 +162,7 @@ private:
     }
 
     QXmlStreamReader xml_;
-    QHash<QString, FlatDeckText::Style>& styles_;
+    QHash<QString, StyledParagraphs::Style>& styles_;
     std::vector<DeckParagraph>& paragraphs_;
     std::vector<QString> elements_;
     QString styleKey_;
@@ -218,7 +220,7 @@ QString DeckParagraph::Text() const
     return text;
 }
 
-FlatDeckText::FlatDeckText(const QByteArray& flatOdf)
+StyledParagraphs::StyledParagraphs(const QByteArray& flatOdf)
 {
     // Styles come before the body in a flat file, but a paragraph is judged once all are known.
     Reader(flatOdf, styles_, paragraphs_);
@@ -227,7 +229,7 @@ FlatDeckText::FlatDeckText(const QByteArray& flatOdf)
 // Along a style's parent chain; an empty name is the family's default style. A presentation
 // outline's deeper levels have styles of their own (…-outline2, …-outline3), which the file
 // names only for the first level, often as the parent of the shape's own style.
-QString FlatDeckText::Chain(const QString& family, QString name, const QString& property, int outlineLevel) const
+QString StyledParagraphs::Chain(const QString& family, QString name, const QString& property, int outlineLevel) const
 {
     static const QRegularExpression firstLevel(QStringLiteral("outline1$"));
     for (int guard = 0; guard < 32; ++guard) {
@@ -249,14 +251,14 @@ QString FlatDeckText::Chain(const QString& family, QString name, const QString& 
     return {};
 }
 
-QString FlatDeckText::LevelValue(const DeckParagraph& paragraph, const QString& property) const
+QString StyledParagraphs::LevelValue(const DeckParagraph& paragraph, const QString& property) const
 {
     if (paragraph.shape.presentationStyle.isEmpty())
         return {};
     return Chain(QStringLiteral("presentation"), paragraph.shape.presentationStyle, property, paragraph.listLevel);
 }
 
-QString FlatDeckText::ShapeValue(const DeckParagraph& paragraph, const QString& property) const
+QString StyledParagraphs::ShapeValue(const DeckParagraph& paragraph, const QString& property) const
 {
     const QString graphic = QStringLiteral("graphic");
     QString value = LevelValue(paragraph, property);
@@ -267,7 +269,7 @@ QString FlatDeckText::ShapeValue(const DeckParagraph& paragraph, const QString& 
     return value;
 }
 
-QString FlatDeckText::ParagraphValue(const DeckParagraph& paragraph, const QString& property) const
+QString StyledParagraphs::ParagraphValue(const DeckParagraph& paragraph, const QString& property) const
 {
     const QString family = QStringLiteral("paragraph");
     QString value;
@@ -288,10 +290,15 @@ QString FlatDeckText::ParagraphValue(const DeckParagraph& paragraph, const QStri
     return value;
 }
 
-QString FlatDeckText::RunValue(const DeckParagraph& paragraph, const DeckRun& run, const QString& property) const
+QString StyledParagraphs::RunValue(const DeckParagraph& paragraph, const DeckRun& run, const QString& property) const
 {
     QString value;
     for (auto span = run.spans.rbegin(); value.isEmpty() && span != run.spans.rend(); ++span)
         value = Chain(QStringLiteral("text"), *span, property);
     return value.isEmpty() ? ParagraphValue(paragraph, property) : value;
+}
+
+QByteArray WithPlannedParagraphScript(const QByteArray& show, const QString& name, const QJsonObject& plan)
+{
+    return WithPageScript(WithPageScript(show, QStringLiteral("planned_paragraphs")), name, plan);
 }
