@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A deck's own text beside its slides: each slide's title and speaker notes, read from
-// LibreOffice's flat XML (.fodp), where the notes are the text of the slide's notes page.
+// A deck's own text beside its slides, for captions and chapters: each slide's title and
+// speaker notes, read from LibreOffice's flat XML (.fodp), where the notes are the text of the
+// slide's notes page. (The styled paragraphs the show's layout passes read are
+// show/styled_paragraphs.h's.)
 
 #include <QByteArray>
 #include <string>
