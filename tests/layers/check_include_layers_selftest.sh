@@ -52,11 +52,13 @@ expect_caught platform/x11 '#include "platform/pulse/pulse_connection.h"'
 expect_caught platform/ffmpeg '#include "video/avi_writer.h"'
 expect_caught video '#include <libavformat/avformat.h>'
 expect_caught ui '#include <libswscale/swscale.h>'
+expect_caught batch '#include "cli/command_line.h"'
+expect_caught batch '#include "ui/main_window.h"'
 
 # A tree that keeps every rule.
 clean="$scratch/clean"
 rm -rf "$clean"
-mkdir -p "$clean"/{core,platform/webengine,platform/ffmpeg,record,audio,video,gif,ui}
+mkdir -p "$clean"/{core,platform/webengine,platform/ffmpeg,record,audio,video,gif,ui,batch,cli}
 printf '#include <vector>\n#include "core/picture.h"\n' > "$clean/core/picture.h"
 printf '#include "core/picture.h"\n#include "platform/sound_input.h"\n#include <QString>\n' \
     > "$clean/platform/sound_input.h"
@@ -71,6 +73,9 @@ printf '#include "gif/gif_image.h"\n#include "video/avi_writer.h"\n#include <QWi
 printf '#include "platform/ffmpeg/libav_support.h"\nextern "C" {\n#include <libavformat/avformat.h>\n}\n' \
     > "$clean/platform/ffmpeg/avi_output_file.cpp"
 printf '#include "platform/ffmpeg/container_format.h"\n#include "video/frame_fitting.h"\n' > "$clean/video/video_export.h"
+printf '#include "batch/batch_plan.h"\n#include "core/command_options.h"\n#include "platform/child_process.h"\n#include <QJsonDocument>\n' \
+    > "$clean/batch/batch_command.cpp"
+printf '#include "batch/batch_command.h"\n#include "cli/command_line.h"\n#include "record/recorder_host.h"\n' > "$clean/cli/main.cpp"
 if ! output="$(bash "$check" "$clean" 2>&1)"; then
     fail "a tree that keeps every rule was rejected:"$'\n'"$output"
 fi
