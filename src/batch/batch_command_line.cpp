@@ -4,20 +4,13 @@
 #include "batch/batch_plan.h"
 #include "core/command_options.h"
 #include "core/output_formats.h"
+#include "core/text_files.h"
 
 #include <algorithm>
 #include <cctype>
 #include <sstream>
 
 namespace {
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 class BatchParser {
 public:

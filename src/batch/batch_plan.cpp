@@ -2,6 +2,7 @@
 #include "batch/batch_plan.h"
 
 #include "core/deck_files.h"
+#include "core/text_files.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,14 +20,6 @@ namespace {
 // What one conversion at a time needs at most: the browser engine, LibreOffice, a display
 // and the frames being encoded (measured with bench/batch_bench.sh, with room to spare).
 constexpr long long kMemoryPerWorker = 1536LL * 1024 * 1024;
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 // FNV-1a: the same on every machine and every run, unlike std::hash.
 std::string PathHash(const std::string& path)

@@ -11,6 +11,7 @@
 // or when the package's changelog is not for this version.
 #include "batch/batch_command_line.h"
 #include "core/command_options.h"
+#include "core/output_formats.h"
 #include "cli/command_line.h"
 #include "cli/tools/help_text.h"
 #include "core/deck_files.h"
@@ -211,8 +212,7 @@ struct FormOption {
     std::string text;
 };
 const std::map<std::string, FormOption> kFormOptions = {
-    {"-o", {"OUTPUT", "write OUTPUT, a .gif, .avi, .mp4, .webm, .mkv, .vtt, .srt or .chapters.txt file; given once "
-                      "for each output"}},
+    {"-o", {"OUTPUT", "write OUTPUT, a " + OutputExtensionsText(".", ", ", " or ") + " file; given once for each output"}},
     {"--help", {"", "print the usage and every option, and exit"}},
     {"--version", {"", "print the version, and exit"}},
 };
