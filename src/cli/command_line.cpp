@@ -7,7 +7,6 @@
 #include "core/output_formats.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -40,10 +39,6 @@ OutputSize SizeOf(const std::string& text)
     size.height = std::stoi(text.substr(text.find_first_of("xX") + 1));
     return size;
 }
-
-} // namespace
-
-namespace {
 
 // How each option of convert and export sets the conversion; what it may be given is the
 // option table's (core/command_options.cpp).
@@ -119,7 +114,10 @@ public:
                 c.command = Command::Version;
             else if (const auto setter = Setters().find(argument.option->name); setter != Setters().end())
                 setter->second(c, argument.value);
-            // The toolkit's options the windows' application object reads itself.
+            // The toolkit's options the windows' application object reads itself; a conversion
+            // option of the table that sets nothing here would pass for taken.
+            else if (command != kWindowsCommand)
+                Fail("unknown option " + argument.given);
         }
         // The reader stops at its error: every argument it read came before it.
         if (!read.error.empty())

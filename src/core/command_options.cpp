@@ -5,6 +5,7 @@
 #include "core/output_formats.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
