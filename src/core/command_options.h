@@ -31,8 +31,8 @@ enum class OptionValue {
 // Where --help lists an option; None: not listed (the toolkit's options, --help itself).
 enum class HelpGroup { None, Recording, Outputs, Batch };
 
-// What batch does with a conversion option.
-enum class InBatch { PassedOn, Ignored, Refused };
+// What batch does with a conversion option it does not refuse (batchRefusal).
+enum class InBatch { PassedOn, Ignored };
 
 struct CommandOption {
     std::string name;  // "--latency"
