@@ -45,6 +45,8 @@ struct CommandLine {
     int bits = 24;
     std::string keepRecording;
     bool quiet = false;
+    // --progress json: the run's events as JSON lines on stdout instead of the bar (batch reads them).
+    bool jsonProgress = false;
     bool fast = false;       // accepted for older scripts: the show's own time is as fast
     bool realtime = false;   // record on the wall clock even without sound
     double framesPerSecond = 1000.0 / kDefaultFramePeriodMs;
@@ -82,6 +84,10 @@ struct ParsedCommandLine {
 // args without the program name.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// The usage error of a convert command line (args from "convert" on), or empty: what a batch
+// checks the options it passes on against.
+std::string ConvertUsageError(const std::vector<std::string>& args);
+
 std::string UsageText();
 // The usage lines alone, for a usage error.
 std::string ShortUsageText();
@@ -92,8 +98,3 @@ std::string VersionText();
 // Outputs of the deck's text rather than its pictures: NAME.chapters.txt, NAME.vtt, NAME.srt.
 enum class DeckTextOutput { None, ChapterList, WebVtt, SubRip };
 DeckTextOutput DeckTextOutputOf(const std::string& path);
-
-// Whether an option of convert and export takes a value (batch passes them on to convert).
-bool ConversionOptionTakesValue(const std::string& option);
-// The extension of path in lower case, without the dot; empty when it has none.
-std::string LowerExtension(const std::string& path);

@@ -3,7 +3,7 @@
 
 #include "cli/cli_application.h"
 #include "cli/display_lock.h"
-#include "cli/interruption.h"
+#include "platform/interruption.h"
 #include "cli/output_plan.h"
 #include "cli/private_display.h"
 #include "cli/private_sound_server.h"

@@ -2,7 +2,7 @@
 // The program's start: the command line is read before any application object exists, so that
 // --help, --version and a usage error need no display; then the windows, a conversion or an
 // export runs.
-#include "cli/batch_command.h"
+#include "batch/batch_command.h"
 #include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "cli/export_command.h"
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     // A batch has options of its own and passes convert's on to each deck.
     if (!args.empty() && args[0] == "batch")
-        return RunBatch(std::vector<std::string>(args.begin() + 1, args.end()), argv[0]);
+        return RunBatch(std::vector<std::string>(args.begin() + 1, args.end()), argv[0], ConvertUsageError);
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) {
         std::fputs(UsageErrorText(parsed.error).c_str(), stderr);

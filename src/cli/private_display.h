@@ -3,7 +3,7 @@
 // A display server of this run's own (Xvfb), for a conversion on a machine without a desktop:
 // several runs at once each get their own, numbered by the server itself.
 
-#include "cli/child_process.h"
+#include "platform/child_process.h"
 
 #include <string>
 

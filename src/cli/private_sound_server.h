@@ -4,7 +4,7 @@
 // sound on a machine without a desktop: the slide show plays into its output and the recording
 // takes that output's monitor.
 
-#include "cli/child_process.h"
+#include "platform/child_process.h"
 
 #include <string>
 

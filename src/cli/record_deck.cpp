@@ -2,7 +2,7 @@
 #include "cli/record_deck.h"
 
 #include "cli/cli_recorder_host.h"
-#include "cli/interruption.h"
+#include "platform/interruption.h"
 #include "cli/kept_recording_journal.h"
 #include "cli/output_writer.h"
 #include "cli/output_writer.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/run_outputs.h"
 
-#include "cli/interruption.h"
+#include "platform/interruption.h"
 #include "cli/output_plan.h"
 #include "cli/terminal.h"
 #include "core/private_working_directory.h"
@@ -24,7 +24,7 @@ ExitStatus WriteOutputs(const std::vector<PlannedOutput>& plan, const CommandLin
     ExitStatus status = kExitSuccess;
     for (const PlannedOutput& output : plan) {
         try {
-            terminal.Summary(WriteOutput(output, command, recording, encoders, terminal, Interrupted));
+            terminal.Output(output.path, WriteOutput(output, command, recording, encoders, terminal, Interrupted));
         } catch (const InterruptedError&) {
             terminal.Error("interrupted; " + output.path + " was not written");
             return kExitInterrupted;
@@ -42,15 +42,21 @@ int RunReportingErrors(const CommandLine& command, const std::function<int(Termi
     // What killed runs left in the cache: found at the next start, for no one else cleans it.
     RemoveWorkingDirectoriesOfEndedRuns();
     Terminal terminal(command.quiet);
+    if (command.jsonProgress)
+        terminal.ReportEvents(command.input, command.outputs);
+    int status = kExitFailure;
+    std::string usageError;
     try {
-        return body(terminal);
+        status = body(terminal);
     } catch (const OutputOptionsError& e) {
         // A usage error found once the encoders are known reads as any other.
         std::fflush(stdout);
         std::fputs(UsageErrorText(e.what()).c_str(), stderr);
-        return kExitUsage;
+        status = kExitUsage;
+        usageError = e.what();
     } catch (const std::exception& e) {
         terminal.Error(e.what());
-        return kExitFailure;
     }
+    terminal.Finish(status, usageError);
+    return status;
 }

@@ -4,11 +4,11 @@
 // one still written, so that outputs already finished are kept.
 
 #include "cli/output_writer.h"
+#include "core/exit_status.h"
 
 #include <functional>
 #include <vector>
 
-enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2, kExitInterrupted = 130 };
 
 // Runs a command with Ctrl+C caught and a terminal of its own: an error that escapes it is one
 // line on stderr and kExitUsage when the options are at fault, else kExitFailure.

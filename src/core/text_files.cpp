@@ -106,3 +106,11 @@ std::string HtmlEscape(const std::string& text)
     }
     return out;
 }
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}

@@ -20,5 +20,8 @@ std::string ReplaceAll(const std::string& text, const std::string& pattern, cons
 // text unchanged when marker does not occur.
 std::string TextAfter(const std::string& text, const std::string& marker);
 
+// text without the spaces, tabs and CRs at either end.
+std::string Trimmed(const std::string& text);
+
 // & < > " ' replaced by their HTML character references; other bytes unchanged.
 std::string HtmlEscape(const std::string& text);

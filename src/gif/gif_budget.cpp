@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/gif_budget.h"
 
+#include "core/byte_size_text.h"
 #include "core/picture_ops.h"
 #include "core/slot_reader.h"
 #include "gif/colour_tolerance.h"
@@ -173,32 +174,5 @@ std::string GifBudgetChoiceText(const GifBudgetStep& step, long long bytes)
 
 bool ParseGifByteLimit(const std::string& text, long long& bytes)
 {
-    size_t i = 0;
-    while (i < text.size() && ((text[i] >= '0' && text[i] <= '9') || text[i] == '.'))
-        ++i;
-    const std::string number = text.substr(0, i);
-    if (number.empty() || number == "." || number.find('.') != number.rfind('.'))
-        return false;
-    std::string unit = text.substr(i);
-    if (!unit.empty() && unit.back() == 'B')
-        unit.pop_back();
-    double scale = 1;
-    if (unit == "k" || unit == "K")
-        scale = 1e3;
-    else if (unit == "m" || unit == "M")
-        scale = 1e6;
-    else if (unit == "g" || unit == "G")
-        scale = 1e9;
-    else if (!unit.empty())
-        return false;
-    // from_chars: a desktop's locale must not turn "1.5" into 1.
-    double parsed = 0;
-    const auto read = std::from_chars(number.data(), number.data() + number.size(), parsed);
-    if (read.ec != std::errc() || read.ptr != number.data() + number.size())
-        return false;
-    const double value = parsed * scale;
-    if (!(value >= 1) || value > 1e15)
-        return false;
-    bytes = std::llround(std::floor(value));
-    return true;
+    return ParseByteSize(text, bytes);
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -224,9 +226,28 @@ TEST(CommandLineEndToEnd, AMissingFontIsOneWarningLineTwinsAreNoneAndStrictFonts
                                                      "DejaVu Sans is drawn instead"}))
         << warned.err.toStdString();
 
-    const Outcome quiet = Deckrec({"convert", kDeck, "-o", d + "sample.gif", "--fast", "--latency", "500"}, false);
+    // Also a run for a program reading its events: each line of stdout is one JSON event, from
+    // its start to its end.
+    const Outcome quiet = Deckrec({"convert", kDeck, "-o", d + "sample.gif", "--fast", "--latency", "500",
+                                   "--progress", "json"},
+                                  false);
     EXPECT_EQ(quiet.status, 0);
     EXPECT_TRUE(FontWarnings(quiet.err).isEmpty()) << quiet.err.toStdString();
+    QStringList events;
+    for (const QString& line : quiet.out.split('\n', Qt::SkipEmptyParts)) {
+        QJsonParseError error;
+        const QJsonObject event = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << "not a JSON line: " << line.toStdString();
+        EXPECT_EQ(event["deck"].toString(), kDeck);
+        events << event["event"].toString();
+        if (event["event"] == "output") {
+            EXPECT_EQ(event["path"].toString(), d + "sample.gif");
+        }
+    }
+    EXPECT_EQ(events.value(0), "start");
+    EXPECT_EQ(events.value(events.size() - 1), "done");
+    EXPECT_EQ(events.count("output"), 1);
+    EXPECT_TRUE(events.contains("progress"));
 
     const Outcome strict = Deckrec({"convert", deck, "-o", d + "strict.gif", "--fast", "--strict-fonts",
                                     "--keep-recording", d + "strict"},

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the command line refuses, with the one line it prints; what it accepts, as the settings
 // the windows would use.
-#include "cli/batch_plan.h"
+#include "batch/batch_plan.h"
+#include "core/output_formats.h"
+#include "platform/ffmpeg/container_format.h"
 #include "cli/command_line.h"
 #include "cli/output_plan.h"
+#include "core/command_options.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 
 #include <filesystem>
@@ -21,6 +24,29 @@ namespace {
 ParsedCommandLine Parse(std::vector<std::string> args)
 {
     return ParseCommandLine(args);
+}
+
+// A value the option takes: the top of a range, a choice's last word.
+std::string ValueItTakes(const CommandOption& option)
+{
+    switch (option.value) {
+    case OptionValue::None:
+        return {};
+    case OptionValue::WholeNumber:
+    case OptionValue::Decimal:
+        return std::to_string(static_cast<int>(option.high));
+    case OptionValue::Choice:
+        return option.words.back();
+    case OptionValue::Size:
+        return "360x203";
+    case OptionValue::ByteSize:
+        return "1.5M";
+    case OptionValue::FourCharacterCode:
+        return "H264";
+    case OptionValue::Text:
+        return "name";
+    }
+    return {};
 }
 
 } // namespace
@@ -242,7 +268,9 @@ TEST(CommandLine, HelpParserAndBatchAgreeOnWhichOptionsTakeAValue)
         const std::string option = match[1];
         const bool takesValue = match[2].matched;
         ++options;
-        EXPECT_EQ(ConversionOptionTakesValue(option), takesValue) << option;
+        const CommandOption* known = FindOption(option, kConvertCommand);
+        ASSERT_NE(known, nullptr) << option;
+        EXPECT_EQ(known->value != OptionValue::None, takesValue) << option;
         const ParsedCommandLine parsed = Parse({"convert", "a.odp", "-o", "x.gif", option});
         if (takesValue)
             EXPECT_NE(parsed.error.find(option + " needs a value"), std::string::npos) << parsed.error;
@@ -265,4 +293,58 @@ TEST(CommandLine, TheReferenceInTheDocsShowsTheHelpAsItIs)
     ASSERT_FALSE(reference.empty());
     EXPECT_NE(reference.find(UsageText()), std::string::npos) << "docs/cli.md: paste `deckrec --help` again";
     EXPECT_NE(reference.find(BatchUsageText()), std::string::npos) << "docs/cli.md: paste `deckrec batch --help` again";
+}
+
+// Every option convert lists in its help, given to a batch with a value it takes: a batch's own
+// option of that name, one it refuses with its reason, one it does without, or one it hands to
+// each deck's conversion as given, where convert takes it.
+TEST(CommandLine, BatchTakesEveryConvertOptionAndHandsItToEachConversion)
+{
+    int handedOn = 0;
+    for (const CommandOption& option : CommandOptions()) {
+        if (!(option.commands & kConvertCommand) || option.group == HelpGroup::None)
+            continue;
+        SCOPED_TRACE(option.name);
+        std::vector<std::string> given = {option.name};
+        if (option.value != OptionValue::None)
+            given.push_back(ValueItTakes(option));
+        std::vector<std::string> args = {"a.odp", "-O", "out"};
+        args.insert(args.end(), given.begin(), given.end());
+        const ParsedBatch batch = ParseBatchCommandLine(args, ConvertUsageError);
+        if (!option.batchRefusal.empty()) {
+            EXPECT_EQ(batch.error, option.batchRefusal);
+            continue;
+        }
+        ASSERT_EQ(batch.error, "");
+        if (FindOption(option.name, kBatchCommand) || option.inBatch == InBatch::Ignored) {
+            EXPECT_TRUE(batch.options.convertOptions.empty());
+            continue;
+        }
+        EXPECT_EQ(batch.options.convertOptions, given);
+        const std::vector<std::string> child = ConversionArguments(PlanBatch(batch.options).front(), batch.options);
+        EXPECT_NE(std::search(child.begin(), child.end(), given.begin(), given.end()), child.end());
+        EXPECT_EQ(ConvertUsageError(child), "");
+        ++handedOn;
+    }
+    EXPECT_GE(handedOn, 20);
+}
+
+// The one list of outputs: a name's format in any case, the chapter list's double extension,
+// and a writer for every picture format of it.
+TEST(CommandLine, OutputFormatsComeFromOneListTheWritersKnow)
+{
+    const std::vector<std::pair<std::string, std::optional<OutputKind>>> cases = {
+        {"a.GIF", OutputKind::Gif},          {"dir.gif/a.Mp4", OutputKind::Video},
+        {"a.webm", OutputKind::Video},       {"talk.Chapters.TXT", OutputKind::ChapterList},
+        {"a.vtt", OutputKind::WebVtt},       {"a.srt", OutputKind::SubRip},
+        {"a.txt", std::nullopt},             {"a.gif/noextension", std::nullopt},
+        {"a.mov", std::nullopt},
+    };
+    for (const auto& [path, kind] : cases) {
+        const std::optional<OutputFormat> format = OutputFormatOf(path);
+        EXPECT_EQ(format ? std::optional<OutputKind>(format->kind) : std::nullopt, kind) << path;
+    }
+    for (const OutputFormat& format : OutputFormats())
+        EXPECT_EQ(FormatOfFileName("x." + format.extension).has_value(), format.kind == OutputKind::Video)
+            << format.extension;
 }

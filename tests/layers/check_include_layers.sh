@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every source file under src/ includes only what its folder's layer may see, so
 # the libraries keep linking bottom-up: core knows nothing of Qt, the exporters know nothing of
-# each other, and only the windows (ui) and the command line above them (cli) know everything.
+# each other, batch knows the command line only through core's option table, and only the
+# windows (ui) and the command line above them (cli) know everything.
 #
 #   usage: check_include_layers.sh SRC_DIR
 #
@@ -32,7 +33,8 @@ declare -A MAY_INCLUDE=(
     [video]="core platform platform/ffmpeg video"
     [gif]="core gif"
     [ui]="core platform $BACKENDS show record audio video gif ui"
-    [cli]="core platform $BACKENDS show record audio video gif cli"
+    [batch]="core platform batch"
+    [cli]="core platform $BACKENDS show record audio video gif batch cli"
 )
 
 # Single files that may include more than their folder: the program's start picks the windows

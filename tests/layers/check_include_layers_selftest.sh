@@ -58,11 +58,13 @@ expect_caught show '#include <QWebEngineView>'
 expect_caught show '#include "platform/webengine/webengine_browser.h"'
 expect_caught show '#include "platform/fonts/font_resolver.h"'
 expect_caught platform/webengine '#include "show/presentation_converter.h"'
+expect_caught batch '#include "cli/command_line.h"'
+expect_caught batch '#include "ui/main_window.h"'
 
 # A tree that keeps every rule.
 clean="$scratch/clean"
 rm -rf "$clean"
-mkdir -p "$clean"/{core,platform/webengine,platform/ffmpeg,show,record,audio,video,gif,ui}
+mkdir -p "$clean"/{core,platform/webengine,platform/ffmpeg,show,record,audio,video,gif,ui,batch,cli}
 printf '#include <vector>\n#include "core/picture.h"\n' > "$clean/core/picture.h"
 printf '#include "core/picture.h"\n#include "platform/sound_input.h"\n#include <QString>\n' \
     > "$clean/platform/sound_input.h"
@@ -80,6 +82,9 @@ printf '#include "platform/ffmpeg/container_format.h"\n#include "video/frame_fit
 printf '#include "show/show_passes.h"\n#include "platform/font_catalogue.h"\n#include "core/deck_files.h"\n#include <QProcess>\n' \
     > "$clean/show/presentation_converter.cpp"
 printf '#include "show/presentation_converter.h"\n#include "platform/fonts/font_resolver.h"\n' > "$clean/ui/windows_main.cpp"
+printf '#include "batch/batch_plan.h"\n#include "core/command_options.h"\n#include "platform/child_process.h"\n#include <QJsonDocument>\n' \
+    > "$clean/batch/batch_command.cpp"
+printf '#include "batch/batch_command.h"\n#include "cli/command_line.h"\n#include "record/recorder_host.h"\n' > "$clean/cli/main.cpp"
 if ! output="$(bash "$check" "$clean" 2>&1)"; then
     fail "a tree that keeps every rule was rejected:"$'\n'"$output"
 fi

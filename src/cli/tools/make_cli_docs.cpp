@@ -9,7 +9,9 @@
 // written here. The build fails when the help takes a shape this cannot place, names a
 // subcommand or option this has no words for, when an example is not a valid command line,
 // or when the package's changelog is not for this version.
-#include "cli/batch_plan.h"
+#include "batch/batch_command_line.h"
+#include "core/command_options.h"
+#include "core/output_formats.h"
 #include "cli/command_line.h"
 #include "cli/tools/help_text.h"
 #include "core/deck_files.h"
@@ -210,8 +212,7 @@ struct FormOption {
     std::string text;
 };
 const std::map<std::string, FormOption> kFormOptions = {
-    {"-o", {"OUTPUT", "write OUTPUT, a .gif, .avi, .mp4, .webm, .mkv, .vtt, .srt or .chapters.txt file; given once "
-                      "for each output"}},
+    {"-o", {"OUTPUT", "write OUTPUT, a " + OutputExtensionsText(".", ", ", " or ") + " file; given once for each output"}},
     {"--help", {"", "print the usage and every option, and exit"}},
     {"--version", {"", "print the version, and exit"}},
 };
@@ -636,15 +637,12 @@ std::string Completion(const Docs& docs)
             continue;
         for (const UsageLine& line : own->usage)
             addForm(command, line.form);
-        // "Every other option is convert's": those convert's parser knows and the batch's
-        // does not refuse. A refused one fails at once, before the missing output folder is.
-        const std::string unrefused = ParseBatchCommandLine({}).error;
+        // "Every other option is convert's": those of the option table the batch does not refuse.
         for (const std::string& name : options["convert"]) {
             if (Contains(options[command], name))
                 continue;
-            const std::string error = byName[name].value.empty() ? ParseBatchCommandLine({name}).error
-                                                                   : ParseBatchCommandLine({name, "1"}).error;
-            if (error == unrefused)
+            const CommandOption* option = FindOption(name, kConvertCommand);
+            if (option && option->batchRefusal.empty())
                 add(command, byName[name]);
         }
     }

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/batch_worker.h"
+#include "platform/child_process.h"
 
-#include "core/owner_mark.h"
-
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -18,55 +15,57 @@
 
 namespace {
 
-constexpr char kMarkVariable[] = "DECKREC_BATCH_WORKER";
-
-std::string NewMark()
+std::string NameOf(const std::string& setting)
 {
-    static std::atomic<int> counter{0};
-    return OwnMark() + "-" + std::to_string(++counter);
+    return setting.substr(0, setting.find('='));
 }
 
 } // namespace
 
-BatchWorker::~BatchWorker()
+bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int keepFd,
+                         const std::string& logPath, std::string& error, const ChildOptions& options)
 {
-    if (pid_ > 0)
-        Kill();
-}
-
-bool BatchWorker::Start(const std::string& program, const std::vector<std::string>& args, const std::string& logPath,
-                        std::string& error)
-{
-    mark_ = NewMark();
+    mark_ = options.mark;
+    stopAsked_ = false;
     // Everything the child needs is prepared before the fork: after it only async-signal-safe calls.
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> argp;
-    for (std::string& arg : argv)
-        argp.push_back(arg.data());
-    argp.push_back(nullptr);
-    const std::string markSetting = std::string(kMarkVariable) + "=" + mark_;
-    std::vector<char*> envp = {const_cast<char*>(markSetting.c_str())};
-    for (char** entry = environ; entry && *entry; ++entry)
-        if (std::strncmp(*entry, kMarkVariable, sizeof kMarkVariable - 1) != 0)
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> given = environment;
+    if (!mark_.empty())
+        given.push_back(mark_);
+    std::vector<char*> envp;
+    for (const std::string& setting : given)
+        envp.push_back(const_cast<char*>(setting.c_str()));
+    for (char** entry = environ; entry && *entry; ++entry) {
+        bool replaced = false;
+        for (const std::string& setting : given)
+            replaced = replaced || NameOf(setting) == NameOf(*entry);
+        if (!replaced)
             envp.push_back(*entry);
+    }
     envp.push_back(nullptr);
     const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (log < 0) {
         error = "cannot write its log " + logPath + ": " + std::strerror(errno);
         return false;
     }
+    const bool ownSession = options.ownSession;
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
-        error = std::string("cannot start a conversion: ") + std::strerror(errno);
+        error = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
         close(log);
         return false;
     }
     if (pid == 0) {
-        setpgid(0, 0);
-        // Should the batch die without stopping it, the conversion stops itself.
+        if (ownSession)
+            setsid();
+        else
+            setpgid(0, 0);
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The parent may have died before the request above took effect.
         if (getppid() != parent)
             _exit(1);
         signal(SIGINT, SIG_DFL);
@@ -78,18 +77,22 @@ bool BatchWorker::Start(const std::string& program, const std::vector<std::strin
         const int null = open("/dev/null", O_RDONLY);
         if (null >= 0)
             dup2(null, STDIN_FILENO);
-        execve(argp[0], argp.data(), envp.data());
+        if (keepFd >= 0)
+            fcntl(keepFd, F_SETFD, 0);
+        execvpe(args[0], args.data(), envp.data());
         _exit(127);
     }
     close(log);
-    // Also from this side, so that a signal sent before the child ran setpgid finds the group.
-    setpgid(pid, pid);
+    // Also from this side, so that a signal sent before the child ran setpgid finds the group
+    // (a session leader cannot be moved: only for a group).
+    if (!ownSession)
+        setpgid(pid, pid);
     pid_ = pid;
     startedAt_ = std::chrono::steady_clock::now();
     return true;
 }
 
-bool BatchWorker::Ended(int& waitStatus)
+bool ChildProcess::Ended(int& waitStatus)
 {
     if (pid_ <= 0)
         return true;
@@ -99,18 +102,41 @@ bool BatchWorker::Ended(int& waitStatus)
     return true;
 }
 
-void BatchWorker::AskToStop()
+bool ChildProcess::Running()
+{
+    int status = 0;
+    return !Ended(status);
+}
+
+void ChildProcess::AskToStop()
 {
     if (pid_ <= 0 || stopAsked_)
         return;
     stopAsked_ = true;
     stopAskedAt_ = std::chrono::steady_clock::now();
-    // The conversion alone: it stops its browser engine, display and LibreOffice in order,
-    // while a signal to its whole group would end the engine's helpers under its feet.
     kill(pid_, SIGTERM);
 }
 
-void BatchWorker::Kill()
+void ChildProcess::Stop()
+{
+    if (pid_ > 0) {
+        // Its whole group: a server may have started helpers of its own.
+        kill(-pid_, SIGTERM);
+        kill(pid_, SIGTERM);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        int status = 0;
+        while (!Ended(status)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                Kill();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    KillLeftovers();
+}
+
+void ChildProcess::Kill()
 {
     if (pid_ > 0) {
         kill(-pid_, SIGKILL);
@@ -122,7 +148,7 @@ void BatchWorker::Kill()
     KillLeftovers();
 }
 
-void BatchWorker::KillLeftovers() const
+void ChildProcess::KillLeftovers() const
 {
     if (mark_.empty())
         return;
@@ -140,7 +166,6 @@ void BatchWorker::KillLeftovers() const
 std::vector<pid_t> ProcessesMarked(const std::string& mark)
 {
     std::vector<pid_t> found;
-    const std::string setting = std::string(kMarkVariable) + "=" + mark;
     DIR* proc = opendir("/proc");
     if (!proc)
         return found;
@@ -153,9 +178,9 @@ std::vector<pid_t> ProcessesMarked(const std::string& mark)
         const std::string content((std::istreambuf_iterator<char>(environment)), std::istreambuf_iterator<char>());
         // Entries are separated by NUL bytes: the mark must be a whole entry.
         size_t at = 0;
-        while ((at = content.find(setting, at)) != std::string::npos) {
+        while ((at = content.find(mark, at)) != std::string::npos) {
             const bool starts = at == 0 || content[at - 1] == '\0';
-            const size_t after = at + setting.size();
+            const size_t after = at + mark.size();
             if (starts && (after == content.size() || content[after] == '\0')) {
                 found.push_back(static_cast<pid_t>(pid));
                 break;

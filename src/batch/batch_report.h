@@ -5,7 +5,8 @@
 // in place; not on a terminal, only the lines that stay; with --progress json, one JSON
 // object a line on stdout for every event and nothing else there.
 
-#include "cli/batch_plan.h"
+#include "batch/batch_plan.h"
+#include "core/json_event.h"
 
 #include <map>
 #include <string>
@@ -36,7 +37,7 @@ public:
     const BatchCounts& counts() const { return counts_; }
 
 private:
-    void Emit(const std::string& json);
+    void Emit(const JsonEvent& event);
     void Line(const std::string& text);
     void ClearBlock();
     void DrawBlock();
@@ -49,14 +50,3 @@ private:
     int drawnLines_ = 0;
     std::vector<std::pair<std::string, std::string>> failures_; // deck, reason
 };
-
-// Quotes text as a JSON string.
-std::string JsonString(const std::string& text);
-
-// What one line of a conversion's log says.
-struct LogLine {
-    enum class Kind { Status, Error, Warning, Output } kind = Kind::Status;
-    std::string text;   // the status, the error without "deckrec: ", the output's path
-    int percent = -1;   // a bar's percentage
-};
-LogLine ReadLogLine(const std::string& line, const std::vector<std::string>& outputs);

@@ -1,38 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What a batch was asked to do and which deck goes where: the batch's own options (read
-// before any deck runs, so that a mistake is a usage error), the decks from the command line
-// and list files, each deck's outputs and log under the output folder, and whether a deck's
-// outputs are already up to date.
+// Which deck goes where: the decks from the command line and list files, each deck's outputs
+// and log under the output folder, and whether a deck's outputs are already up to date.
 
-#include <optional>
+#include "batch/batch_command_line.h"
+
 #include <string>
 #include <vector>
-
-struct BatchOptions {
-    std::vector<std::string> decks; // from the command line, then from the list file
-    std::string listFile;
-    std::string outputFolder;       // ends in "/"
-    std::vector<std::string> formats = {"mp4"};
-    int workers = 0;                // 0: DefaultWorkerCount()
-    bool force = false;
-    bool json = false;
-    bool quiet = false;
-    int deckTimeoutSeconds = 0;     // 0: no limit
-    std::optional<int> only;        // one deck of the list, 1-based (a job array's task)
-    std::vector<std::string> convertOptions; // passed on to every deck's conversion
-    bool help = false;
-};
-
-struct ParsedBatch {
-    BatchOptions options;
-    std::string error; // a usage error; empty when fine
-};
-
-// args after "batch". Reads the list file, so that an unreadable one is a usage error too.
-ParsedBatch ParseBatchCommandLine(const std::vector<std::string>& args);
-
-std::string BatchUsageText();
 
 // The decks of a list file: one path a line, blank lines and lines starting with # left out,
 // a relative path taken from the list file's folder. False with a reason when unreadable.
@@ -53,6 +27,10 @@ struct BatchDeck {
 // different folders each get NAME-XXXXXXXX, eight hex digits of a hash of the full path, so
 // the names do not depend on the order or on which other decks a run has.
 std::vector<BatchDeck> PlanBatch(const BatchOptions& options);
+
+// The arguments of deck's conversion after the program's name: convert on a display of its
+// own with its events on stdout, the deck's outputs, the options passed on, and the deck.
+std::vector<std::string> ConversionArguments(const BatchDeck& deck, const BatchOptions& options);
 
 // Every output exists and is newer than the deck.
 bool OutputsUpToDate(const BatchDeck& deck);

@@ -2,7 +2,7 @@
 // The built program converting many decks as a user or a cluster job does: the sample decks
 // with a broken deck and a missing one, the same batch again, Ctrl+C and a deck past its time
 // limit, and eight conversions of one deck sharing LibreOffice's show.
-#include "program_run.h"
+#include "cli/program_run.h"
 
 #include <QDir>
 #include <QFile>

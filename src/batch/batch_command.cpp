@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/batch_command.h"
+#include "batch/batch_command.h"
 
-#include "cli/batch_plan.h"
-#include "cli/batch_report.h"
-#include "cli/batch_worker.h"
-#include "cli/interruption.h"
-#include "cli/run_outputs.h"
+#include "batch/batch_plan.h"
+#include "batch/batch_report.h"
+#include "batch/conversion_events.h"
+#include "core/exit_status.h"
 #include "core/file_replacement.h"
+#include "core/owner_mark.h"
 #include "core/private_working_directory.h"
+#include "platform/child_process.h"
+#include "platform/interruption.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +32,13 @@ namespace {
 // before it and everything it started are killed.
 constexpr auto kStopGrace = std::chrono::seconds(10);
 
+// The environment entry every process of one deck's conversion inherits.
+std::string NewMark()
+{
+    static int counter = 0;
+    return "DECKREC_BATCH_WORKER=" + OwnMark() + "-" + std::to_string(++counter);
+}
+
 double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -49,7 +58,7 @@ void AppendToLog(const std::string& log, const std::string& line)
 
 struct Running {
     const BatchDeck* deck = nullptr;
-    BatchWorker worker;
+    ChildProcess worker;
     std::ifstream log;
     std::string partial;       // a log line not yet ended
     std::string lastError;
@@ -117,21 +126,17 @@ public:
 private:
     void StartDeck(const BatchDeck& deck)
     {
-        std::vector<std::string> args = {"convert", "--headless"};
-        for (const std::string& output : deck.outputs) {
-            args.push_back("-o");
-            args.push_back(output);
-        }
-        args.insert(args.end(), options_.convertOptions.begin(), options_.convertOptions.end());
-        // After "--" the deck is a name even when it starts with "-".
-        args.push_back("--");
-        args.push_back(deck.path);
+        std::vector<std::string> args = {program_};
+        const std::vector<std::string> conversion = ConversionArguments(deck, options_);
+        args.insert(args.end(), conversion.begin(), conversion.end());
         running_.emplace_back();
         Running& run = running_.back();
         run.deck = &deck;
         report_.Started(deck);
         std::string error;
-        if (!run.worker.Start(program_, args, deck.log, error)) {
+        // A process group of its own: Ctrl+C at the terminal reaches only the batch, which
+        // stops its conversions in order.
+        if (!run.worker.Start(args, {}, -1, deck.log, error, ChildOptions{.ownSession = false, .mark = NewMark()})) {
             report_.Failed(deck, error, 0);
             running_.pop_back();
             return;
@@ -146,7 +151,8 @@ private:
         run.worker.AskToStop();
     }
 
-    // New lines of the conversion's log: its status, its errors, its finished outputs.
+    // New lines of the conversion's log: its events (progress, finished outputs, why it
+    // failed) and the errors it wrote on stderr.
     void ReadLog(Running& run)
     {
         if (!run.log.is_open())
@@ -166,22 +172,18 @@ private:
         while ((end = run.partial.find('\n')) != std::string::npos) {
             const std::string line = run.partial.substr(0, end);
             run.partial.erase(0, end + 1);
-            if (line.empty())
+            if (const std::string error = ErrorOfLogLine(line); !error.empty())
+                run.lastError = error;
+            const std::optional<ConversionEvent> event = ReadConversionEvent(line);
+            if (!event)
                 continue;
-            const LogLine read = ReadLogLine(line, run.deck->outputs);
-            switch (read.kind) {
-            case LogLine::Kind::Error:
-                run.lastError = read.text;
-                break;
-            case LogLine::Kind::Warning:
-                break;
-            case LogLine::Kind::Output:
-                Written(run, read.text);
-                break;
-            case LogLine::Kind::Status:
-                status = read.text;
-                percent = read.percent;
-                break;
+            if (event->event == "progress") {
+                status = event->status;
+                percent = event->percent;
+            } else if (event->event == "output") {
+                Written(run, event->path);
+            } else if (event->event == "failed" && !event->reason.empty()) {
+                run.lastError = event->reason;
             }
         }
         if (!status.empty() && status != run.lastStatus) {
@@ -260,9 +262,9 @@ private:
 
 } // namespace
 
-int RunBatch(const std::vector<std::string>& args, const char* program)
+int RunBatch(const std::vector<std::string>& args, const char* program, const ConversionCheck& check)
 {
-    ParsedBatch parsed = ParseBatchCommandLine(args);
+    ParsedBatch parsed = ParseBatchCommandLine(args, check);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "deckrec batch: %s\n\nSee deckrec batch --help for the options.\n", parsed.error.c_str());
         return kExitUsage;
