@@ -174,13 +174,15 @@ TEST(CommandLineEndToEnd, CtrlCEndsTheRunWith130AndLeavesNoServerOrFileBehind)
 
 TEST(CommandLineEndToEndDiskFull, AFullCacheDiskIsNamedAsSuchNotAsAnUnreadableDeck)
 {
-    // A private mount namespace with a nearly full 1 MB cache; only where the test may mount.
+    // A private mount namespace with Deckrec's cache folder on a nearly full 1 MB disk; only
+    // where the test may mount. Other programs' caches (the private display's shader cache)
+    // stay off that disk, so that it is Deckrec's own writing that finds it full.
     QTemporaryDir dir;
-    const QString cache = dir.path() + "/cache";
+    const QString cache = dir.path() + "/cache/deckrec";
     QDir().mkpath(cache);
     const QString script = "mount -t tmpfs -o size=1m tmpfs '" + cache + "' || exit 77\n"
                            "head -c 900000 /dev/zero > '" + cache + "/filler'\n"
-                           "XDG_CACHE_HOME='" + cache + "' exec '" DECKREC_PROGRAM "' convert '" + kDeck +
+                           "XDG_CACHE_HOME='" + dir.path() + "/cache' exec '" DECKREC_PROGRAM "' convert '" + kDeck +
                            "' -o '" + dir.path() + "/x.gif' --latency 500\n";
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
