@@ -28,17 +28,27 @@ CliRecorderHost::~CliRecorderHost() = default;
 void CliRecorderHost::SetFrameCount(int frameCount)
 {
     frameCount_ = frameCount;
-    if (onSlot_)
+    if (onSlot_ && renderSlots_ >= 0)
         onSlot_(frameCount);
+    if (renderSlots_ > 0) {
+        terminal_.Progress("Rendering the pictures", frameCount, renderSlots_);
+        return;
+    }
     const long long elapsedMs = SlotsDurationMs(frameCount, FramePeriodMs());
     // Auto Record acts once per latency: the slide action count follows from the time.
     const long long slide = elapsedMs / command_.latencyMs + 1;
-    std::string text = "Recording slide " + std::to_string(slide);
+    std::string text = (renderSlots_ < 0 ? "Playing live, with sound: slide " : "Recording slide ") + std::to_string(slide);
     const std::string title = title_ ? title_() : std::string();
     if (!title.empty())
         text += " (" + title + ")";
     text += "  " + DurationText(elapsedMs);
     terminal_.Status(text);
+}
+
+void CliRecorderHost::PerformanceLogged(const PerformanceLog& log)
+{
+    if (onPerformance_)
+        onPerformance_(log);
 }
 
 void CliRecorderHost::StartSound(const std::string& path)

@@ -459,14 +459,17 @@ OUTPUT from one recording; export writes new outputs from a recording kept with
 Recording (convert):
   --latency MS            time between slide actions [5000]
   --cursor                draw the pointer into the frames
-  --audio                 record the sound the computer plays
+  --audio                 record the sound the computer plays: the show plays live with
+                          its sound once, its slide actions logged, then its frames are
+                          drawn on the recorder's own clock at those moments (with
+                          --realtime, the screen is recorded during the live play instead)
   --audio-source NAME     record another sound server source (e.g. a microphone)
   --capture WxH           595x466, 1280x720 or 1920x1080 [595x466]
   --fps N                 frames a second, 1 to 60, decimals allowed [6.67: one every 150 ms]
-  --realtime              record on the wall clock, as the windows do; without it (and
-                          without --audio) the show runs on the recorder's own clock: every
-                          frame shows exactly its moment, as fast as the machine draws it, the
-                          capture size needs no screen of that size, and no pointer is drawn
+  --realtime              record on the wall clock, as the windows do; without it the
+                          frames are drawn on the recorder's own clock: every frame shows
+                          exactly its moment, as fast as the machine draws it, the capture
+                          size needs no screen of that size, and no pointer is drawn
   --fast                  the same as the default; kept for older scripts
   --headless              use a private display even when DISPLAY is set
   --keep-recording DIR    keep the recording in DIR (new or empty) for export
