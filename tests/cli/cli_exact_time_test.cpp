@@ -219,4 +219,23 @@ TEST(ExactTime, WithSoundTheLivePerformanceGivesTheSameFramesAndSoundAsLongAsThe
     ASSERT_EQ(durations.count("video"), 1u);
     EXPECT_NEAR(durations.at("video"), frameCount * period / 1000, 0.001);
     EXPECT_NEAR(durations.at("audio"), durations.at("video"), period / 1000) << "sound against video, in seconds";
+
+    // A run killed while the show plays live keeps the actions logged up to then.
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    killed.setProcessEnvironment(env);
+    killed.start(DECKREC_PROGRAM, common + QStringList{"--audio", "-o", d + "killed.mp4", "--keep-recording", d + "killed"});
+    ASSERT_TRUE(killed.waitForStarted());
+    int logged = 0;
+    for (int k = 0; k < 1200 && logged < 2 && killed.state() == QProcess::Running; ++k) {
+        killed.waitForFinished(100);
+        const QJsonObject manifest = QJsonDocument::fromJson(Bytes(d + "killed/recording.json")).object();
+        logged = static_cast<int>(manifest["performance"].toObject()["actions"].toArray().size());
+    }
+    killed.kill();
+    killed.waitForFinished();
+    EXPECT_GE(logged, 2) << "two actions written down while the show played: "
+                         << QString::fromLocal8Bit(killed.readAllStandardError()).toStdString();
+    EXPECT_FALSE(QDir(d + "killed").entryList({"temp*.bmp"}, QDir::Files).size()) << "no frame taken live";
 }
