@@ -37,11 +37,14 @@ void CliRecorderHost::SetFrameCount(int frameCount)
     const long long elapsedMs = SlotsDurationMs(frameCount, FramePeriodMs());
     // Auto Record acts once per latency: the slide action count follows from the time.
     const long long slide = elapsedMs / command_.latencyMs + 1;
-    std::string text = (renderSlots_ < 0 ? "Playing live, with sound: slide " : "Recording slide ") + std::to_string(slide);
+    std::string text = "Recording slide " + std::to_string(slide);
     const std::string title = title_ ? title_() : std::string();
     if (!title.empty())
         text += " (" + title + ")";
     text += "  " + DurationText(elapsedMs);
+    // Live, only the sound is recorded: the pictures are drawn afterwards.
+    if (renderSlots_ < 0)
+        text += "  (live, with sound)";
     terminal_.Status(text);
 }
 
