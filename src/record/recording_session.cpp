@@ -153,8 +153,8 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     }
 }
 
-int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source, SlotClock& clock,
-                                        uint32_t t0, long long untilMs, bool atBoundary)
+int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source,
+                                        SlotClock& clock, uint32_t t0, long long untilMs, bool atBoundary)
 {
     int played = 0;
     for (; next < script.actions.size(); ++next) {

@@ -86,8 +86,8 @@ private:
     void Loop(Pass pass, const PerformanceLog& script);
     // Dispatches the logged actions of script from next on that fall before untilMs (or at it,
     // when atBoundary), stepping the clock to each one's moment first; returns how many.
-    int PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source, SlotClock& clock, uint32_t t0,
-                          long long untilMs, bool atBoundary);
+    int PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source, SlotClock& clock,
+                          uint32_t t0, long long untilMs, bool atBoundary);
     void End(bool kept);
     void NoteSlide(int slot);
 

@@ -192,8 +192,8 @@ TEST(ExactTime, WithSoundTheLivePerformanceGivesTheSameFramesAndSoundAsLongAsThe
     QString err;
     ASSERT_EQ(RunDeckrec(common + QStringList{"-o", d + "plain.gif", "--keep-recording", d + "plain"}, &err), 0)
         << err.toStdString();
-    ASSERT_EQ(RunDeckrec(common + QStringList{"--audio", "-o", d + "sound.mp4", "--keep-recording", d + "sound"}, &err), 0)
-        << err.toStdString();
+    const QStringList withSound = {"--audio", "-o", d + "sound.mp4", "--keep-recording", d + "sound"};
+    ASSERT_EQ(RunDeckrec(common + withSound, &err), 0) << err.toStdString();
     EXPECT_GT(ExpectSameFrames(d + "plain", d + "sound"), 20);
 
     // The log: each click at the slot the show's clock gave it, a latency apart, and the end
@@ -225,7 +225,8 @@ TEST(ExactTime, WithSoundTheLivePerformanceGivesTheSameFramesAndSoundAsLongAsThe
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     killed.setProcessEnvironment(env);
-    killed.start(DECKREC_PROGRAM, common + QStringList{"--audio", "-o", d + "killed.mp4", "--keep-recording", d + "killed"});
+    killed.start(DECKREC_PROGRAM,
+                 common + QStringList{"--audio", "-o", d + "killed.mp4", "--keep-recording", d + "killed"});
     ASSERT_TRUE(killed.waitForStarted());
     int logged = 0;
     for (int k = 0; k < 1200 && logged < 2 && killed.state() == QProcess::Running; ++k) {
