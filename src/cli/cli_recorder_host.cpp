@@ -28,8 +28,12 @@ CliRecorderHost::~CliRecorderHost() = default;
 void CliRecorderHost::SetFrameCount(int frameCount)
 {
     frameCount_ = frameCount;
-    if (onSlot_)
+    if (onSlot_ && renderSlots_ >= 0)
         onSlot_(frameCount);
+    if (renderSlots_ > 0) {
+        terminal_.Progress("Rendering the pictures", frameCount, renderSlots_);
+        return;
+    }
     const long long elapsedMs = SlotsDurationMs(frameCount, FramePeriodMs());
     // Auto Record acts once per latency: the slide action count follows from the time.
     const long long slide = elapsedMs / command_.latencyMs + 1;
@@ -38,7 +42,16 @@ void CliRecorderHost::SetFrameCount(int frameCount)
     if (!title.empty())
         text += " (" + title + ")";
     text += "  " + DurationText(elapsedMs);
+    // Live, only the sound is recorded: the pictures are drawn afterwards.
+    if (renderSlots_ < 0)
+        text += "  (live, with sound)";
     terminal_.Status(text);
+}
+
+void CliRecorderHost::PerformanceLogged(const PerformanceLog& log)
+{
+    if (onPerformance_)
+        onPerformance_(log);
 }
 
 void CliRecorderHost::StartSound(const std::string& path)

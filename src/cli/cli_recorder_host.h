@@ -27,6 +27,15 @@ public:
     void setSoundFailureHandler(std::function<void()> handler) { onSoundFailure_ = std::move(handler); }
     // Told the number of every slot as it begins (the kept recording's journal).
     void setSlotObserver(std::function<void(int)> observer) { onSlot_ = std::move(observer); }
+    // Told the performance log after each change (the kept recording's journal).
+    void setPerformanceObserver(std::function<void(const PerformanceLog&)> observer)
+    {
+        onPerformance_ = std::move(observer);
+    }
+    // What the status line says of the slots: a recording, a live performance (no frames, so
+    // no slot observer either), or the rendering of one of slotCount slots, as a bar.
+    void SetPerforming() { renderSlots_ = -1; }
+    void SetRendering(int slotCount) { renderSlots_ = slotCount; }
 
     CaptureSize RecordingCaptureSize() const override { return command_.capture; }
     int LatencyMs() const override { return command_.latencyMs; }
@@ -41,6 +50,7 @@ public:
     void StopSound() override;
     void SessionEnded(bool kept) override;
     void ShowStalled(const ShownSlide& slide, int deckMs) override;
+    void PerformanceLogged(const PerformanceLog& log) override;
 
     int frameCount() const { return frameCount_; }
     bool ended() const { return ended_; }
@@ -57,6 +67,8 @@ private:
     std::function<std::string()> title_;
     std::function<void()> onSoundFailure_;
     std::function<void(int)> onSlot_;
+    std::function<void(const PerformanceLog&)> onPerformance_;
+    int renderSlots_ = 0; // 0: recording, -1: performing, else the slots of the rendering
     int frameCount_ = 0;
     bool ended_ = false;
     bool kept_ = false;

@@ -72,6 +72,13 @@ inline bool RecordsOnShowTime(const CommandLine& c)
     return !c.audio && !c.realtime;
 }
 
+// With sound and not asked for real time, the show is first played live with the sound, its
+// slide actions logged, and its frames are then rendered on the show's own clock from the log.
+inline bool PerformsLive(const CommandLine& c)
+{
+    return c.audio && !c.realtime;
+}
+
 // The session's slot limit (RecorderHost::SlotLimit): the windows' default, or the slots of
 // maxMinutes at the frame period and one more, at most as many as a recording can hold.
 int SlotLimitOf(const CommandLine& c);

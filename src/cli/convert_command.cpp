@@ -234,6 +234,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.deck = deck;
         manifest.audio = recording.withSound;
         manifest.framePeriodMs = recording.framePeriodMs;
+        manifest.performance = recording.performance;
         KeepDeckText(manifest, recording);
         WriteRecordingManifest(recordingFolder, manifest);
     }

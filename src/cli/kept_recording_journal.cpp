@@ -36,6 +36,12 @@ void KeptRecordingJournal::KeepNotes(const std::vector<std::string>& notes)
     manifest_.notesRead = true;
 }
 
+void KeptRecordingJournal::KeepPerformance(const PerformanceLog& log)
+{
+    manifest_.performance = log;
+    Write();
+}
+
 void KeptRecordingJournal::Write()
 {
     try {
@@ -63,5 +69,6 @@ std::unique_ptr<KeptRecordingJournal> JournalKeptRecording(const CommandLine& co
     start.audio = command.audio;
     auto journal = std::make_unique<KeptRecordingJournal>(start, files);
     host.setSlotObserver([raw = journal.get()](int frameCount) { raw->SlotStarted(frameCount); });
+    host.setPerformanceObserver([raw = journal.get()](const PerformanceLog& log) { raw->KeepPerformance(log); });
     return journal;
 }

@@ -37,6 +37,9 @@ public:
     // still exports its chapters and captions.
     void FollowSlides(std::function<std::vector<SlideMark>()> slides) { slides_ = std::move(slides); }
     void KeepNotes(const std::vector<std::string>& notes);
+    // The performance played live so far: written at once, so that a run killed while the
+    // show plays keeps every action up to then (a failed write is passed over, as above).
+    void KeepPerformance(const PerformanceLog& log);
 
 private:
     void Write();

@@ -5,7 +5,6 @@
 #include "platform/interruption.h"
 #include "cli/kept_recording_journal.h"
 #include "cli/output_writer.h"
-#include "cli/output_writer.h"
 #include "cli/show_window.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
@@ -30,6 +29,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -165,6 +166,40 @@ void CheckDeckFonts(PresentationConverter& shows, const CommandLine& command, co
 
 } // namespace
 
+namespace {
+
+// A window that shows the deck, its browser, and the rig that records from it.
+struct Stage {
+    WebEngineBrowser* browser = nullptr;
+    std::unique_ptr<ShowWindow> window;
+    std::unique_ptr<Rig> rig;
+};
+
+std::unique_ptr<Stage> MakeStage(const CommandLine& command, PresentationConverter& shows, bool showTime)
+{
+    auto stage = std::make_unique<Stage>();
+    stage->window = std::make_unique<ShowWindow>(command.capture, [&](QWidget* parent) {
+        stage->browser = new WebEngineBrowser(parent, shows);
+        stage->browser->UseShowClock(showTime);
+        stage->browser->SetDeckTimings(command.deckTimings);
+        return stage->browser;
+    });
+    if (showTime)
+        stage->rig = std::make_unique<ShowTimeRig>(*stage->browser->showRenderer());
+    else
+        stage->rig = std::make_unique<ScreenRig>(*stage->window);
+    return stage;
+}
+
+// The slots a rendering of log takes: enough to cover its end, within the session's limit.
+int SlotsToRender(const PerformanceLog& log, double framePeriodMs, int slotLimit)
+{
+    const auto count = static_cast<long long>(std::ceil(static_cast<double>(log.endMs) / framePeriodMs - 1e-9));
+    return static_cast<int>(std::clamp(count, 1LL, static_cast<long long>(slotLimit - 1)));
+}
+
+} // namespace
+
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
                          SoundInputService* soundInput, Terminal& terminal)
 {
@@ -173,31 +208,37 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     shows.Prepare(QString::fromStdString(deck));
 
     const bool showTime = RecordsOnShowTime(command);
-    WebEngineBrowser* browser = nullptr;
-    ShowWindow window(command.capture, [&](QWidget* parent) {
-        browser = new WebEngineBrowser(parent, shows);
-        browser->UseShowClock(showTime);
-        browser->SetDeckTimings(command.deckTimings);
-        return browser;
-    });
-    std::unique_ptr<Rig> rig;
-    if (showTime)
-        rig = std::make_unique<ShowTimeRig>(*browser->showRenderer());
-    else
-        rig = std::make_unique<ScreenRig>(window);
+    const bool live = PerformsLive(command);
+    std::unique_ptr<Stage> stage = MakeStage(command, shows, showTime);
     CliRecorderHost host(command, files, soundInput, terminal);
     const std::unique_ptr<KeptRecordingJournal> journal = JournalKeptRecording(command, deck, files, host);
     SessionEvents events;
-    RecordingSession session(host, rig->source(), rig->clock(), events);
-    host.setTitleSource([&window] { return window.caption().toStdString(); });
-    host.setSoundFailureHandler([&window, &session] {
-        QTimer::singleShot(0, &window, [&session] {
+    RecordingSession session(host, stage->rig->source(), stage->rig->clock(), events);
+    const auto follow = [&host, &session](ShowWindow& window) {
+        host.setTitleSource([&window] { return window.caption().toStdString(); });
+        host.setSoundFailureHandler([&window, &session] {
+            QTimer::singleShot(0, &window, [&session] {
+                if (session.Active())
+                    session.Cancel();
+            });
+        });
+        OnInterruption(&window, [&session] {
             if (session.Active())
                 session.Cancel();
         });
-    });
+    };
+    // Whether the session's end leaves a recording to go on with.
+    const auto checkKept = [&host] {
+        if (Interrupted())
+            throw InterruptedError();
+        if (!host.soundError().empty())
+            throw DeckrecError("cannot record sound: " + host.soundError());
+        if (!host.kept())
+            throw DeckrecError("the recording was cancelled");
+    };
+    follow(*stage->window);
 
-    OpenShow(window, *browser, *rig, session, shows, files, deck, terminal);
+    OpenShow(*stage->window, *stage->browser, *stage->rig, session, shows, files, deck, terminal);
     CheckDeckFonts(shows, command, deck, terminal);
     DeckRecording recording;
     if (journal) {
@@ -210,22 +251,34 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
                 journal->KeepNotes(recording.text.notes);
         }
     }
-    OnInterruption(&window, [&session] {
+    if (live) {
+        host.SetPerforming();
+        session.Perform();
+        // The slot limit ends the loop without ending the session.
         if (session.Active())
-            session.Cancel();
-    });
-    session.Run();
+            session.Finish();
+        checkKept();
+        recording.performance = session.performance();
+        // The live show stops (its page's own sounds too) before its pictures are drawn again
+        // in a view on the show's clock.
+        stage->window->browser().Navigate(QStringLiteral("about:blank"));
+        stage->window->hide();
+        auto render = MakeStage(command, shows, true);
+        session.SetCapture(render->rig->source(), render->rig->clock());
+        follow(*render->window);
+        OpenShow(*render->window, *render->browser, *render->rig, session, shows, files, deck, terminal);
+        host.SetRendering(SlotsToRender(recording.performance, host.FramePeriodMs(), host.SlotLimit()));
+        session.Render(recording.performance);
+        stage.swap(render);
+    } else {
+        session.Run();
+    }
     recording.reachedSlotLimit = session.reachedSlotLimit();
-    recording.lastCaption = window.caption().toStdString();
+    recording.lastCaption = stage->window->caption().toStdString();
     // The slot limit ends the loop without ending the session.
     if (session.Active())
         session.Finish();
-    if (Interrupted())
-        throw InterruptedError();
-    if (!host.soundError().empty())
-        throw DeckrecError("cannot record sound: " + host.soundError());
-    if (!host.kept())
-        throw DeckrecError("the recording was cancelled");
+    checkKept();
     recording.frameCount = host.frameCount();
     recording.withSound = command.audio;
     recording.framePeriodMs = host.FramePeriodMs();

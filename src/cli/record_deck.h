@@ -2,10 +2,13 @@
 #pragma once
 // A deck played once with Auto Record, on whatever display the run has, until its show ends:
 // the same recording session, frame source and frame store as the windows use, in a window of
-// the command line's own.
+// the command line's own. With sound on the show's clock it is played twice: live, with the
+// sound and no frames, then in a view of its own on the show's clock, the live run's actions
+// at their logged moments, for the frames.
 
 #include "cli/command_line.h"
 #include "core/frame_period.h"
+#include "core/performance_log.h"
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
 #include "record/deck_text.h"
@@ -28,6 +31,9 @@ struct DeckRecording {
     std::vector<SlideMark> slides;
     DeckText text;
     bool notesRead = false;
+    // With sound on the show's clock (PerformsLive): what the show did live, which the
+    // pictures were rendered from.
+    PerformanceLog performance;
 };
 
 // deck is an absolute path; the slide show's conversion is cached in converterFolder. Needs the

@@ -87,6 +87,19 @@ void ReadDeckText(const QJsonObject& json, RecordingManifest& manifest, const st
         manifest.notes.push_back(value.toString().toStdString());
 }
 
+void WritePerformance(QJsonObject& json, const PerformanceLog& log)
+{
+    if (log.empty())
+        return;
+    QJsonArray actions;
+    for (const PerformedAction& action : log.actions)
+        actions.append(QJsonObject{{"ms", static_cast<qint64>(action.ms)}, {"action", kNextActionName}});
+    QJsonObject performance{{"actions", actions}};
+    if (log.ended())
+        performance["endMs"] = static_cast<qint64>(log.endMs);
+    json["performance"] = performance;
+}
+
 } // namespace
 
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest)
@@ -100,6 +113,7 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["audio"] = manifest.audio;
     json["ended"] = manifest.ended;
     WriteDeckText(json, manifest);
+    WritePerformance(json, manifest.performance);
     const SlotReader stored(WorkingFiles(folder, folder), manifest.frameCount);
     QJsonArray frames;
     for (int n = stored.firstStored(); n >= 1 && n <= stored.lastStored(); ++n)

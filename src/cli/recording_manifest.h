@@ -4,6 +4,7 @@
 // files and the sound.
 
 #include "core/frame_period.h"
+#include "core/performance_log.h"
 #include "core/slide_timeline.h"
 
 #include <string>
@@ -28,6 +29,10 @@ struct RecordingManifest {
     // (read back only; written from the folder itself), so that a frame file that goes missing
     // later is noticed; empty for a recording kept before they were listed.
     std::vector<int> frames;
+    // "performance": what a recording with sound did live (its slide actions and end, in ms
+    // from the start of the sound), the script its pictures were rendered from; written when
+    // not empty, not read back (an export needs only the frames and the sound).
+    PerformanceLog performance;
 };
 
 // Writes folder/recording.json, with the frame files folder holds up to its frameCount.

@@ -37,7 +37,11 @@ std::vector<CommandOption> MakeTable()
     add({.name = "--latency", .commands = kConversion, .value = V::WholeNumber, .valueName = "MS", .low = 100,
          .high = 600000, .group = S::Recording, .help = "time between slide actions [5000]"});
     flag("--cursor", kConversion, S::Recording, "draw the pointer into the frames");
-    flag("--audio", kConversion, S::Recording, "record the sound the computer plays");
+    flag("--audio", kConversion, S::Recording,
+         "record the sound the computer plays: the show plays live with\n"
+         "its sound once, its slide actions logged, then its frames are\n"
+         "drawn on the recorder's own clock at those moments (with\n"
+         "--realtime, the screen is recorded during the live play instead)");
     add({.name = "--audio-source", .commands = kConversion, .value = V::Text, .valueName = "NAME",
          .group = S::Recording, .help = "record another sound server source (e.g. a microphone)"});
     add({.name = "--capture", .commands = kConversion, .value = V::Choice, .valueName = "WxH",
@@ -48,10 +52,10 @@ std::vector<CommandOption> MakeTable()
          .help = "frames a second, 1 to 60, decimals allowed [6.67: one every 150 ms]",
          .exportRefusal = "--realtime and --fps belong to convert: an export keeps the recording's frame rate"});
     add({.name = "--realtime", .commands = kConvertCommand, .group = S::Recording,
-         .help = "record on the wall clock, as the windows do; without it (and\n"
-                 "without --audio) the show runs on the recorder's own clock: every\n"
-                 "frame shows exactly its moment, as fast as the machine draws it, the\n"
-                 "capture size needs no screen of that size, and no pointer is drawn",
+         .help = "record on the wall clock, as the windows do; without it the\n"
+                 "frames are drawn on the recorder's own clock: every frame shows\n"
+                 "exactly its moment, as fast as the machine draws it, the capture\n"
+                 "size needs no screen of that size, and no pointer is drawn",
          .exportRefusal = "--realtime and --fps belong to convert: an export keeps the recording's frame rate"});
     flag("--fast", kConversion, S::Recording, "the same as the default; kept for older scripts");
     add({.name = "--headless", .commands = kConversion, .group = S::Recording,

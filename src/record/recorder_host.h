@@ -5,6 +5,7 @@
 // Main window is one host; the command line and tests are others.
 
 #include "core/frame_period.h"
+#include "core/performance_log.h"
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
 
@@ -60,6 +61,10 @@ public:
     virtual void ShowStalled(const ShownSlide& slide, int deckMs) { (void)slide, (void)deckMs; }
     // When the session ends, before SessionEnded: the slot at which each slide came on screen.
     virtual void SetSlides(const std::vector<SlideMark>& slides) { (void)slides; }
+
+    // A live performance (RecordingSession::Perform) logged an action, or its end: the whole
+    // log so far.
+    virtual void PerformanceLogged(const PerformanceLog& log) { (void)log; }
 
     // Sound recording into path for the session's length; failures are the host's to report.
     virtual void StartSound(const std::string& path) = 0;

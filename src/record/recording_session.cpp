@@ -54,6 +54,21 @@ SessionStatistics RecordingSession::Statistics(int actions, int frames, double f
 
 void RecordingSession::Run()
 {
+    Loop(Pass::Record, {});
+}
+
+void RecordingSession::Perform()
+{
+    Loop(Pass::Perform, {});
+}
+
+void RecordingSession::Render(const PerformanceLog& log)
+{
+    Loop(Pass::Render, log);
+}
+
+void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
+{
     if (Active())
         return;
     const int session = ++sessionsStarted_;
@@ -63,17 +78,24 @@ void RecordingSession::Run()
     // This session's capture, whatever a nested handler sets for the next one.
     FrameSource& source = *source_;
     SlotClock& clock = *clock_;
-    source.BeginSession();
+    const bool frames = pass != Pass::Perform;
+    if (frames)
+        source.BeginSession();
     FrameRecorder recorder(source, host_.Files());
 
-    SoundSession sound(host_, host_.AudioOn());
+    // A rendering is silent: the sound of its performance is already recorded.
+    SoundSession sound(host_, pass != Pass::Render && host_.AudioOn());
     const double period = host_.FramePeriodMs();
     const int slotLimit = host_.SlotLimit();
     int i = 1; // the slot
     int a = 1; // the next automatic action
+    // The performance's clock starts with the sound.
     const uint32_t t0 = clock.TickCount();
     slotLateness_.clear();
     slides_.clear();
+    if (pass == Pass::Perform)
+        performance_ = {};
+    size_t next = 0; // the next logged action to render
     ActionSchedule schedule;
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
     // its next pass.
@@ -84,25 +106,69 @@ void RecordingSession::Run()
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(SlotsDurationMs(i, period));
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
-        NoteSlide(i);
-        const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
-        // The preview follows every fifth slot only: scaling costs more than the rest.
-        if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
-            events_.PreviewReady(recorder.current());
+        if (frames) {
+            NoteSlide(i);
+            const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
+            // The preview follows every fifth slot only: scaling costs more than the rest.
+            if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
+                events_.PreviewReady(recorder.current());
+        }
+        // The last slot a rendering needs: the frames now reach the end of the sound.
+        if (pass == Pass::Render && SlotsDurationMs(i, period) >= script.endMs)
+            Finish();
         ++i;
-        clock.WaitUntilElapsed(t0, static_cast<uint32_t>(SlotsDurationMs(i, period)));
+        const long long slotMs = SlotsDurationMs(i, period);
+        if (pass == Pass::Render && running())
+            a += PlayLoggedActions(script, next, source, clock, t0, slotMs, false);
+        clock.WaitUntilElapsed(t0, static_cast<uint32_t>(slotMs));
         // The slot's frame file was written during the wait; a write error ends the loop
         // before the next slot, as a write in the loop itself would.
         recorder.AwaitStored();
 
         // A session ended during the wait sends no more input: the click would land in
         // whatever is under the hidden recorder.
-        if (running() && host_.AutoRecord() && PerformActionWhenDue(schedule, clock.TickCount() - t0))
-            ++a;
+        if (running() && pass == Pass::Render) {
+            a += PlayLoggedActions(script, next, source, clock, t0, slotMs, true);
+        } else if (running() && host_.AutoRecord()) {
+            // Live, the schedule runs on the slots' own times rather than on the moment the
+            // wait returned: its actions fall on the slots the show's clock would give them,
+            // and the rendering of the log lands on the same ones.
+            const long long elapsedMs = pass == Pass::Perform ? slotMs : static_cast<long long>(clock.TickCount() - t0);
+            if (PerformActionWhenDue(schedule, elapsedMs)) {
+                ++a;
+                if (pass == Pass::Perform && running()) {
+                    performance_.actions.push_back({elapsedMs});
+                    host_.PerformanceLogged(performance_);
+                }
+            }
+        }
         events_.StatisticsChanged(Statistics(a, i, period));
     }
     reachedSlotLimit_ = running();
     recorder.AwaitStored();
+    if (pass == Pass::Perform) {
+        // The end of the show was found at the last slot's time, or the slot limit reached it.
+        performance_.endMs = SlotsDurationMs(i, period);
+        host_.PerformanceLogged(performance_);
+    }
+}
+
+int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source,
+                                        SlotClock& clock, uint32_t t0, long long untilMs, bool atBoundary)
+{
+    int played = 0;
+    for (; next < script.actions.size(); ++next) {
+        const long long ms = script.actions[next].ms;
+        if (ms > untilMs || (ms == untilMs && !atBoundary))
+            break;
+        // An action at the slot's own time waits for the slot, as a live one does; one between
+        // two slots gets the show's clock stepped to its moment.
+        if (ms < untilMs)
+            clock.WaitUntilElapsed(t0, static_cast<uint32_t>(std::max(0LL, ms)));
+        source.PerformSlideAction();
+        ++played;
+    }
+    return played;
 }
 
 void RecordingSession::NoteSlide(int slot)

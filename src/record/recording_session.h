@@ -3,14 +3,18 @@
 // One recording session without a window: Start Record's slot loop, the automatic slide
 // actions, the end of the show, Finished and Cancel, and the statistics. The Recorder window
 // and the command line both run it with the frame source and clock they hand in, and hear of
-// it through SessionEvents; the host gives the settings and takes the recording.
+// it through SessionEvents; the host gives the settings and takes the recording. A recording
+// with sound on the show's own clock is two sessions: Perform plays the show live with the
+// sound and logs what the recorder did, Render draws the pictures of that log.
 
+#include "core/performance_log.h"
 #include "core/picture.h"
 #include "core/slide_timeline.h"
 #include "platform/slot_clock.h"
 #include "record/frame_source.h"
 #include "record/recorder_host.h"
 
+#include <cstddef>
 #include <vector>
 
 struct SessionStatistics {
@@ -47,6 +51,17 @@ public:
     // Cancel. Does nothing while a session is active. Errors of the frame store pass through
     // with the session still active; the sound recording is stopped either way.
     void Run();
+    // The live half of a recording with sound: as Run, on the wall clock, with the sound, but
+    // no frame is taken. Every automatic action is dispatched at its scheduled slot time and
+    // logged at that moment (ms from the start of the sound: the moment the sound heard it,
+    // give or take the dispatch's own delay), and the session's end with it; the host hears of
+    // the log after each change (PerformanceLogged).
+    void Perform();
+    // The pictures of a performance: as Run, without sound and without the automatic actions.
+    // Each logged action is dispatched at its own ms (the clock steps to that moment between
+    // two slots), and the session takes slots until they cover the logged end, so that the
+    // frames last as long as the sound. Meant for the show's clock.
+    void Render(const PerformanceLog& log);
     // Finished and Cancel: end the session (also when none runs), keeping the recording or not.
     void Finish();
     void Cancel();
@@ -61,10 +76,18 @@ public:
     const std::vector<int>& slotLateness() const { return slotLateness_; }
     // The slides of the last Run: the slot before whose grab each one was reported on screen.
     const std::vector<SlideMark>& slides() const { return slides_; }
+    // What the last Perform logged.
+    const PerformanceLog& performance() const { return performance_; }
 
     static SessionStatistics Statistics(int actions, int frames, double framePeriodMs);
 
 private:
+    enum class Pass { Record, Perform, Render };
+    void Loop(Pass pass, const PerformanceLog& script);
+    // Dispatches the logged actions of script from next on that fall before untilMs (or at it,
+    // when atBoundary), stepping the clock to each one's moment first; returns how many.
+    int PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source, SlotClock& clock,
+                          uint32_t t0, long long untilMs, bool atBoundary);
     void End(bool kept);
     void NoteSlide(int slot);
 
@@ -89,6 +112,7 @@ private:
     SessionEvents& events_;
     std::vector<int> slotLateness_;
     std::vector<SlideMark> slides_;
+    PerformanceLog performance_;
     // The number of the running session, 0 when none: a loop runs only while its own session
     // is the active one, so a session started inside a nested handler never revives an old loop.
     int active_ = 0;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built program recording on the show's own clock: every slot of a timed one-second fade
 // shows its own moment at any frame rate, two runs store the same pictures even on a loaded
-// machine, and an HD capture needs no screen of its size.
+// machine, an HD capture needs no screen of its size, and a run with sound renders the
+// pictures of its live performance.
 #include "core/frame_period.h"
 #include "core/frame_store.h"
 #include "core/picture.h"
@@ -11,10 +12,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +55,31 @@ std::vector<int> RedBySlot(const QString& folder, int frameCount)
         red.push_back(picture.width() ? picture.scanLine(picture.height() / 2)[3 * (picture.width() / 2) + 2] : -1);
     }
     return red;
+}
+
+// The two kept recordings store the same frame files, byte for byte; how many.
+int ExpectSameFrames(const QString& one, const QString& two)
+{
+    const QStringList frames = QDir(one).entryList({"temp*.bmp"}, QDir::Files, QDir::Name);
+    EXPECT_EQ(QDir(two).entryList({"temp*.bmp"}, QDir::Files, QDir::Name), frames);
+    for (const QString& frame : frames)
+        EXPECT_TRUE(Bytes(one + "/" + frame) == Bytes(two + "/" + frame)) << frame.toStdString();
+    return static_cast<int>(frames.size());
+}
+
+// Each stream's codec type and duration in seconds, as ffprobe reads them.
+std::map<QString, double> StreamDurations(const QString& file)
+{
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,duration", "-of", "csv=p=0", file});
+    probe.waitForFinished(60000);
+    std::map<QString, double> durations;
+    for (const QString& line : QString::fromLatin1(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.trimmed().split(',');
+        if (fields.size() == 2)
+            durations[fields[0]] = fields[1].toDouble();
+    }
+    return durations;
 }
 
 } // namespace
@@ -105,14 +135,7 @@ TEST(ExactTime, TwoRunsStoreTheSamePicturesAlsoOnALoadedMachineAndHdNeedsNoScree
         busy.waitForFinished();
     }
     ASSERT_EQ(second, 0);
-    const QStringList frames = QDir(d + "one").entryList({"temp*.bmp"}, QDir::Files, QDir::Name);
-    ASSERT_GT(frames.size(), 20);
-    EXPECT_EQ(QDir(d + "two").entryList({"temp*.bmp"}, QDir::Files, QDir::Name), frames);
-    for (const QString& frame : frames) {
-        QFile a(d + "one/" + frame), b(d + "two/" + frame);
-        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(a.readAll() == b.readAll()) << frame.toStdString();
-    }
+    EXPECT_GT(ExpectSameFrames(d + "one", d + "two"), 20);
 
     // A 1920 x 1080 capture on the run's own 1024 x 768 screen, at its own size in an MP4.
     ASSERT_EQ(RunDeckrec({"convert", kFadeDeck, "--latency", "500", "--capture", "1920x1080", "--size", "original", "-o",
@@ -156,4 +179,64 @@ TEST(ExactTime, ASpinTurnsItsShapeAndKeepsItsSlidesClicks)
     for (int s = slotsPerClick + 1; s < 2 * slotsPerClick; ++s)
         turning += FrameExists(files, s);
     EXPECT_GE(turning, 5) << "the rectangle did not turn";
+}
+
+// With sound the show is played live on the wall clock, its actions logged in the kept
+// recording, and its pictures rendered from the log on the show's own clock: the very frames a
+// run without sound stores, in the same slots, and a sound track as long as the video.
+TEST(ExactTime, WithSoundTheLivePerformanceGivesTheSameFramesAndSoundAsLongAsTheVideo)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const QStringList common = {"convert", kFadeDeck, "--latency", "700", "--fps", "30"};
+    QString err;
+    ASSERT_EQ(RunDeckrec(common + QStringList{"-o", d + "plain.gif", "--keep-recording", d + "plain"}, &err), 0)
+        << err.toStdString();
+    const QStringList withSound = {"--audio", "-o", d + "sound.mp4", "--keep-recording", d + "sound"};
+    ASSERT_EQ(RunDeckrec(common + withSound, &err), 0) << err.toStdString();
+    EXPECT_GT(ExpectSameFrames(d + "plain", d + "sound"), 20);
+
+    // The log: each click at the slot the show's clock gave it, a latency apart, and the end
+    // where the frames end.
+    const double period = FramePeriodOfRate(30);
+    const int frameCount = FrameCountOf(d + "sound");
+    EXPECT_EQ(frameCount, FrameCountOf(d + "plain") + 1) << "one more slot reaches the end of the sound";
+    const QJsonObject performance =
+        QJsonDocument::fromJson(Bytes(d + "sound/recording.json")).object()["performance"].toObject();
+    const QJsonArray actions = performance["actions"].toArray();
+    ASSERT_GE(actions.size(), 3);
+    for (qsizetype k = 0; k < actions.size(); ++k) {
+        const QJsonObject action = actions[k].toObject();
+        const long long ms = action["ms"].toInteger();
+        EXPECT_EQ(action["action"].toString(), "next");
+        EXPECT_EQ(ms, SlotsDurationMs(static_cast<long long>(std::ceil(700.0 * (k + 1) / period - 1e-9)), period))
+            << "action " << k;
+    }
+    EXPECT_EQ(performance["endMs"].toInteger(), SlotsDurationMs(frameCount, period));
+
+    const std::map<QString, double> durations = StreamDurations(d + "sound.mp4");
+    ASSERT_EQ(durations.count("audio"), 1u);
+    ASSERT_EQ(durations.count("video"), 1u);
+    EXPECT_NEAR(durations.at("video"), frameCount * period / 1000, 0.001);
+    EXPECT_NEAR(durations.at("audio"), durations.at("video"), period / 1000) << "sound against video, in seconds";
+
+    // A run killed while the show plays live keeps the actions logged up to then.
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    killed.setProcessEnvironment(env);
+    killed.start(DECKREC_PROGRAM,
+                 common + QStringList{"--audio", "-o", d + "killed.mp4", "--keep-recording", d + "killed"});
+    ASSERT_TRUE(killed.waitForStarted());
+    int logged = 0;
+    for (int k = 0; k < 1200 && logged < 2 && killed.state() == QProcess::Running; ++k) {
+        killed.waitForFinished(100);
+        const QJsonObject manifest = QJsonDocument::fromJson(Bytes(d + "killed/recording.json")).object();
+        logged = static_cast<int>(manifest["performance"].toObject()["actions"].toArray().size());
+    }
+    killed.kill();
+    killed.waitForFinished();
+    EXPECT_GE(logged, 2) << "two actions written down while the show played: "
+                         << QString::fromLocal8Bit(killed.readAllStandardError()).toStdString();
+    EXPECT_FALSE(QDir(d + "killed").entryList({"temp*.bmp"}, QDir::Files).size()) << "no frame taken live";
 }

@@ -43,12 +43,13 @@ public:
     void WaitUntilElapsed(uint32_t t0, uint32_t elapsedMs) override
     {
         if (now - t0 < elapsedMs)
-            now = t0 + elapsedMs;
+            now = t0 + elapsedMs + late;
         waitTimes.push_back(now - t0);
         if (onWait)
             onWait(static_cast<int>(waitTimes.size()));
     }
     uint32_t now = 4294966000u; // wraps during the session
+    uint32_t late = 0;          // how late each wait returns, as the wall clock's may
     std::vector<uint32_t> waitTimes;
     std::function<void(int wait)> onWait;
 };
@@ -67,6 +68,7 @@ public:
     void StartSound(const std::string&) override { log.push_back("sound on"); }
     void StopSound() override { log.push_back("sound off"); }
     void SessionEnded(bool kept) override { log.push_back(kept ? "host: kept" : "host: discarded"); }
+    void PerformanceLogged(const PerformanceLog& logged) override { performance = logged; }
     void ShowStalled(const ShownSlide& slide, int deckMs) override
     {
         log.push_back("stalled on slide " + std::to_string(slide.number) + " after " + std::to_string(deckMs));
@@ -78,6 +80,7 @@ public:
     int slotLimit = kDefaultSlotLimit;
     int frameCount = 0;
     std::vector<std::string> log;
+    PerformanceLog performance;
 
 private:
     WorkingFiles files_;
@@ -136,6 +139,46 @@ TEST_F(Session, AutoRecordActsAtMultiplesOfTheLatencyOnTheRecordingsPeriodUntilT
     EXPECT_EQ(events.last.actions, 5);
     EXPECT_EQ(events.last.frames, 40);
     EXPECT_EQ(events.last.seconds, 4);
+}
+
+// The two halves of a recording with sound: played live on a clock whose waits return late, the
+// actions are logged at the slot times a run gives them and no frame is stored; the log
+// rendered stores the run's frames at the run's slots, one slot more to reach the logged end,
+// without sound; an action between two slots is played at its own moment.
+TEST_F(Session, APerformanceLogsItsActionsOnSlotTimesAndItsRenderingStoresWhatARunStores)
+{
+    const WorkingFiles liveFiles{dir.path().toStdString(), dir.path().toStdString() + "/live"};
+    RecordingHost liveHost{liveFiles};
+    FakeShow liveShow;
+    StepClock lateClock;
+    lateClock.late = 37;
+    EventLog liveEvents{liveHost.log};
+    RecordingSession live{liveHost, liveShow, lateClock, liveEvents};
+    live.Perform();
+    ASSERT_EQ(live.performance().actions.size(), 3u);
+    for (size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(live.performance().actions[k].ms, 1000 * static_cast<long long>(k + 1));
+    EXPECT_EQ(live.performance().endMs, 4000);
+    EXPECT_EQ(liveHost.performance.endMs, 4000) << "the host hears of the end";
+    EXPECT_EQ(liveShow.step, 3);
+    EXPECT_EQ(liveShow.sessions, 0) << "nothing is grabbed live";
+    EXPECT_FALSE(FrameExists(liveFiles, 1));
+    EXPECT_EQ(liveHost.log, (std::vector<std::string>{"sound on", "ending", "host: kept", "ended", "sound off"}));
+
+    session.Render(live.performance());
+    EXPECT_EQ(StoredSlots(), (std::vector<int>{1, 10, 20, 30}));
+    EXPECT_EQ(host.frameCount, 40) << "40 slots of 100 ms reach the end at 4000 ms";
+    EXPECT_EQ(host.log, (std::vector<std::string>{"ending", "host: kept", "ended"})) << "no sound";
+    EXPECT_FALSE(session.Active());
+
+    PerformanceLog between{{{1050}}, 1500};
+    show.step = 0;
+    clock.waitTimes.clear();
+    std::filesystem::remove_all(files.WorkingDirectory());
+    session.Render(between);
+    EXPECT_NE(std::find(clock.waitTimes.begin(), clock.waitTimes.end(), 1050u), clock.waitTimes.end());
+    EXPECT_EQ(StoredSlots(), (std::vector<int>{1, 11}));
+    EXPECT_EQ(host.frameCount, 15);
 }
 
 TEST_F(Session, FinishedAndCancelEndTheLoopAtOnceAndTellTheHostWhetherToKeep)
