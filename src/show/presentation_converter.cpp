@@ -220,6 +220,10 @@ void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::
 void PresentationConverter::start(const QString& path, const QString& target, ConversionNetwork network)
 {
     QDir().mkpath(ShowsFolder());
+    // Without room for LibreOffice's profile and the show the conversion fails anyway, after
+    // taking what room was left from the user's other files (the recording's own among them).
+    if (DiskFull(ShowsFolder()))
+        return finish(target, Failure(DiskFullReason(ShowsFolder())));
     // A profile of its own per conversion: two conversions sharing one fail silently, and a
     // LibreOffice the user has open stays out of it.
     auto work = std::make_shared<QTemporaryDir>(cache_->WorkFolderTemplate());
