@@ -29,8 +29,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <algorithm>
-#include <cmath>
 #include <memory>
 
 namespace {
@@ -189,13 +187,6 @@ std::unique_ptr<Stage> MakeStage(const CommandLine& command, PresentationConvert
     else
         stage->rig = std::make_unique<ScreenRig>(*stage->window);
     return stage;
-}
-
-// The slots a rendering of log takes: enough to cover its end, within the session's limit.
-int SlotsToRender(const PerformanceLog& log, double framePeriodMs, int slotLimit)
-{
-    const auto count = static_cast<long long>(std::ceil(static_cast<double>(log.endMs) / framePeriodMs - 1e-9));
-    return static_cast<int>(std::clamp(count, 1LL, static_cast<long long>(slotLimit - 1)));
 }
 
 } // namespace
