@@ -22,6 +22,7 @@
 #include "platform/show_renderer.h"
 #include "record/recording_session.h"
 #include "record/screen_frame_source.h"
+#include "record/show_state.h"
 #include "record/show_time_clock.h"
 #include "record/view_frame_source.h"
 
@@ -129,13 +130,7 @@ void OpenShow(ShowWindow& window, const WebEngineBrowser& browser, Rig& rig, con
     window.browser().Navigate(QString::fromStdString(GeneratedPagePath(files)));
 
     terminal.Status("Opening " + deck);
-    // A late report of about:blank or of the generated page itself is no slide yet.
-    const bool ready = WaitFor(
-        [&window] {
-            const PageState state = window.State();
-            return state == PageState::Slide || state == PageState::CannotShow;
-        },
-        kShowReadyTimeoutMs);
+    const bool ready = WaitFor([&window] { return ShowIsOpen(window.State()); }, kShowReadyTimeoutMs);
     if (Interrupted())
         throw InterruptedError();
     if (!ready)

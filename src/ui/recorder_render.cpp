@@ -51,18 +51,20 @@ void TForm2::startRendering()
     view->show();
     renderBrowser_->UseShowClock(true);
     renderBrowser_->SetDeckTimings(host_->DeckTimings());
-    connect(renderBrowser_, &BrowserControl::StateChanged, this, &TForm2::renderWhenReady);
+    // The page reports its state from inside its own message handling, which must be over
+    // before the rendering waits for the page's answers.
+    connect(renderBrowser_, &BrowserControl::StateChanged, this, &TForm2::renderWhenReady, Qt::QueuedConnection);
     renderBrowser_->Navigate(QString::fromLocal8Bit(GeneratedPagePath(host_->Files()).c_str()));
 }
 
 void TForm2::renderWhenReady()
 {
-    if (phase_ != Phase::Rendering || loopRunning_ || !renderBrowser_ || !ReadyToRecord(renderBrowser_->State()))
+    if (phase_ != Phase::Rendering || loopRunning_ || !renderBrowser_ || !ShowIsOpen(renderBrowser_->State()))
         return;
     ShowRenderer* renderer = renderBrowser_->showRenderer();
     if (!renderer)
         return;
-    disconnect(renderBrowser_, &BrowserControl::StateChanged, this, &TForm2::renderWhenReady);
+    disconnect(renderBrowser_, &BrowserControl::StateChanged, this, nullptr);
     renderSource_ = std::make_unique<ViewFrameSource>(*renderer);
     renderClock_ = std::make_unique<ShowTimeClock>(*renderer);
     session_.SetCapture(*renderSource_, *renderClock_);

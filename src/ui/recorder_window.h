@@ -88,6 +88,9 @@ public:
     // Between the end of a live performance and the end of its rendering.
     bool Rendering() const { return phase_ == Phase::Rendering; }
 
+    // What the last live performance logged.
+    const PerformanceLog& performance() const { return session_.performance(); }
+
     // How late each slot of the last session was grabbed, in ms after its due time.
     const std::vector<int>& slotLateness() const { return session_.slotLateness(); }
 
