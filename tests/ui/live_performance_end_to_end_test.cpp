@@ -70,7 +70,7 @@ protected:
         form1_->checkbox_exacttime->setChecked(true);
         form1_->framerate->setCurrentIndex(form1_->framerate->findText(rate));
         // PCM: an ADPCM recording ends on the nearest whole block of its own, up to half a
-        // block (some 12 to 23 ms) short of the performance.
+        // block (46 ms at 44100 Hz) short of the performance.
         form1_->SoundQuality->setCurrentIndex(form1_->SoundQuality->findText("PCM 44100Hz x2"));
         OpenSample();
         if (HasFatalFailure())
