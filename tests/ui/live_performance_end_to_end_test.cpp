@@ -233,3 +233,33 @@ TEST_F(LivePerformance, ATonePlayedWithEachClickSoundsWhereTheFramesShowIt)
     }
 }
 
+
+// Auto Record with sound and Exact timing: the recorder's own clicks are logged as it gives
+// them, the end screen ends the performance inside its loop, and the rendering that follows
+// stores what the show's clock alone would: slides 1 and 2, the click on slide 2, slides 3 and 4.
+TEST_F(LivePerformance, AutoRecordWithSoundPlaysToTheEndScreenAndRendersItsClicks)
+{
+    form1_->audioenable->setChecked(true);
+    form1_->radiobutton_autorecord->setChecked(true);
+    form1_->suiSpinEdit3->setValue(1000);
+    form1_->checkbox_cursor->setChecked(false);
+    form1_->checkbox_exacttime->setChecked(true);
+    form1_->framerate->setCurrentIndex(form1_->framerate->findText("30"));
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    ASSERT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 90000));
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+
+    const PerformanceLog log = form2_->performance();
+    // A click a second, the last one onto the end screen, each on its slot's time.
+    ASSERT_EQ(log.actions.size(), 5u);
+    const double period = form1_->RecordedPeriodMs;
+    for (size_t k = 0; k < log.actions.size(); ++k)
+        EXPECT_NEAR(static_cast<double>(log.actions[k].ms), 1000.0 * static_cast<double>(k + 1), period + 1) << "click " << k;
+    EXPECT_TRUE(log.ended());
+    EXPECT_EQ(StoredSlots(files(), form1_->FrameCount).size(), 5u) << "frames " << form1_->FrameCount;
+    EXPECT_GE(SlotsDurationMs(form1_->FrameCount, period), log.endMs);
+    EXPECT_GT(QFileInfo(QString::fromStdString(files().SoundFilePath())).size(), 1000);
+}
