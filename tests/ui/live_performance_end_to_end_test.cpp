@@ -263,3 +263,38 @@ TEST_F(LivePerformance, AutoRecordWithSoundPlaysToTheEndScreenAndRendersItsClick
     EXPECT_GE(SlotsDurationMs(form1_->FrameCount, period), log.endMs);
     EXPECT_GT(QFileInfo(QString::fromStdString(files().SoundFilePath())).size(), 1000);
 }
+
+// Cancel while the frames are rendered keeps nothing, and the Recorder is ready for the next
+// session with its own view back.
+TEST_F(LivePerformance, CancelDuringTheRenderingKeepsNothing)
+{
+    form1_->audioenable->setChecked(true);
+    form1_->suiRadioButton9->setChecked(true);
+    form1_->checkbox_exacttime->setChecked(true);
+    form1_->framerate->setCurrentIndex(form1_->framerate->findText("60"));
+    form1_->suiButton5->setEnabled(false);
+    OpenSample();
+    if (HasFatalFailure())
+        return;
+    QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+    QTimer::singleShot(1500, form2_->button_finished, &QPushButton::click);
+    bool cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!cancelled && form2_->Rendering() && form2_->progressbar_render->value() > 10) {
+            cancelled = true;
+            form2_->button_cancel->click();
+        }
+    });
+    watch.start(5);
+    ASSERT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 60000));
+    watch.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(form2_->Rendering());
+    EXPECT_FALSE(form1_->suiButton5->isEnabled()) << "nothing to export";
+
+    OpenSample();
+    EXPECT_TRUE(form2_->WebBrowser1()->widget()->isVisible());
+    form2_->button_cancel->click();
+    EXPECT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 10000));
+}
