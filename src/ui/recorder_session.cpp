@@ -22,7 +22,7 @@ void TForm2::showPreview(const Picture& picture)
 
 void TForm2::button_startClick()
 {
-    if (SessionActive())
+    if (SessionActive() || Rendering())
         return;
     button_start->setEnabled(false);
     button_finished->setEnabled(true);

@@ -204,7 +204,9 @@ PageState TForm2::pageState() const
 
 void TForm2::updateStartRecord()
 {
-    button_start->setEnabled(!SessionActive() && ReadyToRecord(pageState()));
+    // While a performance's frames are rendered no session may start, even before the
+    // rendering's own loop has.
+    button_start->setEnabled(!SessionActive() && !Rendering() && ReadyToRecord(pageState()));
 }
 
 void TForm2::PrepareSession()
