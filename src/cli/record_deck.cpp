@@ -22,6 +22,7 @@
 #include "platform/show_renderer.h"
 #include "record/recording_session.h"
 #include "record/screen_frame_source.h"
+#include "record/show_state.h"
 #include "record/show_time_clock.h"
 #include "record/view_frame_source.h"
 
@@ -29,8 +30,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <algorithm>
-#include <cmath>
 #include <memory>
 
 namespace {
@@ -131,13 +130,7 @@ void OpenShow(ShowWindow& window, const WebEngineBrowser& browser, Rig& rig, con
     window.browser().Navigate(QString::fromStdString(GeneratedPagePath(files)));
 
     terminal.Status("Opening " + deck);
-    // A late report of about:blank or of the generated page itself is no slide yet.
-    const bool ready = WaitFor(
-        [&window] {
-            const PageState state = window.State();
-            return state == PageState::Slide || state == PageState::CannotShow;
-        },
-        kShowReadyTimeoutMs);
+    const bool ready = WaitFor([&window] { return ShowIsOpen(window.State()); }, kShowReadyTimeoutMs);
     if (Interrupted())
         throw InterruptedError();
     if (!ready)
@@ -189,13 +182,6 @@ std::unique_ptr<Stage> MakeStage(const CommandLine& command, PresentationConvert
     else
         stage->rig = std::make_unique<ScreenRig>(*stage->window);
     return stage;
-}
-
-// The slots a rendering of log takes: enough to cover its end, within the session's limit.
-int SlotsToRender(const PerformanceLog& log, double framePeriodMs, int slotLimit)
-{
-    const auto count = static_cast<long long>(std::ceil(static_cast<double>(log.endMs) / framePeriodMs - 1e-9));
-    return static_cast<int>(std::clamp(count, 1LL, static_cast<long long>(slotLimit - 1)));
 }
 
 } // namespace

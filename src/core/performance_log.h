@@ -5,6 +5,8 @@
 // rendered afterwards on the show's own clock by playing the same actions at the same moments,
 // so that they keep time with the sound that was heard.
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 // The one action the recorder dispatches: a click into the show, which moves it on by one step
@@ -22,3 +24,11 @@ struct PerformanceLog {
     bool ended() const { return endMs >= 0; }
     bool empty() const { return actions.empty() && !ended(); }
 };
+
+// The slots a rendering of log takes: enough to cover its end (the sound's length), within a
+// session's slot limit.
+inline int SlotsToRender(const PerformanceLog& log, double framePeriodMs, int slotLimit)
+{
+    const auto count = static_cast<long long>(std::ceil(static_cast<double>(log.endMs) / framePeriodMs - 1e-9));
+    return static_cast<int>(std::clamp(count, 1LL, static_cast<long long>(slotLimit - 1)));
+}

@@ -40,7 +40,8 @@ public:
     virtual bool AudioOn() const = 0;
     // Read when a session is prepared (Record Now): the show runs on the recorder's own clock,
     // each slot rendered at its exact moment as fast as the machine draws it, instead of on the
-    // wall clock. Only a recording without sound can.
+    // wall clock. With sound, or with the presenter's own clicks, the show is played live and
+    // its pictures are rendered on that clock afterwards (PerformsLive).
     virtual bool ShowTime() const { return false; }
     // Read once, when the session starts: milliseconds from one slot to the next.
     virtual double FramePeriodMs() const { return kDefaultFramePeriodMs; }
@@ -74,3 +75,10 @@ public:
     // show, discarded by Cancel.
     virtual void SessionEnded(bool kept) = 0;
 };
+
+// A session on the show's clock that cannot run on it from the start: its sound is heard, or
+// the presenter gives the actions. It plays live and logs them (Perform), then renders (Render).
+inline bool PerformsLive(const RecorderHost& host)
+{
+    return host.ShowTime() && (host.AudioOn() || !host.AutoRecord());
+}

@@ -93,8 +93,11 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     const uint32_t t0 = clock.TickCount();
     slotLateness_.clear();
     slides_.clear();
-    if (pass == Pass::Perform)
+    if (pass == Pass::Perform) {
         performance_ = {};
+        performClock_ = &clock;
+        performT0_ = t0;
+    }
     size_t next = 0; // the next logged action to render
     ActionSchedule schedule;
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
@@ -147,10 +150,22 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     reachedSlotLimit_ = running();
     recorder.AwaitStored();
     if (pass == Pass::Perform) {
+        performClock_ = nullptr;
         // The end of the show was found at the last slot's time, or the slot limit reached it.
         performance_.endMs = SlotsDurationMs(i, period);
         host_.PerformanceLogged(performance_);
     }
+}
+
+void RecordingSession::LogPresenterAction()
+{
+    if (!Active() || !performClock_)
+        return;
+    const long long ms = static_cast<long long>(performClock_->TickCount() - performT0_);
+    // The log never goes back in time, whatever an automatic action's slot time said.
+    const long long last = performance_.actions.empty() ? 0 : performance_.actions.back().ms;
+    performance_.actions.push_back({std::max(ms, last)});
+    host_.PerformanceLogged(performance_);
 }
 
 int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source,

@@ -57,6 +57,9 @@ public:
     // give or take the dispatch's own delay), and the session's end with it; the host hears of
     // the log after each change (PerformanceLogged).
     void Perform();
+    // A slide action the presenter gave the show during Perform (a click or a key on its view):
+    // logged at this moment, as the automatic ones are. Nothing outside a Perform.
+    void LogPresenterAction();
     // The pictures of a performance: as Run, without sound and without the automatic actions.
     // Each logged action is dispatched at its own ms (the clock steps to that moment between
     // two slots), and the session takes slots until they cover the logged end, so that the
@@ -116,6 +119,9 @@ private:
     // The number of the running session, 0 when none: a loop runs only while its own session
     // is the active one, so a session started inside a nested handler never revives an old loop.
     int active_ = 0;
+    // The clock and start of the running Perform, for the presenter's actions; null otherwise.
+    SlotClock* performClock_ = nullptr;
+    uint32_t performT0_ = 0;
     int sessionsStarted_ = 0;
     bool reachedSlotLimit_ = false;
 };

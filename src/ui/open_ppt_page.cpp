@@ -91,7 +91,7 @@ double TForm1::FramePeriodMs() const
 
 bool TForm1::ShowTime() const
 {
-    return checkbox_exacttime && checkbox_exacttime->isEnabled() && checkbox_exacttime->isChecked();
+    return checkbox_exacttime && checkbox_exacttime->isChecked();
 }
 
 // Right of the volume bars: the frame rate and the show's own clock.
@@ -107,14 +107,9 @@ void TForm1::buildTimingControls(QWidget* page)
 
     checkbox_exacttime = Place(page, new QCheckBox("Exact timing"), "checkbox_exacttime", 292, 182);
     checkbox_exacttime->setToolTip(
-        "Plays the show on the recorder's own clock: every frame shows exactly its moment, as fast as the "
-        "machine draws it. Needs Auto Record without sound; the pointer is not drawn.");
-    const auto follow = [this] {
-        checkbox_exacttime->setEnabled(radiobutton_autorecord->isChecked() && !audioenable->isChecked());
-    };
-    connect(radiobutton_autorecord, &QRadioButton::toggled, this, follow);
-    connect(audioenable, &QCheckBox::toggled, this, follow);
-    follow();
+        "Every frame shows exactly its moment of the show, drawn as fast as the machine can; the pointer "
+        "is not drawn. With Auto Record without sound the show runs on the recorder's own clock; with "
+        "sound or Custom Record it plays live as you see it, and its frames are drawn once you finish.");
 }
 
 void TForm1::buildOpenPptPage(QWidget* page)

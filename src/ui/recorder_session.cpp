@@ -9,7 +9,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 
 void TForm2::showPreview(const Picture& picture)
 {
@@ -19,16 +22,24 @@ void TForm2::showPreview(const Picture& picture)
 
 void TForm2::button_startClick()
 {
-    if (SessionActive())
+    if (SessionActive() || Rendering())
         return;
     button_start->setEnabled(false);
     button_finished->setEnabled(true);
     button_cancel->setEnabled(true);
+    if (PerformsLive(*host_)) {
+        performLive();
+        return;
+    }
+    phase_ = Phase::Session;
     session_.Run();
 }
 
 void TForm2::button_finishedClick()
 {
+    // A rendering ends when its pictures reach the end of the sound.
+    if (Rendering())
+        return;
     session_.Finish();
 }
 
@@ -49,6 +60,8 @@ void TForm2::StatisticsChanged(const SessionStatistics& statistics)
                         .arg(statistics.actions)
                         .arg(statistics.frames)
                         .arg(statistics.seconds));
+    if (Rendering())
+        progressbar_render->setValue(std::min(statistics.frames, progressbar_render->maximum()));
 }
 
 void TForm2::SessionEnding(bool)
@@ -58,8 +71,25 @@ void TForm2::SessionEnding(bool)
     updateStartRecord();
 }
 
-void TForm2::SessionEnded(bool)
+void TForm2::SessionEnded(bool kept)
 {
+    presenterInput_.Follow(nullptr);
+    if (phase_ == Phase::Performing && kept) {
+        // Only half of the recording: its pictures are rendered before the Main window hears.
+        phase_ = Phase::Rendering;
+        if (!loopRunning_)
+            QTimer::singleShot(0, this, [this] {
+                if (Rendering() && !renderBrowser_)
+                    startRendering();
+            });
+        return;
+    }
+    if (phase_ == Phase::Performing)
+        performingHost_.Hold(false);
+    if (phase_ == Phase::Rendering)
+        endRendering(); // a Cancel before the rendering's view was ready; otherwise when its loop returns
+    else
+        phase_ = Phase::Idle;
     // The Main window showed before this one closes: at no moment is the program without a
     // visible window, which would end it.
     closingForSession_ = true;

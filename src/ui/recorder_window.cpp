@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -61,9 +62,11 @@ TForm2::TForm2(RecorderHost* host, QWidget* parent)
 TForm2::TForm2(RecorderHost* host, RecorderServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , host_(host)
+    , performingHost_(*host)
     , services_(std::move(services))
     , frameSource_(*services_.grabber, *services_.cursor, *services_.input, *this)
-    , session_(*host_, frameSource_, *services_.clock, *this)
+    , session_(performingHost_, frameSource_, *services_.clock, *this)
+    , presenterInput_([this] { session_.LogPresenterAction(); })
 {
     setObjectName("Form2");
     setWindowTitle("Deckrec Recorder");
@@ -73,7 +76,9 @@ TForm2::TForm2(RecorderHost* host, RecorderServices services, QWidget* parent)
 
 TForm2::~TForm2()
 {
-    // The browser first: its page must go before the widgets and profile it lives in.
+    // The browsers first: their pages must go before the widgets and profile they live in.
+    presenterInput_.Follow(nullptr);
+    delete renderBrowser_;
     delete browser_;
 }
 
@@ -119,6 +124,12 @@ void TForm2::buildLayout()
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->resize(170, 3 * Label1->height());
+
+    progressbar_render = new QProgressBar(suiPanel2);
+    progressbar_render->setObjectName("progressbar_render");
+    progressbar_render->setGeometry(648, 440, 160, 17);
+    progressbar_render->setFormat("Rendering %p%");
+    progressbar_render->hide();
     placeControls();
 }
 
@@ -143,13 +154,15 @@ void TForm2::placeControls()
     suiPanel2->resize(RecorderSizeFor(captureSize_));
     Panel1->setGeometry(8, 24, PanelWidthFor(captureSize_.width), PanelHeightFor(captureSize_.height));
     browserArea->setGeometry(2, 2, Panel1->width() - 4, Panel1->height() - 4);
-    if (browser_)
-        browser_->widget()->setGeometry(browserArea->rect());
+    for (BrowserControl* browser : {browser_, renderBrowser_})
+        if (browser)
+            browser->widget()->setGeometry(browserArea->rect());
     title_caption->setGeometry(8, 512 + dy, 600 + dx, title_caption->height());
     for (QPushButton* button : {suiButton2, button_start, button_finished, button_cancel})
         button->move(672 + dx, button->y());
     Panel2->move(648 + dx, 224);
     Label1->move(648 + dx, 368);
+    progressbar_render->move(648 + dx, 440);
 }
 
 void TForm2::connectHandlers()
@@ -191,13 +204,16 @@ PageState TForm2::pageState() const
 
 void TForm2::updateStartRecord()
 {
-    button_start->setEnabled(!SessionActive() && ReadyToRecord(pageState()));
+    // While a performance's frames are rendered no session may start, even before the
+    // rendering's own loop has.
+    button_start->setEnabled(!SessionActive() && !Rendering() && ReadyToRecord(pageState()));
 }
 
 void TForm2::PrepareSession()
 {
     SetCaptureSize(host_->RecordingCaptureSize());
-    useShowTime(host_->ShowTime());
+    // A live performance plays on the wall clock; only its rendering runs on the show's.
+    useShowTime(host_->ShowTime() && !PerformsLive(*host_));
     // Before the show is opened: the viewer reads it when the deck would set its own timer.
     WebBrowser1()->SetDeckTimings(host_->DeckTimings());
     button_finished->setEnabled(false);
@@ -271,8 +287,10 @@ void TForm2::closeEvent(QCloseEvent* event)
     // Closed from outside while on screen: the session ends as with Finished, so the Main
     // window comes back (before this one goes, so the program never finds itself without a
     // window and quits), the frames are kept, and a running capture loop stops.
+    // While a performance is rendered its end is already known: a close then keeps nothing,
+    // as Cancel does, rather than pictures shorter than the sound.
     if (!closingForSession_ && isVisible())
-        button_finishedClick();
+        Rendering() ? button_cancelClick() : button_finishedClick();
     QWidget::closeEvent(event);
 }
 

@@ -10,6 +10,8 @@
 #include "record/screen_frame_source.h"
 #include "record/show_time_clock.h"
 #include "record/view_frame_source.h"
+#include "ui/performing_host.h"
+#include "ui/presenter_input.h"
 
 #include <QSize>
 #include <QWidget>
@@ -18,6 +20,7 @@
 
 class QFrame;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class Picture;
 
@@ -42,6 +45,9 @@ public:
     QFrame* Panel2 = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
+    // How far the pictures of a live performance are rendered; shown only meanwhile, under the
+    // statistics. Cancel stops the rendering and keeps nothing.
+    QProgressBar* progressbar_render = nullptr;
 
     // The browser control, created on first use.
     BrowserControl* WebBrowser1();
@@ -79,6 +85,12 @@ public:
     // The screen point in the middle of the browser frame.
     QPoint BrowserFrameCentre() const;
 
+    // Between the end of a live performance and the end of its rendering.
+    bool Rendering() const { return phase_ == Phase::Rendering; }
+
+    // What the last live performance logged.
+    const PerformanceLog& performance() const { return session_.performance(); }
+
     // How late each slot of the last session was grabbed, in ms after its due time.
     const std::vector<int>& slotLateness() const { return session_.slotLateness(); }
 
@@ -96,6 +108,11 @@ private:
     // The next sessions record the screen on the wall clock, or the view's own rendering on
     // the show's clock.
     void useShowTime(bool on);
+    // A live performance and the rendering of its pictures (recorder_render.cpp).
+    void performLive();
+    void startRendering();
+    void renderWhenReady();
+    void endRendering();
     void updateStartRecord();
     PageState pageState() const;
 
@@ -111,12 +128,21 @@ private:
     void SessionEnded(bool kept) override;
 
     RecorderHost* host_;
+    PerformingHost performingHost_; // what the session sees of host_
     RecorderServices services_;
     BrowserControl* browser_ = nullptr;
     ScreenFrameSource frameSource_;
     std::unique_ptr<ViewFrameSource> viewSource_; // while the show runs on the session's clock
     std::unique_ptr<ShowTimeClock> showClock_;
     RecordingSession session_;
+    enum class Phase { Idle, Session, Performing, Rendering };
+    Phase phase_ = Phase::Idle;
+    bool loopRunning_ = false; // a Perform or Render loop has not returned yet
+    PerformanceLog performance_; // what the last performance logged, while it is rendered
+    PresenterInput presenterInput_;
+    BrowserControl* renderBrowser_ = nullptr; // the view of its own that renders a performance
+    std::unique_ptr<ViewFrameSource> renderSource_;
+    std::unique_ptr<ShowTimeClock> renderClock_;
     bool closingForSession_ = false; // the close comes from Finished or Cancel themselves
     CaptureSize captureSize_;
 };

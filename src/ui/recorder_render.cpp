@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A recording on the show's clock that the presenter plays live: the show runs in the
+// Recorder's browser on the wall clock with the sound, the session logs every slide action, and
+// once it is over the pictures of that log are rendered on the show's clock in a view of its
+// own. The Main window hears of the session only when the pictures are there.
+#include "ui/recorder_window.h"
+
+#include "core/presentation_page.h"
+#include "platform/browser_control.h"
+#include "record/show_state.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+
+void TForm2::performLive()
+{
+    phase_ = Phase::Performing;
+    performingHost_.Hold(true);
+    // Auto Record's clicks are logged by the session as it dispatches them; the presenter's
+    // own count only when they are the ones that move the show.
+    if (!host_->AutoRecord())
+        presenterInput_.Follow(WebBrowser1()->widget());
+    loopRunning_ = true;
+    session_.Perform();
+    loopRunning_ = false;
+    // The session ended inside the loop: the rendering starts now that the loop is gone. At
+    // the slot limit it waits for Finished.
+    if (phase_ == Phase::Rendering)
+        startRendering();
+}
+
+void TForm2::startRendering()
+{
+    performance_ = session_.performance();
+    // The Main window hears of the end of the rendering, kept or not.
+    performingHost_.Hold(false);
+    button_start->setEnabled(false);
+    button_finished->setEnabled(false);
+    suiButton2->setEnabled(false);
+    button_cancel->setEnabled(true);
+    progressbar_render->setRange(0, SlotsToRender(performance_, host_->FramePeriodMs(), host_->SlotLimit()));
+    progressbar_render->setValue(0);
+    progressbar_render->show();
+
+    renderBrowser_ = services_.makeBrowser(browserArea);
+    renderBrowser_->setParent(this);
+    QWidget* view = renderBrowser_->widget();
+    view->setParent(browserArea);
+    view->setGeometry(browserArea->rect());
+    WebBrowser1()->widget()->hide();
+    view->show();
+    renderBrowser_->UseShowClock(true);
+    renderBrowser_->SetDeckTimings(host_->DeckTimings());
+    // The page reports its state from inside its own message handling, which must be over
+    // before the rendering waits for the page's answers.
+    connect(renderBrowser_, &BrowserControl::StateChanged, this, &TForm2::renderWhenReady, Qt::QueuedConnection);
+    renderBrowser_->Navigate(QString::fromLocal8Bit(GeneratedPagePath(host_->Files()).c_str()));
+}
+
+void TForm2::renderWhenReady()
+{
+    if (phase_ != Phase::Rendering || loopRunning_ || !renderBrowser_ || !ShowIsOpen(renderBrowser_->State()))
+        return;
+    ShowRenderer* renderer = renderBrowser_->showRenderer();
+    if (!renderer)
+        return;
+    disconnect(renderBrowser_, &BrowserControl::StateChanged, this, nullptr);
+    renderSource_ = std::make_unique<ViewFrameSource>(*renderer);
+    renderClock_ = std::make_unique<ShowTimeClock>(*renderer);
+    session_.SetCapture(*renderSource_, *renderClock_);
+    loopRunning_ = true;
+    // The view goes only once the loop has let go of it, an error of the frame store included.
+    struct Done {
+        TForm2& form;
+        ~Done()
+        {
+            form.loopRunning_ = false;
+            form.endRendering();
+        }
+    } done{*this};
+    session_.Render(performance_);
+    // The slot limit ends the loop without ending the session.
+    if (session_.Active())
+        session_.Finish();
+}
+
+void TForm2::endRendering()
+{
+    if (loopRunning_ || SessionActive())
+        return;
+    phase_ = Phase::Idle;
+    progressbar_render->hide();
+    suiButton2->setEnabled(true);
+    session_.SetCapture(frameSource_, *services_.clock);
+    renderSource_.reset();
+    renderClock_.reset();
+    if (renderBrowser_) {
+        renderBrowser_->deleteLater();
+        renderBrowser_ = nullptr;
+    }
+    WebBrowser1()->widget()->show();
+}
