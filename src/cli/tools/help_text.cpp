@@ -22,15 +22,6 @@ size_t Indent(const std::string& line)
     return first == std::string::npos ? line.size() : first;
 }
 
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
-
 // text, a space, and more: text alone when it was empty.
 void AddWords(std::string& text, const std::string& more)
 {
@@ -326,4 +317,13 @@ OptionChoices ChoicesOf(const HelpOption& option)
     if (choices.values.size() < 2)
         return {};
     return choices;
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
 }

@@ -66,3 +66,6 @@ OptionChoices ChoicesOf(const HelpOption& option);
 // A value alternative written as it is typed ("256", "floyd-steinberg"), not a placeholder
 // ("WxH", "N", "0..10000").
 bool IsLiteralValue(const std::string& value);
+
+// The words of text, split at white space.
+std::vector<std::string> Words(const std::string& text);

@@ -31,15 +31,6 @@ struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
-
 std::string Joined(const std::vector<std::string>& items, const std::string& between)
 {
     std::string text;
