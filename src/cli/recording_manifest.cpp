@@ -93,8 +93,21 @@ void WritePerformance(QJsonObject& json, const PerformanceLog& log)
         return;
     QJsonArray actions;
     for (const PerformedAction& action : log.actions)
-        actions.append(QJsonObject{{"ms", static_cast<qint64>(action.ms)}, {"action", kNextActionName}});
+        actions.append(QJsonObject{{"ms", static_cast<qint64>(action.ms)}, {"action", SlideStepName(action.step)}});
     QJsonObject performance{{"actions", actions}};
+    if (!log.pointer.empty()) {
+        QJsonArray pointer;
+        for (const PointerSample& sample : log.pointer) {
+            QJsonObject entry{{"ms", static_cast<qint64>(sample.ms)}};
+            if (sample.over) {
+                entry["x"] = sample.x;
+                entry["y"] = sample.y;
+                entry["shape"] = PointerShapeName(sample.shape);
+            }
+            pointer.append(entry);
+        }
+        performance["pointer"] = pointer;
+    }
     if (log.ended())
         performance["endMs"] = static_cast<qint64>(log.endMs);
     json["performance"] = performance;

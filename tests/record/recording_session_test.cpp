@@ -171,7 +171,7 @@ TEST_F(Session, APerformanceLogsItsActionsOnSlotTimesAndItsRenderingStoresWhatAR
     EXPECT_EQ(host.log, (std::vector<std::string>{"ending", "host: kept", "ended"})) << "no sound";
     EXPECT_FALSE(session.Active());
 
-    PerformanceLog between{{{1050}}, 1500};
+    PerformanceLog between{{{1050}}, {}, 1500};
     show.step = 0;
     clock.waitTimes.clear();
     std::filesystem::remove_all(files.WorkingDirectory());
