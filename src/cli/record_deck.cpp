@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/record_deck.h"
 
+#include "audio/performance_sound.h"
 #include "cli/cli_recorder_host.h"
 #include "platform/interruption.h"
 #include "cli/kept_recording_journal.h"
@@ -245,6 +246,8 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
             session.Finish();
         checkKept();
         recording.performance = session.performance();
+        if (command.audio)
+            EndWithSound(recording.performance, files.SoundFilePath());
         // The live show stops (its page's own sounds too) before its pictures are drawn again
         // in a view on the show's clock.
         stage->window->browser().Navigate(QStringLiteral("about:blank"));
