@@ -5,6 +5,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -126,4 +127,20 @@ long long SoundLengthMs(const std::string& path)
     if (info.samplerate <= 0)
         return -1;
     return static_cast<long long>(info.frames) * 1000 / info.samplerate;
+}
+
+SoundSamples ReadSound(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f)
+        throw DeckrecError(path + " is no sound file that can be read: " + sf_strerror(nullptr));
+    SoundSamples sound;
+    sound.rate = info.samplerate;
+    sound.channels = info.channels;
+    sound.samples.resize(static_cast<size_t>(std::max<sf_count_t>(0, info.frames)) * static_cast<size_t>(info.channels));
+    const sf_count_t read = sf_readf_short(f, sound.samples.data(), info.frames);
+    sf_close(f);
+    sound.samples.resize(static_cast<size_t>(std::max<sf_count_t>(0, read)) * static_cast<size_t>(info.channels));
+    return sound;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct WaveFormat {
     int sndfileFormat = 0; // libsndfile's major | subtype
@@ -19,6 +20,15 @@ WaveFormat ReadDeclaredFormat(const std::string& path);
 
 // How long the sound in path plays, in ms; -1 when it is no sound file libsndfile reads.
 long long SoundLengthMs(const std::string& path);
+
+// The sound in path as interleaved 16-bit samples; throws DeckrecError naming the file when it
+// is no sound file libsndfile reads.
+struct SoundSamples {
+    std::vector<int16_t> samples;
+    int rate = 0;
+    int channels = 0;
+};
+SoundSamples ReadSound(const std::string& path);
 
 class WaveFileWriter {
 public:

@@ -4,6 +4,7 @@
 #include "core/deckrec_error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 
@@ -135,6 +136,11 @@ void WaveRecorder::close()
 
 void WaveRecorder::samples(const int16_t* data, size_t frames, int64_t ageUs)
 {
+    int peak = 0;
+    for (size_t k = 0; k < frames * static_cast<size_t>(std::max(1, format_.channels)); ++k)
+        peak = std::max(peak, std::abs(static_cast<int>(data[k])));
+    if (peak > peak_.load())
+        peak_ = std::min(peak, 32767);
     std::lock_guard lock(mutex_);
     if (!writer_)
         return;

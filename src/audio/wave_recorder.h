@@ -10,6 +10,7 @@
 #include "audio/wave_file.h"
 #include "platform/sound_input.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -51,6 +52,8 @@ public:
     bool isOpen() const { return open_; }
     bool isRecording() const { return recording_; }
     void setTailWaitMs(int ms) { tailWaitMs_ = ms; }
+    // The loudest sample that arrived since the last call, 0..32767: a level meter's reading.
+    int takePeak() { return peak_.exchange(0); }
     Stats stats()
     {
         std::lock_guard lock(mutex_);
@@ -74,6 +77,7 @@ private:
 
     SoundInputService& input_;
     Clock clock_;
+    std::atomic<int> peak_{0};
     int tailWaitMs_ = 1000;
     bool open_ = false;
     bool recording_ = false;

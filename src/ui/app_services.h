@@ -11,11 +11,14 @@ class EncoderFacility;
 class MixerService;
 class PresentationPreparer;
 class SoundInputService;
+class SoundOutputService;
 
 struct AppServices {
     DialogService* dialogs = nullptr;
     MixerService* mixer = nullptr;
     SoundInputService* soundInput = nullptr;
+    // Plays narration takes back; none: the Narration dialog offers no Play.
+    SoundOutputService* soundOutput = nullptr;
     EncoderFacility* encoders = nullptr;
     // Converts a deck as soon as Browse picks it; none in tests that do not show decks.
     PresentationPreparer* presentations = nullptr;

@@ -119,6 +119,12 @@ public:
     // "Allow remote content": LibreOffice and the show may fetch what a deck links on the network.
     QCheckBox* checkbox_remotecontent = nullptr;
 
+    // "Narration..." (main_window_narration.cpp): the deck's narration, recorded slide by slide,
+    // or its notes spoken, in a dialog of its own.
+    QPushButton* button_narration = nullptr;
+    class NarrationDialog* dialog_narration = nullptr;
+    void OpenNarration();
+
     // Recording (main_window_record.cpp)
     void recordernowClick();
     void Timer1Timer();
@@ -212,6 +218,7 @@ private:
     void connectSoundHandlers();
     void buildDeckTimingsControl(QWidget* page);
     void buildOptionsDialog(QWidget* page);
+    void buildNarrationButton(QWidget* page);
     void remoteContentToggled(bool allowed);
     void showWarnings();
     // What ShowDeckWarnings found for the deck asked for last (asked counts the asks, so that a

@@ -42,6 +42,7 @@ void TForm1::ChoosePresentation(const QString& path)
     deckChosen_ = true;
     WriteGeneratedPage(services_.files, path.toLocal8Bit().toStdString());
     recordernow->setEnabled(true);
+    button_narration->setEnabled(true);
     // LibreOffice's conversion starts now, while the user sets the options, rather than after
     // Record Now.
     if (services_.presentations) {

@@ -191,4 +191,5 @@ void TForm1::buildOpenPptPage(QWidget* page)
 
     buildDeckTimingsControl(page);
     buildOptionsDialog(page);
+    buildNarrationButton(page);
 }

@@ -11,6 +11,7 @@
 #include "show/show_cache.h"
 #include "platform/pulse/pulse_mixer_service.h"
 #include "platform/pulse/pulse_sound_input.h"
+#include "platform/pulse/pulse_sound_output.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
@@ -28,12 +29,14 @@ int RunWindows(int argc, char** argv, const std::string& deck)
     QtDialogService dialogs;
     PulseMixerService mixer;
     PulseSoundInput soundInput;
+    PulseSoundOutput soundOutput;
     FfmpegEncoderFacility encoders;
     AppServices services;
     services.dialogs = &dialogs;
     app.setDialogs(&dialogs);
     services.mixer = &mixer;
     services.soundInput = &soundInput;
+    services.soundOutput = &soundOutput;
     services.encoders = &encoders;
     // Run from the build tree, the program folder and its temp/; installed, a working directory
     // of this window's own under the user's cache folder, removed when the window closes.

@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/narration_dialog.h"
+
+#include "audio/sound_file.h"
+#include "audio/wave_file.h"
+#include "audio/wave_recorder.h"
+#include "core/deckrec_error.h"
+#include "core/narration_takes.h"
+#include "platform/sound_output.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A take is recorded beside its slot and put in its place only once it is written.
+std::string PartPathOf(const std::string& take)
+{
+    return take + ".part";
+}
+
+QString TakeLengthText(long long ms)
+{
+    return ms < 0 ? QStringLiteral("no take") : QStringLiteral("%1 s").arg(static_cast<double>(ms) / 1000.0, 0, 'f', 1);
+}
+
+// The meter shows the level in dB over its last 60: speech sits in the upper half.
+int MeterReading(int peak)
+{
+    if (peak <= 0)
+        return 0;
+    const double db = 20.0 * std::log10(static_cast<double>(peak) / 32767.0);
+    return static_cast<int>(std::lround(std::clamp(60.0 + db, 0.0, 60.0) * 100.0 / 60.0));
+}
+
+QPushButton* Button(QWidget* parent, const char* text, const char* name)
+{
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, SoundOutputService* output)
+    : QDialog(parent)
+    , input_(input)
+    , output_(output)
+{
+    setObjectName("dialog_narration");
+    setWindowTitle("Narration");
+
+    list_narration = new QListWidget(this);
+    list_narration->setObjectName("list_narration");
+    list_narration->setMinimumWidth(220);
+    text_narration_notes = new QTextBrowser(this);
+    text_narration_notes->setObjectName("text_narration_notes");
+    text_narration_notes->setPlaceholderText("This slide has no notes.");
+    button_narration_record = Button(this, "Record", "button_narration_record");
+    button_narration_stop = Button(this, "Stop", "button_narration_stop");
+    button_narration_play = Button(this, "Play", "button_narration_play");
+    button_narration_rerecord = Button(this, "Re-record", "button_narration_rerecord");
+    progressbar_narration_level = new QProgressBar(this);
+    progressbar_narration_level->setObjectName("progressbar_narration_level");
+    progressbar_narration_level->setRange(0, 100);
+    progressbar_narration_level->setTextVisible(false);
+    progressbar_narration_level->setToolTip("The level of the Record Device while a take is recorded");
+    label_narration_take = new QLabel(this);
+    label_narration_take->setObjectName("label_narration_take");
+    checkbox_narrate = new QCheckBox("Narrate notes", this);
+    checkbox_narrate->setObjectName("checkbox_narrate");
+    checkbox_narrate->setToolTip("A voice reads the notes of each slide that has no recorded take; "
+                                 "each slide stays as long as its narration");
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {button_narration_record, button_narration_stop, button_narration_play, button_narration_rerecord})
+        buttons->addWidget(button);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel("Notes, the script to read:", this));
+    right->addWidget(text_narration_notes, 1);
+    right->addLayout(buttons);
+    right->addWidget(progressbar_narration_level);
+    right->addWidget(label_narration_take);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(list_narration);
+    columns->addLayout(right, 1);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(checkbox_narrate);
+    layout->addWidget(close);
+    resize(640, 400);
+
+    meter_ = new QTimer(this);
+    meter_->setInterval(50);
+    // While a take records, the meter follows it; while one plays, Stop stays usable until it ends.
+    connect(meter_, &QTimer::timeout, this, [this] {
+        if (recorder_) {
+            progressbar_narration_level->setValue(MeterReading(recorder_->takePeak()));
+        } else if (!output_ || !output_->Playing()) {
+            meter_->stop();
+            updateButtons();
+        }
+    });
+    connect(list_narration, &QListWidget::currentRowChanged, this, [this] { selectionChanged(); });
+    connect(button_narration_record, &QPushButton::clicked, this, &NarrationDialog::record);
+    connect(button_narration_rerecord, &QPushButton::clicked, this, &NarrationDialog::record);
+    connect(button_narration_stop, &QPushButton::clicked, this, &NarrationDialog::stop);
+    connect(button_narration_play, &QPushButton::clicked, this, &NarrationDialog::play);
+    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    updateButtons();
+}
+
+NarrationDialog::~NarrationDialog()
+{
+    if (output_)
+        output_->Stop();
+}
+
+void NarrationDialog::ShowDeck(const std::string& deckPath, const DeckText& text, const std::string& input)
+{
+    stop();
+    folder_ = NarrationFolderFor(deckPath);
+    text_ = text;
+    inputName_ = input;
+    list_narration->clear();
+    for (size_t k = 0; k < text.titles.size(); ++k)
+        list_narration->addItem(QString());
+    for (int n = 1; n <= static_cast<int>(text.titles.size()); ++n)
+        showTake(n);
+    if (list_narration->count() > 0)
+        list_narration->setCurrentRow(0);
+    selectionChanged();
+}
+
+int NarrationDialog::slide() const
+{
+    return list_narration->currentRow() + 1;
+}
+
+std::string NarrationDialog::takePath(int n) const
+{
+    return (fs::path(folder_) / TakeFileName(n)).string();
+}
+
+void NarrationDialog::showTake(int n)
+{
+    QListWidgetItem* item = list_narration->item(n - 1);
+    if (!item)
+        return;
+    const std::string& title = text_.titles[static_cast<size_t>(n - 1)];
+    const long long ms = SoundLengthMs(takePath(n));
+    item->setText(QStringLiteral("%1. %2  (%3)")
+                      .arg(n)
+                      .arg(title.empty() ? QStringLiteral("Slide %1").arg(n) : QString::fromStdString(title))
+                      .arg(TakeLengthText(ms)));
+    if (n == slide())
+        label_narration_take->setText(QStringLiteral("Take of slide %1: %2").arg(n).arg(TakeLengthText(ms)));
+}
+
+void NarrationDialog::selectionChanged()
+{
+    const int n = slide();
+    const bool known = n >= 1 && n <= static_cast<int>(text_.notes.size());
+    text_narration_notes->setPlainText(known ? QString::fromStdString(text_.notes[static_cast<size_t>(n - 1)]) : QString());
+    if (known)
+        showTake(n);
+    else
+        label_narration_take->clear();
+    updateButtons();
+}
+
+void NarrationDialog::updateButtons()
+{
+    const int n = slide();
+    const bool recording = recordingSlide_ != 0;
+    const bool playing = output_ && output_->Playing();
+    const bool hasTake = n >= 1 && SoundLengthMs(takePath(n)) >= 0;
+    button_narration_record->setEnabled(n >= 1 && !recording && !hasTake);
+    button_narration_rerecord->setEnabled(n >= 1 && !recording && hasTake);
+    button_narration_play->setEnabled(output_ && hasTake && !recording);
+    button_narration_stop->setEnabled(recording || playing);
+    list_narration->setEnabled(!recording);
+}
+
+void NarrationDialog::record()
+{
+    const int n = slide();
+    if (n < 1 || recordingSlide_ != 0)
+        return;
+    if (output_)
+        output_->Stop();
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    const std::string part = PartPathOf(takePath(n));
+    try {
+        if (ec)
+            throw DeckrecError("Cannot make the narration folder " + folder_ + ": " + ec.message());
+        // The built-in PCM file: speech keeps its quality, and any Record Format's rate plays.
+        PrepareSoundFile(std::string(), std::string(), part);
+        recorder_ = std::make_unique<WaveRecorder>(input_);
+        recorder_->open(part, inputName_);
+        if (!recorder_->record())
+            throw DeckrecError("Can not record sound: the Record Device did not start");
+    } catch (const std::exception& e) {
+        recorder_.reset();
+        fs::remove(part, ec);
+        emit Failed(QString::fromUtf8(e.what()));
+        return;
+    }
+    recordingSlide_ = n;
+    meter_->start();
+    label_narration_take->setText(QStringLiteral("Recording slide %1 ...").arg(n));
+    updateButtons();
+}
+
+void NarrationDialog::stop()
+{
+    if (output_)
+        output_->Stop();
+    const int n = recordingSlide_;
+    if (n == 0) {
+        updateButtons();
+        return;
+    }
+    recordingSlide_ = 0;
+    meter_->stop();
+    progressbar_narration_level->setValue(0);
+    const std::string take = takePath(n);
+    const std::string part = PartPathOf(take);
+    std::error_code ec;
+    try {
+        recorder_->stop();
+        recorder_->save(part);
+        recorder_->close();
+        recorder_.reset();
+        // Only a take that can be read again replaces the one before.
+        if (SoundLengthMs(part) < 0)
+            throw DeckrecError("The take of slide " + std::to_string(n) + " could not be written");
+        fs::rename(part, take, ec);
+        if (ec)
+            throw DeckrecError("Cannot keep the take as " + take + ": " + ec.message());
+    } catch (const std::exception& e) {
+        recorder_.reset();
+        fs::remove(part, ec);
+        emit Failed(QString::fromUtf8(e.what()));
+    }
+    showTake(n);
+    updateButtons();
+}
+
+void NarrationDialog::play()
+{
+    const int n = slide();
+    if (!output_ || n < 1)
+        return;
+    try {
+        SoundSamples sound = ReadSound(takePath(n));
+        std::string error;
+        if (!output_->Play(std::move(sound.samples), sound.rate, sound.channels, error))
+            throw DeckrecError(error);
+    } catch (const std::exception& e) {
+        emit Failed(QString::fromUtf8(e.what()));
+    }
+    updateButtons();
+    meter_->start();
+}
+
+void NarrationDialog::done(int result)
+{
+    // Closing ends a recording the way Stop does: what was said is kept.
+    stop();
+    QDialog::done(result);
+}

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The deck's narration, recorded slide by slide: the slides with their titles and the length of
+// each one's take, the selected slide's notes as the script to read, and Record, Stop, Play and
+// Re-record for its take through the Record Device. Each take is a WAV file of its own in the
+// deck's narration folder; a take is replaced only once its new recording is safely written.
+
+#include "record/deck_text.h"
+
+#include <QDialog>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTextBrowser;
+class QTimer;
+class SoundInputService;
+class SoundOutputService;
+class WaveRecorder;
+
+class NarrationDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The services are not owned and outlive the dialog; output may be null (no Play).
+    NarrationDialog(QWidget* parent, SoundInputService& input, SoundOutputService* output);
+    ~NarrationDialog() override;
+
+    // The deck whose takes are shown, its slides' titles and notes, and the input takes are
+    // recorded from (the Record Device's name; empty: the system's default input).
+    void ShowDeck(const std::string& deckPath, const DeckText& text, const std::string& input);
+    // The folder the takes are kept in.
+    const std::string& folder() const { return folder_; }
+
+    QListWidget* list_narration = nullptr;
+    QTextBrowser* text_narration_notes = nullptr;
+    QPushButton* button_narration_record = nullptr;
+    QPushButton* button_narration_stop = nullptr;
+    QPushButton* button_narration_play = nullptr;
+    QPushButton* button_narration_rerecord = nullptr;
+    QProgressBar* progressbar_narration_level = nullptr;
+    QLabel* label_narration_take = nullptr;
+    QCheckBox* checkbox_narrate = nullptr;
+
+signals:
+    // A take was written or could not be: the message for the user.
+    void Failed(const QString& message);
+
+private:
+    void selectionChanged();
+    void record();
+    void stop();
+    void play();
+    // The selected slide (1-based); 0 when none.
+    int slide() const;
+    std::string takePath(int slide) const;
+    void showTake(int slide);
+    void updateButtons();
+    void done(int result) override;
+
+    SoundInputService& input_;
+    SoundOutputService* output_;
+    std::unique_ptr<WaveRecorder> recorder_;
+    QTimer* meter_ = nullptr;
+    std::string folder_;
+    std::string inputName_;
+    DeckText text_;
+    int recordingSlide_ = 0; // the slide whose take is being recorded; 0 when none
+};
