@@ -42,4 +42,12 @@ virtual void CheckRemoteContent(const QString& presentationPath, std::function<v
         (void)presentationPath;
         done(QString());
     }
+    // The deck as a PDF, a page per slide as the office suite prints it (the slides' pictures
+    // where the recording is not at hand): done gets its path, valid only during the call, or
+    // an empty one when there is none.
+    virtual void ConvertToPdf(const QString& presentationPath, std::function<void(const QString& pdfPath)> done)
+    {
+        (void)presentationPath;
+        done(QString());
+    }
 };

@@ -217,6 +217,24 @@ void PresentationConverter::ConvertToFlat(const QString& presentationPath, std::
     });
 }
 
+void PresentationConverter::ConvertToPdf(const QString& presentationPath, std::function<void(const QString&)> done)
+{
+    const QFileInfo info(presentationPath);
+    if (!info.isFile() || !IsPresentationFile(presentationPath) || DiskFull(ShowsFolder()))
+        return done(QString());
+    // Not kept: a PDF is asked for now and then, and the show's cache holds shows.
+    auto work = std::make_shared<QTemporaryDir>(cache_->WorkFolderTemplate());
+    const ConversionNetwork network = CurrentConversionNetwork();
+    if (!work->isValid() ||
+        (network == ConversionNetwork::LinksBlocked && !WriteLinksBlockedProfile(work->filePath(QStringLiteral("profile")))))
+        return done(QString());
+    const QString outDir = work->filePath(QStringLiteral("pdf"));
+    run(work, QStringLiteral("pdf"), info.absoluteFilePath(), outDir, network, [work, outDir, done = std::move(done)](RunEnd end, const QString&) {
+        const QStringList pdfs = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        done(end == RunEnd::Finished && !pdfs.isEmpty() ? outDir + QLatin1Char('/') + pdfs.first() : QString());
+    });
+}
+
 void PresentationConverter::start(const QString& path, const QString& target, ConversionNetwork network)
 {
     QDir().mkpath(ShowsFolder());

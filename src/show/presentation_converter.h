@@ -59,6 +59,7 @@ public:
     // file itself for a .fodp, else a conversion cached beside the shows. Calls done exactly
     // once, on this thread, with the path, or an empty one when there is none.
     void ConvertToFlat(const QString& presentationPath, std::function<void(const QString& flatPath)> done) override;
+    void ConvertToPdf(const QString& presentationPath, std::function<void(const QString& pdfPath)> done) override;
 
     // The stored show after the served passes, or the page saying why there is none.
     void ServeShow(const QString& deckPath, bool showClock, std::function<void(const ServedPage&)> done) override;

@@ -52,5 +52,10 @@ void TForm1::OpenNarration()
         }
         self->dialog_narration->ShowDeck(deck.toStdString(), text, input.toStdString());
         self->dialog_narration->open();
+        // The slides' pictures follow once LibreOffice has printed the deck.
+        self->services_.presentations->ConvertToPdf(deck, [self, deck](const QString& pdf) {
+            if (self && !pdf.isEmpty() && self->Edit1->text() == deck)
+                self->dialog_narration->ShowSlidePictures(pdf);
+        });
     });
 }

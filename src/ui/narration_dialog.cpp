@@ -13,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPdfDocument>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -64,7 +66,9 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
 
     list_narration = new QListWidget(this);
     list_narration->setObjectName("list_narration");
-    list_narration->setMinimumWidth(220);
+    list_narration->setMinimumWidth(300);
+    list_narration->setWordWrap(true);
+    list_narration->setIconSize(QSize(96, 72));
     text_narration_notes = new QTextBrowser(this);
     text_narration_notes->setObjectName("text_narration_notes");
     text_narration_notes->setPlaceholderText("This slide has no notes.");
@@ -143,6 +147,21 @@ void NarrationDialog::ShowDeck(const std::string& deckPath, const DeckText& text
     if (list_narration->count() > 0)
         list_narration->setCurrentRow(0);
     selectionChanged();
+}
+
+void NarrationDialog::ShowSlidePictures(const QString& pdfPath)
+{
+    QPdfDocument pdf;
+    if (pdf.load(pdfPath) != QPdfDocument::Error::None)
+        return;
+    const QSize box = list_narration->iconSize();
+    for (int page = 0; page < pdf.pageCount() && page < list_narration->count(); ++page) {
+        const QSizeF points = pdf.pagePointSize(page);
+        if (points.isEmpty())
+            continue;
+        const QSize size = points.scaled(box, Qt::KeepAspectRatio).toSize();
+        list_narration->item(page)->setIcon(QPixmap::fromImage(pdf.render(page, size)));
+    }
 }
 
 int NarrationDialog::slide() const

@@ -32,6 +32,9 @@ public:
     // The deck whose takes are shown, its slides' titles and notes, and the input takes are
     // recorded from (the Record Device's name; empty: the system's default input).
     void ShowDeck(const std::string& deckPath, const DeckText& text, const std::string& input);
+    // Pictures of the slides, from the pages of the deck's PDF at pdfPath (read at once; the
+    // file may go after the call). A PDF that cannot be read leaves the slides without.
+    void ShowSlidePictures(const QString& pdfPath);
     // The folder the takes are kept in.
     const std::string& folder() const { return folder_; }
 
