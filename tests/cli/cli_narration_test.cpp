@@ -159,6 +159,8 @@ TEST(Narration, TakesSetEachSlidesTimeTheMarkersBuildsAndTheChapters)
     for (qsizetype k = 0; k < marks.size(); ++k) {
         const int slot = marks[k]["slot"].toInt();
         EXPECT_LE(std::abs(slot - SlotOf(startMs[k])), 1) << "slide " << k + 1 << " at slot " << slot;
+        std::printf("[ figures ] slide %lld: first frame at slot %d (%.0f ms)\n", static_cast<long long>(k + 1), slot,
+                    slot * kPeriodMs);
     }
     const WorkingFiles files(kept.toStdString(), kept.toStdString());
     const std::vector<double> builds = {startMs[1] + takeMs[1] / 3.0, startMs[1] + takeMs[1] * 2 / 3.0,
