@@ -13,7 +13,7 @@
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
 #include "cli/show_window.h"
-#include "cli/speech_voice.h"
+#include "cli/narration_voices.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/printable_text.h"
@@ -170,16 +170,19 @@ void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)
 
 // --narrate and --narration: the plan and sound track, made once the deck's notes are read. The
 // narration sets every slide's time: the deck's own timings would move slides on under it.
-Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::unique_ptr<SpeechEngine>& engine,
+Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::unique_ptr<NarrationVoices>& voices,
                       Terminal& terminal)
 {
     if (!Narrates(command))
         return {};
     command.deckTimings = false;
-    if (command.narrate)
-        engine = MakeSpeechEngine(command);
-    return [&command, files, &engine, &terminal](const std::string& flatDeck, const DeckText& text) {
-        return NarrateDeck(command, flatDeck, text, files, engine.get(), terminal);
+    NarrationReaders readers;
+    if (command.narrate) {
+        voices = std::make_unique<NarrationVoices>(command, terminal);
+        readers = [&voices](const std::string& language, bool main) { return voices->For(language, main); };
+    }
+    return [&command, files, readers, &terminal](const std::string& flatDeck, const DeckText& text) {
+        return NarrateDeck(command, flatDeck, text, files, readers, terminal);
     };
 }
 
@@ -238,8 +241,8 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
                            "; --allow-remote-content fetches what the deck links");
     });
     CommandLine recorded = command;
-    std::unique_ptr<SpeechEngine> engine;
-    const Narrator narrator = DeckNarrator(recorded, files, engine, terminal);
+    std::unique_ptr<NarrationVoices> voices;
+    const Narrator narrator = DeckNarrator(recorded, files, voices, terminal);
     DeckRecording recording;
     try {
         recording = RecordDeck(recorded, DeckOpenableByName(deck, scratch.path()), files, soundInput.get(), terminal,

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/deck_narration.h"
 
-#include "audio/mono_sound.h"
+#include "audio/loudness_normaliser.h"
+#include "audio/sound_clip.h"
 #include "cli/output_writer.h"
-#include "cli/speech_voice.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/duration_text.h"
 #include "core/frame_period.h"
 #include "core/speech_text.h"
 #include "platform/interruption.h"
-#include "platform/speech_engine.h"
 #include "record/deck_build_steps.h"
 #include "record/deck_note_languages.h"
 
@@ -26,7 +25,7 @@ namespace {
 
 struct Take {
     std::string name;
-    MonoSound sound;
+    SoundClip sound;
 };
 
 // The takes of DIR by slide: slide-NN.wav (two digits or more). Another file is left out with
@@ -64,7 +63,7 @@ std::map<int, Take> ReadTakes(const std::string& folder, int slideCount, Termina
         if (const auto other = takes.find(slide); other != takes.end())
             throw DeckrecError("cannot narrate slide " + std::to_string(slide) + ": two takes, " + other->second.name +
                                " and " + name + "; keep one");
-        takes[slide] = {name, ReadMonoWave(path.string())};
+        takes[slide] = {name, ReadWaveClip(path.string())};
     }
     return takes;
 }
@@ -106,7 +105,7 @@ int SlidePast(const NarrationPlan& plan, long long limitMs)
 } // namespace
 
 NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDeck, const DeckText& text,
-                          const WorkingFiles& files, SpeechEngine* engine, Terminal& terminal)
+                          const WorkingFiles& files, const NarrationReaders& readers, Terminal& terminal)
 {
     const int slideCount = static_cast<int>(text.titles.size());
     const std::vector<int> steps = ReadFlatDeckBuildStepsFile(flatDeck);
@@ -117,8 +116,8 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
         takes = ReadTakes(command.narrationFolder, slideCount, terminal);
 
     std::vector<SlideNarration> narrations(text.titles.size());
-    std::vector<MonoSound> spoken(text.titles.size());
-    std::vector<const MonoSound*> sounds(text.titles.size(), nullptr);
+    std::vector<SoundClip> spoken(text.titles.size());
+    std::vector<SoundClip*> sounds(text.titles.size(), nullptr);
     for (int slide = 1; slide <= slideCount; ++slide) {
         const size_t k = static_cast<size_t>(slide - 1);
         const std::vector<SpokenPiece> pieces = SpeechPieces(k < text.notes.size() ? text.notes[k] : "");
@@ -134,13 +133,13 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
         std::vector<std::string> sentences;
         for (const SpokenPiece& piece : pieces)
             sentences.insert(sentences.end(), piece.sentences.begin(), piece.sentences.end());
-        if (!command.narrate || !engine || sentences.empty())
+        if (!command.narrate || !readers || sentences.empty())
             continue;
-        const std::string language = k < languages.size() && languages[k] != mainLanguage ? languages[k] : "";
-        const VoiceChoice voice = VoiceForSlide(command.voice, language);
+        const std::string language = k < languages.size() && !languages[k].empty() ? languages[k] : mainLanguage;
+        const NarrationReader reader = readers(language, language == mainLanguage);
         terminal.Status("Reading the notes of slide " + std::to_string(slide) + " of " + std::to_string(slideCount) +
-                        " (" + engine->Describe(voice) + ")");
-        SpokenText said = engine->Speak(sentences, voice);
+                        " (" + reader.engine->Describe(reader.voice) + ")");
+        SpokenText said = reader.engine->Speak(sentences, reader.voice);
         if (Interrupted())
             throw InterruptedError();
         if (said.sampleRate <= 0 || said.samples.empty())
@@ -178,10 +177,14 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
                            " records for longer");
     }
 
+    // Each slide's own loudness: takes recorded on different days, and voices, sound alike.
     std::vector<PlacedSound> placed;
-    for (size_t k = 0; k < sounds.size(); ++k)
-        if (sounds[k])
-            placed.push_back({sounds[k], plan.slideStartMs[k]});
+    for (size_t k = 0; k < sounds.size(); ++k) {
+        if (!sounds[k])
+            continue;
+        NormaliseLoudness(sounds[k]->samples, 1, sounds[k]->rate);
+        placed.push_back({sounds[k], plan.slideStartMs[k]});
+    }
     WriteSoundTrack(files.SoundFilePath(), placed, plan.log.endMs);
     return plan;
 }

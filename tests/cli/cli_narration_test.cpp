@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The built program narrating the narrated test deck with recorded takes (tones of known
-// lengths written by the test): each slide lasts its take and the gap, a slide without one its
-// latency; the chapters start where the takes do, the click builds come where the notes' markers
-// fall in the take, and the sound track holds each take where its slide starts. Takes that
-// cannot be used stop the run before anything is written.
+// The built program narrating the narrated test deck, with recorded takes (tones of known
+// lengths) and with a voice through --tts-command (a tone a sentence): each slide lasts its
+// narration and the gap, a slide without one its latency; the chapters and the slides' first
+// frames come where their narration starts, the click builds where the notes' markers fall in
+// what is said, and the sound track holds each take where its slide starts. Takes that cannot
+// be used stop the run before anything is written.
 #include "core/frame_period.h"
 #include "core/frame_store.h"
 #include "core/working_files.h"
@@ -16,7 +17,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
-#include <cstdint>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,7 +24,8 @@ namespace {
 const QString kDeck = DECKREC_TEST_DECKS "/narrated.fodp";
 constexpr double kFps = 10;
 constexpr double kPeriodMs = 1000.0 / kFps;
-constexpr int kRate = 22050;
+constexpr double kGapMs = 800;
+constexpr double kLatencyMs = 1000;
 
 Outcome RunDeckrec(const QStringList& args)
 {
@@ -36,34 +37,23 @@ Outcome RunDeckrec(const QStringList& args)
     return Finish(run, 240000);
 }
 
-// A 16-bit mono WAVE file of a 440 Hz tone lasting ms.
+// A WAVE file of a 440 Hz tone lasting ms (none at all for 0).
 void WriteTone(const QString& path, int ms)
 {
-    const uint32_t samples = static_cast<uint32_t>(static_cast<long long>(ms) * kRate / 1000);
-    QByteArray data;
-    for (uint32_t i = 0; i < samples; ++i) {
-        const auto value = static_cast<int16_t>(std::lround(9000 * std::sin(2 * M_PI * 440.0 * i / kRate)));
-        data.append(reinterpret_cast<const char*>(&value), 2);
-    }
-    const auto le = [](uint32_t v, int bytes) {
-        QByteArray b;
-        for (int k = 0; k < bytes; ++k)
-            b.append(static_cast<char>((v >> (8 * k)) & 0xFF));
-        return b;
-    };
-    QByteArray file = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(kRate, 4) +
-                      le(kRate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(data.size(), 4) + data;
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(file);
+    QProcess sox;
+    const QStringList sound = ms > 0 ? QStringList{"synth", QString::number(ms / 1000.0), "sine", "440"}
+                                     : QStringList{"trim", "0", "0"};
+    sox.start("sox", QStringList{"-n", "-r", "22050", "-c", "1", "-b", "16", path} + sound);
+    ASSERT_TRUE(sox.waitForFinished(30000) && sox.exitCode() == 0) << path.toStdString();
 }
 
 // The stretches of sound of a sound file, [start, end) in ms, as FFmpeg's silence detector
-// finds them (20 ms of silence ends one), and the file's length as the last stretch's end.
-std::vector<std::pair<double, double>> SoundStretches(const QString& path)
+// finds them (silence of quietMs ends one).
+std::vector<std::pair<double, double>> SoundStretches(const QString& path, int quietMs)
 {
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "info", "-i", path, "-af", "silencedetect=n=-40dB:d=0.02", "-f", "null", "-"});
+    ffmpeg.start("ffmpeg", {"-v", "info", "-i", path, "-af", QString("silencedetect=n=-40dB:d=%1").arg(quietMs / 1000.0),
+                            "-f", "null", "-"});
     ffmpeg.waitForFinished(60000);
     const QString log = QString::fromLatin1(ffmpeg.readAllStandardError());
     std::vector<std::pair<double, double>> stretches = {{0, 0}};
@@ -95,6 +85,55 @@ int SlotOf(double ms)
     return static_cast<int>(std::ceil(ms / kPeriodMs - 1e-9));
 }
 
+// The times a narrated recording in folder d ("talk.mp4" and "kept") was to keep, in ms: where
+// each slide starts, where it ends, and where each build comes after the moment before it.
+struct Expected {
+    std::vector<double> startMs;
+    double endMs = 0;
+    std::vector<std::pair<double, double>> builds; // {the slide's start or the build before, the build}
+};
+
+// The video and its sound last the plan, within one frame; each chapter and each slide's first
+// frame come at the slide's start, each build's first frame at its moment.
+void ExpectTimes(const QString& d, const Expected& expected)
+{
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-show_chapters", "-show_streams", "-of", "json", d + "talk.mp4"});
+    ffprobe.waitForFinished(60000);
+    const QJsonObject probe = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+    double videoMs = -1;
+    double audioMs = -1;
+    for (const QJsonValue& stream : probe["streams"].toArray())
+        (stream["codec_type"].toString() == "video" ? videoMs : audioMs) = stream["duration"].toString().toDouble() * 1000;
+    EXPECT_NEAR(videoMs, expected.endMs, kPeriodMs) << "video, ms";
+    EXPECT_NEAR(audioMs, expected.endMs, kPeriodMs) << "sound, ms";
+    std::printf("[ figures ] planned %.0f ms; video %.0f ms, sound %.0f ms\n", expected.endMs, videoMs, audioMs);
+
+    const QJsonArray chapters = probe["chapters"].toArray();
+    const QJsonArray marks = QJsonDocument::fromJson(Bytes(d + "kept/recording.json")).object()["slides"].toArray();
+    ASSERT_EQ(chapters.size(), static_cast<qsizetype>(expected.startMs.size()));
+    ASSERT_EQ(marks.size(), chapters.size());
+    EXPECT_EQ(chapters[3]["tags"]["title"].toString(), QString::fromUtf8("Grüße"));
+    for (qsizetype k = 0; k < chapters.size(); ++k) {
+        const double start = chapters[k]["start_time"].toString().toDouble() * 1000;
+        const int slot = marks[k]["slot"].toInt();
+        EXPECT_NEAR(start, expected.startMs[k], kPeriodMs) << "chapter " << k + 1;
+        EXPECT_LE(std::abs(slot - SlotOf(expected.startMs[k])), 1) << "slide " << k + 1 << " at slot " << slot;
+        std::printf("[ figures ] slide %lld: planned %.0f ms, chapter %.0f ms, first frame at slot %d (%.0f ms)\n",
+                    static_cast<long long>(k + 1), expected.startMs[k], start, slot, slot * kPeriodMs);
+    }
+
+    // Nothing changes on the slide between the moment before a build and the build.
+    const WorkingFiles files((d + "kept").toStdString(), (d + "kept").toStdString());
+    const int frameCount = FrameCountOf(d + "kept");
+    for (const auto& [afterMs, buildMs] : expected.builds) {
+        const int slot = FirstStoredFrom(files, SlotOf(afterMs) + 2, frameCount);
+        EXPECT_LE(std::abs(slot - SlotOf(buildMs)), 1) << "build planned at " << buildMs << " ms";
+        std::printf("[ figures ] build planned at %.0f ms: first frame at slot %d (%.0f ms)\n", buildMs, slot,
+                    slot * kPeriodMs);
+    }
+}
+
 } // namespace
 
 TEST(Narration, TakesSetEachSlidesTimeTheMarkersBuildsAndTheChapters)
@@ -107,84 +146,72 @@ TEST(Narration, TakesSetEachSlidesTimeTheMarkersBuildsAndTheChapters)
     for (size_t k = 0; k < takeMs.size(); ++k)
         WriteTone(d + QString("takes/slide-%1.wav").arg(k + 1, 2, 10, QChar('0')), takeMs[k]);
     QFile(d + "takes/README.txt").open(QIODevice::WriteOnly);
-    constexpr double kGapMs = 800;
-    constexpr double kLatencyMs = 1000;
 
     const Outcome run = RunDeckrec({"convert", kDeck, "--narration", d + "takes", "--latency", "1000", "--fps", "10",
-                                    "--captions", "-o", d + "talk.mp4", "-o", d + "talk.vtt", "--keep-recording",
-                                    d + "kept"});
+                                    "-o", d + "talk.mp4", "-o", d + "talk.vtt", "--keep-recording", d + "kept"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("README.txt is left out")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("slide-03.wav lasts 0 seconds")) << run.err.toStdString();
 
-    // Where each slide starts by the takes' lengths, gaps and the latency.
-    std::vector<double> startMs = {0};
+    // Each take and the gap, the latency for slide 3; slide 2's builds at its markers' share of
+    // the take (three sentences of one length: a third and two thirds), slide 5's one build
+    // without a marker halfway through.
+    Expected expected{{0}};
     for (size_t k = 0; k + 1 < takeMs.size(); ++k)
-        startMs.push_back(startMs.back() + (takeMs[k] ? takeMs[k] + kGapMs : kLatencyMs));
-    const double endMs = startMs.back() + takeMs.back() + kGapMs;
-
-    // The video's length, within one frame, and a sound track as long.
-    const QJsonObject probe = QJsonDocument::fromJson([&] {
-        QProcess p;
-        p.start("ffprobe", {"-v", "error", "-show_chapters", "-show_streams", "-of", "json", d + "talk.mp4"});
-        p.waitForFinished(60000);
-        return p.readAllStandardOutput();
-    }()).object();
-    double videoMs = -1;
-    double audioMs = -1;
-    for (const QJsonValue& stream : probe["streams"].toArray())
-        (stream["codec_type"].toString() == "video" ? videoMs : audioMs) = stream["duration"].toString().toDouble() * 1000;
-    EXPECT_NEAR(videoMs, endMs, kPeriodMs) << "video, ms";
-    EXPECT_NEAR(audioMs, endMs, kPeriodMs) << "sound, ms";
-    std::printf("[ figures ] planned %.0f ms; video %.0f ms, sound %.0f ms\n", endMs, videoMs, audioMs);
-
-    // Each chapter starts where its take starts.
-    const QJsonArray chapters = probe["chapters"].toArray();
-    ASSERT_EQ(chapters.size(), static_cast<qsizetype>(startMs.size()));
-    for (qsizetype k = 0; k < chapters.size(); ++k) {
-        const double start = chapters[k]["start_time"].toString().toDouble() * 1000;
-        EXPECT_NEAR(start, startMs[k], kPeriodMs) << "chapter " << k + 1;
-        std::printf("[ figures ] slide %lld: chapter at %.0f ms, planned %.0f ms\n", static_cast<long long>(k + 1),
-                    start, startMs[k]);
-    }
-    EXPECT_EQ(chapters[3]["tags"]["title"].toString(), QString::fromUtf8("Grüße"));
-
-    // The frames: each slide comes on at its start, each build at its marker's share of the take
-    // (the plan's three equal sentences: a third and two thirds), the last slide's one build
-    // without a marker halfway through its take.
-    const QString kept = d + "kept";
-    const int frameCount = FrameCountOf(kept);
-    const QJsonArray marks = QJsonDocument::fromJson(Bytes(kept + "/recording.json")).object()["slides"].toArray();
-    ASSERT_EQ(marks.size(), static_cast<qsizetype>(startMs.size()));
-    for (qsizetype k = 0; k < marks.size(); ++k) {
-        const int slot = marks[k]["slot"].toInt();
-        EXPECT_LE(std::abs(slot - SlotOf(startMs[k])), 1) << "slide " << k + 1 << " at slot " << slot;
-        std::printf("[ figures ] slide %lld: first frame at slot %d (%.0f ms)\n", static_cast<long long>(k + 1), slot,
-                    slot * kPeriodMs);
-    }
-    const WorkingFiles files(kept.toStdString(), kept.toStdString());
-    const std::vector<double> builds = {startMs[1] + takeMs[1] / 3.0, startMs[1] + takeMs[1] * 2 / 3.0,
-                                        startMs[4] + takeMs[4] / 2.0};
-    const std::vector<int> settled = {SlotOf(startMs[1]) + 3, SlotOf(builds[0]) + 2, SlotOf(startMs[4]) + 3};
-    for (size_t k = 0; k < builds.size(); ++k) {
-        const int slot = FirstStoredFrom(files, settled[k], frameCount);
-        EXPECT_LE(std::abs(slot - SlotOf(builds[k])), 1) << "build " << k + 1 << " planned at " << builds[k] << " ms";
-        std::printf("[ figures ] build %zu: frame at slot %d (%.0f ms), planned %.0f ms\n", k + 1, slot,
-                    slot * kPeriodMs, builds[k]);
-    }
+        expected.startMs.push_back(expected.startMs.back() + (takeMs[k] ? takeMs[k] + kGapMs : kLatencyMs));
+    expected.endMs = expected.startMs.back() + takeMs.back() + kGapMs;
+    const double third = expected.startMs[1] + takeMs[1] / 3.0;
+    expected.builds = {{expected.startMs[1], third},
+                       {third, third + takeMs[1] / 3.0},
+                       {expected.startMs[4], expected.startMs[4] + takeMs[4] / 2.0}};
+    ExpectTimes(d, expected);
 
     // The sound track: each take where its slide starts, as long as it is.
-    const auto stretches = SoundStretches(kept + "/_temp.wav");
+    const auto stretches = SoundStretches(d + "kept/_temp.wav", 20);
     const std::vector<size_t> taken = {0, 1, 3, 4};
-    ASSERT_EQ(stretches.size(), taken.size()) << run.err.toStdString();
+    ASSERT_EQ(stretches.size(), taken.size());
     for (size_t k = 0; k < taken.size(); ++k) {
-        EXPECT_NEAR(stretches[k].first, startMs[taken[k]], 5) << "take of slide " << taken[k] + 1;
+        EXPECT_NEAR(stretches[k].first, expected.startMs[taken[k]], 5) << "take of slide " << taken[k] + 1;
         EXPECT_NEAR(stretches[k].second - stretches[k].first, takeMs[taken[k]], 25) << "take of slide " << taken[k] + 1;
     }
-
     // The captions follow the take: slide 2's first sentence over its first third.
     const QString captions = QString::fromUtf8(Bytes(d + "talk.vtt"));
     EXPECT_TRUE(captions.contains("00:00:02.800 --> 00:00:03.800\nHere is part one.")) << captions.toStdString();
+}
+
+// A voice through --tts-command that says each sentence as a tone as long as its text: the
+// sentences are found again in the sound track, and the slides, chapters and builds keep to them.
+TEST(Narration, TheNotesReadAloudSetEachSlidesTimeAndTheBuildsComeAtTheirMarkers)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    const QString voice = "sox -n -r 16000 -c 1 -b 16 {wav} synth $(wc -c | awk '{print $1 * 0.03}') sine 440";
+    const Outcome run = RunDeckrec({"convert", kDeck, "--narrate", "--tts-command", voice, "--latency", "1000",
+                                    "--fps", "10", "-o", d + "talk.mp4", "--keep-recording", d + "kept"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    // The sentences as heard (two, three, none, two and two a slide), and the pause the voice
+    // leaves after each, which counts in its narration.
+    const auto said = SoundStretches(d + "kept/_temp.wav", 150);
+    ASSERT_EQ(said.size(), 9u);
+    const double pause = said[1].first - said[0].second;
+    const std::vector<std::pair<int, int>> sentences = {{0, 1}, {2, 4}, {-1, -1}, {5, 6}, {7, 8}};
+    Expected expected{{0}};
+    for (const auto& [first, last] : sentences) {
+        const double length = first < 0 ? kLatencyMs : said[last].second - said[first].first + pause + kGapMs;
+        if (first >= 0) {
+            EXPECT_NEAR(said[first].first, expected.startMs.back(), kPeriodMs) << "narration of the slide at "
+                                                                                << expected.startMs.back() << " ms";
+        }
+        expected.startMs.push_back(expected.startMs.back() + length);
+    }
+    expected.endMs = expected.startMs.back();
+    expected.startMs.pop_back();
+    const double fifth = expected.startMs[4];
+    expected.builds = {{expected.startMs[1], said[3].first},
+                       {said[3].first, said[4].first},
+                       {fifth, fifth + (said[8].second - fifth + pause) / 2}};
+    ExpectTimes(d, expected);
 }
 
 TEST(Narration, TakesThatCannotBeUsedStopTheRunBeforeAnythingIsWritten)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct MonoSound {
+struct SoundClip {
     std::vector<int16_t> samples;
     int rate = 0;
     long long Ms() const { return rate > 0 ? static_cast<long long>(samples.size()) * 1000 / rate : 0; }
@@ -16,11 +16,11 @@ struct MonoSound {
 
 // A WAVE file's sound, its channels mixed. Throws DeckrecError naming path when it is no WAVE
 // file or cannot be read.
-MonoSound ReadMonoWave(const std::string& path);
+SoundClip ReadWaveClip(const std::string& path);
 
 // A sound placed on a track, from startMs on.
 struct PlacedSound {
-    const MonoSound* sound = nullptr;
+    const SoundClip* sound = nullptr;
     long long startMs = 0;
 };
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/mono_sound.h"
+#include "audio/sound_clip.h"
 
 #include "audio/wave_file.h"
 #include "core/deckrec_error.h"
@@ -27,7 +27,7 @@ bool IsWave(int format)
 
 // The sound at another rate, each new sample between its two neighbours in the old one: for
 // speech the difference to a finer filter is not heard.
-std::vector<int16_t> AtRate(const MonoSound& sound, int rate)
+std::vector<int16_t> AtRate(const SoundClip& sound, int rate)
 {
     const double step = static_cast<double>(sound.rate) / rate;
     const auto count = static_cast<size_t>(std::floor(static_cast<double>(sound.samples.size()) / step));
@@ -49,7 +49,7 @@ size_t SampleAt(long long ms, int rate)
 
 } // namespace
 
-MonoSound ReadMonoWave(const std::string& path)
+SoundClip ReadWaveClip(const std::string& path)
 {
     SF_INFO info;
     std::memset(&info, 0, sizeof info);
@@ -58,7 +58,7 @@ MonoSound ReadMonoWave(const std::string& path)
         throw DeckrecError("cannot read " + path + ": " + sf_strerror(nullptr));
     if (!IsWave(info.format) || info.channels < 1 || info.samplerate < 1)
         throw DeckrecError("cannot read " + path + ": it is no WAVE sound file");
-    MonoSound sound;
+    SoundClip sound;
     sound.rate = info.samplerate;
     std::vector<int16_t> block(4096 * static_cast<size_t>(info.channels));
     for (;;) {
@@ -97,7 +97,7 @@ void WriteSoundTrack(const std::string& path, const std::vector<PlacedSound>& so
         if (start > written)
             writer.writeSilence(start - written);
         written = std::max(written, start);
-        const MonoSound& sound = *inOrder[k].sound;
+        const SoundClip& sound = *inOrder[k].sound;
         const std::vector<int16_t> converted = sound.rate == rate ? std::vector<int16_t>() : AtRate(sound, rate);
         const std::vector<int16_t>& samples = sound.rate == rate ? sound.samples : converted;
         const size_t count = std::min(samples.size(), next > written ? next - written : 0);
