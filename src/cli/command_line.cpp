@@ -72,8 +72,9 @@ const std::map<std::string, Setter>& Setters()
         {"--narrate", on(&CommandLine::narrate)},
         {"--narration", [](CommandLine& c, const std::string& v) { c.narrationFolder = v; }},
         {"--narration-gap", [](CommandLine& c, const std::string& v) { c.narrationGapSeconds = ParseDecimal(v); }},
-        {"--voice", [](CommandLine& c, const std::string& v) { c.voice = v; }},
-        {"--tts-command", [](CommandLine& c, const std::string& v) { c.ttsCommand = v; }},
+        // A voice asked for is a voice to read the notes.
+        {"--voice", [](CommandLine& c, const std::string& v) { c.voice = v; c.narrate = true; }},
+        {"--tts-command", [](CommandLine& c, const std::string& v) { c.ttsCommand = v; c.narrate = true; }},
         {"--size", [](CommandLine& c, const std::string& v) { c.size = SizeOf(v); }},
         {"--colors", choice(&CommandLine::grayScale, "gray")},
         {"--dither", choice(&CommandLine::floydSteinberg, "floyd-steinberg")},
@@ -189,13 +190,8 @@ private:
     // A narration makes the sound track and draws the frames on the show's clock itself.
     static std::string NarrationUsageError(const CommandLine& c)
     {
-        if (!c.narrate && (!c.voice.empty() || !c.ttsCommand.empty()))
-            return std::string(c.voice.empty() ? "--tts-command" : "--voice") +
-                   " chooses the voice that reads the notes: add --narrate";
         if (!Narrates(c))
-            return c.narrationGapSeconds != CommandLine().narrationGapSeconds
-                       ? "--narration-gap sets the pause after each slide's narration: add --narrate or --narration DIR"
-                       : "";
+            return "";
         if (c.audio)
             return "--narrate and --narration make the sound track themselves: they cannot also record the "
                    "computer's sound (--audio)";

@@ -102,12 +102,14 @@ std::vector<CommandOption> MakeTable()
          .exportRefusal = "--narration-gap belongs to convert: an export keeps the recording's slide times"});
     add({.name = "--voice", .commands = kConvertCommand, .value = V::Text, .valueName = "LANG|NAME",
          .group = S::Recording,
-         .help = "the voice of --narrate: a language (en, de, en-US) or a voice's\n"
-                 "name; notes marked in another language get that language's voice\n"
-                 "[the engine's default]",
+         .help = "read the notes aloud (--narrate) in this voice: a language (en,\n"
+                 "de, en-US) or a voice's name; notes marked in another language\n"
+                 "get that language's voice [the language's best voice]",
          .exportRefusal = "--voice belongs to convert: an export keeps the recording's sound"});
     add({.name = "--tts-command", .commands = kConvertCommand, .value = V::Text, .valueName = "CMD",
-         .group = S::Recording, .help = "speak with CMD instead of the built-in voices (with --narrate)",
+         .group = S::Recording, .help = "read the notes aloud (--narrate) with CMD instead of the built-in\n"
+                 "voices: CMD reads a sentence on its input and writes a WAV\n"
+                 "file where {wav} stands",
          .exportRefusal = "--tts-command belongs to convert: an export keeps the recording's sound"});
 
     // Outputs.
