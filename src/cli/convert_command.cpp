@@ -153,6 +153,11 @@ void KeepDeckText(RecordingManifest& manifest, const DeckRecording& recording)
     manifest.slides = recording.slides;
     manifest.notes = recording.text.notes;
     manifest.notesRead = recording.notesRead;
+    if (recording.narration) {
+        manifest.narrated = true;
+        manifest.narratedChapters = recording.narration->chapters;
+        manifest.narratedCaptions = recording.narration->captions;
+    }
 }
 
 void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)

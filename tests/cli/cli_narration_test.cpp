@@ -174,9 +174,12 @@ TEST(Narration, TakesSetEachSlidesTimeTheMarkersBuildsAndTheChapters)
         EXPECT_NEAR(stretches[k].first, expected.startMs[taken[k]], 5) << "take of slide " << taken[k] + 1;
         EXPECT_NEAR(stretches[k].second - stretches[k].first, takeMs[taken[k]], 25) << "take of slide " << taken[k] + 1;
     }
-    // The captions follow the take: slide 2's first sentence over its first third.
+    // The captions follow the take: slide 2's first sentence over its first third; an export of
+    // the kept recording writes the same.
     const QString captions = QString::fromUtf8(Bytes(d + "talk.vtt"));
     EXPECT_TRUE(captions.contains("00:00:02.800 --> 00:00:03.800\nHere is part one.")) << captions.toStdString();
+    ASSERT_EQ(RunDeckrec({"export", d + "kept", "-o", d + "again.vtt"}).status, 0);
+    EXPECT_EQ(Bytes(d + "again.vtt"), Bytes(d + "talk.vtt"));
 }
 
 // A voice through --tts-command that says each sentence as a tone as long as its text: the
