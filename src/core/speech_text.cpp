@@ -16,6 +16,10 @@ using Text = std::u32string;
 // A sentence longer than this is cut at its last clause or word boundary: an engine's pauses
 // and the captions that follow sentence ends need breaks now and then.
 constexpr size_t kLongestSentence = 300;
+// Longer stretches between '<' and '>', or "](" and ')', are text, not markup; the bounds also
+// keep notes full of stray brackets from costing time that grows with the square of their size.
+constexpr size_t kLongestTag = 256;
+constexpr size_t kLongestLinkTarget = 2048;
 
 Text Decoded(const std::string& utf8)
 {
@@ -133,6 +137,16 @@ bool StartsWith(const Text& text, size_t at, std::u32string_view word)
     return true;
 }
 
+// The first c in text[at, at + length], npos when there is none.
+size_t FindWithin(const Text& text, size_t at, size_t length, char32_t c)
+{
+    const size_t end = std::min(text.size(), at + length + 1);
+    for (size_t k = at; k < end; ++k)
+        if (text[k] == c)
+            return k;
+    return Text::npos;
+}
+
 // HTML-ish markup: tags go (those that end a line or item leave a line break), the common
 // entities become their characters. A '<' that opens no tag ("a < b") stays for the symbol pass.
 Text WithoutTags(const Text& in)
@@ -151,7 +165,7 @@ Text WithoutTags(const Text& in)
     for (size_t at = 0; at < in.size(); ++at) {
         const char32_t c = in[at];
         if (c == '<' && at + 1 < in.size() && (IsAsciiLetter(in[at + 1]) || in[at + 1] == '/' || in[at + 1] == '!')) {
-            const size_t close = in.find('>', at);
+            const size_t close = FindWithin(in, at, kLongestTag, '>');
             if (close != Text::npos) {
                 const bool breaks = std::any_of(breaking.begin(), breaking.end(), [&](std::u32string_view tag) {
                     return StartsWith(in, at + 1, tag) &&
@@ -182,8 +196,8 @@ Text WithoutLinkTargets(const Text& in)
     Text out;
     for (size_t at = 0; at < in.size(); ++at) {
         if (in[at] == ']' && at + 1 < in.size() && in[at + 1] == '(') {
-            const size_t close = in.find(')', at);
-            if (close != Text::npos && in.find('\n', at) > close) {
+            const size_t close = FindWithin(in, at, kLongestLinkTarget, ')');
+            if (close != Text::npos && FindWithin(in, at, close - at, '\n') == Text::npos) {
                 at = close;
                 continue;
             }
@@ -256,15 +270,15 @@ bool EndsSentence(char32_t c) { return c == '.' || c == '!' || c == '?' || c == 
 // Words after which a full stop does not end the sentence.
 bool IsAbbreviation(const Text& word)
 {
-    static constexpr std::array<std::u32string_view, 24> known{
-        U"e.g",  U"i.e",   U"etc",  U"dr",   U"mr",  U"mrs",  U"ms",  U"prof", U"vs",   U"cf",  U"fig",  U"no",
-        U"approx", U"st",  U"jr",   U"sr",   U"inc", U"ltd",  U"dept", U"eq",  U"ca",   U"vol", U"p",    U"pp"};
+    // Not "no" (a sentence may end in it) nor single letters ("option B." ends one as often as
+    // an initial starts a name).
+    static constexpr std::array<std::u32string_view, 22> known{
+        U"e.g", U"i.e", U"etc", U"dr",  U"mr",  U"mrs",  U"ms", U"prof", U"vs",  U"cf", U"fig",
+        U"approx", U"st", U"jr", U"sr", U"inc", U"ltd", U"dept", U"eq", U"ca", U"vol", U"pp"};
     Text lower;
     for (const char32_t c : word)
         lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
-    if (std::find(known.begin(), known.end(), std::u32string_view(lower)) != known.end())
-        return true;
-    return lower.size() == 1 && IsAsciiLetter(lower[0]); // an initial: "J. Smith"
+    return std::find(known.begin(), known.end(), std::u32string_view(lower)) != known.end();
 }
 
 // The word just before text[end] (after the last space).
