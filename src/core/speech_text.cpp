@@ -66,10 +66,19 @@ bool IsSpace(char32_t c)
            (c >= 0x2000 && c <= 0x200A) || c == 0x3000;
 }
 
-bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char32_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
 // Letters of any script count: what is not ASCII and not a symbol below is taken for a letter.
-bool IsWordCharacter(char32_t c) { return IsAsciiLetter(c) || IsDigit(c) || c >= 0xC0; }
+bool IsWordCharacter(char32_t c)
+{
+    return IsAsciiLetter(c) || IsDigit(c) || c >= 0xC0;
+}
 
 // Glyphs that open a list item.
 bool IsBulletGlyph(char32_t c)
@@ -151,7 +160,7 @@ size_t FindWithin(const Text& text, size_t at, size_t length, char32_t c)
 // entities become their characters. A '<' that opens no tag ("a < b") stays for the symbol pass.
 Text WithoutTags(const Text& in)
 {
-    static constexpr std::array<std::u32string_view, 12> breaking{U"br", U"p", U"/p", U"li", U"/li", U"div",
+    static constexpr std::array<std::u32string_view, 12> breaking{U"br",   U"p",  U"/p",  U"li", U"/li", U"div",
                                                                   U"/div", U"ul", U"/ul", U"ol", U"/ol", U"h"};
     static constexpr std::array<std::pair<std::u32string_view, char32_t>, 8> entities{{{U"&amp;", '&'},
                                                                                        {U"&lt;", '<'},
@@ -265,7 +274,10 @@ Text Cleaned(const Text& in)
     return out;
 }
 
-bool EndsSentence(char32_t c) { return c == '.' || c == '!' || c == '?' || c == 0x2026; }
+bool EndsSentence(char32_t c)
+{
+    return c == '.' || c == '!' || c == '?' || c == 0x2026;
+}
 
 // Words after which a full stop does not end the sentence.
 bool IsAbbreviation(const Text& word)
@@ -273,8 +285,8 @@ bool IsAbbreviation(const Text& word)
     // Not "no" (a sentence may end in it) nor single letters ("option B." ends one as often as
     // an initial starts a name).
     static constexpr std::array<std::u32string_view, 22> known{
-        U"e.g", U"i.e", U"etc", U"dr",  U"mr",  U"mrs",  U"ms", U"prof", U"vs",  U"cf", U"fig",
-        U"approx", U"st", U"jr", U"sr", U"inc", U"ltd", U"dept", U"eq", U"ca", U"vol", U"pp"};
+        U"e.g",    U"i.e", U"etc", U"dr", U"mr",  U"mrs", U"ms",   U"prof", U"vs", U"cf",  U"fig",
+        U"approx", U"st",  U"jr",  U"sr", U"inc", U"ltd", U"dept", U"eq",   U"ca", U"vol", U"pp"};
     Text lower;
     for (const char32_t c : word)
         lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
@@ -290,7 +302,10 @@ Text WordBefore(const Text& text, size_t end)
     return text.substr(start, end - start);
 }
 
-bool HasWords(const Text& text) { return std::any_of(text.begin(), text.end(), IsWordCharacter); }
+bool HasWords(const Text& text)
+{
+    return std::any_of(text.begin(), text.end(), IsWordCharacter);
+}
 
 void AddSentence(std::vector<std::string>& sentences, Text sentence)
 {
@@ -340,8 +355,8 @@ void SplitSentences(const Text& text, std::vector<std::string>& sentences)
         }
         if (text[at] == '.' && end == at + 1) {
             const Text word = WordBefore(text, at);
-            const bool itemNumber = !word.empty() && std::all_of(word.begin(), word.end(), IsDigit) &&
-                                    word.size() == at - start;
+            const bool itemNumber =
+                !word.empty() && std::all_of(word.begin(), word.end(), IsDigit) && word.size() == at - start;
             if (itemNumber || IsAbbreviation(word))
                 continue;
         }
@@ -352,7 +367,10 @@ void SplitSentences(const Text& text, std::vector<std::string>& sentences)
     AddSentence(sentences, text.substr(start));
 }
 
-bool EndsWithSentenceMark(const Text& text) { return !text.empty() && (EndsSentence(text.back()) || text.back() == ':'); }
+bool EndsWithSentenceMark(const Text& text)
+{
+    return !text.empty() && (EndsSentence(text.back()) || text.back() == ':');
+}
 
 // One piece of notes into sentences. Lines are joined into paragraphs where a line only wraps
 // (it ends without a mark and the next starts in lower case); every list item, heading-like
