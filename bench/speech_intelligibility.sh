@@ -14,9 +14,9 @@ speak="$(realpath "${1:-$root/build}")/bench/speak_text"
 shift || true
 voices=("$@")
 [ ${#voices[@]} -gt 0 ] || voices=(cmu_us_slt cmu_us_rms cmu_us_awb cmu_us_kal16 "English (America)")
-notes="$work/notes.txt"
 work=$(mktemp -d /tmp/deckrec-intelligibility.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+notes="$work/notes.txt"
 cat "$root"/bench/speech/*.txt >"$notes"
 
 # Lower-case words, nothing else.

@@ -142,14 +142,14 @@ TEST(SpeechEngines, TheVoiceIsChosenFromLanguageVoiceAndCommand)
         const char* chosen; // the engine's description, or a part of the error
     };
     const Case cases[] = {
-        {"", "", "", "flite cmu_us_slt"},
-        {"en-GB", "", "", "flite cmu_us_slt"},
+        {"", "", "", "flite cmu_us_rms"},
+        {"en-GB", "", "", "flite cmu_us_rms"},
         {"de", "", "", "espeak-ng de"},
         {"pt_BR", "", "", "espeak-ng pt-br"},
-        {"de", "rms", "", "flite cmu_us_rms"},
+        {"de", "slt", "", "flite cmu_us_slt"},
         {"en", "German", "", "espeak-ng German"},
         {"en", "fr", "", "espeak-ng fr"},
-        {"de", "en-US", "", "flite cmu_us_slt"},
+        {"de", "en-US", "", "flite cmu_us_rms"},
         {"de", "", "mytts --out {wav}", "command mytts --out {wav}"},
         {"en", "nobody at all", "", "no voice is named \"nobody at all\""},
         {"zz", "", "", "no voice speaks the language \"zz\""},
