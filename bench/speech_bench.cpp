@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Narration's costs: how long each voice takes to speak a minute of lecture notes
-// (bench/speech/lecture_notes.txt), and how fast loudness is measured and brought to its
+// (bench/speech/statistics_lecture.txt), and how fast loudness is measured and brought to its
 // target (minutes of sound a second of work).
 //
 //   usage: build/bench/speech_bench [--benchmark_filter=...]
@@ -90,11 +90,21 @@ void NormaliseTenMinutes(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK_CAPTURE(SpeakWithFlite, flite_slt, VoiceChoice{"en", "cmu_us_slt"})->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpeakWithFlite, flite_rms, VoiceChoice{"en", "cmu_us_rms"})->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpeakWithFlite, flite_awb, VoiceChoice{"en", "cmu_us_awb"})->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpeakWithFlite, flite_kal16, VoiceChoice{"en", "cmu_us_kal16"})->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpeakWithEspeak, espeak_en_us, VoiceChoice{"en-us", ""})->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SpeakWithFlite, flite_slt, VoiceChoice{"en", "cmu_us_slt"})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SpeakWithFlite, flite_rms, VoiceChoice{"en", "cmu_us_rms"})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SpeakWithFlite, flite_awb, VoiceChoice{"en", "cmu_us_awb"})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SpeakWithFlite, flite_kal16, VoiceChoice{"en", "cmu_us_kal16"})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SpeakWithEspeak, espeak_en_us, VoiceChoice{"en-us", ""})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(SpeakWithEspeak, espeak_de, VoiceChoice{"de", ""})->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(MeasureTenMinutes)->Args({1, 22050})->Args({2, 48000})->Unit(benchmark::kMillisecond);
 BENCHMARK(NormaliseTenMinutes)->Args({1, 22050})->Args({2, 48000})->Unit(benchmark::kMillisecond);

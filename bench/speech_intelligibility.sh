@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # How well each English voice is understood: every voice reads the same lecture notes
-# (bench/speech/lecture_notes.txt), pocketsphinx with its US English model writes down what
+# (bench/speech/*.txt, paragraph by paragraph), pocketsphinx with its US English model writes down what
 # it hears, and the share of the notes' words it recovered (in order: the longest common
 # subsequence of words) is the voice's score. A recogniser is a harsh listener, but a fair
 # one: the same for every voice. One line per voice, best first.
@@ -14,9 +14,10 @@ speak="$(realpath "${1:-$root/build}")/bench/speak_text"
 shift || true
 voices=("$@")
 [ ${#voices[@]} -gt 0 ] || voices=(cmu_us_slt cmu_us_rms cmu_us_awb cmu_us_kal16 "English (America)")
-notes="$root/bench/speech/lecture_notes.txt"
 work=$(mktemp -d /tmp/deckrec-intelligibility.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+notes="$work/notes.txt"
+cat "$root"/bench/speech/*.txt >"$notes"
 
 # Lower-case words, nothing else.
 words() { tr 'A-Z' 'a-z' | tr -c "a-z'\n" ' ' | tr -s ' ' '\n' | sed '/^$/d'; }

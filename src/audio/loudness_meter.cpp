@@ -72,7 +72,8 @@ LoudnessMeasure MeasureLoudness(const float* interleaved, size_t frames, int cha
     // 400 ms blocks, one every 100 ms: four steps each.
     std::vector<double> blocks; // mean squares of the blocks over the absolute gate
     for (size_t s = 0; s + 4 <= stepEnergy.size(); ++s) {
-        const double meanSquare = (stepEnergy[s] + stepEnergy[s + 1] + stepEnergy[s + 2] + stepEnergy[s + 3]) / (4.0 * step);
+        const double meanSquare =
+            (stepEnergy[s] + stepEnergy[s + 1] + stepEnergy[s + 2] + stepEnergy[s + 3]) / (4.0 * step);
         if (meanSquare > 0 && BlockLoudness(meanSquare) > kLoudnessAbsoluteGateLufs)
             blocks.push_back(meanSquare);
     }

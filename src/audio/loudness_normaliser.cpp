@@ -14,7 +14,10 @@ constexpr double kReleaseSeconds = 0.05;    // and comes back without pumping on
 // The limiter aims a little under the ceiling: its gain changes move the peaks between samples.
 constexpr double kLimiterMarginDb = 0.1;
 
-double Gain(double db) { return std::pow(10.0, db / 20.0); }
+double Gain(double db)
+{
+    return std::pow(10.0, db / 20.0);
+}
 
 LoudnessMeasure Measure(const std::vector<float>& samples, int channels, int rate)
 {

@@ -16,6 +16,10 @@ using Text = std::u32string;
 // A sentence longer than this is cut at its last clause or word boundary: an engine's pauses
 // and the captions that follow sentence ends need breaks now and then.
 constexpr size_t kLongestSentence = 300;
+// Longer stretches between '<' and '>', or "](" and ')', are text, not markup; the bounds also
+// keep notes full of stray brackets from costing time that grows with the square of their size.
+constexpr size_t kLongestTag = 256;
+constexpr size_t kLongestLinkTarget = 2048;
 
 Text Decoded(const std::string& utf8)
 {
@@ -62,10 +66,19 @@ bool IsSpace(char32_t c)
            (c >= 0x2000 && c <= 0x200A) || c == 0x3000;
 }
 
-bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char32_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
 // Letters of any script count: what is not ASCII and not a symbol below is taken for a letter.
-bool IsWordCharacter(char32_t c) { return IsAsciiLetter(c) || IsDigit(c) || c >= 0xC0; }
+bool IsWordCharacter(char32_t c)
+{
+    return IsAsciiLetter(c) || IsDigit(c) || c >= 0xC0;
+}
 
 // Glyphs that open a list item.
 bool IsBulletGlyph(char32_t c)
@@ -133,11 +146,21 @@ bool StartsWith(const Text& text, size_t at, std::u32string_view word)
     return true;
 }
 
+// The first c in text[at, at + length], npos when there is none.
+size_t FindWithin(const Text& text, size_t at, size_t length, char32_t c)
+{
+    const size_t end = std::min(text.size(), at + length + 1);
+    for (size_t k = at; k < end; ++k)
+        if (text[k] == c)
+            return k;
+    return Text::npos;
+}
+
 // HTML-ish markup: tags go (those that end a line or item leave a line break), the common
 // entities become their characters. A '<' that opens no tag ("a < b") stays for the symbol pass.
 Text WithoutTags(const Text& in)
 {
-    static constexpr std::array<std::u32string_view, 12> breaking{U"br", U"p", U"/p", U"li", U"/li", U"div",
+    static constexpr std::array<std::u32string_view, 12> breaking{U"br",   U"p",  U"/p",  U"li", U"/li", U"div",
                                                                   U"/div", U"ul", U"/ul", U"ol", U"/ol", U"h"};
     static constexpr std::array<std::pair<std::u32string_view, char32_t>, 8> entities{{{U"&amp;", '&'},
                                                                                        {U"&lt;", '<'},
@@ -151,7 +174,7 @@ Text WithoutTags(const Text& in)
     for (size_t at = 0; at < in.size(); ++at) {
         const char32_t c = in[at];
         if (c == '<' && at + 1 < in.size() && (IsAsciiLetter(in[at + 1]) || in[at + 1] == '/' || in[at + 1] == '!')) {
-            const size_t close = in.find('>', at);
+            const size_t close = FindWithin(in, at, kLongestTag, '>');
             if (close != Text::npos) {
                 const bool breaks = std::any_of(breaking.begin(), breaking.end(), [&](std::u32string_view tag) {
                     return StartsWith(in, at + 1, tag) &&
@@ -182,8 +205,8 @@ Text WithoutLinkTargets(const Text& in)
     Text out;
     for (size_t at = 0; at < in.size(); ++at) {
         if (in[at] == ']' && at + 1 < in.size() && in[at + 1] == '(') {
-            const size_t close = in.find(')', at);
-            if (close != Text::npos && in.find('\n', at) > close) {
+            const size_t close = FindWithin(in, at, kLongestLinkTarget, ')');
+            if (close != Text::npos && FindWithin(in, at, close - at, '\n') == Text::npos) {
                 at = close;
                 continue;
             }
@@ -251,20 +274,23 @@ Text Cleaned(const Text& in)
     return out;
 }
 
-bool EndsSentence(char32_t c) { return c == '.' || c == '!' || c == '?' || c == 0x2026; }
+bool EndsSentence(char32_t c)
+{
+    return c == '.' || c == '!' || c == '?' || c == 0x2026;
+}
 
 // Words after which a full stop does not end the sentence.
 bool IsAbbreviation(const Text& word)
 {
-    static constexpr std::array<std::u32string_view, 24> known{
-        U"e.g",  U"i.e",   U"etc",  U"dr",   U"mr",  U"mrs",  U"ms",  U"prof", U"vs",   U"cf",  U"fig",  U"no",
-        U"approx", U"st",  U"jr",   U"sr",   U"inc", U"ltd",  U"dept", U"eq",  U"ca",   U"vol", U"p",    U"pp"};
+    // Not "no" (a sentence may end in it) nor single letters ("option B." ends one as often as
+    // an initial starts a name).
+    static constexpr std::array<std::u32string_view, 22> known{
+        U"e.g",    U"i.e", U"etc", U"dr", U"mr",  U"mrs", U"ms",   U"prof", U"vs", U"cf",  U"fig",
+        U"approx", U"st",  U"jr",  U"sr", U"inc", U"ltd", U"dept", U"eq",   U"ca", U"vol", U"pp"};
     Text lower;
     for (const char32_t c : word)
         lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
-    if (std::find(known.begin(), known.end(), std::u32string_view(lower)) != known.end())
-        return true;
-    return lower.size() == 1 && IsAsciiLetter(lower[0]); // an initial: "J. Smith"
+    return std::find(known.begin(), known.end(), std::u32string_view(lower)) != known.end();
 }
 
 // The word just before text[end] (after the last space).
@@ -276,7 +302,10 @@ Text WordBefore(const Text& text, size_t end)
     return text.substr(start, end - start);
 }
 
-bool HasWords(const Text& text) { return std::any_of(text.begin(), text.end(), IsWordCharacter); }
+bool HasWords(const Text& text)
+{
+    return std::any_of(text.begin(), text.end(), IsWordCharacter);
+}
 
 void AddSentence(std::vector<std::string>& sentences, Text sentence)
 {
@@ -326,8 +355,8 @@ void SplitSentences(const Text& text, std::vector<std::string>& sentences)
         }
         if (text[at] == '.' && end == at + 1) {
             const Text word = WordBefore(text, at);
-            const bool itemNumber = !word.empty() && std::all_of(word.begin(), word.end(), IsDigit) &&
-                                    word.size() == at - start;
+            const bool itemNumber =
+                !word.empty() && std::all_of(word.begin(), word.end(), IsDigit) && word.size() == at - start;
             if (itemNumber || IsAbbreviation(word))
                 continue;
         }
@@ -338,7 +367,10 @@ void SplitSentences(const Text& text, std::vector<std::string>& sentences)
     AddSentence(sentences, text.substr(start));
 }
 
-bool EndsWithSentenceMark(const Text& text) { return !text.empty() && (EndsSentence(text.back()) || text.back() == ':'); }
+bool EndsWithSentenceMark(const Text& text)
+{
+    return !text.empty() && (EndsSentence(text.back()) || text.back() == ':');
+}
 
 // One piece of notes into sentences. Lines are joined into paragraphs where a line only wraps
 // (it ends without a mark and the next starts in lower case); every list item, heading-like

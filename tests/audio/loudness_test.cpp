@@ -74,14 +74,15 @@ TEST(AudioLoudness, KnownSignalsMeasureAsExpected)
         {"mono at 22.05 kHz", Sine({{10, -20}}, 1, 22050), 1, 22050, -23.01, -20},
         // The relative gate drops the quiet stretches, the absolute gate the near-silent ones.
         {"quiet stretches around a loud one", Sine({{10, -36}, {60, -23}, {10, -36}}, 2, 48000), 2, 48000, -23.0, -23},
-        {"near silence, quiet, loud", Sine({{10, -72}, {10, -36}, {20, -23}, {10, -36}, {10, -72}}, 2, 48000), 2,
-         48000, -23.0, -23},
+        {"near silence, quiet, loud", Sine({{10, -72}, {10, -36}, {20, -23}, {10, -36}, {10, -72}}, 2, 48000), 2, 48000,
+         -23.0, -23},
         {"silence", Sine({{5, kSilent}}, 1, 48000), 1, 48000, kSilent, kSilent},
         {"a tone under the absolute gate", Sine({{5, -75}}, 1, 48000), 1, 48000, kSilent, -75},
         {"under one block of sound", Sine({{0.3, -20}}, 1, 48000), 1, 48000, kSilent, -20},
         // A quarter of the rate at 45 degrees: every sample is 3 dB under the peaks between them.
         // The shelf lifts 12 kHz by 4 dB.
-        {"peaks between samples", Sine({{5, 0}}, 1, 48000, 12000, M_PI / 4), 1, 48000, 10 * std::log10(0.5) - 0.691 + 4, 0},
+        {"peaks between samples", Sine({{5, 0}}, 1, 48000, 12000, M_PI / 4), 1, 48000, 10 * std::log10(0.5) - 0.691 + 4,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,7 +121,8 @@ TEST(AudioLoudness, NarrationReachesItsTargetUnderThePeakCeiling)
         EXPECT_EQ(change.limited, c.limited);
         EXPECT_NEAR(change.after.integratedLufs, -16.0, 0.3);
         EXPECT_LE(change.after.truePeakDbtp, -1.0);
-        const LoudnessMeasure measured = MeasureLoudness(samples.data(), samples.size() / c.channels, c.channels, 22050);
+        const LoudnessMeasure measured =
+            MeasureLoudness(samples.data(), samples.size() / c.channels, c.channels, 22050);
         EXPECT_DOUBLE_EQ(measured.integratedLufs, change.after.integratedLufs);
 
         // The engines' samples: the same within the rounding to 16 bits.

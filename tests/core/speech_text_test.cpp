@@ -30,6 +30,8 @@ TEST(SpeechText, NotesBecomeTheSentencesAVoiceShouldRead)
         {"Use a tool, e.g. a hammer. Dr. Smith measured 3.5 kg vs. 2.75 kg. Next.",
          {"Use a tool, e.g. a hammer.", "Dr. Smith measured 3.5 kg vs. 2.75 kg.", "Next."}},
         {"See example.com for more... then go on.", {"See example.com for more... then go on."}},
+        {"The answer is no. We chose option B. Then we stop.",
+         {"The answer is no.", "We chose option B.", "Then we stop."}},
         // Bullets of every kind go; each item is a sentence of its own; numbers stay.
         {"• First point\n◦ second point\n▪ Third\n– Fourth\n* Fifth\n- Sixth",
          {"First point", "second point", "Third", "Fourth", "Fifth", "Sixth"}},
@@ -91,4 +93,10 @@ TEST(SpeechText, VeryLongNotesGiveBoundedSentencesAndLoseNoWord)
     EXPECT_EQ(seen, words);
     // The last word is whole.
     EXPECT_NE(spoken.back().find("word" + std::to_string(words - 1)), std::string::npos);
+
+    // Stray brackets without their ends, 20,000 characters of them.
+    std::string brackets;
+    while (brackets.size() < 20000)
+        brackets += "<a ](x ";
+    EXPECT_FALSE(OnePiece(brackets).empty());
 }

@@ -18,9 +18,9 @@ public:
 
     int sampleRate = 16000;
     double secondsPerCharacter = 0.06;
-    double pauseSeconds = 0.2;   // after each sentence, counted in it
-    double amplitude = 0.3;      // of full scale
-    std::string failWith;        // when set, Speak throws DeckrecError with this message
+    double pauseSeconds = 0.2;                   // after each sentence, counted in it
+    double amplitude = 0.3;                      // of full scale
+    std::string failWith;                        // when set, Speak throws DeckrecError with this message
     std::vector<std::vector<std::string>> calls; // the sentences of every Speak, in order
     std::vector<VoiceChoice> voices;             // the voice of every Speak
 };

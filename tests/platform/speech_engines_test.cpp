@@ -2,7 +2,10 @@
 // The voices as the narration gets them: every linked voice speaks each sentence into its own
 // stretch of the take; a user's command is run, bounded and reported on in each way it can
 // fail; and the choice of voice from language, --voice and --tts-command.
+#include "audio/loudness_normaliser.h"
 #include "core/deckrec_error.h"
+#include "core/speech_text.h"
+#include "fake_speech_engine.h"
 #include "platform/speech/command_speech_engine.h"
 #include "platform/speech/espeak_speech_engine.h"
 #include "platform/speech/flite_speech_engine.h"
@@ -78,9 +81,13 @@ TEST(SpeechEngines, EveryLinkedVoiceSpeaksEachSentenceInItsOwnStretch)
         EXPECT_GT(spoken.sentenceEnds[1] - spoken.sentenceEnds[0], spoken.sentenceEnds[0]);
         EXPECT_TRUE(c.engine->Speak({}, c.voice).samples.empty());
     }
-    EXPECT_NE(MessageOf([] { EspeakSpeechEngine().Speak(kTwoSentences, {"", "nobody"}); }).find("no voice"),
+    EXPECT_NE(MessageOf([] {
+                  EspeakSpeechEngine().Speak(kTwoSentences, {"", "nobody"});
+              }).find("no voice"),
               std::string::npos);
-    EXPECT_NE(MessageOf([] { FliteSpeechEngine().Speak(kTwoSentences, {"", "nobody"}); }).find("cmu_us_rms"),
+    EXPECT_NE(MessageOf([] {
+                  FliteSpeechEngine().Speak(kTwoSentences, {"", "nobody"});
+              }).find("cmu_us_rms"),
               std::string::npos);
 }
 
@@ -135,14 +142,14 @@ TEST(SpeechEngines, TheVoiceIsChosenFromLanguageVoiceAndCommand)
         const char* chosen; // the engine's description, or a part of the error
     };
     const Case cases[] = {
-        {"", "", "", "flite cmu_us_slt"},
-        {"en-GB", "", "", "flite cmu_us_slt"},
+        {"", "", "", "flite cmu_us_rms"},
+        {"en-GB", "", "", "flite cmu_us_rms"},
         {"de", "", "", "espeak-ng de"},
         {"pt_BR", "", "", "espeak-ng pt-br"},
-        {"de", "rms", "", "flite cmu_us_rms"},
+        {"de", "slt", "", "flite cmu_us_slt"},
         {"en", "German", "", "espeak-ng German"},
         {"en", "fr", "", "espeak-ng fr"},
-        {"de", "en-US", "", "flite cmu_us_slt"},
+        {"de", "en-US", "", "flite cmu_us_rms"},
         {"de", "", "mytts --out {wav}", "command mytts --out {wav}"},
         {"en", "nobody at all", "", "no voice is named \"nobody at all\""},
         {"zz", "", "", "no voice speaks the language \"zz\""},
@@ -156,4 +163,31 @@ TEST(SpeechEngines, TheVoiceIsChosenFromLanguageVoiceAndCommand)
         });
         EXPECT_NE(chosen.find(c.chosen), std::string::npos) << chosen;
     }
+}
+
+TEST(SpeechEngines, NotesAreSpokenPieceByPieceAndBroughtToTheNarrationLoudness)
+{
+    const std::vector<SpokenPiece> pieces =
+        SpeechPieces("<p>• Welcome to the <b>results</b> 🎉</p>\n• Sales grew. Costs fell.\n[click]\nQuestions?");
+    ASSERT_EQ(pieces.size(), 2u);
+    FakeSpeechEngine fake;
+    for (const std::shared_ptr<SpeechEngine>& engine :
+         {std::shared_ptr<SpeechEngine>(ChooseSpeech("en", "", "").engine),
+          std::shared_ptr<SpeechEngine>(ChooseSpeech("de", "", "").engine),
+          std::shared_ptr<SpeechEngine>(&fake, [](SpeechEngine*) {})}) {
+        for (const SpokenPiece& piece : pieces) {
+            SpokenText spoken = engine->Speak(piece.sentences, {"en", ""});
+            SCOPED_TRACE(engine->Describe({"en", ""}) + ": " + piece.sentences.front());
+            ExpectSpokenInTurn(spoken, piece.sentences.size(), 0.3);
+            const LoudnessChange change = NormaliseLoudness(spoken.samples, 1, spoken.sampleRate);
+            EXPECT_NEAR(change.after.integratedLufs, -16.0, 0.5);
+            EXPECT_LE(change.after.truePeakDbtp, -1.0);
+        }
+    }
+    // The fake's tones last as long as it says.
+    ASSERT_EQ(fake.calls.size(), 2u);
+    EXPECT_EQ(fake.calls[0], (std::vector<std::string>{"Welcome to the results", "Sales grew.", "Costs fell."}));
+    const SpokenText tones = fake.Speak({"abc", "abcdef"}, {});
+    EXPECT_EQ(tones.sentenceEnds,
+              (std::vector<size_t>{fake.SamplesFor("abc"), fake.SamplesFor("abc") + fake.SamplesFor("abcdef")}));
 }

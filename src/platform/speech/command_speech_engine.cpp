@@ -67,7 +67,8 @@ std::string ShellQuoted(const std::string& text)
 }
 
 CommandSpeechEngine::CommandSpeechEngine(std::string command, CommandWait wait)
-    : command_(std::move(command)), wait_(wait)
+    : command_(std::move(command))
+    , wait_(wait)
 {
     if (command_.find(kPlace) == std::string::npos)
         throw DeckrecError("the speech command must say where it writes its sound with {wav}, as in "

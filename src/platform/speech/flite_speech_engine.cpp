@@ -55,8 +55,8 @@ cst_voice* Registered(const LinkedVoice& linked)
 
 const LinkedVoice* Linked(const std::string& fullName)
 {
-    const auto found = std::find_if(std::begin(kVoices), std::end(kVoices),
-                                    [&](const LinkedVoice& v) { return fullName == v.name; });
+    const auto found =
+        std::find_if(std::begin(kVoices), std::end(kVoices), [&](const LinkedVoice& v) { return fullName == v.name; });
     return found == std::end(kVoices) ? nullptr : found;
 }
 

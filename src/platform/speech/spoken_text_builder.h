@@ -11,7 +11,10 @@
 class SpokenTextBuilder {
 public:
     // speaker names the voice in messages ("the speech command").
-    explicit SpokenTextBuilder(std::string speaker) : speaker_(std::move(speaker)) {}
+    explicit SpokenTextBuilder(std::string speaker)
+        : speaker_(std::move(speaker))
+    {
+    }
 
     // Appends one sentence. With pauseSeconds > 0 the quiet tail the voice left is trimmed and
     // a pause of that length follows instead, so that every voice breathes alike between

@@ -15,8 +15,8 @@ MonoSound ReadMonoSound(const std::string& path, const std::string& speaker)
     SF_INFO info{};
     const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open(path.c_str(), SFM_READ, &info), sf_close);
     if (!file)
-        throw DeckrecError(speaker + " wrote a file that is no sound file libsndfile reads (" +
-                           sf_strerror(nullptr) + ")");
+        throw DeckrecError(speaker + " wrote a file that is no sound file libsndfile reads (" + sf_strerror(nullptr) +
+                           ")");
     if (info.channels <= 0 || info.samplerate <= 0)
         throw DeckrecError(speaker + " wrote a sound file without channels or rate");
     std::vector<int16_t> interleaved(static_cast<size_t>(info.frames) * info.channels);
