@@ -11,6 +11,7 @@
 #include "core/speech_text.h"
 #include "platform/interruption.h"
 #include "record/deck_build_steps.h"
+#include "record/deck_hidden_slides.h"
 #include "record/deck_note_languages.h"
 
 #include <algorithm>
@@ -110,6 +111,7 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
     const int slideCount = static_cast<int>(text.titles.size());
     const std::vector<int> steps = ReadFlatDeckBuildStepsFile(flatDeck);
     const std::vector<std::string> languages = ReadFlatDeckNoteLanguagesFile(flatDeck);
+    const std::vector<bool> hidden = ReadFlatDeckHiddenSlidesFile(flatDeck);
     const std::string mainLanguage = MainLanguage(languages);
     std::map<int, Take> takes;
     if (!command.narrationFolder.empty())
@@ -120,6 +122,13 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
     std::vector<SoundClip*> sounds(text.titles.size(), nullptr);
     for (int slide = 1; slide <= slideCount; ++slide) {
         const size_t k = static_cast<size_t>(slide - 1);
+        // The show leaves a hidden slide out: nothing of it is said.
+        if (k < hidden.size() && hidden[k]) {
+            if (const auto take = takes.find(slide); take != takes.end())
+                terminal.Error("warning: " + take->second.name + " is left out: slide " + std::to_string(slide) +
+                               " is hidden, the show leaves it out");
+            continue;
+        }
         const std::vector<SpokenPiece> pieces = SpeechPieces(k < text.notes.size() ? text.notes[k] : "");
         if (const auto take = takes.find(slide); take != takes.end()) {
             if (take->second.sound.Ms() > 0) {
@@ -154,7 +163,7 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
     }
 
     const NarrationTiming timing{std::llround(command.narrationGapSeconds * 1000), command.latencyMs};
-    NarrationPlan plan = PlanNarration(narrations, steps, text.titles, timing);
+    NarrationPlan plan = PlanNarration(narrations, steps, text.titles, timing, hidden);
     for (const std::string& warning : plan.warnings)
         terminal.Error("warning: " + warning);
 

@@ -81,18 +81,24 @@ size_t CodePoints(const std::string& text)
 } // namespace
 
 NarrationPlan PlanNarration(const std::vector<SlideNarration>& narrations, const std::vector<int>& buildSteps,
-                            const std::vector<std::string>& titles, const NarrationTiming& timing)
+                            const std::vector<std::string>& titles, const NarrationTiming& timing,
+                            const std::vector<bool>& hidden)
 {
+    const auto isHidden = [&hidden](size_t k) { return k < hidden.size() && hidden[k]; };
     NarrationPlan plan;
     long long start = 0;
+    bool shownBefore = false;
     for (size_t k = 0; k < titles.size(); ++k) {
         const int slide = static_cast<int>(k) + 1;
         const int steps = k < buildSteps.size() ? std::max(0, buildSteps[k]) : 0;
         const SlideNarration none{};
         const SlideNarration& narration = k < narrations.size() ? narrations[k] : none;
         plan.slideStartMs.push_back(start);
-        if (k > 0)
+        if (isHidden(k))
+            continue;
+        if (shownBefore)
             plan.log.actions.push_back({start, SlideStep::Next});
+        shownBefore = true;
 
         std::vector<long long> moments;
         long long length = 0;
@@ -111,6 +117,8 @@ NarrationPlan PlanNarration(const std::vector<SlideNarration>& narrations, const
     }
     plan.log.endMs = start;
     for (size_t k = 0; k < plan.slideStartMs.size(); ++k) {
+        if (isHidden(k))
+            continue;
         const long long end = k + 1 < plan.slideStartMs.size() ? plan.slideStartMs[k + 1] : plan.log.endMs;
         plan.chapters.push_back({plan.slideStartMs[k], end, SlideName(static_cast<int>(k) + 1, titles[k])});
     }

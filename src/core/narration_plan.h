@@ -49,10 +49,13 @@ struct NarrationPlan {
     std::vector<std::string> warnings;
 };
 
-// narrations[n - 1], buildSteps[n - 1] and titles[n - 1] belong to slide n; the deck has as many
-// slides as titles (a missing narration is none, a missing step count 0).
+// narrations[n - 1], buildSteps[n - 1], titles[n - 1] and hidden[n - 1] belong to slide n; the
+// deck has as many slides as titles (a missing narration is none, a missing step count 0, a
+// missing hidden flag false). A hidden slide, which the show leaves out, takes no time, no
+// action and no chapter; its start is where the next slide starts.
 NarrationPlan PlanNarration(const std::vector<SlideNarration>& narrations, const std::vector<int>& buildSteps,
-                            const std::vector<std::string>& titles, const NarrationTiming& timing);
+                            const std::vector<std::string>& titles, const NarrationTiming& timing,
+                            const std::vector<bool>& hidden = {});
 
 // A slide's narration as an engine spoke it: pieces of sentences in the order spoken, and the
 // moment (ms from the start) each sentence ends, in the same order.

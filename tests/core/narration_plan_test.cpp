@@ -46,6 +46,7 @@ TEST(NarrationPlan, StepsAndSlideChangesComeWhereTheNarrationSaysSo)
         std::vector<long long> actions;
         long long endMs;
         size_t warnings;
+        std::vector<bool> hidden{};
     };
     const std::vector<Case> cases = {
         {"narration, then the gap, then the next slide", {Said({{1500, 3000}}), Said({{2000}})}, {0, 0},
@@ -60,10 +61,15 @@ TEST(NarrationPlan, StepsAndSlideChangesComeWhereTheNarrationSaysSo)
         {"a marker that only ends what is said is no surprise", {Said({{1000}, {2000}, {}})}, {1}, {1000}, 2800, 0},
         {"without narration each step waits the latency", {{}, Said({{1000}})}, {2, 0}, {2000, 4000, 6000}, 7800, 0},
         {"a take longer than its sentences keeps its length", {Said({{1000}}, 5000)}, {1}, {2500}, 5800, 0},
+        {"a hidden slide takes no time and no click", {Said({{1000}}), Said({{500}}), Said({{700}})}, {0, 1, 0},
+         {1800}, 3300, 0, {false, true, false}},
+        {"a hidden first slide needs no click to leave it", {Said({{500}}), Said({{700}})}, {0, 0}, {}, 1500, 0,
+         {true, false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const NarrationPlan plan = PlanNarration(c.narrations, c.steps, std::vector<std::string>(c.steps.size()), timing);
+        const NarrationPlan plan =
+            PlanNarration(c.narrations, c.steps, std::vector<std::string>(c.steps.size()), timing, c.hidden);
         EXPECT_EQ(Moments(plan.log), c.actions);
         EXPECT_EQ(plan.log.endMs, c.endMs);
         EXPECT_EQ(plan.warnings.size(), c.warnings);
