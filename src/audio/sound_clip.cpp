@@ -7,6 +7,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -54,8 +55,15 @@ SoundClip ReadWaveClip(const std::string& path)
     SF_INFO info;
     std::memset(&info, 0, sizeof info);
     std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file)
-        throw DeckrecError("cannot read " + path + ": " + sf_strerror(nullptr));
+    if (!file) {
+        // libsndfile's sentence, as a clause: "Format not recognised." -> "format not recognised".
+        std::string why = sf_strerror(nullptr);
+        if (!why.empty() && why.back() == '.')
+            why.pop_back();
+        if (!why.empty())
+            why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+        throw DeckrecError("cannot read " + path + " as a WAVE sound file: " + why);
+    }
     if (!IsWave(info.format) || info.channels < 1 || info.samplerate < 1)
         throw DeckrecError("cannot read " + path + ": it is no WAVE sound file");
     SoundClip sound;
