@@ -51,19 +51,12 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector
         error = "cannot write its log " + logPath + ": " + std::strerror(errno);
         return false;
     }
-    const int input = open(options.inputPath.empty() ? "/dev/null" : options.inputPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (input < 0) {
-        error = "cannot read its input " + options.inputPath + ": " + std::strerror(errno);
-        close(log);
-        return false;
-    }
     const bool ownSession = options.ownSession;
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
         error = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
         close(log);
-        close(input);
         return false;
     }
     if (pid == 0) {
@@ -81,14 +74,15 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector
         signal(SIGPIPE, SIG_DFL);
         dup2(log, STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
-        dup2(input, STDIN_FILENO);
+        const int null = open("/dev/null", O_RDONLY);
+        if (null >= 0)
+            dup2(null, STDIN_FILENO);
         if (keepFd >= 0)
             fcntl(keepFd, F_SETFD, 0);
         execvpe(args[0], args.data(), envp.data());
         _exit(127);
     }
     close(log);
-    close(input);
     // Also from this side, so that a signal sent before the child ran setpgid finds the group
     // (a session leader cannot be moved: only for a group).
     if (!ownSession)

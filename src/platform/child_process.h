@@ -20,8 +20,6 @@ struct ChildOptions {
     bool ownSession = true;
     // "NAME=value" given to the child and so to everything it starts; empty for none.
     std::string mark;
-    // A file the child reads as its standard input; empty for none (/dev/null).
-    std::string inputPath;
 };
 
 class ChildProcess {

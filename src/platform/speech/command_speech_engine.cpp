@@ -98,9 +98,10 @@ std::vector<int16_t> CommandSpeechEngine::SpeakOne(const std::string& sentence, 
     ChildProcess child;
     ChildOptions options;
     options.ownSession = false; // its own group: a stop reaches what the shell started
-    options.inputPath = textPath;
+    // The shell takes the text as its standard input before it runs the command.
+    const std::string script = "exec < " + ShellQuoted(textPath) + "\n" + Substituted(command_, wavPath);
     std::string error;
-    if (!child.Start({"/bin/sh", "-c", Substituted(command_, wavPath)},
+    if (!child.Start({"/bin/sh", "-c", script},
                      {"DECKREC_SPEECH_LANGUAGE=" + voice.language, "DECKREC_SPEECH_VOICE=" + voice.name}, -1, logPath,
                      error, options))
         throw DeckrecError("the speech command could not start: " + error);
