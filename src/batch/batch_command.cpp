@@ -136,7 +136,7 @@ private:
         std::string error;
         // A process group of its own: Ctrl+C at the terminal reaches only the batch, which
         // stops its conversions in order.
-        if (!run.worker.Start(args, {}, -1, deck.log, error, ChildOptions{.ownSession = false, .mark = NewMark(), .inputPath = {}})) {
+        if (!run.worker.Start(args, {}, -1, deck.log, error, ChildOptions{.ownSession = false, .mark = NewMark()})) {
             report_.Failed(deck, error, 0);
             running_.pop_back();
             return;

@@ -55,7 +55,7 @@ TEST(ChildProcess, AForcedStopEndsEverythingCarryingItsMark)
     std::string error;
     // A grandchild in a session of its own: out of the group's reach, not of the mark's.
     ASSERT_TRUE(child.Start({"sh", "-c", "setsid sleep 60 & sleep 60"}, {}, -1, dir.filePath("c.log").toStdString(),
-                            error, ChildOptions{.ownSession = false, .mark = mark, .inputPath = {}}))
+                            error, ChildOptions{.ownSession = false, .mark = mark}))
         << error;
     for (int k = 0; k < 200 && ProcessesMarked(mark).size() < 3; ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
