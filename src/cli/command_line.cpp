@@ -69,6 +69,12 @@ const std::map<std::string, Setter>& Setters()
         {"--allow-remote-content", on(&CommandLine::allowRemoteContent)},
         {"--max-minutes", [](CommandLine& c, const std::string& v) { c.maxMinutes = ParseDecimal(v); }},
         {"--timings", choice(&CommandLine::deckTimings, "deck")},
+        {"--narrate", on(&CommandLine::narrate)},
+        {"--narration", [](CommandLine& c, const std::string& v) { c.narrationFolder = v; }},
+        {"--narration-gap", [](CommandLine& c, const std::string& v) { c.narrationGapSeconds = ParseDecimal(v); }},
+        // A voice asked for is a voice to read the notes.
+        {"--voice", [](CommandLine& c, const std::string& v) { c.voice = v; c.narrate = true; }},
+        {"--tts-command", [](CommandLine& c, const std::string& v) { c.ttsCommand = v; c.narrate = true; }},
         {"--size", [](CommandLine& c, const std::string& v) { c.size = SizeOf(v); }},
         {"--colors", choice(&CommandLine::grayScale, "gray")},
         {"--dither", choice(&CommandLine::floydSteinberg, "floyd-steinberg")},
@@ -151,6 +157,8 @@ private:
             return Fail("--fast cannot record sound: a fast run does not play in real time");
         if (c.fast && c.realtime)
             return Fail("--fast and --realtime ask for opposite things: choose one");
+        if (const std::string error = NarrationUsageError(c); !error.empty())
+            return Fail(error);
         if (c.command == Command::Convert && !IsDeckFile(c.input))
             return Fail("cannot convert " + c.input + ": decks are " + DeckExtensionsText() + " files");
         for (const std::string& output : c.outputs)
@@ -177,6 +185,20 @@ private:
                 return Fail(files[i - 1].second == files[i].second
                                 ? "the same output is named twice: " + files[i].second
                                 : "the same output is named twice: " + files[i - 1].second + " and " + files[i].second);
+    }
+
+    // A narration makes the sound track and draws the frames on the show's clock itself.
+    static std::string NarrationUsageError(const CommandLine& c)
+    {
+        if (!Narrates(c))
+            return "";
+        if (c.audio)
+            return "--narrate and --narration make the sound track themselves: they cannot also record the "
+                   "computer's sound (--audio)";
+        if (c.realtime)
+            return "--narrate and --narration draw the frames on the show's own clock: they cannot record on the "
+                   "wall clock (--realtime)";
+        return "";
     }
 
     // The path with links, "." and ".." resolved as far as it exists.
@@ -282,6 +304,16 @@ Outputs:
 MP4, WebM and MKV outputs get a chapter per slide, named by its title. Text outputs:
 NAME.chapters.txt (a chapter list for a video site's description), NAME.vtt and NAME.srt
 (captions from the speaker notes).
+
+Narration (--narrate, --narration DIR): each slide stays on screen while its notes are read
+(or its take plays) and --narration-gap after that; slides without either keep --latency
+for each step. Write [click] in the notes where the slide's next build should come:
+"Our plan. [click] First, the costs." runs the next click step as the voice reaches the
+marker. Builds without a marker of their own are spread evenly over what is said after the
+last marker; a marker past the slide's last build is ignored with a warning, and what follows
+it is still said on that slide (the slide moves on when its narration ends). The captions
+follow what is said, a sentence at a time, and each chapter starts with its slide's
+narration; the deck's own slide timings are not used.
 
 Exit status: 0 every output written, 1 a failure while running, 2 a usage error,
 130 interrupted.

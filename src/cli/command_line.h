@@ -63,7 +63,20 @@ struct CommandLine {
     // A slide the deck advances by itself after a set time moves on at that time; false: every
     // step waits for the latency.
     bool deckTimings = true;
+    // Narration: the notes read aloud (--narrate, with voice or ttsCommand) and recorded takes
+    // (--narration DIR) make the sound track and set each slide's time; the pause after each
+    // slide's narration.
+    bool narrate = false;
+    std::string narrationFolder;
+    double narrationGapSeconds = 0.8;
+    std::string voice;
+    std::string ttsCommand;
 };
+
+inline bool Narrates(const CommandLine& c)
+{
+    return c.narrate || !c.narrationFolder.empty();
+}
 
 // A conversion plays the show on its own clock, frame by frame as fast as it renders, unless it
 // records sound or is asked for real time.

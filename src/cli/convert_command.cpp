@@ -2,6 +2,7 @@
 #include "cli/convert_command.h"
 
 #include "cli/cli_application.h"
+#include "cli/deck_narration.h"
 #include "cli/display_lock.h"
 #include "platform/interruption.h"
 #include "cli/output_plan.h"
@@ -12,6 +13,7 @@
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
 #include "cli/show_window.h"
+#include "cli/narration_voices.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/printable_text.h"
@@ -151,6 +153,11 @@ void KeepDeckText(RecordingManifest& manifest, const DeckRecording& recording)
     manifest.slides = recording.slides;
     manifest.notes = recording.text.notes;
     manifest.notesRead = recording.notesRead;
+    if (recording.narration) {
+        manifest.narrated = true;
+        manifest.narratedChapters = recording.narration->chapters;
+        manifest.narratedCaptions = recording.narration->captions;
+    }
 }
 
 void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)
@@ -159,6 +166,29 @@ void AddDeckText(RecordingToExport& toExport, const DeckRecording& recording)
     toExport.slides = recording.slides;
     toExport.notes = recording.text.notes;
     toExport.notesRead = recording.notesRead;
+    if (recording.narration) {
+        toExport.narrated = true;
+        toExport.narratedChapters = recording.narration->chapters;
+        toExport.narratedCaptions = recording.narration->captions;
+    }
+}
+
+// --narrate and --narration: the plan and sound track, made once the deck's notes are read. The
+// narration sets every slide's time: the deck's own timings would move slides on under it.
+Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::unique_ptr<NarrationVoices>& voices,
+                      Terminal& terminal)
+{
+    if (!Narrates(command))
+        return {};
+    command.deckTimings = false;
+    NarrationReaders readers;
+    if (command.narrate) {
+        voices = std::make_unique<NarrationVoices>(command, terminal);
+        readers = [&voices](const std::string& language, bool main) { return voices->For(language, main); };
+    }
+    return [&command, files, readers, &terminal](const std::string& flatDeck, const DeckText& text) {
+        return NarrateDeck(command, flatDeck, text, files, readers, terminal);
+    };
 }
 
 int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
@@ -215,9 +245,13 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
             terminal.Error("warning: " + warning.toStdString() +
                            "; --allow-remote-content fetches what the deck links");
     });
+    CommandLine recorded = command;
+    std::unique_ptr<NarrationVoices> voices;
+    const Narrator narrator = DeckNarrator(recorded, files, voices, terminal);
     DeckRecording recording;
     try {
-        recording = RecordDeck(command, DeckOpenableByName(deck, scratch.path()), files, soundInput.get(), terminal);
+        recording = RecordDeck(recorded, DeckOpenableByName(deck, scratch.path()), files, soundInput.get(), terminal,
+                               narrator);
     } catch (const InterruptedError&) {
         ReportInterruption(command, recordingFolder, terminal);
         return kExitInterrupted;

@@ -77,6 +77,9 @@ void AddDeckText(RecordingToExport& recording, const RecordingManifest& manifest
     recording.slides = manifest.slides;
     recording.notes = manifest.notes;
     recording.notesRead = manifest.notesRead;
+    recording.narrated = manifest.narrated;
+    recording.narratedChapters = manifest.narratedChapters;
+    recording.narratedCaptions = manifest.narratedCaptions;
 }
 
 int Export(const CommandLine& command, char* programPath, Terminal& terminal)

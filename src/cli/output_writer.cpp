@@ -153,9 +153,18 @@ std::string WhyNoCaptions(const RecordingToExport& recording)
     return "the deck has no speaker notes";
 }
 
+std::vector<TimedText> Chapters(const RecordingToExport& recording)
+{
+    if (recording.narrated)
+        return recording.narratedChapters;
+    return SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs);
+}
+
 // The cues, and a line for each slide whose notes did not fit its time.
 std::vector<TimedText> Captions(const RecordingToExport& recording, const std::string& target, Terminal& terminal)
 {
+    if (recording.narrated)
+        return recording.narratedCaptions;
     std::vector<int> shortened;
     std::vector<TimedText> cues = RecordingCues(SlideSpans(recording.slides, recording.frameCount, recording.framePeriodMs),
                                                 recording.notes, &shortened);
@@ -171,7 +180,7 @@ void AddDeckText(VideoFileOptions& options, const CommandLine& command, const Re
 {
     if (options.format == VideoFormat::Avi)
         return;
-    options.chapters = SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs);
+    options.chapters = Chapters(recording);
     if (!command.captions)
         return;
     if (!recording.notesRead)
@@ -201,9 +210,9 @@ void WriteTextFile(const std::string& path, const std::string& text)
 std::string WriteDeckText(const PlannedOutput& output, const RecordingToExport& recording, Terminal& terminal)
 {
     if (output.text == DeckTextOutput::ChapterList) {
-        if (recording.slides.empty())
+        if (recording.slides.empty() && !recording.narrated)
             throw DeckrecError("cannot write " + output.path + ": the recording kept no slide times");
-        const SiteChapterList list = SiteChapters(SlideChapters(recording.slides, recording.frameCount, recording.framePeriodMs));
+        const SiteChapterList list = SiteChapters(Chapters(recording));
         WriteTextFile(output.path, list.text);
         for (const std::string& title : list.merged)
             terminal.Summary(output.path + ": \"" + title + "\" is shorter than 10 seconds, merged into the chapter before it");

@@ -33,6 +33,11 @@ struct RecordingToExport {
     std::vector<SlideMark> slides{};
     std::vector<std::string> notes{};
     bool notesRead = false; // false: the deck's notes could not be read
+    // A narrated recording's own timeline: a chapter from where each slide's narration starts,
+    // a caption a sentence as it is said; without narration both are made from slides and notes.
+    bool narrated = false;
+    std::vector<TimedText> narratedChapters{};
+    std::vector<TimedText> narratedCaptions{};
 };
 
 // Whether a run's outputs need the deck's speaker notes.

@@ -90,12 +90,9 @@ private:
     ViewFrameSource source_;
 };
 
-// The deck's speaker notes from its flat XML, converted once the recording is over (LibreOffice
-// would take its share of the machine from a recording in real time); false when there are none
-// to read.
-bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckText& text, Terminal& terminal)
+// The deck as LibreOffice's flat XML; empty when it cannot be converted.
+std::string FlatDeck(PresentationConverter& shows, const std::string& deck)
 {
-    terminal.Status("Reading the speaker notes of " + deck);
     bool done = false;
     QString flat;
     shows.ConvertToFlat(QString::fromStdString(deck), [&](const QString& path) {
@@ -105,10 +102,34 @@ bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckTe
     WaitFor([&done] { return done; }, kShowReadyTimeoutMs);
     if (Interrupted())
         throw InterruptedError();
-    if (flat.isEmpty())
+    return flat.toStdString();
+}
+
+// The deck's speaker notes from its flat XML, converted once the recording is over (LibreOffice
+// would take its share of the machine from a recording in real time); false when there are none
+// to read.
+bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckText& text, Terminal& terminal)
+{
+    terminal.Status("Reading the speaker notes of " + deck);
+    const std::string flat = FlatDeck(shows, deck);
+    if (flat.empty())
         return false;
-    text = ReadFlatDeckTextFile(flat.toStdString());
+    text = ReadFlatDeckTextFile(flat);
     return !text.titles.empty();
+}
+
+// A narrated recording's plan from the deck's notes, read first.
+NarrationPlan Narrate(const Narrator& narrator, PresentationConverter& shows, const std::string& deck,
+                      DeckRecording& recording, Terminal& terminal)
+{
+    terminal.Status("Reading the speaker notes of " + deck);
+    const std::string flat = FlatDeck(shows, deck);
+    if (!flat.empty())
+        recording.text = ReadFlatDeckTextFile(flat);
+    recording.notesRead = !recording.text.titles.empty();
+    if (!recording.notesRead)
+        throw DeckrecError("cannot narrate " + deck + ": its slides and speaker notes could not be read");
+    return narrator(flat, recording.text);
 }
 
 // Opens the deck's page in the window and waits for its first slide (or the page that says why
@@ -188,7 +209,7 @@ std::unique_ptr<Stage> MakeStage(const CommandLine& command, PresentationConvert
 } // namespace
 
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
-                         SoundInputService* soundInput, Terminal& terminal)
+                         SoundInputService* soundInput, Terminal& terminal, const Narrator& narrator)
 {
     // Every run shares LibreOffice's shows: a batch, or the same deck again, converts once.
     PresentationConverter shows(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared());
@@ -228,17 +249,26 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
     OpenShow(*stage->window, *stage->browser, *stage->rig, session, shows, files, deck, terminal);
     CheckDeckFonts(shows, command, deck, terminal);
     DeckRecording recording;
+    if (narrator)
+        recording.narration = Narrate(narrator, shows, deck, recording, terminal);
+    // The frames of a logged performance, on the show's clock, in the stage's view.
+    const auto renderLog = [&](const PerformanceLog& log) {
+        host.SetRendering(SlotsToRender(log, host.FramePeriodMs(), host.SlotLimit()));
+        session.Render(log);
+    };
     if (journal) {
         journal->FollowSlides([&session] { return session.slides(); });
         // On the show's clock LibreOffice takes nothing from the recording: the notes are read
         // first, so that a run that is killed keeps them too.
-        if (showTime && OutputsNeedNotes(command)) {
+        if (showTime && OutputsNeedNotes(command) && !recording.notesRead)
             recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
-            if (recording.notesRead)
-                journal->KeepNotes(recording.text.notes);
-        }
+        if (recording.notesRead)
+            journal->KeepNotes(recording.text.notes);
     }
-    if (live) {
+    if (recording.narration) {
+        recording.performance = recording.narration->log;
+        renderLog(recording.performance);
+    } else if (live) {
         host.SetPerforming();
         session.Perform();
         // The slot limit ends the loop without ending the session.
@@ -256,8 +286,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         session.SetCapture(render->rig->source(), render->rig->clock());
         follow(*render->window);
         OpenShow(*render->window, *render->browser, *render->rig, session, shows, files, deck, terminal);
-        host.SetRendering(SlotsToRender(recording.performance, host.FramePeriodMs(), host.SlotLimit()));
-        session.Render(recording.performance);
+        renderLog(recording.performance);
         stage.swap(render);
     } else {
         session.Run();
@@ -269,7 +298,7 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
         session.Finish();
     checkKept();
     recording.frameCount = host.frameCount();
-    recording.withSound = command.audio;
+    recording.withSound = command.audio || recording.narration.has_value();
     recording.framePeriodMs = host.FramePeriodMs();
     recording.slides = session.slides();
     if (OutputsNeedNotes(command) && !recording.notesRead)

@@ -8,11 +8,14 @@
 
 #include "cli/command_line.h"
 #include "core/frame_period.h"
+#include "core/narration_plan.h"
 #include "core/performance_log.h"
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
 #include "record/deck_text.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 class SoundInputService;
@@ -34,10 +37,17 @@ struct DeckRecording {
     // With sound on the show's clock (PerformsLive): what the show did live, which the
     // pictures were rendered from.
     PerformanceLog performance;
+    // Narrated: the plan the frames were rendered from (performance is its log).
+    std::optional<NarrationPlan> narration;
 };
+
+// A narrated recording's plan, made from the deck's flat XML (its path) and its text once the
+// show is open, before any frame is drawn; it writes the sound track itself.
+using Narrator = std::function<NarrationPlan(const std::string& flatDeck, const DeckText& text)>;
 
 // deck is an absolute path; the slide show's conversion is cached in converterFolder. Needs the
 // application object. Throws DeckrecError when the deck cannot be shown or the recording fails,
-// InterruptedError after Ctrl+C; the window is closed and LibreOffice stopped either way.
+// InterruptedError after Ctrl+C; the window is closed and LibreOffice stopped either way. With a
+// narrator the frames are rendered on the show's clock from its plan's log.
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
-                         SoundInputService* soundInput, Terminal& terminal);
+                         SoundInputService* soundInput, Terminal& terminal, const Narrator& narrator = {});

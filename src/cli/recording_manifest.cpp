@@ -87,6 +87,26 @@ void ReadDeckText(const QJsonObject& json, RecordingManifest& manifest, const st
         manifest.notes.push_back(value.toString().toStdString());
 }
 
+QJsonArray TimedTexts(const std::vector<TimedText>& texts)
+{
+    QJsonArray array;
+    for (const TimedText& text : texts)
+        array.append(QJsonObject{{"startMs", static_cast<qint64>(text.startMs)},
+                                 {"endMs", static_cast<qint64>(text.endMs)},
+                                 {"text", QString::fromStdString(text.text)}});
+    return array;
+}
+
+std::vector<TimedText> TimedTexts(const QJsonArray& array)
+{
+    std::vector<TimedText> texts;
+    for (const QJsonValue& value : array) {
+        const QJsonObject text = value.toObject();
+        texts.push_back({text["startMs"].toInteger(), text["endMs"].toInteger(), text["text"].toString().toStdString()});
+    }
+    return texts;
+}
+
 void WritePerformance(QJsonObject& json, const PerformanceLog& log)
 {
     if (log.empty())
@@ -127,6 +147,9 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["ended"] = manifest.ended;
     WriteDeckText(json, manifest);
     WritePerformance(json, manifest.performance);
+    if (manifest.narrated)
+        json["narration"] = QJsonObject{{"chapters", TimedTexts(manifest.narratedChapters)},
+                                        {"captions", TimedTexts(manifest.narratedCaptions)}};
     const SlotReader stored(WorkingFiles(folder, folder), manifest.frameCount);
     QJsonArray frames;
     for (int n = stored.firstStored(); n >= 1 && n <= stored.lastStored(); ++n)
@@ -163,5 +186,9 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     // Recordings kept before the manifest was written during the session were ended ones.
     manifest.ended = json["ended"].toBool(true);
     ReadDeckText(json, manifest, path.toStdString());
+    const QJsonObject narration = json["narration"].toObject();
+    manifest.narrated = json["narration"].isObject();
+    manifest.narratedChapters = TimedTexts(narration["chapters"].toArray());
+    manifest.narratedCaptions = TimedTexts(narration["captions"].toArray());
     return manifest;
 }

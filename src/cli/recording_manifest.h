@@ -25,6 +25,11 @@ struct RecordingManifest {
     std::vector<SlideMark> slides;
     std::vector<std::string> notes;
     bool notesRead = false;
+    // "narration": a narrated recording's own chapters and captions (from where each slide's
+    // narration starts, a sentence at a time as it is said), so that an export writes the same.
+    bool narrated = false;
+    std::vector<TimedText> narratedChapters;
+    std::vector<TimedText> narratedCaptions;
     // "frames": the slots whose frame files the folder held when recording.json was written
     // (read back only; written from the folder itself), so that a frame file that goes missing
     // later is noticed; empty for a recording kept before they were listed.

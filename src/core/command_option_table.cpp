@@ -84,6 +84,33 @@ std::vector<CommandOption> MakeTable()
          .help = "a slide the deck advances by itself after a set time moves on\n"
                  "at that time, or every step waits for the latency [deck]",
          .exportRefusal = "--timings belongs to convert: an export keeps the recording's slide times"});
+    // Narration (convert): the sound track made from the speaker notes or recorded takes.
+    add({.name = "--narrate", .commands = kConvertCommand, .group = S::Recording,
+         .help = "read each slide's speaker notes aloud: the voice sets the slide's\n"
+                 "time, makes the sound track and times the captions (see Narration)",
+         .exportRefusal = "--narrate belongs to convert: an export keeps the recording's sound"});
+    add({.name = "--narration", .commands = kConvertCommand, .value = V::Text, .valueName = "DIR",
+         .group = S::Recording,
+         .help = "recorded takes, one WAV a slide: DIR/slide-01.wav, slide-02.wav...;\n"
+                 "a slide without one is read aloud with --narrate, else keeps\n"
+                 "--latency",
+         .batchRefusal = "--narration holds one deck's takes: use convert for it",
+         .exportRefusal = "--narration belongs to convert: an export keeps the recording's sound"});
+    add({.name = "--narration-gap", .commands = kConvertCommand, .value = V::Decimal, .valueName = "SECONDS",
+         .low = 0, .high = 60, .takes = "a number of seconds from 0 to 60 (e.g. 0.8)", .group = S::Recording,
+         .help = "pause after each slide's narration before the next slide [0.8]",
+         .exportRefusal = "--narration-gap belongs to convert: an export keeps the recording's slide times"});
+    add({.name = "--voice", .commands = kConvertCommand, .value = V::Text, .valueName = "LANG|NAME",
+         .group = S::Recording,
+         .help = "read the notes aloud (--narrate) in this voice: a language (en,\n"
+                 "de, en-US) or a voice's name; notes marked in another language\n"
+                 "get that language's voice [the language's best voice]",
+         .exportRefusal = "--voice belongs to convert: an export keeps the recording's sound"});
+    add({.name = "--tts-command", .commands = kConvertCommand, .value = V::Text, .valueName = "CMD",
+         .group = S::Recording, .help = "read the notes aloud (--narrate) with CMD instead of the built-in\n"
+                 "voices: CMD reads a sentence on its input and writes a WAV\n"
+                 "file where {wav} stands",
+         .exportRefusal = "--tts-command belongs to convert: an export keeps the recording's sound"});
 
     // Outputs.
     add({.name = "--size", .commands = kConversion, .value = V::Size, .valueName = "WxH|original",

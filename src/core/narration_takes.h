@@ -11,5 +11,6 @@
 std::string NarrationFolderFor(const std::string& deckPath);
 // The file name of slide's take ("slide-03.wav"; three digits and more past 99).
 std::string TakeFileName(int slide);
-// The slide whose take fileName names; nothing for any other name.
+// The slide whose take fileName names ("slide-NN.wav", two digits or more, in any letter case);
+// nothing for any other name.
 std::optional<int> TakeSlide(const std::string& fileName);

@@ -18,7 +18,7 @@ export LC_ALL=C
 #
 #   folder        may include from
 # The platform's backends: each a folder of its own under platform/, a layer of its own.
-BACKENDS="platform/x11 platform/pulse platform/webengine platform/ffmpeg platform/fonts"
+BACKENDS="platform/x11 platform/pulse platform/webengine platform/ffmpeg platform/fonts platform/speech"
 declare -A MAY_INCLUDE=(
     [core]="core"
     [platform]="core platform"
@@ -27,6 +27,7 @@ declare -A MAY_INCLUDE=(
     [platform/webengine]="core platform platform/webengine"
     [platform/ffmpeg]="core platform platform/ffmpeg"
     [platform/fonts]="core platform platform/fonts"
+    [platform/speech]="core platform platform/speech"
     [show]="core platform show"
     [record]="core platform record"
     [audio]="core platform audio"
