@@ -4,6 +4,7 @@
 #include "record/frame_recorder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -30,6 +31,12 @@ private:
     RecorderHost& host_;
     bool enabled_;
 };
+
+// The whole slots that have passed after ms: SlotsDurationMs turned round, rounded down.
+int SlotsPassed(long long ms, double period)
+{
+    return static_cast<int>(std::floor(static_cast<double>(ms) / period + 1e-9));
+}
 
 } // namespace
 
@@ -103,6 +110,15 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
     // its next pass.
     const auto running = [this, session] { return active_ == session; };
+    // Live, no frame is taken: a loop held up for longer than a slot (the view painting on a
+    // busy machine, Finished handled in the same batch of late timers) goes on from, and ends
+    // at, the slot the clock has reached rather than the next one it missed, so that the
+    // performance's end and every action logged before it stay where the sound has them.
+    const auto caughtUp = [&](int slot) {
+        if (pass != Pass::Perform)
+            return slot;
+        return std::max(slot, std::min(slotLimit, SlotsPassed(static_cast<long long>(clock.TickCount() - t0), period)));
+    };
 
     while (i < slotLimit && running()) {
         host_.SetFrameCount(i);
@@ -119,7 +135,7 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
         // The last slot a rendering needs: the frames now reach the end of the sound.
         if (pass == Pass::Render && SlotsDurationMs(i, period) >= script.endMs)
             Finish();
-        ++i;
+        i = caughtUp(i + 1);
         const long long slotMs = SlotsDurationMs(i, period);
         if (pass == Pass::Render && running())
             a += PlayLoggedActions(script, next, source, clock, t0, slotMs, false);
@@ -152,7 +168,7 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     if (pass == Pass::Perform) {
         performClock_ = nullptr;
         // The end of the show was found at the last slot's time, or the slot limit reached it.
-        performance_.endMs = SlotsDurationMs(i, period);
+        performance_.endMs = SlotsDurationMs(caughtUp(i), period);
         host_.PerformanceLogged(performance_);
     }
 }
