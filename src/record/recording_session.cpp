@@ -110,15 +110,6 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     // Finished, Cancel and the end of the show end the session; the loop stops at the top of
     // its next pass.
     const auto running = [this, session] { return active_ == session; };
-    // Live, no frame is taken: a loop held up for longer than a slot (the view painting on a
-    // busy machine, Finished handled in the same batch of late timers) goes on from, and ends
-    // at, the slot the clock has reached rather than the next one it missed, so that the
-    // performance's end and every action logged before it stay where the sound has them.
-    const auto caughtUp = [&](int slot) {
-        if (pass != Pass::Perform)
-            return slot;
-        return std::max(slot, std::min(slotLimit, SlotsPassed(static_cast<long long>(clock.TickCount() - t0), period)));
-    };
 
     while (i < slotLimit && running()) {
         host_.SetFrameCount(i);
@@ -135,7 +126,7 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
         // The last slot a rendering needs: the frames now reach the end of the sound.
         if (pass == Pass::Render && SlotsDurationMs(i, period) >= script.endMs)
             Finish();
-        i = caughtUp(i + 1);
+        ++i;
         const long long slotMs = SlotsDurationMs(i, period);
         if (pass == Pass::Render && running())
             a += PlayLoggedActions(script, next, source, clock, t0, slotMs, false);
@@ -168,7 +159,12 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     if (pass == Pass::Perform) {
         performClock_ = nullptr;
         // The end of the show was found at the last slot's time, or the slot limit reached it.
-        performance_.endMs = SlotsDurationMs(caughtUp(i), period);
+        // A loop held up for longer than a slot (the view painting on a busy machine, Finished
+        // handled in the same batch of late timers) ends at the slot the clock has reached,
+        // not at the one it would have visited next: the end, and every click the presenter
+        // gave before it, stay where the sound has them.
+        const int reached = std::min(slotLimit, SlotsPassed(static_cast<long long>(clock.TickCount() - t0), period));
+        performance_.endMs = SlotsDurationMs(std::max(i, reached), period);
         host_.PerformanceLogged(performance_);
     }
 }

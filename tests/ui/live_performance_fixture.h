@@ -96,7 +96,6 @@ protected:
             });
         QTimer::singleShot(clickMs.back() + 1300, form2_->button_finished, [this] {
             finishedGivenMs_ = sinceStart_.elapsed();
-            liveSlideAtFinished_ = form2_->WebBrowser1()->CurrentSlide().number;
             form2_->button_finished->click();
         });
         rendering_ = false;
@@ -167,7 +166,6 @@ protected:
     }
 
     bool rendering_ = false;
-    int liveSlideAtFinished_ = 0; // the slide the live show had reached
     // When each click was given, in ms after Start Record was.
     std::vector<long long> clicksGivenMs_;
     long long finishedGivenMs_ = 0;

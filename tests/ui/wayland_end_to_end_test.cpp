@@ -35,12 +35,10 @@ TEST_F(WaylandPerformance, RecordNowOffersExactTimingAndThePresentersClicksAreEx
     form2_->button_cancel->click();
     ASSERT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 10000));
 
-    // Clicks at uneven moments, each shown in the export where it was logged; the live show
-    // moved on with them too.
+    // Clicks at uneven moments, each shown in the export where it was logged.
     const QString mp4 = PerformAndExport("30", "wayland.mp4", {}, {800, 2100, 2900});
     if (mp4.isEmpty() || HasFailure())
         return;
-    EXPECT_EQ(liveSlideAtFinished_, 3);
     EXPECT_TRUE(rendering_) << "the Recorder shows how far the rendering is";
     ExpectClicksShownWhereLogged(mp4);
 }
