@@ -22,4 +22,7 @@ public:
     // the mouse cursor. Parts of the rectangle outside the screen come out black; a grab that
     // fails leaves the picture black. Never throws.
     virtual void GrabScreen(Picture& picture, const ScreenRect& rect) = 0;
+    // Whether this display lets the program read its screen at all: Wayland keeps every
+    // window's pixels from the others, and an X server that cannot be opened has none to give.
+    virtual bool CanCapture() { return true; }
 };

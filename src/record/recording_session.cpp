@@ -4,6 +4,7 @@
 #include "record/frame_recorder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -30,6 +31,12 @@ private:
     RecorderHost& host_;
     bool enabled_;
 };
+
+// The whole slots that have passed after ms: SlotsDurationMs turned round, rounded down.
+int SlotsPassed(long long ms, double period)
+{
+    return static_cast<int>(std::floor(static_cast<double>(ms) / period + 1e-9));
+}
 
 } // namespace
 
@@ -160,7 +167,12 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     if (pass == Pass::Perform) {
         performClock_ = nullptr;
         // The end of the show was found at the last slot's time, or the slot limit reached it.
-        performance_.endMs = SlotsDurationMs(i, period);
+        // A loop held up for longer than a slot (the view painting on a busy machine, Finished
+        // handled in the same batch of late timers) ends at the slot the clock has reached,
+        // not at the one it would have visited next: the end, and every click the presenter
+        // gave before it, stay where the sound has them.
+        const int reached = std::min(slotLimit, SlotsPassed(static_cast<long long>(clock.TickCount() - t0), period));
+        performance_.endMs = SlotsDurationMs(std::max(i, reached), period);
         host_.PerformanceLogged(performance_);
     }
 }

@@ -128,6 +128,10 @@ public:
     // Recording (main_window_record.cpp)
     void recordernowClick();
     void Timer1Timer();
+    // A session on the wall clock grabs the screen, which a Wayland display does not allow:
+    // asks whether to record on the show's own clock instead. True to go on (Exact timing
+    // already on, the screen can be grabbed, or Yes turned it on); false goes back.
+    bool OfferShowTimeWhereScreenCannotBeCaptured();
     // Frames a window that died while recording left behind (found at start): asks once
     // whether to recover them. Yes makes them the current recording, as Finished would have;
     // No deletes them.

@@ -79,7 +79,7 @@ void TForm1::SessionEnded(bool kept)
 
 void TForm1::recordernowClick()
 {
-    if (!Form2)
+    if (!Form2 || !OfferShowTimeWhereScreenCannotBeCaptured())
         return;
     services_.files.ClearWorkingFiles();
     Form2->PrepareSession();
@@ -92,6 +92,22 @@ void TForm1::recordernowClick()
     Timer1->start();
     Form2->SendAltO();
     Form2->WebBrowser1()->Navigate(QString::fromLocal8Bit(GeneratedPagePath(services_.files).c_str()));
+}
+
+bool TForm1::OfferShowTimeWhereScreenCannotBeCaptured()
+{
+    // Exact timing records from the browser view itself, which every display allows; the
+    // clock of a session is fixed when it is prepared, so the question comes before that.
+    if (ShowTime() || Form2->CanCaptureScreen())
+        return true;
+    const QString question =
+        QStringLiteral("This display cannot be captured (%1). Record on the show's own clock instead? (Exact timing)\n\n"
+                       "Yes turns Exact timing on and goes on; No goes back.")
+            .arg(TForm2::DisplayName());
+    if (!services_.dialogs->confirm(this, question, QStringLiteral("Deckrec")))
+        return false;
+    checkbox_exacttime->setChecked(true);
+    return true;
 }
 
 void TForm1::Timer1Timer()

@@ -7,7 +7,8 @@
 
 class PresentationConverter;
 
-// X11 capture, cursor and input, the monotonic clock, and Qt WebEngine whose slide shows come
+// X11 capture, cursor and input (on any other display: no capture, and clicks sent to the
+// program's own widgets), the monotonic clock, and Qt WebEngine whose slide shows come
 // from shows (not owned; the program's one converter, which Browse starts) or, without it,
 // from a converter of the browser's own that caches them in files' working directory.
 RecorderServices RealRecorderServices(const WorkingFiles& files, PresentationConverter* shows = nullptr);

@@ -265,6 +265,16 @@ ScreenRect TForm2::CaptureRect() const
     return CaptureRectangle(origin.x(), origin.y(), qRound(Panel1->width() * ratio), qRound(Panel1->height() * ratio));
 }
 
+QString TForm2::DisplayName()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb"))
+        return QStringLiteral("X11");
+    if (platform.startsWith(QLatin1String("wayland")))
+        return QStringLiteral("Wayland");
+    return platform;
+}
+
 QPoint TForm2::BrowserFrameCentre() const
 {
     return PanelPointOnScreen(Panel1, QPoint(Panel1->width() / 2, Panel1->height() / 2));

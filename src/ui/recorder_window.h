@@ -85,6 +85,11 @@ public:
     // The screen point in the middle of the browser frame.
     QPoint BrowserFrameCentre() const;
 
+    // Whether a session on the wall clock can grab the show from the screen; one on the show's
+    // own clock needs no screen. The display is named for the question that offers that clock.
+    bool CanCaptureScreen() const { return services_.grabber->CanCapture(); }
+    static QString DisplayName();
+
     // Between the end of a live performance and the end of its rendering.
     bool Rendering() const { return phase_ == Phase::Rendering; }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The real program's windows under X with a program folder of their own: the Main window and
-// the Recorder, sharing one converter as in the program, and the sample presentation opened in
-// them. Shared by the end-to-end cases of the windows.
+// The real program's windows under X or Wayland with a program folder of their own: the Main
+// window and the Recorder, sharing one converter as in the program, and the sample presentation
+// opened in them. Shared by the end-to-end cases of the windows.
 #include "core/frame_store.h"
 #include "ui/main_window.h"
 #include "core/working_files.h"
@@ -83,8 +83,8 @@ class RecordingEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs an X display";
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            GTEST_SKIP() << "needs an X or Wayland display";
         ASSERT_TRUE(QFileInfo::exists(DECKREC_SAMPLE_PRESENTATION)) << "run scripts/make-sample.sh first";
         PrepareBrowserEnvironment();
         // A program folder of its own with the real page template; the slide-show cache stays

@@ -233,7 +233,8 @@ The sound server that sound is recorded from, as for any PulseAudio client (Pipe
 these too).
 .TP
 .B QT_QPA_PLATFORM
-The windows use \fBxcb\fR (X11, or XWayland under Wayland) unless this names another;
+The windows use \fBxcb\fR (X11, or XWayland under Wayland) unless this names another, or
+\fBwayland\fR when only \fBWAYLAND_DISPLAY\fR is set (there they record with Exact timing only);
 a conversion always uses \fBxcb\fR, since it captures the X screen.
 .TP
 .B QT_LOGGING_RULES

@@ -23,8 +23,11 @@ void PrepareBrowserEnvironment()
     // The GPU path draws a black view on 16-bit screens and fails under a virtual X server.
     SetIfUnset("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-dev-shm-usage");
     SetIfUnset("QT_QUICK_BACKEND", "software");
-    // The program grabs the screen over X11; under Wayland it runs through XWayland.
-    SetIfUnset("QT_QPA_PLATFORM", "xcb");
+    // The program grabs the screen over X11; under Wayland it runs through XWayland. A Wayland
+    // session without XWayland has no X server to open: the windows run on Wayland itself,
+    // where they record on the show's own clock.
+    const bool onlyWayland = qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    SetIfUnset("QT_QPA_PLATFORM", onlyWayland ? "wayland" : "xcb");
     // The windows are laid out in screen pixels, and the capture area is measured in them.
     SetIfUnset("QT_ENABLE_HIGHDPI_SCALING", "0");
     RegisterPresentationScheme();

@@ -116,6 +116,11 @@ bool X11ScreenGrabber::usesSharedMemory() const
     return !d->shmTried || d->shmUsable;
 }
 
+bool X11ScreenGrabber::CanCapture()
+{
+    return d->connection.display() != nullptr;
+}
+
 void X11ScreenGrabber::GrabScreen(Picture& picture, const ScreenRect& rect)
 {
     const int w = std::max(0, rect.width());

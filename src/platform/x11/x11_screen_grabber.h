@@ -12,6 +12,8 @@ public:
     X11ScreenGrabber();
     ~X11ScreenGrabber() override;
     void GrabScreen(Picture& picture, const ScreenRect& rect) override;
+    // Opens the display if it is not open yet.
+    bool CanCapture() override;
 
     // False once shared memory failed and grabs go through XGetImage.
     bool usesSharedMemory() const;
