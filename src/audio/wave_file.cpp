@@ -115,3 +115,15 @@ void WaveFileWriter::finish()
     if (failed_ || closed != 0)
         throw DeckrecError("Can not write the sound file " + path_);
 }
+
+long long SoundLengthMs(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f)
+        return -1;
+    sf_close(f);
+    if (info.samplerate <= 0)
+        return -1;
+    return static_cast<long long>(info.frames) * 1000 / info.samplerate;
+}

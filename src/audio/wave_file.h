@@ -17,6 +17,9 @@ struct WaveFormat {
 // written as a RIFF WAVE file again.
 WaveFormat ReadDeclaredFormat(const std::string& path);
 
+// How long the sound in path plays, in ms; -1 when it is no sound file libsndfile reads.
+long long SoundLengthMs(const std::string& path);
+
 class WaveFileWriter {
 public:
     // Creates a new file at path (never writing into an old one); throws DeckrecError.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/record_deck.h"
 
+#include "audio/performance_sound.h"
 #include "cli/cli_recorder_host.h"
 #include "platform/interruption.h"
 #include "cli/kept_recording_journal.h"
@@ -329,6 +330,8 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
             run.session().Finish();
         run.CheckKept();
         recording.performance = run.session().performance();
+        if (command.audio)
+            EndWithSound(recording.performance, files.SoundFilePath());
         run.Open(true);
         run.RenderHere(recording.performance);
     } else {

@@ -134,12 +134,13 @@ void TidyPerformanceLog(PerformanceLog& log, long long soundMs, std::vector<std:
         EndWithTheSound(log.actions, soundMs, "action", warnings);
         EndWithTheSound(log.pointer, soundMs, "pointer sample", warnings);
     }
-    if (log.ended())
-        return;
+    // The pictures last as long as the sound that was kept.
     if (soundMs >= 0) {
         log.endMs = soundMs;
         return;
     }
+    if (log.ended())
+        return;
     log.endMs = 0;
     if (!log.actions.empty())
         log.endMs = log.actions.back().ms;

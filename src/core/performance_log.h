@@ -69,6 +69,6 @@ std::optional<PointerSample> PointerAt(const std::vector<PointerSample>& samples
 //   was heard, and played first it keeps every later slide where it was;
 // - entries out of time order are put in order, stably (two at one moment keep their order);
 // - entries after the sound's end are dropped: nobody heard them;
-// - a log that never ended (the run was killed) ends with the sound, or without sound at its
-//   last entry.
+// - the log ends with the sound, as the pictures last as long as the sound that was kept; without
+//   sound, a log that never ended (the run was killed) ends at its last entry.
 void TidyPerformanceLog(PerformanceLog& log, long long soundMs, std::vector<std::string>& warnings);

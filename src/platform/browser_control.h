@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/slide_timeline.h"
+#include "platform/screen_grabber.h"
 
 class ShowRenderer;
 class QWidget;
@@ -40,6 +41,9 @@ public:
     // The show has set itself a time to move on (a slide the deck advances by itself): the ms
     // it set, -1 when it has not.
     virtual int SelfAdvanceMs() const { return -1; }
+    // Where the viewer laid the slide out in the view's pixels; empty before it has, or when
+    // the browser cannot tell.
+    virtual ScreenRect SlideArea() const { return {}; }
     // Whether pages opened from now on keep the deck's own slide timings; without them every
     // step waits for a click.
     virtual void SetDeckTimings(bool keep) { (void)keep; }

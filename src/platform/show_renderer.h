@@ -4,6 +4,7 @@
 // from a screen: the recorder moves its time on, performs its slide actions and takes the
 // view's rendering of each moment.
 
+#include "core/performance_log.h"
 #include "core/picture.h"
 #include "platform/browser_control.h"
 #include "platform/screen_grabber.h"
@@ -20,6 +21,13 @@ public:
     virtual void Advance(int ms) = 0;
     // A click into the show at its present moment, and what it starts at once, painted.
     virtual void SlideAction() = 0;
+    // Any other slide action of a performance (a step back, a jump), as its key gives it to the
+    // show at its present moment, painted. A renderer that takes only clicks performs a click's.
+    virtual void SlideStepAction(SlideStep step)
+    {
+        if (step == SlideStep::Next)
+            SlideAction();
+    }
     // The view's rendering now, 24-bit, the whole view. Never throws.
     virtual void Render(Picture& picture) = 0;
     // Whether the show drew anything new since the last Render.

@@ -6,9 +6,12 @@
 // browser view itself would be another, and neither the session nor the exporters ask which
 // one they have.
 
+#include "core/performance_log.h"
 #include "core/picture.h"
 #include "platform/browser_control.h"
 #include "record/sample_grid.h"
+
+#include <optional>
 
 class FrameSource {
 public:
@@ -30,6 +33,16 @@ public:
     virtual bool ShowHasEnded() = 0;
     // Moves the show on by one step, as a click into it does.
     virtual void PerformSlideAction() = 0;
+    // A slide action of a performance's log; a source that takes only clicks performs the
+    // steps a click performs and leaves the others.
+    virtual void PerformSlideStep(SlideStep step)
+    {
+        if (step == SlideStep::Next)
+            PerformSlideAction();
+    }
+    // Where the pointer of a rendered performance stands for the next pictures (nothing: not
+    // over the slide); a source with a pointer of its own ignores it.
+    virtual void PointAt(const std::optional<PointerSample>& sample) { (void)sample; }
     // The slide on screen as the show reported it; number 0 when it reports none.
     virtual ShownSlide CurrentSlide() { return {}; }
     // The show has set itself a time to move on, this many ms after it did (-1: it has not):

@@ -9,6 +9,7 @@
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ public:
     // A live performance (RecordingSession::Perform) logged an action, or its end: the whole
     // log so far.
     virtual void PerformanceLogged(const PerformanceLog& log) { (void)log; }
+    // During a live performance, asked at every slot: where the presenter's pointer stands over
+    // the slide and its shape (the sample's ms is the session's to set); nothing when it is not
+    // over the slide or no presenter points.
+    virtual std::optional<PointerSample> PointerOverShow() { return std::nullopt; }
 
     // Sound recording into path for the session's length; failures are the host's to report.
     virtual void StartSound(const std::string& path) = 0;

@@ -95,6 +95,8 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     slides_.clear();
     if (pass == Pass::Perform) {
         performance_ = {};
+        pointerToldMs_ = 0;
+        pointerStillMs_ = 0;
         performClock_ = &clock;
         performT0_ = t0;
     }
@@ -109,8 +111,14 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
         const uint32_t due = i == 1 ? 0u : static_cast<uint32_t>(SlotsDurationMs(i, period));
         slotLateness_.push_back(static_cast<int>(clock.TickCount() - t0 - due));
 
+        if (pass == Pass::Perform)
+            LogPointer(static_cast<long long>(clock.TickCount() - t0));
         if (frames) {
             NoteSlide(i);
+            // The picture shows the show at the clock's moment; so does its pointer.
+            if (pass == Pass::Render)
+                source.PointAt(host_.CursorOn() ? PointerAt(script.pointer, static_cast<long long>(clock.TickCount() - t0))
+                                                : std::nullopt);
             const auto stored = recorder.CaptureSlot(i, host_.CursorOn());
             // The preview follows every fifth slot only: scaling costs more than the rest.
             if (stored == FrameRecorder::SlotResult::Stored && i % 5 == 1)
@@ -157,15 +165,49 @@ void RecordingSession::Loop(Pass pass, const PerformanceLog& script)
     }
 }
 
-void RecordingSession::LogPresenterAction()
+void RecordingSession::LogPresenterAction(SlideStep step)
 {
     if (!Active() || !performClock_)
         return;
     const long long ms = static_cast<long long>(performClock_->TickCount() - performT0_);
     // The log never goes back in time, whatever an automatic action's slot time said.
     const long long last = performance_.actions.empty() ? 0 : performance_.actions.back().ms;
-    performance_.actions.push_back({std::max(ms, last)});
+    performance_.actions.push_back({std::max(ms, last), step});
     host_.PerformanceLogged(performance_);
+}
+
+void RecordingSession::LogPointer(long long ms)
+{
+    const std::optional<PointerSample> now = host_.PointerOverShow();
+    std::vector<PointerSample>& samples = performance_.pointer;
+    const bool wasOver = !samples.empty() && samples.back().over;
+    if (!now) {
+        if (!wasOver)
+            return;
+        PointerSample left;
+        left.ms = ms;
+        left.over = false;
+        samples.push_back(left);
+    } else {
+        if (wasOver && samples.back().x == now->x && samples.back().y == now->y && samples.back().shape == now->shape) {
+            pointerStillMs_ = ms;
+            return;
+        }
+        // A pointer that stood still moves from where it stood at the last slot it was seen
+        // there, not in a slow line from where it came to rest.
+        if (wasOver && pointerStillMs_ > samples.back().ms) {
+            samples.push_back(samples.back());
+            samples.back().ms = pointerStillMs_;
+        }
+        samples.push_back(*now);
+        samples.back().ms = ms;
+        samples.back().over = true;
+        pointerStillMs_ = ms;
+    }
+    if (ms - pointerToldMs_ >= 1000) {
+        pointerToldMs_ = ms;
+        host_.PerformanceLogged(performance_);
+    }
 }
 
 int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source,
@@ -180,7 +222,7 @@ int RecordingSession::PlayLoggedActions(const PerformanceLog& script, size_t& ne
         // two slots gets the show's clock stepped to its moment.
         if (ms < untilMs)
             clock.WaitUntilElapsed(t0, static_cast<uint32_t>(std::max(0LL, ms)));
-        source.PerformSlideAction();
+        source.PerformSlideStep(script.actions[next].step);
         ++played;
     }
     return played;

@@ -59,11 +59,12 @@ public:
     void Perform();
     // A slide action the presenter gave the show during Perform (a click or a key on its view):
     // logged at this moment, as the automatic ones are. Nothing outside a Perform.
-    void LogPresenterAction();
+    void LogPresenterAction(SlideStep step = SlideStep::Next);
     // The pictures of a performance: as Run, without sound and without the automatic actions.
     // Each logged action is dispatched at its own ms (the clock steps to that moment between
     // two slots), and the session takes slots until they cover the logged end, so that the
-    // frames last as long as the sound. Meant for the show's clock.
+    // frames last as long as the sound. With Cursor On each picture gets the logged pointer of
+    // its moment. Meant for the show's clock.
     void Render(const PerformanceLog& log);
     // Finished and Cancel: end the session (also when none runs), keeping the recording or not.
     void Finish();
@@ -92,6 +93,9 @@ private:
     int PlayLoggedActions(const PerformanceLog& script, size_t& next, FrameSource& source, SlotClock& clock,
                           uint32_t t0, long long untilMs, bool atBoundary);
     void End(bool kept);
+    // Logs where the host says the pointer stands, when it moved, changed shape or left the
+    // slide since the last sample; the host hears of the log at most once a second for it.
+    void LogPointer(long long ms);
     void NoteSlide(int slot);
 
     // When the next automatic action is due: latency after latency from the start, but a step
@@ -122,6 +126,8 @@ private:
     // The clock and start of the running Perform, for the presenter's actions; null otherwise.
     SlotClock* performClock_ = nullptr;
     uint32_t performT0_ = 0;
+    long long pointerToldMs_ = 0; // when the host last heard of the log for the pointer's sake
+    long long pointerStillMs_ = 0; // the last slot that saw the pointer where it was last logged
     int sessionsStarted_ = 0;
     bool reachedSlotLimit_ = false;
 };

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/view_frame_source.h"
 
+#include "record/cursor_overlay.h"
+#include "record/pointer_images.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -78,4 +82,18 @@ void ViewFrameSource::Grab(Picture& picture)
     Crop(view_, rect_, picture);
     last_ = picture;
     haveLast_ = true;
+}
+
+void ViewFrameSource::DrawPointer(Picture& picture)
+{
+    if (!pointer_)
+        return;
+    // The log places the pointer on the slide; the slide's place in the view comes from the
+    // page, or is the recorded part itself when the page did not say.
+    ScreenRect area = renderer_.SlideArea();
+    if (area.width() <= 0 || area.height() <= 0)
+        area = rect_;
+    const int x = area.left + static_cast<int>(std::lround(pointer_->x * (area.width() - 1))) - rect_.left;
+    const int y = area.top + static_cast<int>(std::lround(pointer_->y * (area.height() - 1))) - rect_.top;
+    DrawCursorOverlay(picture, x, y, PointerImage(pointer_->shape));
 }

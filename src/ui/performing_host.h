@@ -6,6 +6,10 @@
 
 #include "record/recorder_host.h"
 
+#include <functional>
+#include <optional>
+#include <utility>
+
 class PerformingHost : public RecorderHost {
 public:
     explicit PerformingHost(RecorderHost& host) : host_(host) {}
@@ -28,6 +32,9 @@ public:
     void ShowStalled(const ShownSlide& slide, int deckMs) override { host_.ShowStalled(slide, deckMs); }
     void SetSlides(const std::vector<SlideMark>& slides) override { host_.SetSlides(slides); }
     void PerformanceLogged(const PerformanceLog& log) override { host_.PerformanceLogged(log); }
+    // Where the presenter points, asked of probe while a performance runs.
+    void SetPointerProbe(std::function<std::optional<PointerSample>()> probe) { probe_ = std::move(probe); }
+    std::optional<PointerSample> PointerOverShow() override { return probe_ ? probe_() : std::nullopt; }
     void StartSound(const std::string& path) override { host_.StartSound(path); }
     void StopSound() override { host_.StopSound(); }
 
@@ -45,4 +52,5 @@ public:
 private:
     RecorderHost& host_;
     bool held_ = false;
+    std::function<std::optional<PointerSample>()> probe_;
 };

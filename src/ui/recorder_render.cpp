@@ -5,9 +5,11 @@
 // own. The Main window hears of the session only when the pictures are there.
 #include "ui/recorder_window.h"
 
+#include "audio/performance_sound.h"
 #include "core/presentation_page.h"
 #include "platform/browser_control.h"
 #include "record/show_state.h"
+#include "ui/pointer_over_slide.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,10 +18,10 @@ void TForm2::performLive()
 {
     phase_ = Phase::Performing;
     performingHost_.Hold(true);
-    // Auto Record's clicks are logged by the session as it dispatches them; the presenter's
-    // own count only when they are the ones that move the show.
-    if (!host_->AutoRecord())
-        presenterInput_.Follow(WebBrowser1()->widget());
+    // Auto Record's clicks are logged by the session as it dispatches them, and reach the view
+    // as the presenter's would: then only the presenter's keys are followed.
+    presenterInput_.Follow(WebBrowser1()->widget(), host_->AutoRecord());
+    performingHost_.SetPointerProbe([this] { return PointerOverSlide(*WebBrowser1()->widget(), WebBrowser1()->SlideArea()); });
     loopRunning_ = true;
     session_.Perform();
     loopRunning_ = false;
@@ -32,6 +34,8 @@ void TForm2::performLive()
 void TForm2::startRendering()
 {
     performance_ = session_.performance();
+    if (host_->AudioOn())
+        EndWithSound(performance_, host_->Files().SoundFilePath());
     // The Main window hears of the end of the rendering, kept or not.
     performingHost_.Hold(false);
     button_start->setEnabled(false);

@@ -66,7 +66,7 @@ TForm2::TForm2(RecorderHost* host, RecorderServices services, QWidget* parent)
     , services_(std::move(services))
     , frameSource_(*services_.grabber, *services_.cursor, *services_.input, *this)
     , session_(performingHost_, frameSource_, *services_.clock, *this)
-    , presenterInput_([this] { session_.LogPresenterAction(); })
+    , presenterInput_([this](SlideStep step) { session_.LogPresenterAction(step); })
 {
     setObjectName("Form2");
     setWindowTitle("Deckrec Recorder");

@@ -9,6 +9,7 @@
 #include <functional>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -31,10 +32,18 @@ public:
     SampleScale Scale() const override { return {}; }
     bool ShowHasEnded() override { return step >= steps; }
     void PerformSlideAction() override { ++step; }
+    void PerformSlideStep(SlideStep s) override
+    {
+        performed.push_back(SlideStepName(s));
+        FrameSource::PerformSlideStep(s);
+    }
+    void PointAt(const std::optional<PointerSample>& sample) override { pointedAt.push_back(sample); }
 
     int steps = 3;
     int step = 0;
     int sessions = 0;
+    std::vector<std::string> performed;
+    std::vector<std::optional<PointerSample>> pointedAt; // per grabbed slot
 };
 
 class StepClock : public SlotClock {
@@ -59,7 +68,7 @@ public:
     explicit RecordingHost(const WorkingFiles& files) : files_(files) {}
     int LatencyMs() const override { return latency; }
     bool AutoRecord() const override { return autoRecord; }
-    bool CursorOn() const override { return false; }
+    bool CursorOn() const override { return cursorOn; }
     bool AudioOn() const override { return true; }
     double FramePeriodMs() const override { return period; }
     int SlotLimit() const override { return slotLimit; }
@@ -68,7 +77,16 @@ public:
     void StartSound(const std::string&) override { log.push_back("sound on"); }
     void StopSound() override { log.push_back("sound off"); }
     void SessionEnded(bool kept) override { log.push_back(kept ? "host: kept" : "host: discarded"); }
-    void PerformanceLogged(const PerformanceLog& logged) override { performance = logged; }
+    void PerformanceLogged(const PerformanceLog& logged) override
+    {
+        performance = logged;
+        ++logsHeard;
+    }
+    std::optional<PointerSample> PointerOverShow() override
+    {
+        const size_t asked = pointerAsked++;
+        return asked < pointer.size() ? pointer[asked] : std::nullopt;
+    }
     void ShowStalled(const ShownSlide& slide, int deckMs) override
     {
         log.push_back("stalled on slide " + std::to_string(slide.number) + " after " + std::to_string(deckMs));
@@ -76,6 +94,10 @@ public:
 
     int latency = 1000;
     bool autoRecord = true;
+    bool cursorOn = false;
+    std::vector<std::optional<PointerSample>> pointer; // what each slot's question is answered
+    size_t pointerAsked = 0;
+    int logsHeard = 0;
     int period = 100;
     int slotLimit = kDefaultSlotLimit;
     int frameCount = 0;
@@ -179,6 +201,62 @@ TEST_F(Session, APerformanceLogsItsActionsOnSlotTimesAndItsRenderingStoresWhatAR
     EXPECT_NE(std::find(clock.waitTimes.begin(), clock.waitTimes.end(), 1050u), clock.waitTimes.end());
     EXPECT_EQ(StoredSlots(), (std::vector<int>{1, 11}));
     EXPECT_EQ(host.frameCount, 15);
+}
+
+// The presenter's own steps and pointer: logged live as they happen (the pointer only when it
+// moves, changes shape or leaves), and given back to the show and its pictures when rendered.
+TEST_F(Session, APresentersStepsAndPointerAreLoggedLiveAndPlayedBackIntoTheRendering)
+{
+    const auto at = [](double x, double y, PointerShape shape) {
+        PointerSample sample;
+        sample.x = x;
+        sample.y = y;
+        sample.shape = shape;
+        return std::optional<PointerSample>(sample);
+    };
+    host.autoRecord = false;
+    host.pointer = {std::nullopt, at(0.2, 0.5, PointerShape::Arrow), at(0.2, 0.5, PointerShape::Arrow),
+                    at(0.6, 0.5, PointerShape::Hand), std::nullopt, std::nullopt};
+    clock.onWait = [this](int wait) {
+        if (wait == 2)
+            session.LogPresenterAction(SlideStep::Next);
+        if (wait == 3)
+            session.LogPresenterAction(SlideStep::Previous);
+        if (wait == 6)
+            session.Finish();
+    };
+    session.Perform();
+    const PerformanceLog log = session.performance();
+    ASSERT_EQ(log.actions.size(), 2u);
+    EXPECT_EQ(log.actions[0].ms, 300);
+    EXPECT_EQ(log.actions[1].step, SlideStep::Previous);
+    ASSERT_EQ(log.pointer.size(), 4u) << "a pointer that stands still is logged when it comes and goes";
+    EXPECT_EQ(log.pointer[0].ms, 200);
+    EXPECT_EQ(log.pointer[1].ms, 300) << "still there at 300 ms";
+    EXPECT_EQ(log.pointer[1].x, 0.2);
+    EXPECT_EQ(log.pointer[2].shape, PointerShape::Hand);
+    EXPECT_FALSE(log.pointer[3].over) << "it left the slide";
+    EXPECT_EQ(log.pointer[3].ms, 500);
+    EXPECT_EQ(log.endMs, 700);
+
+    clock.onWait = nullptr;
+    host.cursorOn = true;
+    session.Render(log);
+    EXPECT_EQ(show.performed, (std::vector<std::string>{"next", "previous"}));
+    EXPECT_EQ(show.step, 1) << "a click is a step on; Previous is the show's own key";
+    ASSERT_EQ(show.pointedAt.size(), 7u);
+    EXPECT_FALSE(show.pointedAt[0]) << "not yet over the slide";
+    ASSERT_TRUE(show.pointedAt[2]);
+    EXPECT_EQ(show.pointedAt[2]->x, 0.2) << "where it stood still, not on a line to where it went";
+    EXPECT_EQ(show.pointedAt[3]->shape, PointerShape::Hand);
+    EXPECT_FALSE(show.pointedAt[4]) << "gone once it left";
+
+    show.pointedAt.clear();
+    host.cursorOn = false;
+    std::filesystem::remove_all(files.WorkingDirectory());
+    session.Render(log);
+    EXPECT_TRUE(std::none_of(show.pointedAt.begin(), show.pointedAt.end(), [](const auto& p) { return p.has_value(); }))
+        << "Cursor Off draws no pointer";
 }
 
 TEST_F(Session, FinishedAndCancelEndTheLoopAtOnceAndTellTheHostWhetherToKeep)

@@ -4,6 +4,10 @@
 // show's clock once Finished is pressed, and the export puts them beside the sound.
 #include "recording_end_to_end_fixture.h"
 
+#include "core/picture_ops.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <cstdint>
 #include <cstdlib>
@@ -65,13 +69,13 @@ protected:
     {
         form1_->audioenable->setChecked(true);
         form1_->suiRadioButton9->setChecked(true);
-        form1_->checkbox_cursor->setChecked(false);
+        form1_->checkbox_cursor->setChecked(cursorOn_);
         EXPECT_TRUE(form1_->checkbox_exacttime->isEnabled());
         form1_->checkbox_exacttime->setChecked(true);
         form1_->framerate->setCurrentIndex(form1_->framerate->findText(rate));
         // PCM: an ADPCM recording ends on the nearest whole block of its own, up to half a
         // block (46 ms at 44100 Hz) short of the performance.
-        form1_->SoundQuality->setCurrentIndex(form1_->SoundQuality->findText("PCM 44100Hz x2"));
+        form1_->SoundQuality->setCurrentIndex(form1_->SoundQuality->findText(soundQuality_));
         OpenSample();
         if (HasFatalFailure())
             return {};
@@ -87,6 +91,8 @@ protected:
                 if (atClick)
                     atClick();
             });
+        if (moreInput_)
+            moreInput_();
         QTimer::singleShot(4300, form2_->button_finished, &QPushButton::click);
         rendering_ = false;
         QTimer watch;
@@ -120,6 +126,9 @@ protected:
     }
 
     bool rendering_ = false;
+    bool cursorOn_ = false;
+    QString soundQuality_ = QStringLiteral("PCM 44100Hz x2");
+    std::function<void()> moreInput_; // timers of the presenter's other input, set at the start
 };
 
 TEST_F(LivePerformance, ThePresentersClicksAreRenderedWhereTheyWereLoggedAndTheSoundLastsAsLong)
@@ -147,6 +156,95 @@ TEST_F(LivePerformance, ThePresentersClicksAreRenderedWhereTheyWereLoggedAndTheS
             << "change " << k << " at frame " << changes[k];
     const std::map<QString, double> seconds = StreamSeconds(mp4);
     ASSERT_EQ(seconds.count("video"), 1u);
+    ASSERT_EQ(seconds.count("audio"), 1u);
+    EXPECT_NEAR(seconds.at("audio"), seconds.at("video"), period / 1000);
+}
+
+namespace {
+
+// Where the arrow pointer's tip is drawn in picture: its first rows (an edge pixel, then two,
+// then an edge, a white pixel and an edge), sought everywhere; (-1, -1) when it is not there.
+QPoint ArrowTip(const Picture& picture)
+{
+    const auto black = [&](int x, int y) {
+        const uint8_t* p = picture.scanLine(y) + 3 * x;
+        return p[0] < 40 && p[1] < 40 && p[2] < 40;
+    };
+    const auto white = [&](int x, int y) {
+        const uint8_t* p = picture.scanLine(y) + 3 * x;
+        return p[0] > 215 && p[1] > 215 && p[2] > 215;
+    };
+    for (int y = 0; y + 3 < picture.height(); ++y)
+        for (int x = 0; x + 3 < picture.width(); ++x)
+            if (black(x, y) && !black(x + 1, y) && black(x, y + 1) && black(x + 1, y + 1) && black(x, y + 2) &&
+                white(x + 1, y + 2) && black(x + 2, y + 2) && white(x + 1, y + 3) && white(x + 2, y + 3))
+                return {x, y};
+    return {-1, -1};
+}
+
+} // namespace
+
+// Cursor On, a key that takes the show back, and the default ADPCM sound: the log holds the
+// key's own step and where the pointer went over the slide; the rendering draws the pointer
+// there, and the sound's whole blocks still end within a frame of the video.
+TEST_F(LivePerformance, ThePointerIsDrawnWhereTheLogPutsItAndAKeyIsLoggedAsItsOwnStep)
+{
+    cursorOn_ = true;
+    soundQuality_ = QStringLiteral("ADPCM 44100Hz x1");
+    moreInput_ = [this] {
+        QTimer::singleShot(2500, [this] {
+            QWidget* page = form2_->WebBrowser1()->widget()->focusProxy();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
+            QApplication::sendEvent(page ? page : form2_->WebBrowser1()->widget(), &press);
+            QApplication::sendEvent(page ? page : form2_->WebBrowser1()->widget(), &release);
+        });
+        // Still a while before Finished, a quarter in from the slide's left and a third down.
+        QTimer::singleShot(3500, [this] {
+            QWidget* view = form2_->WebBrowser1()->widget();
+            XTestInputInjector().SetCursorPos(view->mapToGlobal(QPoint(view->width() / 4, view->height() / 3)));
+        });
+    };
+    const QString mp4 = PerformAndExport("30", "pointed.mp4");
+    if (mp4.isEmpty() || HasFailure())
+        return;
+    const PerformanceLog log = form2_->performance();
+    std::vector<std::string> steps;
+    for (const PerformedAction& action : log.actions)
+        steps.push_back(SlideStepName(action.step));
+    EXPECT_EQ(steps, (std::vector<std::string>{"next", "next", "previous", "next"}));
+    ASSERT_FALSE(log.pointer.empty());
+    const PointerSample last = log.pointer.back();
+    ASSERT_TRUE(last.over);
+    EXPECT_GT(last.ms, 3000) << "the last move, after the last click";
+
+    const double period = form1_->RecordedPeriodMs;
+    const std::vector<int> stored = StoredSlots(files(), form1_->FrameCount);
+    ASSERT_FALSE(stored.empty());
+    // The picture of a moment: the last frame file stored up to its slot.
+    const auto pictureAt = [&](long long ms) {
+        const int slot = static_cast<int>(static_cast<double>(ms) / period);
+        int shown = stored.front();
+        for (const int n : stored)
+            if (n <= slot)
+                shown = n;
+        Picture picture;
+        LoadFrame(files(), shown, picture);
+        return picture;
+    };
+    // Left takes back the click animation: the show looks as it did before that click.
+    const long long back = log.actions[2].ms;
+    EXPECT_TRUE(SameImage(pictureAt(back + 200), pictureAt(log.actions[1].ms - 200)));
+    EXPECT_FALSE(SameImage(pictureAt(back + 200), pictureAt(back - 200)));
+    Picture frame;
+    LoadFrame(files(), stored.back(), frame);
+    const QPoint tip = ArrowTip(frame);
+    EXPECT_NEAR(tip.x(), last.x * (frame.width() - 1), 4) << "frame " << stored.back();
+    EXPECT_NEAR(tip.y(), last.y * (frame.height() - 1), 4) << "frame " << stored.back();
+    std::fprintf(stderr, "pointer drawn at (%d, %d), logged at (%.1f, %.1f) of %d x %d\n", tip.x(), tip.y(),
+                 last.x * (frame.width() - 1), last.y * (frame.height() - 1), frame.width(), frame.height());
+
+    const std::map<QString, double> seconds = StreamSeconds(mp4);
     ASSERT_EQ(seconds.count("audio"), 1u);
     EXPECT_NEAR(seconds.at("audio"), seconds.at("video"), period / 1000);
 }

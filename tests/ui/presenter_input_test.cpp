@@ -7,6 +7,9 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -23,18 +26,26 @@ QKeyEvent Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool au
 
 } // namespace
 
-TEST(PresenterInput, AClickOrAForwardKeyMovesTheShowOnAndNothingElseDoes)
+TEST(PresenterInput, EachClickAndSlideKeyGivesTheStepTheRenderingPerformsAndNothingElseDoes)
 {
-    EXPECT_TRUE(PresenterInput::MovesShowOn(Mouse(QEvent::MouseButtonRelease, Qt::LeftButton)));
-    EXPECT_FALSE(PresenterInput::MovesShowOn(Mouse(QEvent::MouseButtonPress, Qt::LeftButton))) << "the click ends at the release";
-    EXPECT_FALSE(PresenterInput::MovesShowOn(Mouse(QEvent::MouseButtonRelease, Qt::RightButton)));
-    for (const int key : {Qt::Key_Space, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Return, Qt::Key_Enter, Qt::Key_N})
-        EXPECT_TRUE(PresenterInput::MovesShowOn(Key(key))) << key;
-    for (const int key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace, Qt::Key_Home, Qt::Key_End, Qt::Key_P})
-        EXPECT_FALSE(PresenterInput::MovesShowOn(Key(key))) << key;
-    EXPECT_FALSE(PresenterInput::MovesShowOn(Key(Qt::Key_Right, Qt::NoModifier, true))) << "a held key";
-    EXPECT_FALSE(PresenterInput::MovesShowOn(Key(Qt::Key_O, Qt::AltModifier))) << "Alt+O focuses the show";
-    EXPECT_FALSE(PresenterInput::MovesShowOn(Key(Qt::Key_N, Qt::ControlModifier)));
+    const auto step = [](const QEvent& event) -> std::string {
+        const std::optional<SlideStep> step = PresenterInput::StepOf(event);
+        return step ? SlideStepName(*step) : "none";
+    };
+    EXPECT_EQ(step(Mouse(QEvent::MouseButtonRelease, Qt::LeftButton)), "next");
+    EXPECT_EQ(step(Mouse(QEvent::MouseButtonPress, Qt::LeftButton)), "none") << "the click ends at the release";
+    EXPECT_EQ(step(Mouse(QEvent::MouseButtonRelease, Qt::RightButton)), "none");
+    const std::vector<std::pair<int, std::string>> keys{
+        {Qt::Key_Space, "next"},          {Qt::Key_Right, "next"},         {Qt::Key_Down, "next"},
+        {Qt::Key_Return, "next"},         {Qt::Key_Enter, "next"},         {Qt::Key_N, "next"},
+        {Qt::Key_Left, "previous"},       {Qt::Key_PageDown, "next-slide"}, {Qt::Key_PageUp, "previous-slide"},
+        {Qt::Key_Home, "first"},          {Qt::Key_End, "last"},           {Qt::Key_A, "none"},
+    };
+    for (const auto& [key, expected] : keys)
+        EXPECT_EQ(step(Key(key)), expected) << key;
+    EXPECT_EQ(step(Key(Qt::Key_Right, Qt::NoModifier, true)), "none") << "a held key";
+    EXPECT_EQ(step(Key(Qt::Key_O, Qt::AltModifier)), "none") << "Alt+O focuses the show";
+    EXPECT_EQ(step(Key(Qt::Key_N, Qt::ControlModifier)), "none");
 }
 
 // Only the followed view and what it holds count, each action once, and nothing once the
@@ -42,7 +53,7 @@ TEST(PresenterInput, AClickOrAForwardKeyMovesTheShowOnAndNothingElseDoes)
 TEST(PresenterInput, FollowsTheViewAndItsChildrenOnlyWhileFollowed)
 {
     int actions = 0;
-    PresenterInput input([&actions] { ++actions; });
+    PresenterInput input([&actions](SlideStep) { ++actions; });
     QWidget view;
     auto* page = new QWidget(&view);
     QWidget elsewhere;
@@ -59,7 +70,13 @@ TEST(PresenterInput, FollowsTheViewAndItsChildrenOnlyWhileFollowed)
     click(&view, 3);
     click(&elsewhere, 4);
     EXPECT_EQ(actions, 2);
-    input.Follow(nullptr);
+    input.Follow(&view, true);
     click(page, 5);
-    EXPECT_EQ(actions, 2);
+    EXPECT_EQ(actions, 2) << "the recorder's own clicks are left out";
+    QKeyEvent left = Key(Qt::Key_Left);
+    QApplication::sendEvent(page, &left);
+    EXPECT_EQ(actions, 3) << "the keys still count";
+    input.Follow(nullptr);
+    click(page, 6);
+    EXPECT_EQ(actions, 3);
 }

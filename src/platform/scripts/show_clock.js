@@ -139,12 +139,13 @@
   function showEnded() {
     return typeof window.deckrecShowEnded === 'function' && window.deckrecShowEnded();
   }
-  // A step of this frame, answered to whoever asked: the time moves on by ms, then a slide
-  // action when asked for, and what it scheduled at once runs at once.
-  function step(ms, id, clickAfter, reply) {
+  // A step of this frame, answered to whoever asked: the time moves on by ms, then the slide
+  // action named (a log's name; true is a click) when there is one, and what it scheduled at
+  // once runs at once.
+  function step(ms, id, action, reply) {
     var ran = advance(ms);
-    if (clickAfter) {
-      click();
+    if (action) {
+      if (action === 'next' || action === true) click(); else press(action);
       ran += 1 + advance(0);
     }
     var answer = function () {
@@ -161,6 +162,21 @@
     });
   }
 
+  // The keys the presenter used for the log's other actions, given to the show as they were
+  // then: it reads the key's code, which a script's keyboard event must be told.
+  var actionKeys = { 'previous': 37, 'next-slide': 34, 'previous-slide': 33, 'first': 36, 'last': 35 };
+  function press(action) {
+    var code = actionKeys[action];
+    if (!code) return;
+    var target = document.activeElement || document.documentElement;
+    ['keydown', 'keyup'].forEach(function (type) {
+      var event = new KeyboardEvent(type, { bubbles: true, cancelable: true, view: window });
+      Object.defineProperty(event, 'keyCode', { get: function () { return code; } });
+      Object.defineProperty(event, 'which', { get: function () { return code; } });
+      target.dispatchEvent(event);
+    });
+  }
+
   window.deckrecClock = {
     // In the page itself: holds or steps its own clock and passes that on to its frames. The
     // show's frame answers a step through the page's message relay; a page without frames
@@ -169,12 +185,12 @@
       held = true;
       for (var i = 0; i < window.frames.length; ++i) window.frames[i].postMessage({ deckrecHold: true }, '*');
     },
-    advanceAll: function (ms, id, clickAfter) {
+    advanceAll: function (ms, id, action) {
       var children = window.frames;
       var toRelay = function (answer) { window.postMessage(answer, '*'); };
-      step(ms, id, clickAfter && !children.length, children.length ? function () {} : toRelay);
+      step(ms, id, children.length ? '' : action, children.length ? function () {} : toRelay);
       for (var i = 0; i < children.length; ++i)
-        children[i].postMessage({ deckrecAdvance: ms, id: id, click: !!clickAfter }, '*');
+        children[i].postMessage({ deckrecAdvance: ms, id: id, action: action || '' }, '*');
     }
   };
   // The page marks each finished step in a corner the recording never shows (the top left 4 x 4
@@ -201,7 +217,7 @@
       if (!data || event.source !== window.parent) return;
       if (data.deckrecHold) held = true;
       if (typeof data.deckrecAdvance === 'number')
-        step(data.deckrecAdvance, data.id, !!data.click, function (answer) { parent.postMessage(answer, '*'); });
+        step(data.deckrecAdvance, data.id, data.action || '', function (answer) { parent.postMessage(answer, '*'); });
     });
   }
 })();

@@ -35,8 +35,7 @@ public:
     void FocusPresentation() override;
     PageState State() const override;
     ShownSlide CurrentSlide() const override { return currentSlide_; }
-    // Where the viewer laid the slide out in the view's pixels; empty before it has.
-    ScreenRect SlideArea() const { return slideArea_; }
+    ScreenRect SlideArea() const override { return slideArea_; }
     // Why the page shows no slide yet, as far as the browser can tell: for a show that does
     // not start.
     std::string WhyNoSlide() const;

@@ -40,15 +40,20 @@ void WebEngineShowRenderer::Advance(int ms)
         QCoreApplication::processEvents();
         return;
     }
-    Step(ms, false);
+    Step(ms, "");
 }
 
 void WebEngineShowRenderer::SlideAction()
 {
-    Step(0, true);
+    Step(0, SlideStepName(SlideStep::Next));
 }
 
-void WebEngineShowRenderer::Step(long long ms, bool click)
+void WebEngineShowRenderer::SlideStepAction(SlideStep step)
+{
+    Step(0, SlideStepName(step));
+}
+
+void WebEngineShowRenderer::Step(long long ms, const char* action)
 {
     const int step = ++steps_;
     const long long total = pendingMs_ + ms;
@@ -71,10 +76,10 @@ void WebEngineShowRenderer::Step(long long ms, bool click)
     timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     timeout.start(answerTimeoutMs_);
-    browser_.RunScript(QStringLiteral("window.deckrecClock && deckrecClock.advanceAll(%1, %2, %3);")
+    browser_.RunScript(QStringLiteral("window.deckrecClock && deckrecClock.advanceAll(%1, %2, '%3');")
                            .arg(total)
                            .arg(step)
-                           .arg(click ? QStringLiteral("true") : QStringLiteral("false")));
+                           .arg(QLatin1String(action)));
     loop.exec();
     QObject::disconnect(connection);
     if (!answered)

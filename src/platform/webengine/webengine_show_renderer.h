@@ -15,6 +15,7 @@ public:
     void HoldClock() override;
     void Advance(int ms) override;
     void SlideAction() override;
+    void SlideStepAction(SlideStep step) override;
     void Render(Picture& picture) override;
     bool ChangedSinceRender() const override { return changed_; }
     bool Ended() const override { return ended_; }
@@ -24,8 +25,9 @@ public:
 
 private:
     // One step in the page: the time moves on by ms (and by what earlier steps skipped), then
-    // a click when asked; waits for the page's answer.
-    void Step(long long ms, bool click);
+    // a slide action when one is named (a log's name: "next" is a click, the others keys);
+    // waits for the page's answer.
+    void Step(long long ms, const char* action);
     // Waits until the view's rendering shows the page's mark of the step.
     void WaitForMark(int step);
 
