@@ -4,23 +4,22 @@
 #include "cli/cli_application.h"
 #include "cli/deck_narration.h"
 #include "cli/display_lock.h"
+#include "cli/deck_path.h"
+#include "cli/kept_recording_journal.h"
 #include "platform/interruption.h"
 #include "cli/output_plan.h"
-#include "cli/private_display.h"
-#include "cli/private_sound_server.h"
 #include "cli/record_deck.h"
 #include "cli/recording_manifest.h"
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
 #include "cli/show_window.h"
 #include "cli/narration_voices.h"
+#include "cli/show_environment.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
-#include "core/printable_text.h"
 #include "core/presentation_page.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
-#include "platform/webengine/browser_environment.h"
 #include "show/presentation_converter.h"
 #include "platform/fonts/font_resolver.h"
 #include "platform/remote_content.h"
@@ -28,45 +27,15 @@
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
 #include "platform/pulse/pulse_sound_input.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The deck, as an absolute path; throws DeckrecError when it cannot be read.
-std::string ReadableDeck(const std::string& deck)
-{
-    std::error_code ec;
-    if (!fs::exists(deck, ec))
-        throw DeckrecError("cannot convert " + deck + ": no such file");
-    if (!fs::is_regular_file(deck, ec))
-        throw DeckrecError("cannot convert " + deck + ": not a file");
-    if (!std::ifstream(deck, std::ios::binary).good())
-        throw DeckrecError("cannot convert " + deck + ": the file cannot be read");
-    return fs::absolute(deck, ec).lexically_normal().string();
-}
-
-// Qt and LibreOffice take a file name as UTF-8: a deck whose name holds other bytes is opened
-// through a link in the run's folder whose name they can take (its stray bytes as U+FFFD).
-std::string DeckOpenableByName(const std::string& deck, const std::string& runFolder)
-{
-    if (IsValidUtf8(deck))
-        return deck;
-    std::error_code ec;
-    const fs::path link = fs::path(runFolder) / "deck" / ValidUtf8(fs::path(deck).filename().string());
-    fs::create_directories(link.parent_path(), ec);
-    fs::create_symlink(deck, link, ec);
-    if (ec)
-        throw DeckrecError("cannot convert " + deck + ": " + ec.message());
-    return link.string();
-}
 
 // The folder --keep-recording names, made when new; throws DeckrecError unless new or empty.
 std::string KeptRecordingFolder(const std::string& folder)
@@ -81,35 +50,6 @@ std::string KeptRecordingFolder(const std::string& folder)
         throw DeckrecError("cannot keep the recording in " + folder + ": " + ec.message());
     }
     return fs::absolute(folder, ec).lexically_normal().string() + "/";
-}
-
-bool NoDesktopDisplay()
-{
-    const char* display = std::getenv("DISPLAY");
-    return !display || !*display;
-}
-
-// The servers a run without a desktop starts for itself, stopped in reverse order at the end.
-struct PrivateServers {
-    std::unique_ptr<PrivateDisplay> display;
-    std::unique_ptr<ScopedWorkingFolder> soundFolder;
-    std::unique_ptr<PrivateSoundServer> sound;
-};
-
-void StartPrivateServers(const CommandLine& command, const std::string& logFolder, PrivateServers& servers)
-{
-    // A screen grab needs the whole window on the screen; the view's own rendering does not.
-    const QSize window = RecordsOnShowTime(command) ? QSize() : ShowWindow::ScreenSizeFor(command.capture);
-    servers.display = std::make_unique<PrivateDisplay>(std::max(1024, window.width()), std::max(768, window.height()),
-                                                       logFolder + "display.log");
-    setenv("DISPLAY", servers.display->name().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    if (!command.audio)
-        return;
-    // A socket path must stay short: the server's folder lives in /tmp, not in the cache.
-    servers.soundFolder = std::make_unique<ScopedWorkingFolder>("sound");
-    servers.sound = std::make_unique<PrivateSoundServer>(servers.soundFolder->path(), logFolder + "sound.log");
-    setenv("PULSE_SERVER", servers.sound->address().c_str(), 1);
 }
 
 // How far the show got, from the viewer's caption "4,Results": "slide 4 (Results)".
@@ -193,7 +133,7 @@ Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::uniq
 
 int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
 {
-    const std::string deck = ReadableDeck(command.input);
+    const std::string deck = ReadableDeck(command.input, "cannot convert " + command.input);
     FfmpegEncoderFacility encoders;
     const std::vector<PlannedOutput> plan = PlanOutputs(command, encoders);
 
@@ -203,34 +143,9 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
     const WorkingFiles files(ProgramDataFolder(), recordingFolder);
     files.EnsureWorkingDirectory();
 
-    PrivateServers servers;
-    std::unique_ptr<DisplayLock> lock;
-    if (command.headless || NoDesktopDisplay()) {
-        StartPrivateServers(command, scratch.path(), servers);
-    } else {
-        lock = std::make_unique<DisplayLock>(
-            std::getenv("DISPLAY"),
-            [&] { terminal.Status(std::string("Waiting for another conversion on display ") + std::getenv("DISPLAY") +
-                                  " to finish..."); },
-            Interrupted);
-        if (!lock->held())
-            return kExitInterrupted;
-    }
-    // The capture reads the X screen, whatever session the desktop runs.
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    // The terminal is for the run's own progress: the browser engine's start-up report and
-    // the toolkit's note on a missing runtime folder say nothing a user can act on.
-    setenv("XDG_RUNTIME_DIR", scratch.path().c_str(), 0);
-
-
-    PrepareBrowserEnvironment();
-    int argc = 1;
-    char* argv[] = {programPath, nullptr};
-    CliApplication app(argc, argv, terminal);
-    app.setQuitOnLastWindowClosed(false);
-    // The browser engine's start-up report (its settings, the sandbox) says nothing a user
-    // can act on; warnings and errors still show, and QT_LOGGING_RULES still counts.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
+    ShowEnvironment environment(command, scratch.path(), programPath, terminal);
+    if (!environment.ready())
+        return kExitInterrupted;
 
     std::unique_ptr<PulseSoundInput> soundInput;
     if (command.audio)
@@ -269,6 +184,8 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         manifest.audio = recording.withSound;
         manifest.framePeriodMs = recording.framePeriodMs;
         manifest.performance = recording.performance;
+        manifest.performedLive = PerformsLive(command);
+        manifest.rendering = RenderingOf(command);
         KeepDeckText(manifest, recording);
         WriteRecordingManifest(recordingFolder, manifest);
     }
@@ -279,7 +196,7 @@ int Convert(const CommandLine& command, char* programPath, Terminal& terminal)
         ReportSlotLimit(recording, command, terminal);
         return kExitFailure;
     }
-    return app.failed() && status == kExitSuccess ? kExitFailure : status;
+    return environment.app().failed() && status == kExitSuccess ? kExitFailure : status;
 }
 
 } // namespace

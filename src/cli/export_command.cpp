@@ -1,21 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/export_command.h"
 
+#include "audio/wave_contents.h"
+#include "cli/deck_path.h"
 #include "cli/output_plan.h"
+#include "cli/record_deck.h"
 #include "cli/recording_manifest.h"
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
+#include "cli/show_environment.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/frame_store.h"
+#include "core/presentation_page.h"
 #include "core/slot_reader.h"
 #include "cli/program_data_folder.h"
 #include "core/working_files.h"
 #include "platform/ffmpeg/ffmpeg_encoder_facility.h"
+#include "platform/remote_content.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -82,6 +89,92 @@ void AddDeckText(RecordingToExport& recording, const RecordingManifest& manifest
     recording.narratedCaptions = manifest.narratedCaptions;
 }
 
+// A live performance cut off by a kill, hang-up or full disk leaves its log and its sound and
+// no frames (or the rendering's first few): its pictures are drawn from the log again.
+bool RendersPerformance(const RecordingManifest& manifest)
+{
+    return !manifest.ended && manifest.performedLive;
+}
+
+// What a rendering of the performance takes from the run that played it: its capture size,
+// frame period and show settings, and enough slots to reach the end of its sound.
+CommandLine RenderingCommand(const CommandLine& command, const RecordingManifest& manifest)
+{
+    CommandLine render = command;
+    render.capture = manifest.rendering.capture;
+    render.cursor = manifest.rendering.cursor;
+    render.deckTimings = manifest.rendering.deckTimings;
+    render.allowRemoteContent = manifest.rendering.remoteContent;
+    render.framesPerSecond = 1000.0 / manifest.framePeriodMs;
+    // Drawn on the show's clock, silently: the sound was recorded live.
+    render.audio = false;
+    render.realtime = false;
+    render.maxMinutes = static_cast<double>(manifest.performance.endMs) / 60000.0 + 1.0 / 60.0;
+    return render;
+}
+
+// The performance's sound, its deck and what reading its log put right; throws DeckrecError
+// when it cannot be rendered.
+std::string CheckPerformance(const CommandLine& command, const RecordingManifest& manifest,
+                             const std::optional<WaveContents>& sound, Terminal& terminal)
+{
+    const std::string& folder = command.input;
+    if (!manifest.performanceDamage.empty())
+        throw DeckrecError("cannot export " + folder + ": " + manifest.performanceDamage);
+    if (!manifest.audio || !sound || sound->lengthMs() <= 0)
+        throw DeckrecError("cannot export " + folder +
+                           ": it was interrupted before any of its sound was kept, and holds no frame files");
+    terminal.Error("the recording in " + folder + " was interrupted while its show played live, after " +
+                   DurationText(sound->lengthMs()) + " of sound and " +
+                   std::to_string(manifest.performance.actions.size()) +
+                   " slide actions; drawing its pictures from the performance it logged");
+    for (const std::string& warning : manifest.performanceWarnings)
+        terminal.Error("warning: " + folder + ": " + warning);
+    if (manifest.deck.empty())
+        throw DeckrecError("cannot export " + folder + ": recording.json names no deck to draw its pictures from");
+    return ReadableDeck(manifest.deck, "cannot export " + folder + " (its pictures are drawn from its deck again): " +
+                                           manifest.deck);
+}
+
+int ExportPerformance(const CommandLine& command, char* programPath, const RecordingManifest& manifest,
+                      const WorkingFiles& kept, Terminal& terminal)
+{
+    const std::optional<WaveContents> sound = ReadWaveContents(kept.SoundFilePath());
+    const std::string deck = CheckPerformance(command, manifest, sound, terminal);
+    FfmpegEncoderFacility encoders;
+    const std::vector<PlannedOutput> plan = PlanOutputs(command, encoders);
+
+    ScopedWorkingFolder scratch("export");
+    const WorkingFiles files(ProgramDataFolder(), scratch.path() + "recording/");
+    const CommandLine render = RenderingCommand(command, manifest);
+    ShowEnvironment environment(render, scratch.path(), programPath, terminal);
+    if (!environment.ready())
+        return kExitInterrupted;
+    AllowRemoteContent(render.allowRemoteContent);
+    DeckRecording known;
+    known.text.notes = manifest.notes;
+    known.notesRead = manifest.notesRead;
+    DeckRecording recording;
+    try {
+        recording = RenderPerformance(render, DeckOpenableByName(deck, scratch.path()), files, manifest.performance,
+                                      known, terminal);
+    } catch (const InterruptedError&) {
+        terminal.Error("interrupted; nothing was written");
+        return kExitInterrupted;
+    }
+    std::error_code ec;
+    fs::remove(GeneratedPagePath(files), ec);
+    // The kept sound stays as it is; the copy's header gives the length it holds.
+    CopyWaveWithTrueSizes(kept.SoundFilePath(), files.SoundFilePath());
+    RecordingToExport toExport{files, recording.frameCount, true};
+    toExport.framePeriodMs = recording.framePeriodMs;
+    toExport.slides = recording.slides;
+    toExport.notes = recording.text.notes;
+    toExport.notesRead = recording.notesRead;
+    const ExitStatus status = WriteOutputs(plan, command, toExport, encoders, terminal);
+    return environment.app().failed() && status == kExitSuccess ? kExitFailure : status;
+}
+
 int Export(const CommandLine& command, char* programPath, Terminal& terminal)
 {
     std::error_code ec;
@@ -89,6 +182,8 @@ int Export(const CommandLine& command, char* programPath, Terminal& terminal)
         throw DeckrecError("cannot export " + command.input + ": no such folder");
     RecordingManifest manifest = ReadRecordingManifest(command.input);
     const WorkingFiles kept(ProgramDataFolder(), fs::absolute(command.input, ec).lexically_normal().string());
+    if (RendersPerformance(manifest))
+        return ExportPerformance(command, programPath, manifest, kept, terminal);
     if (!manifest.ended)
         manifest.frameCount = InterruptedRecordingLength(command.input, kept, manifest, terminal);
     const SlotReader stored(kept, manifest.frameCount);

@@ -58,6 +58,11 @@ void KeptRecordingJournal::Write()
     }
 }
 
+RecordingManifest::Rendering RenderingOf(const CommandLine& command)
+{
+    return {command.capture, command.cursor, command.deckTimings, command.allowRemoteContent};
+}
+
 std::unique_ptr<KeptRecordingJournal> JournalKeptRecording(const CommandLine& command, const std::string& deck,
                                                            const WorkingFiles& files, CliRecorderHost& host)
 {
@@ -67,6 +72,8 @@ std::unique_ptr<KeptRecordingJournal> JournalKeptRecording(const CommandLine& co
     start.framePeriodMs = host.FramePeriodMs();
     start.deck = deck;
     start.audio = command.audio;
+    start.performedLive = PerformsLive(command);
+    start.rendering = RenderingOf(command);
     auto journal = std::make_unique<KeptRecordingJournal>(start, files);
     host.setSlotObserver([raw = journal.get()](int frameCount) { raw->SlotStarted(frameCount); });
     host.setPerformanceObserver([raw = journal.get()](const PerformanceLog& log) { raw->KeepPerformance(log); });

@@ -51,6 +51,9 @@ private:
     int written_ = 0;
 };
 
+// What a kept recording notes of the run for drawing its performance again.
+RecordingManifest::Rendering RenderingOf(const CommandLine& command);
+
 // The journal of a run that keeps its recording, fed by host; none without --keep-recording.
 // It must be destroyed before the host.
 std::unique_ptr<KeptRecordingJournal> JournalKeptRecording(const CommandLine& command, const std::string& deck,

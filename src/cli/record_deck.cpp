@@ -90,6 +90,9 @@ private:
     ViewFrameSource source_;
 };
 
+// The deck's speaker notes from its flat XML, converted once the recording is over (LibreOffice
+// would take its share of the machine from a recording in real time); false when there are none
+// to read.
 // The deck as LibreOffice's flat XML; empty when it cannot be converted.
 std::string FlatDeck(PresentationConverter& shows, const std::string& deck)
 {
@@ -105,9 +108,6 @@ std::string FlatDeck(PresentationConverter& shows, const std::string& deck)
     return flat.toStdString();
 }
 
-// The deck's speaker notes from its flat XML, converted once the recording is over (LibreOffice
-// would take its share of the machine from a recording in real time); false when there are none
-// to read.
 bool ReadDeckNotes(PresentationConverter& shows, const std::string& deck, DeckText& text, Terminal& terminal)
 {
     terminal.Status("Reading the speaker notes of " + deck);
@@ -208,23 +208,93 @@ std::unique_ptr<Stage> MakeStage(const CommandLine& command, PresentationConvert
 
 } // namespace
 
-DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
-                         SoundInputService* soundInput, Terminal& terminal, const Narrator& narrator)
-{
-    // Every run shares LibreOffice's shows: a batch, or the same deck again, converts once.
-    PresentationConverter shows(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared());
-    shows.Prepare(QString::fromStdString(deck));
+namespace {
 
-    const bool showTime = RecordsOnShowTime(command);
-    const bool live = PerformsLive(command);
-    std::unique_ptr<Stage> stage = MakeStage(command, shows, showTime);
-    CliRecorderHost host(command, files, soundInput, terminal);
-    const std::unique_ptr<KeptRecordingJournal> journal = JournalKeptRecording(command, deck, files, host);
-    SessionEvents events;
-    RecordingSession session(host, stage->rig->source(), stage->rig->clock(), events);
-    const auto follow = [&host, &session](ShowWindow& window) {
-        host.setTitleSource([&window] { return window.caption().toStdString(); });
-        host.setSoundFailureHandler([&window, &session] {
+// One run of a deck: LibreOffice's shows, the host and the session, and the stage the session
+// records from (a stage of the show's clock replaces a live one for the rendering).
+class DeckRun {
+public:
+    DeckRun(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
+            SoundInputService* soundInput, Terminal& terminal)
+        : command_(command)
+        , deck_(deck)
+        , files_(files)
+        , terminal_(terminal)
+        // Every run shares LibreOffice's shows: a batch, or the same deck again, converts once.
+        , shows_(ShowCache::DefaultFolder(), ShowCache::DefaultLimitBytes(), FontResolver::Shared())
+        , host_(command, files, soundInput, terminal)
+    {
+        shows_.Prepare(QString::fromStdString(deck));
+    }
+
+    CliRecorderHost& host() { return host_; }
+    RecordingSession& session() { return *session_; }
+    PresentationConverter& shows() { return shows_; }
+
+    // Opens the deck on a new stage, on the show's clock or the wall clock, and records from it
+    // from now on; the stage before is blanked (the live show's own sounds stop with it) and hidden.
+    void Open(bool showTime)
+    {
+        if (stage_) {
+            stage_->window->browser().Navigate(QStringLiteral("about:blank"));
+            stage_->window->hide();
+            retired_ = std::move(stage_);
+        }
+        stage_ = MakeStage(command_, shows_, showTime);
+        if (session_)
+            session_->SetCapture(stage_->rig->source(), stage_->rig->clock());
+        else
+            session_ = std::make_unique<RecordingSession>(host_, stage_->rig->source(), stage_->rig->clock(), events_);
+        Follow(*stage_->window);
+        OpenShow(*stage_->window, *stage_->browser, *stage_->rig, *session_, shows_, files_, deck_, terminal_);
+    }
+
+    // The pictures of log, on the stage open now (one of the show's clock).
+    void RenderHere(const PerformanceLog& log)
+    {
+        host_.SetRendering(SlotsToRender(log, host_.FramePeriodMs(), host_.SlotLimit()));
+        session_->Render(log);
+    }
+
+    // Whether the session's end leaves a recording to go on with.
+    void CheckKept() const
+    {
+        if (Interrupted())
+            throw InterruptedError();
+        if (!host_.soundError().empty())
+            throw DeckrecError("cannot record sound: " + host_.soundError());
+        if (!host_.kept())
+            throw DeckrecError("the recording was cancelled");
+    }
+
+    // The session over: what it recorded, with the deck's notes when the outputs need them.
+    DeckRecording Conclude(DeckRecording recording)
+    {
+        recording.reachedSlotLimit = session_->reachedSlotLimit();
+        recording.lastCaption = stage_->window->caption().toStdString();
+        // The slot limit ends the loop without ending the session.
+        if (session_->Active())
+            session_->Finish();
+        CheckKept();
+        recording.frameCount = host_.frameCount();
+        recording.withSound = command_.audio || recording.narration.has_value();
+        recording.framePeriodMs = host_.FramePeriodMs();
+        recording.slides = session_->slides();
+        if (OutputsNeedNotes(command_) && !recording.notesRead)
+            recording.notesRead = ReadDeckNotes(shows_, deck_, recording.text, terminal_);
+        terminal_.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
+                          DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");
+        return recording;
+    }
+
+private:
+    // The session follows the window's caption, stops at a sound failure, and is cancelled
+    // by Ctrl+C.
+    void Follow(ShowWindow& window)
+    {
+        RecordingSession& session = *session_;
+        host_.setTitleSource([&window] { return window.caption().toStdString(); });
+        host_.setSoundFailureHandler([&window, &session] {
             QTimer::singleShot(0, &window, [&session] {
                 if (session.Active())
                     session.Cancel();
@@ -234,76 +304,74 @@ DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, co
             if (session.Active())
                 session.Cancel();
         });
-    };
-    // Whether the session's end leaves a recording to go on with.
-    const auto checkKept = [&host] {
-        if (Interrupted())
-            throw InterruptedError();
-        if (!host.soundError().empty())
-            throw DeckrecError("cannot record sound: " + host.soundError());
-        if (!host.kept())
-            throw DeckrecError("the recording was cancelled");
-    };
-    follow(*stage->window);
+    }
 
-    OpenShow(*stage->window, *stage->browser, *stage->rig, session, shows, files, deck, terminal);
-    CheckDeckFonts(shows, command, deck, terminal);
+    const CommandLine& command_;
+    const std::string deck_;
+    const WorkingFiles& files_;
+    Terminal& terminal_;
+    PresentationConverter shows_;
+    std::unique_ptr<Stage> retired_;
+    std::unique_ptr<Stage> stage_;
+    CliRecorderHost host_;
+    SessionEvents events_;
+    std::unique_ptr<RecordingSession> session_;
+};
+
+} // namespace
+
+DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
+                         SoundInputService* soundInput, Terminal& terminal, const Narrator& narrator)
+{
+    const bool showTime = RecordsOnShowTime(command);
+    DeckRun run(command, deck, files, soundInput, terminal);
+    const std::unique_ptr<KeptRecordingJournal> journal = JournalKeptRecording(command, deck, files, run.host());
+    run.Open(showTime);
+    CheckDeckFonts(run.shows(), command, deck, terminal);
     DeckRecording recording;
     if (narrator)
-        recording.narration = Narrate(narrator, shows, deck, recording, terminal);
-    // The frames of a logged performance, on the show's clock, in the stage's view.
-    const auto renderLog = [&](const PerformanceLog& log) {
-        host.SetRendering(SlotsToRender(log, host.FramePeriodMs(), host.SlotLimit()));
-        session.Render(log);
-    };
+        recording.narration = Narrate(narrator, run.shows(), deck, recording, terminal);
     if (journal) {
-        journal->FollowSlides([&session] { return session.slides(); });
+        journal->FollowSlides([&run] { return run.session().slides(); });
         // On the show's clock LibreOffice takes nothing from the recording: the notes are read
         // first, so that a run that is killed keeps them too.
         if (showTime && OutputsNeedNotes(command) && !recording.notesRead)
-            recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
+            recording.notesRead = ReadDeckNotes(run.shows(), deck, recording.text, terminal);
         if (recording.notesRead)
             journal->KeepNotes(recording.text.notes);
     }
     if (recording.narration) {
         recording.performance = recording.narration->log;
-        renderLog(recording.performance);
-    } else if (live) {
-        host.SetPerforming();
-        session.Perform();
+        run.RenderHere(recording.performance);
+    } else if (PerformsLive(command)) {
+        // Written down before the sound starts: a run killed before its first action still
+        // leaves a performance to export.
+        if (journal)
+            journal->KeepPerformance({});
+        run.host().SetPerforming();
+        run.session().Perform();
         // The slot limit ends the loop without ending the session.
-        if (session.Active())
-            session.Finish();
-        checkKept();
-        recording.performance = session.performance();
+        if (run.session().Active())
+            run.session().Finish();
+        run.CheckKept();
+        recording.performance = run.session().performance();
         if (command.audio)
             EndWithSound(recording.performance, files.SoundFilePath());
-        // The live show stops (its page's own sounds too) before its pictures are drawn again
-        // in a view on the show's clock.
-        stage->window->browser().Navigate(QStringLiteral("about:blank"));
-        stage->window->hide();
-        auto render = MakeStage(command, shows, true);
-        session.SetCapture(render->rig->source(), render->rig->clock());
-        follow(*render->window);
-        OpenShow(*render->window, *render->browser, *render->rig, session, shows, files, deck, terminal);
-        renderLog(recording.performance);
-        stage.swap(render);
+        run.Open(true);
+        run.RenderHere(recording.performance);
     } else {
-        session.Run();
+        run.session().Run();
     }
-    recording.reachedSlotLimit = session.reachedSlotLimit();
-    recording.lastCaption = stage->window->caption().toStdString();
-    // The slot limit ends the loop without ending the session.
-    if (session.Active())
-        session.Finish();
-    checkKept();
-    recording.frameCount = host.frameCount();
-    recording.withSound = command.audio || recording.narration.has_value();
-    recording.framePeriodMs = host.FramePeriodMs();
-    recording.slides = session.slides();
-    if (OutputsNeedNotes(command) && !recording.notesRead)
-        recording.notesRead = ReadDeckNotes(shows, deck, recording.text, terminal);
-    terminal.Summary("Recorded " + std::to_string(recording.frameCount) + " slots (" +
-                     DurationText(SlotsDurationMs(recording.frameCount, recording.framePeriodMs)) + ")");
-    return recording;
+    return run.Conclude(std::move(recording));
+}
+
+DeckRecording RenderPerformance(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
+                                const PerformanceLog& log, DeckRecording known, Terminal& terminal)
+{
+    DeckRun run(command, deck, files, nullptr, terminal);
+    run.Open(true);
+    CheckDeckFonts(run.shows(), command, deck, terminal);
+    run.RenderHere(log);
+    known.performance = log;
+    return run.Conclude(std::move(known));
 }

@@ -51,3 +51,11 @@ using Narrator = std::function<NarrationPlan(const std::string& flatDeck, const 
 // narrator the frames are rendered on the show's clock from its plan's log.
 DeckRecording RecordDeck(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
                          SoundInputService* soundInput, Terminal& terminal, const Narrator& narrator = {});
+
+// The pictures of a performance played before (a kept recording's whose run was killed while
+// the show played live), rendered as RecordDeck renders its own: in a view on the show's
+// clock at command's capture size and frame rate, each action at its logged moment, until the
+// slots cover log.endMs. known: what is known of the deck already (its notes). Throws as
+// RecordDeck does.
+DeckRecording RenderPerformance(const CommandLine& command, const std::string& deck, const WorkingFiles& files,
+                                const PerformanceLog& log, DeckRecording known, Terminal& terminal);

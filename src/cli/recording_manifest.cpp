@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/recording_manifest.h"
 
+#include "audio/wave_contents.h"
 #include "core/deckrec_error.h"
 #include "core/frame_period.h"
 #include "core/slot_reader.h"
@@ -11,7 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -107,9 +110,10 @@ std::vector<TimedText> TimedTexts(const QJsonArray& array)
     return texts;
 }
 
-void WritePerformance(QJsonObject& json, const PerformanceLog& log)
+void WritePerformance(QJsonObject& json, const RecordingManifest& manifest)
 {
-    if (log.empty())
+    const PerformanceLog& log = manifest.performance;
+    if (!manifest.performedLive && log.empty())
         return;
     QJsonArray actions;
     for (const PerformedAction& action : log.actions)
@@ -133,6 +137,131 @@ void WritePerformance(QJsonObject& json, const PerformanceLog& log)
     json["performance"] = performance;
 }
 
+void WriteRendering(QJsonObject& json, const RecordingManifest::Rendering& rendering)
+{
+    json["rendering"] = QJsonObject{{"width", rendering.capture.width},
+                                    {"height", rendering.capture.height},
+                                    {"cursor", rendering.cursor},
+                                    {"deckTimings", rendering.deckTimings},
+                                    {"remoteContent", rendering.remoteContent}};
+}
+
+// A recording kept before the rendering was written down has the defaults of its day.
+RecordingManifest::Rendering ReadRendering(const QJsonObject& json)
+{
+    RecordingManifest::Rendering rendering;
+    if (!json.contains("rendering"))
+        return rendering;
+    const QJsonObject given = json["rendering"].toObject();
+    const auto side = [&given](const char* key, int most) {
+        const double value = given[QLatin1String(key)].toDouble(-1);
+        if (!(value >= 16 && value <= most) || value != std::floor(value))
+            throw DeckrecError(std::string("its rendering gives no ") + key + " from 16 to " + std::to_string(most));
+        return static_cast<int>(value);
+    };
+    rendering.capture.width = side("width", 7680);
+    rendering.capture.height = side("height", 4320);
+    rendering.cursor = given["cursor"].toBool(false);
+    rendering.deckTimings = given["deckTimings"].toBool(true);
+    rendering.remoteContent = given["remoteContent"].toBool(false);
+    return rendering;
+}
+
+// Times beyond a day are past any sound's end: kept in range, they are dropped as such.
+long long Milliseconds(const QJsonObject& entry, const std::string& what)
+{
+    const QJsonValue value = entry["ms"];
+    if (!value.isDouble())
+        throw DeckrecError("its performance " + what + " gives no time (\"ms\" is " +
+                           (value.isUndefined() ? std::string("missing") : "not a number") + ")");
+    const double limit = static_cast<double>(kLongestRecordingMs) + 1;
+    return std::llround(std::clamp(value.toDouble(), -limit, limit));
+}
+
+double Coordinate(const QJsonObject& entry, const char* key, const std::string& what)
+{
+    const QJsonValue value = entry[QLatin1String(key)];
+    if (!value.isDouble())
+        throw DeckrecError("its performance " + what + " gives no " + key + " (or one that is not a number)");
+    return value.toDouble();
+}
+
+PerformedAction ReadAction(const QJsonValue& value, const std::string& what)
+{
+    const QJsonObject entry = value.toObject();
+    PerformedAction action{Milliseconds(entry, what)};
+    const std::string name = entry["action"].toString().toStdString();
+    const std::optional<SlideStep> step = SlideStepNamed(name);
+    if (!step)
+        throw DeckrecError("its performance " + what + " is the unknown action \"" + name + "\"");
+    action.step = *step;
+    return action;
+}
+
+// {ms, x, y, shape} where the pointer stood; {ms} alone where it left the slide. A spot off
+// the slide is kept: it is never drawn.
+PointerSample ReadPointerSample(const QJsonValue& value, const std::string& what)
+{
+    const QJsonObject entry = value.toObject();
+    PointerSample sample;
+    sample.ms = Milliseconds(entry, what);
+    sample.over = entry.contains("x") || entry.contains("y") || entry.contains("shape");
+    if (!sample.over)
+        return sample;
+    sample.x = Coordinate(entry, "x", what);
+    sample.y = Coordinate(entry, "y", what);
+    const std::string name = entry["shape"].toString().toStdString();
+    const std::optional<PointerShape> shape = PointerShapeNamed(name);
+    if (!shape)
+        throw DeckrecError("its performance " + what + " has the unknown pointer shape \"" + name + "\"");
+    sample.shape = *shape;
+    return sample;
+}
+
+PerformanceLog ReadPerformanceLog(const QJsonObject& performance, std::vector<std::string>& warnings)
+{
+    PerformanceLog log;
+    const QJsonArray actions = performance["actions"].toArray();
+    for (qsizetype k = 0; k < actions.size(); ++k)
+        log.actions.push_back(ReadAction(actions[k], "action " + std::to_string(k + 1)));
+    const QJsonArray pointer = performance["pointer"].toArray();
+    for (qsizetype k = 0; k < pointer.size(); ++k)
+        log.pointer.push_back(ReadPointerSample(pointer[k], "pointer sample " + std::to_string(k + 1)));
+    if (performance.contains("endMs")) {
+        const long long endMs = Milliseconds(QJsonObject{{"ms", performance["endMs"]}}, "end");
+        if (endMs >= 0)
+            log.endMs = endMs;
+        else
+            warnings.push_back("the performance ends at " + std::to_string(endMs) +
+                               " ms, before the sound began: it ends with the sound");
+    }
+    return log;
+}
+
+// The sound's length as far as the folder's file can be read; -1 without one.
+long long KeptSoundMs(const std::string& folder)
+{
+    const std::optional<WaveContents> sound = ReadWaveContents(WorkingFiles(folder, folder).SoundFilePath());
+    return sound ? sound->lengthMs() : -1;
+}
+
+void ReadPerformance(const QJsonObject& json, RecordingManifest& manifest, const std::string& folder,
+                     const std::string& path)
+{
+    manifest.performedLive = json.contains("performance");
+    if (!manifest.performedLive)
+        return;
+    try {
+        manifest.rendering = ReadRendering(json);
+        manifest.performance = ReadPerformanceLog(json["performance"].toObject(), manifest.performanceWarnings);
+        TidyPerformanceLog(manifest.performance, manifest.audio ? KeptSoundMs(folder) : -1,
+                           manifest.performanceWarnings);
+    } catch (const DeckrecError& e) {
+        manifest.performance = {};
+        manifest.performanceDamage = path + " is damaged: " + e.what();
+    }
+}
+
 } // namespace
 
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest)
@@ -146,10 +275,11 @@ void WriteRecordingManifest(const std::string& folder, const RecordingManifest& 
     json["audio"] = manifest.audio;
     json["ended"] = manifest.ended;
     WriteDeckText(json, manifest);
-    WritePerformance(json, manifest.performance);
+    WritePerformance(json, manifest);
     if (manifest.narrated)
         json["narration"] = QJsonObject{{"chapters", TimedTexts(manifest.narratedChapters)},
                                         {"captions", TimedTexts(manifest.narratedCaptions)}};
+    WriteRendering(json, manifest.rendering);
     const SlotReader stored(WorkingFiles(folder, folder), manifest.frameCount);
     QJsonArray frames;
     for (int n = stored.firstStored(); n >= 1 && n <= stored.lastStored(); ++n)
@@ -177,8 +307,9 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     manifest.framePeriodMs = json.contains("framePeriodMs")
         ? PeriodMs(json, path.toStdString())
         : kDefaultFramePeriodMs;
-    manifest.frameCount =
-        WholeNumber(json, "FrameCount", 1, MostSlotsARecordingCanHold(manifest.framePeriodMs), path.toStdString());
+    // A live performance takes no slot: one killed while it played has none.
+    manifest.frameCount = WholeNumber(json, "FrameCount", json.contains("performance") ? 0 : 1,
+                                      MostSlotsARecordingCanHold(manifest.framePeriodMs), path.toStdString());
     manifest.width = json["width"].toInt(0);
     manifest.height = json["height"].toInt(0);
     manifest.deck = json["deck"].toString().toStdString();
@@ -190,5 +321,6 @@ RecordingManifest ReadRecordingManifest(const std::string& folder)
     manifest.narrated = json["narration"].isObject();
     manifest.narratedChapters = TimedTexts(narration["chapters"].toArray());
     manifest.narratedCaptions = TimedTexts(narration["captions"].toArray());
+    ReadPerformance(json, manifest, folder, path.toStdString());
     return manifest;
 }

@@ -6,6 +6,7 @@
 #include "core/frame_period.h"
 #include "core/performance_log.h"
 #include "core/slide_timeline.h"
+#include "record/recorder_host.h"
 
 #include <string>
 #include <vector>
@@ -34,10 +35,25 @@ struct RecordingManifest {
     // (read back only; written from the folder itself), so that a frame file that goes missing
     // later is noticed; empty for a recording kept before they were listed.
     std::vector<int> frames;
-    // "performance": what a recording with sound did live (its slide actions and end, in ms
-    // from the start of the sound), the script its pictures were rendered from; written when
-    // not empty, not read back (an export needs only the frames and the sound).
+    // "performance": what a recording with sound did live (its slide actions, pointer and end, in
+    // ms from the start of the sound), the script its pictures are rendered from: written for
+    // every live performance (performedLive), also one killed before its first action. Read
+    // back made fit to render against the folder's sound (TidyPerformanceLog), each change
+    // noted in performanceWarnings; a performance that cannot be read (an unknown action or
+    // shape, a time that is no number) leaves why in performanceDamage rather than refusing the
+    // manifest: a recording whose frames are all there needs no performance.
     PerformanceLog performance;
+    bool performedLive = false;
+    std::vector<std::string> performanceWarnings;
+    std::string performanceDamage;
+    // "rendering": what drawing the performance's pictures again takes besides the frame
+    // period, as the run had it.
+    struct Rendering {
+        CaptureSize capture;
+        bool cursor = false;
+        bool deckTimings = true;
+        bool remoteContent = false;
+    } rendering;
 };
 
 // Writes folder/recording.json, with the frame files folder holds up to its frameCount.
@@ -45,5 +61,6 @@ struct RecordingManifest {
 void WriteRecordingManifest(const std::string& folder, const RecordingManifest& manifest);
 // Reads folder/recording.json. Throws DeckrecError naming what is wrong: no such file, not
 // JSON, no "FrameCount", or a FrameCount (or framePeriodMs) out of range: more slots than a
-// recording can hold at its frame period.
+// recording can hold at its frame period. The performance is checked against the sound the
+// folder holds (its length as far as it can be read).
 RecordingManifest ReadRecordingManifest(const std::string& folder);

@@ -69,3 +69,81 @@ std::optional<PointerSample> PointerAt(const std::vector<PointerSample>& samples
     here.ms = ms;
     return here;
 }
+
+namespace {
+
+std::string Count(size_t n, const char* what)
+{
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// Moves each time before the sound's start to it, naming the first one moved.
+template <typename Entry>
+void StartAtTheSound(std::vector<Entry>& entries, const char* what, std::vector<std::string>& warnings)
+{
+    size_t moved = 0;
+    std::string first;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        if (entries[k].ms >= 0)
+            continue;
+        if (moved++ == 0)
+            first = std::string(what) + " " + std::to_string(k + 1) + " at " + std::to_string(entries[k].ms) + " ms";
+        entries[k].ms = 0;
+    }
+    if (moved > 0)
+        warnings.push_back(Count(moved, what) + " before the sound began (the first: " + first +
+                           "): played at its start");
+}
+
+template <typename Entry>
+void PutInTimeOrder(std::vector<Entry>& entries, const char* what, std::vector<std::string>& warnings)
+{
+    const auto earlier = [](const Entry& a, const Entry& b) { return a.ms < b.ms; };
+    const auto late = std::is_sorted_until(entries.begin(), entries.end(), earlier);
+    if (late == entries.end())
+        return;
+    warnings.push_back(std::string("the performance's ") + what + "s are out of time order (" + what + " " +
+                       std::to_string(late - entries.begin() + 1) + " at " + std::to_string(late->ms) +
+                       " ms comes after one at " + std::to_string(std::prev(late)->ms) + " ms): played in time order");
+    std::stable_sort(entries.begin(), entries.end(), earlier);
+}
+
+// Drops what comes after the sound's end; the entries are in time order.
+template <typename Entry>
+void EndWithTheSound(std::vector<Entry>& entries, long long soundMs, const char* what, std::vector<std::string>& warnings)
+{
+    const auto after = std::upper_bound(entries.begin(), entries.end(), soundMs,
+                                        [](long long end, const Entry& entry) { return end < entry.ms; });
+    if (after == entries.end())
+        return;
+    warnings.push_back(Count(static_cast<size_t>(entries.end() - after), what) + " after the end of the sound at " +
+                       std::to_string(soundMs) + " ms (the first at " + std::to_string(after->ms) +
+                       " ms): dropped, nobody heard them");
+    entries.erase(after, entries.end());
+}
+
+} // namespace
+
+void TidyPerformanceLog(PerformanceLog& log, long long soundMs, std::vector<std::string>& warnings)
+{
+    StartAtTheSound(log.actions, "action", warnings);
+    StartAtTheSound(log.pointer, "pointer sample", warnings);
+    PutInTimeOrder(log.actions, "action", warnings);
+    PutInTimeOrder(log.pointer, "pointer sample", warnings);
+    if (soundMs >= 0) {
+        EndWithTheSound(log.actions, soundMs, "action", warnings);
+        EndWithTheSound(log.pointer, soundMs, "pointer sample", warnings);
+    }
+    // The pictures last as long as the sound that was kept.
+    if (soundMs >= 0) {
+        log.endMs = soundMs;
+        return;
+    }
+    if (log.ended())
+        return;
+    log.endMs = 0;
+    if (!log.actions.empty())
+        log.endMs = log.actions.back().ms;
+    if (!log.pointer.empty())
+        log.endMs = std::max(log.endMs, log.pointer.back().ms);
+}

@@ -62,3 +62,13 @@ inline int SlotsToRender(const PerformanceLog& log, double framePeriodMs, int sl
 // (with the earlier sample's shape); nothing before the first sample, after it left the slide,
 // or where a sample lies off the slide.
 std::optional<PointerSample> PointerAt(const std::vector<PointerSample>& samples, long long ms);
+
+// A performance read back from a kept recording, made fit to render against its sound of
+// soundMs (-1: no sound to go by). Each change it makes adds one line to warnings:
+// - a time before the sound began is moved to its start: the action happened before anything
+//   was heard, and played first it keeps every later slide where it was;
+// - entries out of time order are put in order, stably (two at one moment keep their order);
+// - entries after the sound's end are dropped: nobody heard them;
+// - the log ends with the sound, as the pictures last as long as the sound that was kept; without
+//   sound, a log that never ended (the run was killed) ends at its last entry.
+void TidyPerformanceLog(PerformanceLog& log, long long soundMs, std::vector<std::string>& warnings);
