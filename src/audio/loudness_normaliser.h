@@ -13,7 +13,9 @@
 
 struct LoudnessTarget {
     double integratedLufs = -16.0; // spoken word for streaming and podcasts
-    double truePeakDbtp = -1.0;
+    // A lossy encoder (AAC, Opus) lifts the true peak a few tenths of a dB over the PCM's: the
+    // margin keeps the exported track under -1 dBTP.
+    double truePeakDbtp = -1.5;
     double largestGainDb = 30.0; // a near-silent take is not raised into a roar of its noise
 };
 

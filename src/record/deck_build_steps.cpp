@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/deck_build_steps.h"
+#include "record/odf_names.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
 
 namespace {
 
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kPresentation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
-const QString kAnimation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:animation:1.0");
+using odf::kDraw;
+using odf::kPresentation;
+using odf::kAnimation;
 
 QStringView NodeType(const QXmlStreamReader& xml)
 {

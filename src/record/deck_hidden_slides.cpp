@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/deck_hidden_slides.h"
+#include "record/odf_names.h"
 
 #include <QFile>
 #include <QSet>
@@ -7,9 +8,9 @@
 
 namespace {
 
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kPresentation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+using odf::kDraw;
+using odf::kPresentation;
+using odf::kStyle;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/deck_note_languages.h"
+#include "record/odf_names.h"
 
 #include <QFile>
 #include <QHash>
@@ -7,11 +8,11 @@
 
 namespace {
 
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kPresentation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kFo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
+using odf::kDraw;
+using odf::kPresentation;
+using odf::kStyle;
+using odf::kText;
+using odf::kFo;
 
 struct NamedStyle {
     QString language; // empty: none of its own

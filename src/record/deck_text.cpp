@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/deck_text.h"
+#include "record/odf_names.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
 
 namespace {
 
-const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
-const QString kPresentation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+using odf::kDraw;
+using odf::kPresentation;
+using odf::kText;
 
 // The text of the element the reader stands on, to its end: paragraphs and headings on lines
 // of their own, text:s, text:tab and text:line-break as the spaces and breaks they stand for.
