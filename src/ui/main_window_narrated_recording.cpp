@@ -49,7 +49,8 @@ NarrationSettings TForm1::NarrationSettingsNow() const
     settings.latencyMs = LatencyMs();
     settings.slotLimit = SlotLimit();
     settings.framePeriodMs = FramePeriodMs();
-    settings.longerLimitHint = "a larger limit of minutes";
+    // The windows record at most 9999 slots: longer slots hold a longer narration.
+    settings.longerLimitHint = "a lower frame rate";
     return settings;
 }
 
