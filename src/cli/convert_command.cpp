@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/convert_command.h"
+#include "platform/speech/narration_voices.h"
+#include "record/deck_narration.h"
 
 #include "cli/cli_application.h"
-#include "cli/deck_narration.h"
 #include "cli/display_lock.h"
 #include "cli/deck_path.h"
 #include "cli/kept_recording_journal.h"
@@ -13,7 +14,6 @@
 #include "cli/run_outputs.h"
 #include "cli/scoped_folder.h"
 #include "cli/show_window.h"
-#include "cli/narration_voices.h"
 #include "cli/show_environment.h"
 #include "cli/terminal.h"
 #include "core/deckrec_error.h"
@@ -28,6 +28,7 @@
 #include "platform/pulse/pulse_sound_input.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -121,13 +122,25 @@ Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::uniq
     if (!Narrates(command))
         return {};
     command.deckTimings = false;
+    NarrationSettings settings;
+    settings.narrate = command.narrate;
+    settings.voice = command.voice;
+    settings.ttsCommand = command.ttsCommand;
+    settings.takesFolder = command.narrationFolder;
+    settings.gapMs = std::llround(command.narrationGapSeconds * 1000);
+    settings.latencyMs = command.latencyMs;
+    settings.slotLimit = SlotLimitOf(command);
+    settings.framePeriodMs = FramePeriodOfRate(command.framesPerSecond);
+    settings.longerLimitHint = command.maxMinutes > 0 ? "a larger --max-minutes" : "--max-minutes N";
+    const NarrationReports reports{[&terminal](const std::string& text) { terminal.Error("warning: " + text); },
+                                   [&terminal](const std::string& text) { terminal.Status(text); }};
     NarrationReaders readers;
-    if (command.narrate) {
-        voices = std::make_unique<NarrationVoices>(command, terminal);
+    if (settings.narrate) {
+        voices = std::make_unique<NarrationVoices>(settings.voice, settings.ttsCommand, reports.warning);
         readers = [&voices](const std::string& language, bool main) { return voices->For(language, main); };
     }
-    return [&command, files, readers, &terminal](const std::string& flatDeck, const DeckText& text) {
-        return NarrateDeck(command, flatDeck, text, files, readers, terminal);
+    return [settings, files, readers, reports](const std::string& flatDeck, const DeckText& text) {
+        return NarrateDeck(settings, flatDeck, text, files, readers, reports);
     };
 }
 

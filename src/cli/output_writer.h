@@ -9,6 +9,7 @@
 #include "core/frame_period.h"
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
+#include "platform/interruption.h"
 
 #include <functional>
 #include <stdexcept>
@@ -16,12 +17,6 @@
 
 class EncoderFacility;
 class Terminal;
-
-// Thrown when the run was interrupted during an export.
-class InterruptedError : public std::runtime_error {
-public:
-    InterruptedError() : std::runtime_error("interrupted") {}
-};
 
 struct RecordingToExport {
     WorkingFiles files;

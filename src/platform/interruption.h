@@ -4,7 +4,15 @@
 // sets a flag and wakes the event loop; the run then ends its session or export at the next
 // step and cleans up as on any other end, its display and sound servers included.
 
+#include <stdexcept>
+
 class QObject;
+
+// Thrown when the run was interrupted: during an export, or while a narration is read.
+class InterruptedError : public std::runtime_error {
+public:
+    InterruptedError() : std::runtime_error("interrupted") {}
+};
 
 // Installs the handlers; call once, early.
 void CatchInterruptions();

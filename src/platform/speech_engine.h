@@ -33,3 +33,9 @@ public:
     // A short name for messages and benchmarks ("flite cmu_us_slt", "espeak-ng de").
     virtual std::string Describe(const VoiceChoice& voice) const = 0;
 };
+
+// Who reads a narrated deck's notes of one language: an engine and its voice.
+struct NarrationReader {
+    SpeechEngine* engine = nullptr;
+    VoiceChoice voice;
+};

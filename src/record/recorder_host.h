@@ -9,6 +9,7 @@
 #include "core/slide_timeline.h"
 #include "core/working_files.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,13 @@ public:
     // the slide and its shape (the sample's ms is the session's to set); nothing when it is not
     // over the slide or no presenter points.
     virtual std::optional<PointerSample> PointerOverShow() { return std::nullopt; }
+
+    // Asked at Start Record: a narrated recording plays nothing live. The host makes the
+    // narration (the sound track into Files(), from the deck's takes and spoken notes) and
+    // hands done the log to render on the show's clock; nothing when it could not be made (the
+    // host has said why). done may come later, from the event loop.
+    virtual bool Narrated() const { return false; }
+    virtual void PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done) { done(std::nullopt); }
 
     // Sound recording into path for the session's length; failures are the host's to report.
     virtual void StartSound(const std::string& path) = 0;

@@ -3,6 +3,7 @@
 // The Main window: the "Open PPT", "Save AVI" and "Save GIF" pages. Handlers are named after
 // their controls; each subsystem keeps its handlers in a main_window_*.cpp file of its own.
 
+#include "core/narration_plan.h"
 #include "core/unfinished_session.h"
 #include "core/zoom_sizes.h"
 #include "record/deck_text.h"
@@ -11,7 +12,9 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +28,8 @@ class QSpinBox;
 class QTabWidget;
 class QTimer;
 class TForm2;
+
+struct NarrationSettings;
 
 class TForm1 : public QWidget, public RecorderHost {
     Q_OBJECT
@@ -50,6 +55,12 @@ public:
     bool DeckTimings() const override;
     void ShowStalled(const ShownSlide& slide, int deckMs) override;
     void SetSlides(const std::vector<SlideMark>& slides) override;
+    // A narrated recording (main_window_narrated_recording.cpp): the deck's takes, or its
+    // notes spoken, make the sound and the slides' times.
+    bool Narrated() const override;
+    void PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done) override;
+    // The last recording's narration, when it was narrated: its track is the sound file.
+    std::optional<NarrationPlan> RecordedNarration;
     QCheckBox* checkbox_decktimings = nullptr; // checked: a slide the deck times moves on by itself
     QCheckBox* checkbox_chapters = nullptr;    // checked: a chapter per slide in MP4, WebM and MKV
     QCheckBox* checkbox_captions = nullptr;    // the notes as a caption track and a .vtt beside the video
@@ -230,6 +241,8 @@ private:
     QStringList fontWarnings_;
     QString remoteContentWarning_;
     int warningsAsked_ = 0;
+    NarrationSettings NarrationSettingsNow() const;
+    std::optional<NarrationPlan> pendingNarration_; // made for the session under way
     bool deckChosen_ = false; // Edit1 holds a deck picked with Browse or named at start
     void buildDeckTextControls(QWidget* page);
     // The notes of the last recording's deck, read once; the captions box follows them.

@@ -165,7 +165,8 @@ private:
         // Sizes follow the recording's shape; the lists show them from here on.
         form_.ShowRecordingShape();
         options.size = ZoomSizeFor(form_.suiComboBox1->currentIndex(), form_.RecordedSize, OriginalSides::Even);
-        options.soundFile = form_.audioenable->isChecked() ? services_.files.SoundFilePath() : "";
+        const bool withSound = form_.audioenable->isChecked() || form_.RecordedNarration.has_value();
+        options.soundFile = withSound ? services_.files.SoundFilePath() : "";
         options.target = chosen.toStdString();
         options.framePeriodMs = form_.RecordedPeriodMs;
         form_.AddDeckText(options);

@@ -61,6 +61,9 @@ void TForm1::buildDeckTextControls(QWidget* page)
 
 void TForm1::ReadRecordedNotes()
 {
+    // A narration brings its own captions.
+    if (RecordedNarration)
+        return;
     if (notesAsked_ || !services_.presentations || RecordedSlides.empty())
         return;
     notesAsked_ = true;
@@ -92,7 +95,9 @@ void TForm1::SetSlides(const std::vector<SlideMark>& slides)
 {
     RecordedSlides = slides;
     RecordedDeckText = {};
-    checkbox_captions->setEnabled(false);
+    RecordedNarration = std::move(pendingNarration_);
+    pendingNarration_.reset();
+    checkbox_captions->setEnabled(RecordedNarration && !RecordedNarration->captions.empty());
     notesAsked_ = false;
     if (PageControl1->currentWidget() == checkbox_captions->parentWidget())
         ReadRecordedNotes();
@@ -102,10 +107,13 @@ void TForm1::AddDeckText(VideoFileOptions& options) const
 {
     if (options.format == VideoFormat::Avi)
         return;
+    // A narration's chapters start where each slide's speech does, its captions are what is said.
     if (checkbox_chapters->isChecked())
-        options.chapters = SlideChapters(RecordedSlides, FrameCount, RecordedPeriodMs);
+        options.chapters = RecordedNarration ? RecordedNarration->chapters
+                                             : SlideChapters(RecordedSlides, FrameCount, RecordedPeriodMs);
     if (checkbox_captions->isEnabled() && checkbox_captions->isChecked())
-        options.captions = CaptionsOf(RecordedSlides, RecordedDeckText, FrameCount, RecordedPeriodMs);
+        options.captions = RecordedNarration ? RecordedNarration->captions
+                                             : CaptionsOf(RecordedSlides, RecordedDeckText, FrameCount, RecordedPeriodMs);
 }
 
 void TForm1::WriteCaptionFile(const VideoFileOptions& options)

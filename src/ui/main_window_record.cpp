@@ -69,6 +69,7 @@ void TForm1::SessionEnded(bool kept)
 {
     RemoveUnfinishedSessionMark(services_.files.WorkingDirectory());
     sessionMarkDue_.Reset();
+    pendingNarration_.reset(); // the slides took it, or the session was cancelled
     RecordedPeriodMs = FramePeriodMs();
     if (kept)
         suiButton5->setEnabled(true);

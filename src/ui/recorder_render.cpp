@@ -11,6 +11,7 @@
 #include "record/show_state.h"
 #include "ui/pointer_over_slide.h"
 
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -28,13 +29,35 @@ void TForm2::performLive()
     // The session ended inside the loop: the rendering starts now that the loop is gone. At
     // the slot limit it waits for Finished.
     if (phase_ == Phase::Rendering)
-        startRendering();
+        startRendering(session_.performance());
 }
 
-void TForm2::startRendering()
+void TForm2::narrate()
 {
-    performance_ = session_.performance();
-    if (host_->AudioOn())
+    phase_ = Phase::Rendering;
+    performingHost_.Hold(true);
+    button_finished->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    QPointer<TForm2> self(this);
+    performingHost_.PrepareNarration([self](std::optional<PerformanceLog> log) {
+        if (!self)
+            return;
+        self->unsetCursor();
+        // A Cancel meanwhile ended the session: the narration goes unused.
+        if (!self->Rendering() || self->renderBrowser_)
+            return;
+        if (!log) {
+            self->session_.Cancel();
+            return;
+        }
+        self->startRendering(*log);
+    });
+}
+
+void TForm2::startRendering(const PerformanceLog& log)
+{
+    performance_ = log;
+    if (host_->AudioOn() && !host_->Narrated())
         EndWithSound(performance_, host_->Files().SoundFilePath());
     // The Main window hears of the end of the rendering, kept or not.
     performingHost_.Hold(false);
@@ -54,7 +77,8 @@ void TForm2::startRendering()
     WebBrowser1()->widget()->hide();
     view->show();
     renderBrowser_->UseShowClock(true);
-    renderBrowser_->SetDeckTimings(host_->DeckTimings());
+    // A narration sets every slide's time: the deck's own timings would move slides on under it.
+    renderBrowser_->SetDeckTimings(host_->DeckTimings() && !host_->Narrated());
     // The page reports its state from inside its own message handling, which must be over
     // before the rendering waits for the page's answers.
     connect(renderBrowser_, &BrowserControl::StateChanged, this, &TForm2::renderWhenReady, Qt::QueuedConnection);

@@ -27,6 +27,10 @@ void TForm2::button_startClick()
     button_start->setEnabled(false);
     button_finished->setEnabled(true);
     button_cancel->setEnabled(true);
+    if (host_->Narrated()) {
+        narrate();
+        return;
+    }
     if (PerformsLive(*host_)) {
         performLive();
         return;
@@ -80,7 +84,7 @@ void TForm2::SessionEnded(bool kept)
         if (!loopRunning_)
             QTimer::singleShot(0, this, [this] {
                 if (Rendering() && !renderBrowser_)
-                    startRendering();
+                    startRendering(session_.performance());
             });
         return;
     }

@@ -115,7 +115,9 @@ private:
     void useShowTime(bool on);
     // A live performance and the rendering of its pictures (recorder_render.cpp).
     void performLive();
-    void startRendering();
+    // A narrated recording: the host's narration log rendered as a performance's.
+    void narrate();
+    void startRendering(const PerformanceLog& log);
     void renderWhenReady();
     void endRendering();
     void updateStartRecord();

@@ -110,7 +110,12 @@ protected:
         EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
         if (!ended || !dialogs_.messages.empty())
             return {};
+        return ExportMp4(name);
+    }
 
+    // The recording exported as an MP4 named name in the test's folder: its path.
+    QString ExportMp4(const QString& name)
+    {
         EXPECT_TRUE(WaitFor([&] { return form1_->ComboBox2->count() > 1; }, 10000)) << "encoder list";
         form1_->videoformat->setCurrentIndex(form1_->videoformat->findText("MP4"));
         form1_->videoformatChange();

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/deck_narration.h"
+#include "record/deck_narration.h"
 
 #include "core/narration_takes.h"
 
 #include "audio/loudness_normaliser.h"
 #include "audio/sound_clip.h"
-#include "cli/output_writer.h"
-#include "cli/terminal.h"
 #include "core/deckrec_error.h"
 #include "core/duration_text.h"
 #include "core/frame_period.h"
@@ -26,6 +24,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void Warn(const NarrationReports& reports, const std::string& text)
+{
+    if (reports.warning)
+        reports.warning(text);
+}
+
 struct Take {
     std::string name;
     SoundClip sound;
@@ -34,7 +38,7 @@ struct Take {
 // The takes of DIR by slide: slide-NN.wav (two digits or more). Another file is left out with
 // a warning; a take that is no WAVE file, or two takes of one slide, stop the run: a slide
 // would otherwise be recorded without what its author meant it to say.
-std::map<int, Take> ReadTakes(const std::string& folder, int slideCount, Terminal& terminal)
+std::map<int, Take> ReadTakes(const std::string& folder, int slideCount, const NarrationReports& reports)
 {
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
@@ -51,12 +55,12 @@ std::map<int, Take> ReadTakes(const std::string& folder, int slideCount, Termina
         const std::string name = path.filename().string();
         const std::optional<int> numbered = TakeSlide(name);
         if (!numbered) {
-            terminal.Error("warning: " + path.string() + " is left out: takes are named slide-NN.wav (slide-01.wav...)");
+            Warn(reports, path.string() + " is left out: takes are named slide-NN.wav (slide-01.wav...)");
             continue;
         }
         const int slide = *numbered;
         if (slide > slideCount) {
-            terminal.Error("warning: " + path.string() + " is left out: the deck has slides 1 to " +
+            Warn(reports, path.string() + " is left out: the deck has slides 1 to " +
                            std::to_string(slideCount));
             continue;
         }
@@ -104,8 +108,9 @@ int SlidePast(const NarrationPlan& plan, long long limitMs)
 
 } // namespace
 
-NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDeck, const DeckText& text,
-                          const WorkingFiles& files, const NarrationReaders& readers, Terminal& terminal)
+NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& flatDeck, const DeckText& text,
+                          const WorkingFiles& files, const NarrationReaders& readers,
+                          const NarrationReports& reports)
 {
     const int slideCount = static_cast<int>(text.titles.size());
     const std::vector<int> steps = ReadFlatDeckBuildStepsFile(flatDeck);
@@ -113,8 +118,8 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
     const std::vector<bool> hidden = ReadFlatDeckHiddenSlidesFile(flatDeck);
     const std::string mainLanguage = MainLanguage(languages);
     std::map<int, Take> takes;
-    if (!command.narrationFolder.empty())
-        takes = ReadTakes(command.narrationFolder, slideCount, terminal);
+    if (!settings.takesFolder.empty())
+        takes = ReadTakes(settings.takesFolder, slideCount, reports);
 
     std::vector<SlideNarration> narrations(text.titles.size());
     std::vector<SoundClip> spoken(text.titles.size());
@@ -124,7 +129,7 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
         // The show leaves a hidden slide out: nothing of it is said.
         if (k < hidden.size() && hidden[k]) {
             if (const auto take = takes.find(slide); take != takes.end())
-                terminal.Error("warning: " + take->second.name + " is left out: slide " + std::to_string(slide) +
+                Warn(reports, take->second.name + " is left out: slide " + std::to_string(slide) +
                                " is hidden, the show leaves it out");
             continue;
         }
@@ -135,17 +140,18 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
                 sounds[k] = &take->second.sound;
                 continue;
             }
-            terminal.Error("warning: " + take->second.name + " lasts 0 seconds: slide " + std::to_string(slide) +
+            Warn(reports, take->second.name + " lasts 0 seconds: slide " + std::to_string(slide) +
                            " is taken as having no take");
         }
         std::vector<std::string> sentences;
         for (const SpokenPiece& piece : pieces)
             sentences.insert(sentences.end(), piece.sentences.begin(), piece.sentences.end());
-        if (!command.narrate || !readers || sentences.empty())
+        if (!settings.narrate || !readers || sentences.empty())
             continue;
         const std::string language = k < languages.size() && !languages[k].empty() ? languages[k] : mainLanguage;
         const NarrationReader reader = readers(language, language == mainLanguage);
-        terminal.Status("Reading the notes of slide " + std::to_string(slide) + " of " + std::to_string(slideCount) +
+        if (reports.status)
+            reports.status("Reading the notes of slide " + std::to_string(slide) + " of " + std::to_string(slideCount) +
                         " (" + reader.engine->Describe(reader.voice) + ")");
         SpokenText said = reader.engine->Speak(sentences, reader.voice);
         if (Interrupted())
@@ -161,16 +167,15 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
         sounds[k] = &spoken[k];
     }
 
-    const NarrationTiming timing{std::llround(command.narrationGapSeconds * 1000), command.latencyMs};
+    const NarrationTiming timing{settings.gapMs, settings.latencyMs};
     NarrationPlan plan = PlanNarration(narrations, steps, text.titles, timing, hidden);
     for (const std::string& warning : plan.warnings)
-        terminal.Error("warning: " + warning);
+        Warn(reports, warning);
 
     // The frames must reach the end of the sound: a narration past the slot limit stops here,
     // before anything is drawn.
-    const double period = FramePeriodOfRate(command.framesPerSecond);
-    const int slotLimit = SlotLimitOf(command);
-    const long long limitMs = SlotsDurationMs(slotLimit - 1, period);
+    const int slotLimit = settings.slotLimit;
+    const long long limitMs = SlotsDurationMs(slotLimit - 1, settings.framePeriodMs);
     if (plan.log.endMs > limitMs) {
         const int slide = SlidePast(plan, limitMs);
         const auto take = takes.find(slide);
@@ -181,8 +186,7 @@ NarrationPlan NarrateDeck(const CommandLine& command, const std::string& flatDec
                            (take != takes.end() ? " (its take " + take->second.name + " lasts " +
                                                       DurationText(narrations[k].lengthMs) + ")"
                                                 : "") +
-                           "; " + (command.maxMinutes > 0 ? "a larger --max-minutes" : "--max-minutes N") +
-                           " records for longer");
+                           "; " + settings.longerLimitHint + " records for longer");
     }
 
     // Each slide's own loudness: takes recorded on different days, and voices, sound alike.

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// convert --narrate's narration with the fake voice on the narrated test deck, whose notes are
+// A narration read with the fake voice on the narrated test deck, whose notes are
 // made harder: who reads which slide, and notes a voice cannot or should not read in one go.
 #include "audio/sound_clip.h"
-#include "cli/deck_narration.h"
-#include "cli/terminal.h"
+#include "record/deck_narration.h"
 #include "fake_speech_engine.h"
 
 #include <QTemporaryDir>
@@ -24,16 +23,15 @@ TEST(DeckNarration, EachSlideIsReadInItsLanguageLongNotesWholeAndSymbolsNotAtAll
 
     QTemporaryDir dir;
     const WorkingFiles files(dir.path().toStdString(), dir.path().toStdString() + "/");
-    CommandLine command;
-    command.narrate = true;
-    command.latencyMs = 1000;
-    Terminal terminal(true);
+    NarrationSettings settings;
+    settings.narrate = true;
+    settings.latencyMs = 1000;
     FakeSpeechEngine voice;
     // The voice's name says whether the deck's main voice was asked for.
     const NarrationReaders readers = [&voice](const std::string& language, bool main) {
         return NarrationReader{&voice, {language, main ? "main" : "own"}};
     };
-    const NarrationPlan plan = NarrateDeck(command, deck, text, files, readers, terminal);
+    const NarrationPlan plan = NarrateDeck(settings, deck, text, files, readers, {});
 
     ASSERT_EQ(voice.calls.size(), 4u);
     EXPECT_EQ(voice.voices[0].language + voice.voices[0].name, "enmain");
