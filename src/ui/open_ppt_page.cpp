@@ -107,9 +107,10 @@ void TForm1::buildTimingControls(QWidget* page)
 
     checkbox_exacttime = Place(page, new QCheckBox("Exact timing"), "checkbox_exacttime", 292, 182);
     checkbox_exacttime->setToolTip(
-        "Every frame shows exactly its moment of the show, drawn as fast as the machine can; the pointer "
-        "is not drawn. With Auto Record without sound the show runs on the recorder's own clock; with "
-        "sound or Custom Record it plays live as you see it, and its frames are drawn once you finish.");
+        "Every frame shows exactly its moment of the show, drawn as fast as the machine can. With Auto "
+        "Record without sound the show runs on the recorder's own clock and no pointer is drawn; with "
+        "sound or Custom Record it plays live as you see it, your clicks, slide keys and pointer are "
+        "logged, and its frames (with the pointer, when Cursor On) are drawn once you finish.");
 }
 
 void TForm1::buildOpenPptPage(QWidget* page)
