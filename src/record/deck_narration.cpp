@@ -18,7 +18,6 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
-#include <regex>
 
 namespace fs = std::filesystem;
 

@@ -7,15 +7,30 @@
 #include "platform/speech/flite_speech_engine.h"
 
 #include <algorithm>
-#include <regex>
+#include <cctype>
 
 namespace {
 
-// "en", "pt-BR", "en_US", "zh-Hans-CN": a language, not a voice's name.
+// "en", "pt-BR", "en_US", "zh-Hans-CN": a language, not a voice's name. Two or three letters,
+// then parts of two to eight letters or digits, each after a hyphen or an underscore.
 bool IsLanguageTag(const std::string& text)
 {
-    static const std::regex tag("[A-Za-z]{2,3}([-_][A-Za-z0-9]{2,8})*");
-    return std::regex_match(text, tag);
+    size_t part = 0;
+    size_t length = 0;
+    for (const char c : text) {
+        if (c == '-' || c == '_') {
+            if (length < 2 || (part == 0 && length > 3))
+                return false;
+            ++part;
+            length = 0;
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || (part > 0 && std::isdigit(static_cast<unsigned char>(c)))) {
+            if (++length > (part == 0 ? 3u : 8u))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return length >= 2;
 }
 
 std::string Normalised(std::string language)
