@@ -14,17 +14,17 @@ PulseSoundOutput::~PulseSoundOutput()
 bool PulseSoundOutput::Play(std::vector<int16_t> samples, int rate, int channels, std::string& error)
 {
     Stop();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = static_cast<uint32_t>(rate);
-    spec.channels = static_cast<uint8_t>(channels);
-    if (!pa_sample_spec_valid(&spec)) {
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = static_cast<uint32_t>(rate);
+    sampleFormat.channels = static_cast<uint8_t>(channels);
+    if (!pa_sample_spec_valid(&sampleFormat)) {
         error = "the sound has a rate or channel count PulseAudio cannot play";
         return false;
     }
     int code = 0;
     pa_simple* stream =
-        pa_simple_new(nullptr, "Deckrec", PA_STREAM_PLAYBACK, nullptr, "narration take", &spec, nullptr, nullptr, &code);
+        pa_simple_new(nullptr, "Deckrec", PA_STREAM_PLAYBACK, nullptr, "narration take", &sampleFormat, nullptr, nullptr, &code);
     if (!stream) {
         error = std::string("cannot play sound: ") + pa_strerror(code);
         return false;
