@@ -132,8 +132,9 @@ Narrator DeckNarrator(CommandLine& command, const WorkingFiles& files, std::uniq
     settings.slotLimit = SlotLimitOf(command);
     settings.framePeriodMs = FramePeriodOfRate(command.framesPerSecond);
     settings.longerLimitHint = command.maxMinutes > 0 ? "a larger --max-minutes" : "--max-minutes N";
-    const NarrationReports reports{[&terminal](const std::string& text) { terminal.Error("warning: " + text); },
-                                   [&terminal](const std::string& text) { terminal.Status(text); }};
+    NarrationReports reports;
+    reports.warning = [&terminal](const std::string& text) { terminal.Error("warning: " + text); };
+    reports.status = [&terminal](const std::string& text) { terminal.Status(text); };
     NarrationReaders readers;
     if (settings.narrate) {
         voices = std::make_unique<NarrationVoices>(settings.voice, settings.ttsCommand, reports.warning);

@@ -29,6 +29,13 @@ void Warn(const NarrationReports& reports, const std::string& text)
         reports.warning(text);
 }
 
+// Ctrl+C in a terminal, or the windows' Cancel: nothing more is read, nothing is written.
+void EndIfStopped(const NarrationReports& reports)
+{
+    if (Interrupted() || (reports.stopped && reports.stopped()))
+        throw InterruptedError();
+}
+
 struct Take {
     std::string name;
     SoundClip sound;
@@ -125,6 +132,9 @@ NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& 
     std::vector<SoundClip*> sounds(text.titles.size(), nullptr);
     for (int slide = 1; slide <= slideCount; ++slide) {
         const size_t k = static_cast<size_t>(slide - 1);
+        EndIfStopped(reports);
+        if (reports.progress)
+            reports.progress(slide - 1, slideCount);
         // The show leaves a hidden slide out: nothing of it is said.
         if (k < hidden.size() && hidden[k]) {
             if (const auto take = takes.find(slide); take != takes.end())
@@ -153,8 +163,7 @@ NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& 
             reports.status("Reading the notes of slide " + std::to_string(slide) + " of " + std::to_string(slideCount) +
                         " (" + reader.engine->Describe(reader.voice) + ")");
         SpokenText said = reader.engine->Speak(sentences, reader.voice);
-        if (Interrupted())
-            throw InterruptedError();
+        EndIfStopped(reports);
         if (said.sampleRate <= 0 || said.samples.empty())
             continue;
         std::vector<long long> endsMs;
@@ -196,6 +205,9 @@ NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& 
         NormaliseLoudness(sounds[k]->samples, 1, sounds[k]->rate);
         placed.push_back({sounds[k], plan.slideStartMs[k]});
     }
+    EndIfStopped(reports);
     WriteSoundTrack(files.SoundFilePath(), placed, plan.log.endMs);
+    if (reports.progress)
+        reports.progress(slideCount, slideCount);
     return plan;
 }

@@ -34,11 +34,15 @@ inline bool Narrates(const NarrationSettings& s)
     return s.narrate || !s.takesFolder.empty();
 }
 
-// What a narration tells as it is made: warnings (a take left out, a voice missing) and what
-// it is doing (a slide's notes being read).
+// What a narration tells as it is made: warnings (a take left out, a voice missing), what it
+// is doing (a slide's notes being read) and how far it is; and whether it is still wanted.
 struct NarrationReports {
     std::function<void(const std::string&)> warning;
     std::function<void(const std::string&)> status;
+    // slide of slideCount is being read or placed
+    std::function<void(int slide, int slideCount)> progress;
+    // true: the narration ends at the next slide, nothing written (InterruptedError)
+    std::function<bool()> stopped;
 };
 
 // Who reads notes marked in language ("" where none is marked); mainLanguage: the language most

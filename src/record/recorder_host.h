@@ -76,9 +76,14 @@ public:
     // Asked at Start Record: a narrated recording plays nothing live. The host makes the
     // narration (the sound track into Files(), from the deck's takes and spoken notes) and
     // hands done the log to render on the show's clock; nothing when it could not be made (the
-    // host has said why). done may come later, from the event loop.
+    // host has said why). progress and done may come later, from the event loop.
     virtual bool Narrated() const { return false; }
-    virtual void PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done) { done(std::nullopt); }
+    virtual void PrepareNarration(std::function<void(int slide, int slideCount)> progress,
+                                  std::function<void(std::optional<PerformanceLog>)> done)
+    {
+        (void)progress;
+        done(std::nullopt);
+    }
 
     // Sound recording into path for the session's length; failures are the host's to report.
     virtual void StartSound(const std::string& path) = 0;

@@ -7,6 +7,7 @@
 #include "core/unfinished_session.h"
 #include "core/zoom_sizes.h"
 #include "record/deck_text.h"
+#include "record/narration_job.h"
 #include "record/recorder_host.h"
 #include "ui/app_services.h"
 
@@ -58,7 +59,8 @@ public:
     // A narrated recording (main_window_narrated_recording.cpp): the deck's takes, or its
     // notes spoken, make the sound and the slides' times.
     bool Narrated() const override;
-    void PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done) override;
+    void PrepareNarration(std::function<void(int, int)> progress,
+                          std::function<void(std::optional<PerformanceLog>)> done) override;
     // The last recording's narration, when it was narrated: its track is the sound file.
     std::optional<NarrationPlan> RecordedNarration;
     QCheckBox* checkbox_decktimings = nullptr; // checked: a slide the deck times moves on by itself
@@ -243,6 +245,7 @@ private:
     int warningsAsked_ = 0;
     NarrationSettings NarrationSettingsNow() const;
     std::optional<NarrationPlan> pendingNarration_; // made for the session under way
+    NarrationJob narrationJob_{this};               // makes it away from the windows' thread
     bool deckChosen_ = false; // Edit1 holds a deck picked with Browse or named at start
     void buildDeckTextControls(QWidget* page);
     // The notes of the last recording's deck, read once; the captions box follows them.

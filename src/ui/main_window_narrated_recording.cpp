@@ -5,7 +5,6 @@
 // of the video exports.
 #include "ui/main_window.h"
 
-#include "core/deckrec_error.h"
 #include "core/narration_takes.h"
 #include "platform/presentation_preparer.h"
 #include "platform/speech/narration_voices.h"
@@ -43,6 +42,10 @@ NarrationSettings TForm1::NarrationSettingsNow() const
 {
     NarrationSettings settings;
     settings.narrate = dialog_narration && dialog_narration->checkbox_narrate->isChecked();
+    if (settings.narrate) {
+        settings.voice = dialog_narration->voice();
+        settings.ttsCommand = dialog_narration->ttsCommand();
+    }
     const std::string folder = NarrationFolderFor(Edit1->text().toStdString());
     if (HasTakes(folder))
         settings.takesFolder = folder;
@@ -54,7 +57,8 @@ NarrationSettings TForm1::NarrationSettingsNow() const
     return settings;
 }
 
-void TForm1::PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done)
+void TForm1::PrepareNarration(std::function<void(int, int)> progress,
+                              std::function<void(std::optional<PerformanceLog>)> done)
 {
     pendingNarration_.reset();
     if (!services_.presentations) {
@@ -64,10 +68,10 @@ void TForm1::PrepareNarration(std::function<void(std::optional<PerformanceLog>)>
     QPointer<TForm1> self(this);
     const QString deck = Edit1->text();
     const NarrationSettings settings = NarrationSettingsNow();
-    services_.presentations->ConvertToFlat(deck, [self, deck, settings, done](const QString& flat) {
+    services_.presentations->ConvertToFlat(deck, [self, deck, settings, progress, done](const QString& flat) {
         if (!self)
             return;
-        const auto fail = [&](const std::string& why) {
+        const auto fail = [self, deck, done](const std::string& why) {
             self->services_.dialogs->message(self->DialogParent(), "Cannot narrate " + deck + ": " + QString::fromStdString(why),
                                              "Narration", DialogService::Icon::Error);
             done(std::nullopt);
@@ -75,21 +79,32 @@ void TForm1::PrepareNarration(std::function<void(std::optional<PerformanceLog>)>
         const DeckText text = flat.isEmpty() ? DeckText{} : ReadFlatDeckTextFile(flat.toStdString());
         if (text.titles.empty())
             return fail("its slides and speaker notes could not be read.");
-        // Warnings go where the program's others go: they change nothing the user chose.
-        const NarrationReports reports{[](const std::string& warning) { qWarning("deckrec: warning: %s", warning.c_str()); },
-                                       {}};
-        try {
+        // The voices are made on the narration's own thread, which alone uses them.
+        NarrationJob::Work work = [settings, flatDeck = flat.toStdString(), text,
+                                   files = self->services_.files](const NarrationReports& reports) {
             std::unique_ptr<NarrationVoices> voices;
             NarrationReaders readers;
             if (settings.narrate) {
                 voices = std::make_unique<NarrationVoices>(settings.voice, settings.ttsCommand, reports.warning);
                 readers = [&voices](const std::string& language, bool main) { return voices->For(language, main); };
             }
-            self->pendingNarration_ =
-                NarrateDeck(settings, flat.toStdString(), text, self->services_.files, readers, reports);
-        } catch (const DeckrecError& error) {
-            return fail(error.what());
-        }
-        done(self->pendingNarration_->log);
+            return NarrateDeck(settings, flatDeck, text, files, readers, reports);
+        };
+        self->narrationJob_.Start(std::move(work), progress, [self, fail, done](NarrationJob::Outcome outcome) {
+            if (!self)
+                return;
+            if (!outcome.plan)
+                return fail(outcome.error);
+            // A take left out or a voice standing in for another: the recording goes on, and
+            // the user hears why it sounds as it does.
+            if (!outcome.warnings.empty()) {
+                QString text = "The narration is recorded, with these changes:";
+                for (const std::string& warning : outcome.warnings)
+                    text += "\n- " + QString::fromStdString(warning);
+                self->services_.dialogs->message(self->DialogParent(), text, "Narration", DialogService::Icon::Warning);
+            }
+            self->pendingNarration_ = std::move(outcome.plan);
+            done(self->pendingNarration_->log);
+        });
     });
 }

@@ -70,6 +70,7 @@ void TForm1::SessionEnded(bool kept)
     RemoveUnfinishedSessionMark(services_.files.WorkingDirectory());
     sessionMarkDue_.Reset();
     pendingNarration_.reset(); // the slides took it, or the session was cancelled
+    narrationJob_.Stop();
     RecordedPeriodMs = FramePeriodMs();
     if (kept)
         suiButton5->setEnabled(true);
@@ -82,6 +83,9 @@ void TForm1::recordernowClick()
 {
     if (!Form2 || !OfferShowTimeWhereScreenCannotBeCaptured())
         return;
+    // A cancelled narration may still be writing its sound into the working files.
+    narrationJob_.Stop();
+    narrationJob_.Wait();
     services_.files.ClearWorkingFiles();
     Form2->PrepareSession();
     Form2->WebBrowser1()->Navigate(QStringLiteral("about:blank"));

@@ -7,11 +7,14 @@
 #include "core/deckrec_error.h"
 #include "core/narration_takes.h"
 #include "platform/sound_output.h"
+#include "platform/speech/flite_speech_engine.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPdfDocument>
 #include <QPixmap>
@@ -46,6 +49,9 @@ int MeterReading(int peak)
     const double db = 20.0 * std::log10(static_cast<double>(peak) / 32767.0);
     return static_cast<int>(std::lround(std::clamp(60.0 + db, 0.0, 60.0) * 100.0 / 60.0));
 }
+
+// The voice list's first entry: no voice named, the language of the deck chooses.
+constexpr const char* kBestVoice = "Best for the language";
 
 QPushButton* Button(QWidget* parent, const char* text, const char* name)
 {
@@ -87,6 +93,19 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     checkbox_narrate->setObjectName("checkbox_narrate");
     checkbox_narrate->setToolTip("A voice reads the notes of each slide that has no recorded take; "
                                  "each slide stays as long as its narration");
+    combobox_narration_voice = new QComboBox(this);
+    combobox_narration_voice->setObjectName("combobox_narration_voice");
+    combobox_narration_voice->setEditable(true);
+    combobox_narration_voice->addItem(QString::fromUtf8(kBestVoice), QString());
+    for (const std::string& name : FliteSpeechEngine::VoiceNames())
+        combobox_narration_voice->addItem(QString::fromStdString(name), QString::fromStdString(name));
+    combobox_narration_voice->setToolTip("The voice that reads the notes: a flite voice from the list, or type a "
+                                         "language (en, de, pt-BR) or an espeak-ng voice (espeak-ng --voices)");
+    edit_tts_command = new QLineEdit(this);
+    edit_tts_command->setObjectName("edit_tts_command");
+    edit_tts_command->setPlaceholderText("Your own voice: a command reading text, writing {wav}");
+    edit_tts_command->setToolTip("Any speech program you have: it reads a sentence on its input and writes the "
+                                 "WAV file named by {wav}; it reads instead of the voice");
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {button_narration_record, button_narration_stop, button_narration_play, button_narration_rerecord})
@@ -103,7 +122,12 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    layout->addWidget(checkbox_narrate);
+    auto* voices = new QHBoxLayout;
+    voices->addWidget(checkbox_narrate);
+    voices->addWidget(new QLabel("Voice:", this));
+    voices->addWidget(combobox_narration_voice);
+    voices->addWidget(edit_tts_command, 1);
+    layout->addLayout(voices);
     layout->addWidget(close);
     resize(640, 400);
 
@@ -124,7 +148,24 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     connect(button_narration_stop, &QPushButton::clicked, this, &NarrationDialog::stop);
     connect(button_narration_play, &QPushButton::clicked, this, &NarrationDialog::play);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // The voice matters only to notes read aloud.
+    for (QWidget* voiceControl : std::initializer_list<QWidget*>{combobox_narration_voice, edit_tts_command}) {
+        voiceControl->setEnabled(false);
+        connect(checkbox_narrate, &QCheckBox::toggled, voiceControl, &QWidget::setEnabled);
+    }
     updateButtons();
+}
+
+std::string NarrationDialog::voice() const
+{
+    const QString typed = combobox_narration_voice->currentText().trimmed();
+    const int listed = combobox_narration_voice->findText(typed);
+    return (listed >= 0 ? combobox_narration_voice->itemData(listed).toString() : typed).toStdString();
+}
+
+std::string NarrationDialog::ttsCommand() const
+{
+    return edit_tts_command->text().trimmed().toStdString();
 }
 
 NarrationDialog::~NarrationDialog()

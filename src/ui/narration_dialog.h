@@ -12,6 +12,8 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -37,6 +39,10 @@ public:
     void ShowSlidePictures(const QString& pdfPath);
     // The folder the takes are kept in.
     const std::string& folder() const { return folder_; }
+    // Who reads the notes: a voice's name or a language, empty for the deck's language's best
+    // voice; or a command of the user's own with {wav} (empty: none).
+    std::string voice() const;
+    std::string ttsCommand() const;
 
     QListWidget* list_narration = nullptr;
     QTextBrowser* text_narration_notes = nullptr;
@@ -47,6 +53,8 @@ public:
     QProgressBar* progressbar_narration_level = nullptr;
     QLabel* label_narration_take = nullptr;
     QCheckBox* checkbox_narrate = nullptr;
+    QComboBox* combobox_narration_voice = nullptr;
+    QLineEdit* edit_tts_command = nullptr;
 
 signals:
     // A take was written or could not be: the message for the user.

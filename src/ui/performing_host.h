@@ -36,9 +36,10 @@ public:
     void SetPointerProbe(std::function<std::optional<PointerSample>()> probe) { probe_ = std::move(probe); }
     std::optional<PointerSample> PointerOverShow() override { return probe_ ? probe_() : std::nullopt; }
     bool Narrated() const override { return host_.Narrated(); }
-    void PrepareNarration(std::function<void(std::optional<PerformanceLog>)> done) override
+    void PrepareNarration(std::function<void(int, int)> progress,
+                          std::function<void(std::optional<PerformanceLog>)> done) override
     {
-        host_.PrepareNarration(std::move(done));
+        host_.PrepareNarration(std::move(progress), std::move(done));
     }
     void StartSound(const std::string& path) override { host_.StartSound(path); }
     void StopSound() override { host_.StopSound(); }

@@ -38,8 +38,19 @@ void TForm2::narrate()
     performingHost_.Hold(true);
     button_finished->setEnabled(false);
     setCursor(Qt::BusyCursor);
+    // The narration is made slide by slide on a thread of its own; Cancel stays at hand.
+    button_cancel->setEnabled(true);
+    progressbar_render->setRange(0, 0);
+    progressbar_render->setFormat(QStringLiteral("Narration: slide %v of %m"));
+    progressbar_render->show();
     QPointer<TForm2> self(this);
-    performingHost_.PrepareNarration([self](std::optional<PerformanceLog> log) {
+    const auto progress = [self](int slide, int slideCount) {
+        if (!self || self->renderBrowser_)
+            return;
+        self->progressbar_render->setRange(0, slideCount);
+        self->progressbar_render->setValue(slide);
+    };
+    performingHost_.PrepareNarration(progress, [self](std::optional<PerformanceLog> log) {
         if (!self)
             return;
         self->unsetCursor();
@@ -65,6 +76,7 @@ void TForm2::startRendering(const PerformanceLog& log)
     button_finished->setEnabled(false);
     suiButton2->setEnabled(false);
     button_cancel->setEnabled(true);
+    progressbar_render->setFormat(QStringLiteral("Rendering %p%"));
     progressbar_render->setRange(0, SlotsToRender(performance_, host_->FramePeriodMs(), host_->SlotLimit()));
     progressbar_render->setValue(0);
     progressbar_render->show();
@@ -117,6 +129,7 @@ void TForm2::endRendering()
     if (loopRunning_ || SessionActive())
         return;
     phase_ = Phase::Idle;
+    unsetCursor(); // a narration cancelled while it was made
     progressbar_render->hide();
     suiButton2->setEnabled(true);
     session_.SetCapture(frameSource_, *services_.clock);

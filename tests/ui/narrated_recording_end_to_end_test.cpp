@@ -5,6 +5,11 @@
 
 #include "audio/sound_clip.h"
 #include "core/narration_takes.h"
+#include "ui/narration_dialog.h"
+
+#include <QListWidget>
+#include <QLineEdit>
+#include <filesystem>
 
 #include <cmath>
 
@@ -42,11 +47,18 @@ TEST_F(NarratedRecording, TakesSetTheSlidesTimesAndTheirTrackIsTheVideosSound)
     const std::vector<long long> takesMs = {1200, 2000, 900};
     OpenWithTakes(takesMs);
     ASSERT_FALSE(HasFatalFailure());
+    // A file that is no take is left out, and the user told so; the recording goes on.
+    QFile stray(folder_ + "/script.txt");
+    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    stray.close();
 
     QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
     ASSERT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 90000))
         << "the narration is rendered to its end";
-    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].icon, DialogService::Icon::Warning);
+    EXPECT_TRUE(dialogs_.messages[0].text.contains("script.txt")) << dialogs_.messages[0].text.toStdString();
+    dialogs_.messages.clear();
     ASSERT_TRUE(form1_->RecordedNarration.has_value());
 
     // Each slide lasts its take and the pause after it, within the frame the slide starts in;
@@ -103,4 +115,144 @@ TEST_F(NarratedRecording, CancelWhileTheNarrationIsMadeKeepsNothing)
     EXPECT_TRUE(form2_->button_start->isEnabled());
     form2_->button_cancel->click();
     EXPECT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 10000));
+}
+
+// Narrate notes: the test deck's notes read aloud by the voice chosen in the Narration dialog,
+// made while the windows go on answering, each slide as long as its speech; the captions beside
+// the video are what is said. A voice or command that cannot read stops before anything is
+// recorded, with the reason.
+class NarratedNotes : public LivePerformance {
+protected:
+    void SetUp() override
+    {
+        LivePerformance::SetUp();
+        deck_ = folder_.filePath("narrated.fodp");
+        QFile::remove(deck_);
+        ASSERT_TRUE(QFile::copy(DECKREC_TEST_DECKS "/narrated.fodp", deck_));
+        form1_->audioenable->setChecked(false);
+        form1_->checkbox_exacttime->setChecked(true);
+        form1_->dialog_narration->checkbox_narrate->setChecked(true);
+    }
+
+    // Start Record on the deck, and wait for the Main window.
+    void Record()
+    {
+        Open(deck_, "1,Welcome");
+        if (HasFatalFailure())
+            return;
+        QTimer::singleShot(0, form2_->button_start, &QPushButton::click);
+        EXPECT_TRUE(WaitFor([&] { return form1_->isVisible() && !form2_->isVisible(); }, 110000));
+    }
+
+    QString deck_;
+};
+
+TEST_F(NarratedNotes, AreReadInTheChosenVoiceWhileTheWindowsAnswer)
+{
+    form1_->dialog_narration->combobox_narration_voice->setCurrentText("cmu_us_slt");
+    // The windows' clock ticks while the voice reads, and the Recorder counts the slides.
+    int ticksWhileRead = 0;
+    int slidesCounted = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QProgressBar* bar = form2_->progressbar_render;
+        if (!bar->isVisible() || !bar->format().startsWith("Narration"))
+            return;
+        ++ticksWhileRead;
+        slidesCounted = std::max(slidesCounted, bar->maximum() == 5 ? bar->value() : 0);
+    });
+    watch.start(20);
+    Record();
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
+    ASSERT_TRUE(form1_->RecordedNarration.has_value());
+    EXPECT_GE(slidesCounted, 3) << "the narration's slides are counted as they are read";
+    EXPECT_GE(ticksWhileRead, 10) << "the windows answered while the notes were read";
+
+    // Each slide comes where the plan puts it, within the frame it starts in.
+    const NarrationPlan& plan = *form1_->RecordedNarration;
+    const double period = form1_->RecordedPeriodMs;
+    const std::vector<SlideMark>& slides = form1_->RecordedSlides;
+    ASSERT_GE(slides.size(), plan.slideStartMs.size());
+    for (size_t k = 1; k < plan.slideStartMs.size(); ++k)
+        EXPECT_NEAR(slides[k].slot * period, plan.slideStartMs[k], period) << "slide " << k + 1;
+    EXPECT_GT(plan.slideStartMs[1], 2000) << "the first slide's two sentences were spoken";
+
+    form1_->checkbox_captions->setChecked(true);
+    const QString mp4 = ExportMp4("notes.mp4");
+    const std::map<QString, double> seconds = StreamSeconds(mp4);
+    ASSERT_EQ(seconds.count("audio"), 1u);
+    EXPECT_NEAR(seconds.at("audio") * 1000, plan.log.endMs, period);
+    QFile vtt(folder_.filePath("notes.vtt"));
+    ASSERT_TRUE(vtt.open(QIODevice::ReadOnly)) << "the captions beside the video";
+    const QString captions = QString::fromUtf8(vtt.readAll());
+    EXPECT_TRUE(captions.contains("It shows how notes become speech.")) << captions.toStdString();
+    EXPECT_FALSE(captions.contains("[click]")) << captions.toStdString();
+}
+
+TEST_F(NarratedNotes, AVoiceThatCannotReadStopsBeforeRecording)
+{
+    const struct {
+        const char* voice;
+        const char* command;
+        const char* reason;
+    } cases[] = {
+        {"robot9", "", "no voice is named"},
+        {"", "false {wav}", "exit status"},
+        {"", "cat", "{wav}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        dialogs_.messages.clear();
+        form1_->suiButton5->setEnabled(false);
+        form1_->dialog_narration->combobox_narration_voice->setCurrentText(c.voice);
+        form1_->dialog_narration->edit_tts_command->setText(c.command);
+        Record();
+        ASSERT_EQ(dialogs_.messages.size(), 1u);
+        EXPECT_EQ(dialogs_.messages[0].icon, DialogService::Icon::Error);
+        EXPECT_TRUE(dialogs_.messages[0].text.startsWith("Cannot narrate")) << dialogs_.messages[0].text.toStdString();
+        EXPECT_TRUE(dialogs_.messages[0].text.contains(c.reason)) << dialogs_.messages[0].text.toStdString();
+        EXPECT_FALSE(form1_->suiButton5->isEnabled()) << "nothing to export";
+    }
+}
+
+// A take recorded through the sound server: a tone played into the speakers' null sink is
+// what its monitor, standing in for the microphone, hears; the take holds that tone for as
+// long as Record ran.
+TEST_F(LivePerformance, ANarrationTakeHoldsWhatTheRecordDeviceHeard)
+{
+    const QString tonePath = folder_.filePath("tone.wav");
+    SoundClip tone{std::vector<int16_t>(44100 * 4), 44100};
+    for (size_t i = 0; i < tone.samples.size(); ++i)
+        tone.samples[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 2 * M_PI * 440 / 44100));
+    WriteSoundTrack(tonePath.toStdString(), {{&tone, 0}}, tone.Ms());
+    QProcess player;
+    player.start("paplay", {"-d", "spk", tonePath});
+    ASSERT_TRUE(player.waitForStarted(10000));
+    Pause(500);
+
+    NarrationDialog& dialog = *form1_->dialog_narration;
+    const QString deck = folder_.filePath("hum.fodp");
+    QDir(QString::fromStdString(NarrationFolderFor(deck.toStdString()))).removeRecursively();
+    dialog.ShowDeck(deck.toStdString(), DeckText{{"Hum"}, {"Hum along."}}, "spk.monitor");
+    dialog.list_narration->setCurrentRow(0);
+    QElapsedTimer recording;
+    dialog.button_narration_record->click();
+    recording.start();
+    Pause(1500);
+    const qint64 heldMs = recording.elapsed();
+    dialog.button_narration_stop->click();
+    const std::string take = dialog.folder() + "/" + TakeFileName(1);
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(take); }, 5000));
+    player.waitForFinished(10000);
+
+    const SoundClip clip = ReadWaveClip(take);
+    ASSERT_GT(clip.rate, 0);
+    EXPECT_NEAR(clip.Ms(), heldMs, 300);
+    // The tone's pitch, from its rising zero crossings over the take's middle.
+    const size_t from = clip.samples.size() / 4;
+    const size_t to = clip.samples.size() * 3 / 4;
+    int rises = 0;
+    for (size_t i = from + 1; i < to; ++i)
+        rises += clip.samples[i - 1] < 0 && clip.samples[i] >= 0;
+    EXPECT_NEAR(rises * static_cast<double>(clip.rate) / static_cast<double>(to - from), 440, 10);
 }
