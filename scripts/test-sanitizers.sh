@@ -32,8 +32,8 @@ cmake --build "$root/build-tsan" -j"$(nproc)" --target gif_tests audio_tests rec
 tsan="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 echo "== the preview painter and the GIF build's coding thread under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/gif_tests" --gtest_filter='Playback.*:FramePacker.*:PackedFrames.*:GifBuild.*' --gtest_brief=1
-echo "== the recording session's frame writer under ThreadSanitizer"
-QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/record_tests" --gtest_filter='Session.*' --gtest_brief=1
+echo "== the recording session's frame writer and the narration's thread under ThreadSanitizer"
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/record_tests" --gtest_filter='Session.*:NarrationJob.*' --gtest_brief=1
 echo "== the sound input under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/audio_tests" --gtest_filter='AudioRecorder.*' --gtest_brief=1
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$tsan" "$root/build-tsan/tests/platform_pulse_server_tests" --gtest_brief=1

@@ -431,3 +431,11 @@ std::vector<SpokenPiece> SpeechPieces(const std::string& notes)
     pieces.push_back({PieceSentences(notes.substr(start))});
     return pieces;
 }
+
+std::vector<std::string> SentencesOf(const std::vector<SpokenPiece>& pieces)
+{
+    std::vector<std::string> sentences;
+    for (const SpokenPiece& piece : pieces)
+        sentences.insert(sentences.end(), piece.sentences.begin(), piece.sentences.end());
+    return sentences;
+}

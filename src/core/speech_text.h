@@ -16,3 +16,5 @@ struct SpokenPiece {
 // cleaned and split into sentences. Notes of only markup or symbols give pieces without
 // sentences. Any UTF-8 is accepted; invalid bytes are dropped.
 std::vector<SpokenPiece> SpeechPieces(const std::string& notes);
+// Every sentence of the pieces, in order: what is said of the notes in all.
+std::vector<std::string> SentencesOf(const std::vector<SpokenPiece>& pieces);

@@ -78,21 +78,6 @@ std::map<int, Take> ReadTakes(const std::string& folder, int slideCount, const N
     return takes;
 }
 
-// The language most slides' notes are marked in: those slides are read with --voice, the
-// others with a voice of their own language.
-std::string MainLanguage(const std::vector<std::string>& languages)
-{
-    std::map<std::string, int> counts;
-    for (const std::string& language : languages)
-        if (!language.empty())
-            ++counts[language];
-    std::string main;
-    for (const auto& [language, count] : counts)
-        if (main.empty() || count > counts[main])
-            main = language;
-    return main;
-}
-
 std::vector<std::vector<std::string>> Sentences(const std::vector<SpokenPiece>& pieces)
 {
     std::vector<std::vector<std::string>> sentences;
@@ -122,7 +107,7 @@ NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& 
     const std::vector<int> steps = ReadFlatDeckBuildStepsFile(flatDeck);
     const std::vector<std::string> languages = ReadFlatDeckNoteLanguagesFile(flatDeck);
     const std::vector<bool> hidden = ReadFlatDeckHiddenSlidesFile(flatDeck);
-    const std::string mainLanguage = MainLanguage(languages);
+    const std::string mainLanguage = MainNoteLanguage(languages);
     std::map<int, Take> takes;
     if (!settings.takesFolder.empty())
         takes = ReadTakes(settings.takesFolder, slideCount, reports);
@@ -152,12 +137,10 @@ NarrationPlan NarrateDeck(const NarrationSettings& settings, const std::string& 
             Warn(reports, take->second.name + " lasts 0 seconds: slide " + std::to_string(slide) +
                            " is taken as having no take");
         }
-        std::vector<std::string> sentences;
-        for (const SpokenPiece& piece : pieces)
-            sentences.insert(sentences.end(), piece.sentences.begin(), piece.sentences.end());
+        const std::vector<std::string> sentences = SentencesOf(pieces);
         if (!settings.narrate || !readers || sentences.empty())
             continue;
-        const std::string language = k < languages.size() && !languages[k].empty() ? languages[k] : mainLanguage;
+        const std::string language = SlideNoteLanguage(languages, slide, mainLanguage);
         const NarrationReader reader = readers(language, language == mainLanguage);
         if (reports.status)
             reports.status("Reading the notes of slide " + std::to_string(slide) + " of " + std::to_string(slideCount) +

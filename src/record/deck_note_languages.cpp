@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/deck_note_languages.h"
+
 #include "record/odf_names.h"
 
 #include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
+#include <map>
 
 namespace {
 
@@ -94,4 +96,23 @@ std::vector<std::string> ReadFlatDeckNoteLanguagesFile(const std::string& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadFlatDeckNoteLanguages(file.readAll());
+}
+
+std::string MainNoteLanguage(const std::vector<std::string>& languages)
+{
+    std::map<std::string, int> counts;
+    for (const std::string& language : languages)
+        if (!language.empty())
+            ++counts[language];
+    std::string main;
+    for (const auto& [language, count] : counts)
+        if (main.empty() || count > counts[main])
+            main = language;
+    return main;
+}
+
+std::string SlideNoteLanguage(const std::vector<std::string>& languages, int slide, const std::string& mainLanguage)
+{
+    const size_t k = static_cast<size_t>(slide - 1);
+    return slide >= 1 && k < languages.size() && !languages[k].empty() ? languages[k] : mainLanguage;
 }

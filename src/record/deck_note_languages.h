@@ -14,3 +14,8 @@
 std::vector<std::string> ReadFlatDeckNoteLanguages(const QByteArray& fodp);
 // The same from a file; an unreadable file gives no slides.
 std::vector<std::string> ReadFlatDeckNoteLanguagesFile(const std::string& path);
+// The language most slides' notes are marked in (empty when none is): those slides are read
+// with the voice asked for, the others with a voice of their own language.
+std::string MainNoteLanguage(const std::vector<std::string>& languages);
+// The language slide n's notes are read in: their own, or mainLanguage where they name none.
+std::string SlideNoteLanguage(const std::vector<std::string>& languages, int slide, const std::string& mainLanguage);

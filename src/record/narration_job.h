@@ -5,17 +5,13 @@
 // of the context object. One narration at a time: a new one, or the job's end, first stops the
 // one before and waits for it, since both would write the same sound file.
 
+#include "platform/background_task.h"
 #include "record/deck_narration.h"
 
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-class QObject;
 
 class NarrationJob {
 public:
@@ -28,19 +24,14 @@ public:
     using Work = std::function<NarrationPlan(const NarrationReports&)>;
 
     // Answers reach context's thread; context outlives the job.
-    explicit NarrationJob(QObject* context) : context_(context) {}
-    ~NarrationJob();
-    NarrationJob(const NarrationJob&) = delete;
-    NarrationJob& operator=(const NarrationJob&) = delete;
+    explicit NarrationJob(QObject* context) : task_(context) {}
 
     void Start(Work work, std::function<void(int slide, int slideCount)> progress, std::function<void(Outcome)> done);
     // The running narration ends at its next slide; neither its progress nor its outcome comes.
-    void Stop();
+    void Stop() { task_.Stop(); }
     // Until no narration runs.
-    void Wait();
+    void Wait() { task_.Wait(); }
 
 private:
-    QObject* context_;
-    std::thread thread_;
-    std::shared_ptr<std::atomic<bool>> stopped_;
+    BackgroundTask task_;
 };

@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "platform/presentation_preparer.h"
+#include "record/deck_note_languages.h"
 #include "ui/dialogs.h"
 #include "ui/narration_dialog.h"
 
@@ -51,6 +52,7 @@ void TForm1::OpenNarration()
             return;
         }
         self->dialog_narration->ShowDeck(deck.toStdString(), text, input.toStdString());
+        self->dialog_narration->ShowNoteLanguages(ReadFlatDeckNoteLanguagesFile(flat.toStdString()));
         self->dialog_narration->open();
         // The slides' pictures follow once LibreOffice has printed the deck.
         self->services_.presentations->ConvertToPdf(deck, [self, deck](const QString& pdf) {

@@ -8,6 +8,10 @@
 #include "core/narration_takes.h"
 #include "platform/sound_output.h"
 #include "platform/speech/flite_speech_engine.h"
+#include "platform/speech/narration_voices.h"
+#include "record/deck_note_languages.h"
+#include "audio/loudness_normaliser.h"
+#include "core/speech_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -96,6 +100,7 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     combobox_narration_voice = new QComboBox(this);
     combobox_narration_voice->setObjectName("combobox_narration_voice");
     combobox_narration_voice->setEditable(true);
+    combobox_narration_voice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combobox_narration_voice->addItem(QString::fromUtf8(kBestVoice), QString());
     for (const std::string& name : FliteSpeechEngine::VoiceNames())
         combobox_narration_voice->addItem(QString::fromStdString(name), QString::fromStdString(name));
@@ -103,9 +108,11 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
                                          "language (en, de, pt-BR) or an espeak-ng voice (espeak-ng --voices)");
     edit_tts_command = new QLineEdit(this);
     edit_tts_command->setObjectName("edit_tts_command");
-    edit_tts_command->setPlaceholderText("Your own voice: a command reading text, writing {wav}");
+    edit_tts_command->setPlaceholderText("or a command of yours, with {wav}");
     edit_tts_command->setToolTip("Any speech program you have: it reads a sentence on its input and writes the "
                                  "WAV file named by {wav}; it reads instead of the voice");
+    button_narration_listen = Button(this, "Listen", "button_narration_listen");
+    button_narration_listen->setToolTip("Hear the selected slide's notes read as the narration will read them");
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {button_narration_record, button_narration_stop, button_narration_play, button_narration_rerecord})
@@ -127,6 +134,7 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     voices->addWidget(new QLabel("Voice:", this));
     voices->addWidget(combobox_narration_voice);
     voices->addWidget(edit_tts_command, 1);
+    voices->addWidget(button_narration_listen);
     layout->addLayout(voices);
     layout->addWidget(close);
     resize(640, 400);
@@ -147,12 +155,14 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     connect(button_narration_rerecord, &QPushButton::clicked, this, &NarrationDialog::record);
     connect(button_narration_stop, &QPushButton::clicked, this, &NarrationDialog::stop);
     connect(button_narration_play, &QPushButton::clicked, this, &NarrationDialog::play);
+    connect(button_narration_listen, &QPushButton::clicked, this, &NarrationDialog::listen);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // The voice matters only to notes read aloud.
     for (QWidget* voiceControl : std::initializer_list<QWidget*>{combobox_narration_voice, edit_tts_command}) {
         voiceControl->setEnabled(false);
         connect(checkbox_narrate, &QCheckBox::toggled, voiceControl, &QWidget::setEnabled);
     }
+    connect(checkbox_narrate, &QCheckBox::toggled, this, &NarrationDialog::updateButtons);
     updateButtons();
 }
 
@@ -242,6 +252,13 @@ void NarrationDialog::selectionChanged()
     updateButtons();
 }
 
+std::vector<std::string> NarrationDialog::spokenSentences(int n) const
+{
+    if (n < 1 || n > static_cast<int>(text_.notes.size()))
+        return {};
+    return SentencesOf(SpeechPieces(text_.notes[static_cast<size_t>(n - 1)]));
+}
+
 void NarrationDialog::updateButtons()
 {
     const int n = slide();
@@ -252,6 +269,8 @@ void NarrationDialog::updateButtons()
     button_narration_rerecord->setEnabled(n >= 1 && !recording && hasTake);
     button_narration_play->setEnabled(output_ && hasTake && !recording);
     button_narration_stop->setEnabled(recording || playing);
+    button_narration_listen->setEnabled(output_ && checkbox_narrate->isChecked() && !recording && !reading_ &&
+                                        !spokenSentences(n).empty());
     list_narration->setEnabled(!recording);
 }
 
@@ -338,9 +357,56 @@ void NarrationDialog::play()
     meter_->start();
 }
 
+void NarrationDialog::listen()
+{
+    const int n = slide();
+    const std::vector<std::string> sentences = spokenSentences(n);
+    if (!output_ || sentences.empty() || reading_)
+        return;
+    output_->Stop();
+    const std::string main = MainNoteLanguage(languages_);
+    const std::string language = SlideNoteLanguage(languages_, n, main);
+    const bool mainLanguage = language == main;
+    const std::string voice = this->voice();
+    const std::string command = ttsCommand();
+    reading_ = true;
+    button_narration_listen->setText("Reading...");
+    updateButtons();
+    speech_.Start([this, sentences, language, mainLanguage, voice, command](const BackgroundTask::Post& post,
+                                                                            const BackgroundTask::Stopped&) {
+        std::function<void()> answer;
+        try {
+            NarrationVoices voices(voice, command, {});
+            const NarrationReader reader = voices.For(language, mainLanguage);
+            SpokenText said = reader.engine->Speak(sentences, reader.voice);
+            NormaliseLoudness(said.samples, 1, said.sampleRate);
+            answer = [this, said = std::move(said)]() mutable {
+                std::string error;
+                if (said.samples.empty() || !output_->Play(std::move(said.samples), said.sampleRate, 1, error))
+                    emit Failed("The notes could not be played" + QString::fromStdString(error.empty() ? "" : ": " + error));
+                meter_->start();
+            };
+        } catch (const std::exception& e) {
+            answer = [this, why = QString::fromUtf8(e.what())] { emit Failed("The notes cannot be read aloud: " + why); };
+        }
+        post([this, answer] {
+            reading_ = false;
+            button_narration_listen->setText("Listen");
+            answer();
+            updateButtons();
+        });
+    });
+}
+
 void NarrationDialog::done(int result)
 {
-    // Closing ends a recording the way Stop does: what was said is kept.
+    // Closing ends a recording the way Stop does: what was said is kept; a voice still reading
+    // is not heard.
     stop();
+    speech_.Stop();
+    if (reading_) {
+        reading_ = false;
+        button_narration_listen->setText("Listen");
+    }
     QDialog::done(result);
 }

@@ -5,11 +5,13 @@
 // Re-record for its take through the Record Device. Each take is a WAV file of its own in the
 // deck's narration folder; a take is replaced only once its new recording is safely written.
 
+#include "platform/background_task.h"
 #include "record/deck_text.h"
 
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -34,6 +36,9 @@ public:
     // The deck whose takes are shown, its slides' titles and notes, and the input takes are
     // recorded from (the Record Device's name; empty: the system's default input).
     void ShowDeck(const std::string& deckPath, const DeckText& text, const std::string& input);
+    // The language each slide's notes are marked in (slide n's at [n - 1]), for Listen to read
+    // them in the voice the narration will.
+    void ShowNoteLanguages(std::vector<std::string> languages) { languages_ = std::move(languages); }
     // Pictures of the slides, from the pages of the deck's PDF at pdfPath (read at once; the
     // file may go after the call). A PDF that cannot be read leaves the slides without.
     void ShowSlidePictures(const QString& pdfPath);
@@ -55,6 +60,7 @@ public:
     QCheckBox* checkbox_narrate = nullptr;
     QComboBox* combobox_narration_voice = nullptr;
     QLineEdit* edit_tts_command = nullptr;
+    QPushButton* button_narration_listen = nullptr;
 
 signals:
     // A take was written or could not be: the message for the user.
@@ -65,6 +71,10 @@ private:
     void record();
     void stop();
     void play();
+    // What a voice says of slide n's notes, sentence by sentence.
+    std::vector<std::string> spokenSentences(int n) const;
+    // The selected slide's notes read aloud in the chosen voice, made on the speech task.
+    void listen();
     // The selected slide (1-based); 0 when none.
     int slide() const;
     std::string takePath(int slide) const;
@@ -80,4 +90,7 @@ private:
     std::string inputName_;
     DeckText text_;
     int recordingSlide_ = 0; // the slide whose take is being recorded; 0 when none
+    std::vector<std::string> languages_;
+    bool reading_ = false;   // Listen's voice is reading
+    BackgroundTask speech_{this};
 };
