@@ -49,6 +49,8 @@ NarrationSettings TForm1::NarrationSettingsNow() const
     const std::string folder = NarrationFolderFor(Edit1->text().toStdString());
     if (HasTakes(folder))
         settings.takesFolder = folder;
+    if (dialog_narration)
+        settings.gapMs = dialog_narration->gapMs();
     settings.latencyMs = LatencyMs();
     settings.slotLimit = SlotLimit();
     settings.framePeriodMs = FramePeriodMs();

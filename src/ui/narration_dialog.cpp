@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/narration_dialog.h"
 
+#include "audio/loudness_normaliser.h"
 #include "audio/sound_file.h"
 #include "audio/wave_file.h"
 #include "audio/wave_recorder.h"
 #include "core/deckrec_error.h"
+#include "core/narration_plan.h"
 #include "core/narration_takes.h"
+#include "core/speech_text.h"
 #include "platform/sound_output.h"
 #include "platform/speech/flite_speech_engine.h"
 #include "platform/speech/narration_voices.h"
 #include "record/deck_note_languages.h"
-#include "audio/loudness_normaliser.h"
-#include "core/speech_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +113,14 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     edit_tts_command->setPlaceholderText("or a command of yours, with {wav}");
     edit_tts_command->setToolTip("Any speech program you have: it reads a sentence on its input and writes the "
                                  "WAV file named by {wav}; it reads instead of the voice");
+    spinbox_narration_gap = new QDoubleSpinBox(this);
+    spinbox_narration_gap->setObjectName("spinbox_narration_gap");
+    spinbox_narration_gap->setRange(0.0, 10.0);
+    spinbox_narration_gap->setSingleStep(0.1);
+    spinbox_narration_gap->setDecimals(1);
+    spinbox_narration_gap->setSuffix(" s");
+    spinbox_narration_gap->setValue(static_cast<double>(kDefaultNarrationGapMs) / 1000.0);
+    spinbox_narration_gap->setToolTip("How long a slide stays after its take or its notes have been heard");
     button_narration_listen = Button(this, "Listen", "button_narration_listen");
     button_narration_listen->setToolTip("Hear the selected slide's notes read as the narration will read them");
 
@@ -136,7 +146,12 @@ NarrationDialog::NarrationDialog(QWidget* parent, SoundInputService& input, Soun
     voices->addWidget(edit_tts_command, 1);
     voices->addWidget(button_narration_listen);
     layout->addLayout(voices);
-    layout->addWidget(close);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel("Pause after each slide's narration:", this));
+    bottom->addWidget(spinbox_narration_gap);
+    bottom->addStretch(1);
+    bottom->addWidget(close);
+    layout->addLayout(bottom);
     resize(640, 400);
 
     meter_ = new QTimer(this);
@@ -171,6 +186,11 @@ std::string NarrationDialog::voice() const
     const QString typed = combobox_narration_voice->currentText().trimmed();
     const int listed = combobox_narration_voice->findText(typed);
     return (listed >= 0 ? combobox_narration_voice->itemData(listed).toString() : typed).toStdString();
+}
+
+long long NarrationDialog::gapMs() const
+{
+    return std::llround(spinbox_narration_gap->value() * 1000.0);
 }
 
 std::string NarrationDialog::ttsCommand() const

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLineEdit;
 class QLabel;
 class QListWidget;
@@ -48,6 +49,8 @@ public:
     // voice; or a command of the user's own with {wav} (empty: none).
     std::string voice() const;
     std::string ttsCommand() const;
+    // The pause after each slide's narration.
+    long long gapMs() const;
 
     QListWidget* list_narration = nullptr;
     QTextBrowser* text_narration_notes = nullptr;
@@ -61,6 +64,7 @@ public:
     QComboBox* combobox_narration_voice = nullptr;
     QLineEdit* edit_tts_command = nullptr;
     QPushButton* button_narration_listen = nullptr;
+    QDoubleSpinBox* spinbox_narration_gap = nullptr;
 
 signals:
     // A take was written or could not be: the message for the user.

@@ -7,6 +7,7 @@
 #include "core/narration_takes.h"
 #include "ui/narration_dialog.h"
 
+#include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QLineEdit>
 #include <filesystem>
@@ -48,6 +49,7 @@ TEST_F(NarratedRecording, TakesSetTheSlidesTimesAndTheirTrackIsTheVideosSound)
     OpenWithTakes(takesMs);
     ASSERT_FALSE(HasFatalFailure());
     // A file that is no take is left out, and the user told so; the recording goes on.
+    form1_->dialog_narration->spinbox_narration_gap->setValue(0.5);
     QFile stray(folder_ + "/script.txt");
     ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
     stray.close();
@@ -61,7 +63,7 @@ TEST_F(NarratedRecording, TakesSetTheSlidesTimesAndTheirTrackIsTheVideosSound)
     dialogs_.messages.clear();
     ASSERT_TRUE(form1_->RecordedNarration.has_value());
 
-    // Each slide lasts its take and the pause after it, within the frame the slide starts in;
+    // Each slide lasts its take and the pause set after it, within the frame the slide starts in;
     // the show's end screen follows the last.
     const double period = form1_->RecordedPeriodMs;
     const std::vector<SlideMark>& slides = form1_->RecordedSlides;
@@ -69,7 +71,7 @@ TEST_F(NarratedRecording, TakesSetTheSlidesTimesAndTheirTrackIsTheVideosSound)
         std::fprintf(stderr, "slide %d at slot %d\n", mark.slide, mark.slot);
     ASSERT_EQ(slides.size(), takesMs.size() + 1);
     for (size_t k = 0; k < takesMs.size(); ++k)
-        EXPECT_NEAR((slides[k + 1].slot - slides[k].slot) * period, takesMs[k] + kDefaultNarrationGapMs, period)
+        EXPECT_NEAR((slides[k + 1].slot - slides[k].slot) * period, takesMs[k] + 500, period)
             << "slide " << k + 1;
     const long long endMs = form1_->RecordedNarration->log.endMs;
     EXPECT_NEAR(SlotsDurationMs(form1_->FrameCount, period), endMs, period);
