@@ -164,7 +164,12 @@ TEST_F(NarratedNotes, AreReadInTheChosenVoiceWhileTheWindowsAnswer)
         slidesCounted = std::max(slidesCounted, bar->maximum() == 5 ? bar->value() : 0);
     });
     watch.start(20);
+    QElapsedTimer wall;
+    wall.start();
     Record();
+    std::fprintf(stderr, "narrated in the windows: %lld ms of video in %lld ms, %d clock ticks while read\n",
+                 form1_->RecordedNarration ? form1_->RecordedNarration->log.endMs : 0LL,
+                 static_cast<long long>(wall.elapsed()), ticksWhileRead);
     ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text.toStdString();
     ASSERT_TRUE(form1_->RecordedNarration.has_value());
     EXPECT_GE(slidesCounted, 3) << "the narration's slides are counted as they are read";
