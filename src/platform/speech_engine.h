@@ -5,6 +5,7 @@
 // each sentence ends in them, so that captions can follow what is said.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,16 @@ public:
     virtual SpokenText Speak(const std::vector<std::string>& sentences, const VoiceChoice& voice) = 0;
     // A short name for messages and benchmarks ("flite cmu_us_slt", "espeak-ng de").
     virtual std::string Describe(const VoiceChoice& voice) const = 0;
+
+    // Asked between sentences, and while a command runs: true ends Speak with InterruptedError
+    // (a command is stopped), so that a cancelled narration does not wait for its voice.
+    void StopWhen(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
+
+protected:
+    bool StopAsked() const { return stopped_ && stopped_(); }
+
+private:
+    std::function<bool()> stopped_;
 };
 
 // Who reads a narrated deck's notes of one language: an engine and its voice.

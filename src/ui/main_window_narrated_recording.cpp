@@ -87,7 +87,8 @@ void TForm1::PrepareNarration(std::function<void(int, int)> progress,
             std::unique_ptr<NarrationVoices> voices;
             NarrationReaders readers;
             if (settings.narrate) {
-                voices = std::make_unique<NarrationVoices>(settings.voice, settings.ttsCommand, reports.warning);
+                voices = std::make_unique<NarrationVoices>(settings.voice, settings.ttsCommand, reports.warning,
+                                                           reports.stopped);
                 readers = [&voices](const std::string& language, bool main) { return voices->For(language, main); };
             }
             return NarrateDeck(settings, flatDeck, text, files, readers, reports);

@@ -393,10 +393,10 @@ void NarrationDialog::listen()
     button_narration_listen->setText("Reading...");
     updateButtons();
     speech_.Start([this, sentences, language, mainLanguage, voice, command](const BackgroundTask::Post& post,
-                                                                            const BackgroundTask::Stopped&) {
+                                                                            const BackgroundTask::Stopped& stopped) {
         std::function<void()> answer;
         try {
-            NarrationVoices voices(voice, command, {});
+            NarrationVoices voices(voice, command, {}, stopped);
             const NarrationReader reader = voices.For(language, mainLanguage);
             SpokenText said = reader.engine->Speak(sentences, reader.voice);
             NormaliseLoudness(said.samples, 1, said.sampleRate);

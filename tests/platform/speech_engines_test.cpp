@@ -6,17 +6,20 @@
 #include "core/deckrec_error.h"
 #include "core/speech_text.h"
 #include "fake_speech_engine.h"
+#include "platform/interruption.h"
 #include "platform/speech/command_speech_engine.h"
 #include "platform/speech/espeak_speech_engine.h"
 #include "platform/speech/flite_speech_engine.h"
 #include "platform/speech/speech_choice.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -130,6 +133,19 @@ TEST(SpeechEngines, ACommandSpeaksThroughTheShellAndEachWayItFailsIsReported)
         EXPECT_NE(message.find(f.message), std::string::npos) << message;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     }
+
+    // A reading stopped from elsewhere ends at once, and its command with it.
+    CommandSpeechEngine sleeper("sleep 20 > {wav}");
+    std::atomic<bool> stop = false;
+    sleeper.StopWhen([&stop] { return stop.load(); });
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(sleeper.Speak(kTwoSentences, {}), InterruptedError);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     std::filesystem::remove_all(folder);
 }
 

@@ -2,6 +2,7 @@
 #include "platform/speech/command_speech_engine.h"
 
 #include "core/deckrec_error.h"
+#include "platform/interruption.h"
 #include "core/private_working_directory.h"
 #include "platform/child_process.h"
 #include "platform/speech/spoken_text_builder.h"
@@ -110,6 +111,10 @@ std::vector<int16_t> CommandSpeechEngine::SpeakOne(const std::string& sentence, 
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (!child.Ended(status)) {
+        if (StopAsked()) {
+            child.Kill();
+            throw InterruptedError();
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             child.Kill();
             throw DeckrecError("the speech command did not finish within " + SecondsText(limit) +
@@ -133,6 +138,8 @@ SpokenText CommandSpeechEngine::Speak(const std::vector<std::string>& sentences,
 {
     SpokenTextBuilder builder("the speech command");
     for (const std::string& sentence : sentences) {
+        if (StopAsked())
+            throw InterruptedError();
         int rate = 0;
         const std::vector<int16_t> samples = SpeakOne(sentence, voice, rate);
         builder.Add(samples.data(), samples.size(), rate, kSentencePauseSeconds);

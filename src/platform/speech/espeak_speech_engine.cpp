@@ -2,6 +2,7 @@
 #include "platform/speech/espeak_speech_engine.h"
 
 #include "core/deckrec_error.h"
+#include "platform/interruption.h"
 #include "platform/speech/spoken_text_builder.h"
 
 #include <espeak-ng/speak_lib.h>
@@ -60,6 +61,8 @@ SpokenText EspeakSpeechEngine::Speak(const std::vector<std::string>& sentences, 
     SpokenTextBuilder builder(Describe(voice));
     std::vector<int16_t> sound;
     for (const std::string& sentence : sentences) {
+        if (StopAsked())
+            throw InterruptedError();
         sound.clear();
         tSound = &sound;
         const espeak_ERROR result = espeak_Synth(sentence.c_str(), sentence.size() + 1, 0, POS_CHARACTER, 0,

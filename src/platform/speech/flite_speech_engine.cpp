@@ -2,6 +2,7 @@
 #include "platform/speech/flite_speech_engine.h"
 
 #include "core/deckrec_error.h"
+#include "platform/interruption.h"
 #include "platform/speech/spoken_text_builder.h"
 
 #include <flite/flite.h>
@@ -82,6 +83,8 @@ SpokenText FliteSpeechEngine::Speak(const std::vector<std::string>& sentences, c
     cst_voice* speaker = Registered(*Linked(name));
     SpokenTextBuilder builder("flite " + name);
     for (const std::string& sentence : sentences) {
+        if (StopAsked())
+            throw InterruptedError();
         const std::unique_ptr<cst_wave, void (*)(cst_wave*)> wave(flite_text_to_wave(sentence.c_str(), speaker),
                                                                   delete_wave);
         if (!wave || wave->num_channels != 1)

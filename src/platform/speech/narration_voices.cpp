@@ -3,10 +3,16 @@
 
 #include "core/deckrec_error.h"
 
-NarrationVoices::NarrationVoices(std::string voice, std::string ttsCommand, Warn warn)
-    : voice_(std::move(voice)), ttsCommand_(std::move(ttsCommand)), warn_(std::move(warn))
+NarrationVoices::NarrationVoices(std::string voice, std::string ttsCommand, Warn warn, std::function<bool()> stopped)
+    : voice_(std::move(voice)), ttsCommand_(std::move(ttsCommand)), warn_(std::move(warn)), stopped_(std::move(stopped))
 {
-    chosen_[{"", true}] = ChooseSpeech("", voice_, ttsCommand_);
+    chosen_[{"", true}] = Stoppable(ChooseSpeech("", voice_, ttsCommand_));
+}
+
+ChosenSpeech NarrationVoices::Stoppable(ChosenSpeech chosen) const
+{
+    chosen.engine->StopWhen(stopped_);
+    return chosen;
 }
 
 NarrationReader NarrationVoices::For(const std::string& language, bool mainLanguage)
@@ -15,10 +21,10 @@ NarrationReader NarrationVoices::For(const std::string& language, bool mainLangu
     auto found = chosen_.find(key);
     if (found == chosen_.end()) {
         if (mainLanguage) {
-            found = chosen_.emplace(key, ChooseSpeech(language, voice_, ttsCommand_)).first;
+            found = chosen_.emplace(key, Stoppable(ChooseSpeech(language, voice_, ttsCommand_))).first;
         } else {
             try {
-                found = chosen_.emplace(key, ChooseSpeech(language, "", ttsCommand_)).first;
+                found = chosen_.emplace(key, Stoppable(ChooseSpeech(language, "", ttsCommand_))).first;
             } catch (const DeckrecError& error) {
                 if (warn_)
                     warn_(std::string(error.what()) + "; its slides are read in the deck's main voice");

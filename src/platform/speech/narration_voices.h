@@ -14,13 +14,17 @@
 class NarrationVoices {
 public:
     using Warn = std::function<void(const std::string&)>;
-    // Throws DeckrecError at once when voice names no voice or ttsCommand lacks {wav}.
-    NarrationVoices(std::string voice, std::string ttsCommand, Warn warn);
+    // Throws DeckrecError at once when voice names no voice or ttsCommand lacks {wav}. Every
+    // voice stops reading once stopped says so (SpeechEngine::StopWhen).
+    NarrationVoices(std::string voice, std::string ttsCommand, Warn warn, std::function<bool()> stopped = {});
     NarrationReader For(const std::string& language, bool mainLanguage);
 
 private:
+    ChosenSpeech Stoppable(ChosenSpeech chosen) const;
+
     std::string voice_;
     std::string ttsCommand_;
     Warn warn_;
+    std::function<bool()> stopped_;
     std::map<std::pair<std::string, bool>, ChosenSpeech> chosen_;
 };
