@@ -32,10 +32,7 @@ bool HasTakes(const std::string& folder)
 
 bool TForm1::Narrated() const
 {
-    if (!deckChosen_)
-        return false;
-    return (dialog_narration && dialog_narration->checkbox_narrate->isChecked()) ||
-           HasTakes(NarrationFolderFor(Edit1->text().toStdString()));
+    return deckChosen_ && Narrates(NarrationSettingsNow());
 }
 
 NarrationSettings TForm1::NarrationSettingsNow() const
